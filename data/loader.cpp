@@ -1,0 +1,122 @@
+#include "data/loader.h"
+
+#include "platform/codepage.h"
+#include "platform/errors.h"
+#include "platform/resources.h"
+#include "xml/strtoint.h"
+#include "xml/xmlparser.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+std::int32_t ToInteger(const std::string& text) {
+    std::int32_t value = 0;
+    if (!TryStrToInt(text, value))
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+// windows-1251 to wide text, the source's escaped line break becoming "<br>".
+void DecodeText(const std::string& raw, std::u16string& out) {
+    out.clear();
+    AppendCp1251(out, raw);
+    static constexpr std::u16string_view kBreak = u"\\n\\r";
+    std::size_t pos = out.find(kBreak);
+    if (pos == std::u16string::npos)
+        return;
+    std::u16string result;
+    result.reserve(out.size() + 16);
+    std::size_t from = 0;
+    for (; pos != std::u16string::npos; pos = out.find(kBreak, from)) {
+        result.append(out, from, pos - from);
+        result += u"<br>";
+        from = pos + kBreak.size();
+    }
+    result.append(out, from, std::u16string::npos);
+    out = std::move(result);
+}
+
+std::string OverflowMessage(std::size_t records, std::size_t capacity) {
+    return "The classification document holds " + std::to_string(records) +
+           " records, but the record store has room for " + std::to_string(capacity) +
+           "; nothing beyond the store was written.";
+}
+
+} // namespace
+
+void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document) {
+    auto parser = std::make_unique<TXmlParser>();
+    {
+        // The raw copy lives only until the scanner has its own, and is wiped before release.
+        std::unique_ptr<char[]> buffer(new char[document.size() + 1]);
+        std::memcpy(buffer.get(), document.data(), document.size());
+        buffer[document.size()] = '\0';
+        bool loaded = parser->LoadFromMemory(buffer.get());
+        volatile char* wipe = buffer.get();
+        for (std::size_t i = 0; i <= document.size(); ++i)
+            wipe[i] = 0;
+        if (!loaded)
+            throw EMkbError("Not enough memory to read the classification document.");
+    }
+
+    struct ResetOnExit {
+        TXmlParser& p;
+        ~ResetOnExit() { p.ResetDocument(); }
+    } reset{*parser};
+
+    std::size_t index = 0;
+    const std::size_t capacity = store.size();
+    while (parser->NextPart()) {
+        const TXmlPartKind kind = parser->PartKind;
+        const std::string& name = parser->PartName;
+        if (kind == xpEndTag && name == "rec") {
+            if (index >= capacity)
+                goto overflow;
+            store[index].child_count = -1;
+            ++index;
+            continue;
+        }
+        if (kind != xpText && kind != xpCData)
+            continue;
+        if (name != "id" && name != "code" && name != "name" && name != "incl" &&
+            name != "excl" && name != "note" && name != "parent_id")
+            continue;
+        if (index >= capacity)
+            goto overflow;
+        TMKBRec& rec = store[index];
+        const std::string& content = parser->PartContent;
+        if (name == "id")
+            rec.id = ToInteger(content);
+        else if (name == "parent_id")
+            rec.parent_id = ToInteger(content);
+        else if (name == "code")
+            rec.code.assign(content, 0, MKBCodeMaxBytes);
+        else if (name == "name")
+            DecodeText(content, rec.name);
+        else if (name == "incl")
+            DecodeText(content, rec.incl);
+        else if (name == "excl")
+            DecodeText(content, rec.excl);
+        else
+            DecodeText(content, rec.note);
+    }
+    return;
+
+overflow:
+    // Count the rest without writing, so that the message names both figures.
+    std::size_t records = index;
+    do {
+        if (parser->PartKind == xpEndTag && parser->PartName == "rec")
+            ++records;
+    } while (parser->NextPart());
+    throw EMkbError(OverflowMessage(records, capacity));
+}
+
+void LoadClassification() {
+    const TEmbeddedResource& res = OpenEmbeddedResource("MKBDATA");
+    LoadClassificationInto(MKBStore(),
+                           std::string_view(reinterpret_cast<const char*>(res.Data), res.Size));
+}

@@ -1,0 +1,3 @@
+#include "data/mkbrecs.h"
+
+TMKBRec MKBRecs[MKBRecCapacity];

@@ -1,0 +1,795 @@
+#include "xml/xmlparser.h"
+
+#include "xml/strtoint.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace {
+
+enum : unsigned char { kWhite = 1, kTagDelim = 2, kPIDelim = 4, kAttrDelim = 8, kStarter = 16 };
+
+constexpr std::array<unsigned char, 256> MakeClasses() {
+    std::array<unsigned char, 256> t{};
+    for (unsigned char c : {'\t', '\n', '\r', ' '})
+        t[c] |= kWhite | kTagDelim | kPIDelim | kAttrDelim;
+    for (unsigned char c : {'\0', '>'})
+        t[c] |= kTagDelim | kPIDelim | kAttrDelim;
+    t['/'] |= kTagDelim | kAttrDelim;
+    t['?'] |= kPIDelim;
+    t['='] |= kAttrDelim;
+    t[':'] |= kStarter;
+    t['_'] |= kStarter;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[c] |= kStarter;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] |= kStarter;
+    for (int c = 0xC0; c <= 0xFF; ++c)
+        if (c != 0xD7 && c != 0xF7)
+            t[c] |= kStarter;
+    return t;
+}
+constexpr std::array<unsigned char, 256> kClass = MakeClasses();
+
+inline bool Is(char c, unsigned char cls) { return kClass[static_cast<unsigned char>(c)] & cls; }
+inline bool IsWhite(char c) { return Is(c, kWhite); }
+
+inline bool StartsWith(const char* p, std::string_view s) {
+    // Stops at the first mismatch, so it never reads past a terminating zero.
+    for (char c : s) {
+        if (*p != c)
+            return false;
+        ++p;
+    }
+    return true;
+}
+
+// Windows-1252's 80..9F; the five holes stand for the code points of the same value.
+constexpr std::array<unsigned short, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr char kDefaultChar = '\xBF';
+
+// The Windows-1252 byte for a code point, or the default character.
+char Cp1252Byte(long code) {
+    if (code >= 0 && code < 0x80)
+        return static_cast<char>(code);
+    if (code >= 0xA0 && code <= 0xFF)
+        return static_cast<char>(code);
+    for (std::size_t i = 0; i < kCp1252High.size(); ++i)
+        if (kCp1252High[i] == code)
+            return static_cast<char>(0x80 + i);
+    return kDefaultChar;
+}
+
+void Utf8ToCp1252(std::string_view s, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const unsigned char* end = p + s.size();
+    while (p < end) {
+        unsigned char b = *p;
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++p;
+        } else if ((b & 0xE0) == 0xC0 && end - p >= 2) {
+            out.push_back(Cp1252Byte(((b & 0x1F) << 6) | (p[1] & 0x3F)));
+            p += 2;
+        } else if ((b & 0xF0) == 0xE0 && end - p >= 3) {
+            out.push_back(Cp1252Byte(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F)));
+            p += 3;
+        } else {
+            // A stray continuation byte, a longer sequence, or one cut off by the end: skip the
+            // byte and the rest of its sequence as its leading ones announce it.
+            int ones = 0;
+            while (ones < 8 && (b & (0x80 >> ones)))
+                ++ones;
+            out.push_back(kDefaultChar);
+            std::ptrdiff_t skip = ones < 1 ? 1 : ones;
+            p += std::min<std::ptrdiff_t>(skip, end - p);
+        }
+    }
+}
+
+std::string ToUpperAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// Trims TAB, LF, CR and space and folds every inner run of them into one space.
+void NormalizeWhitespace(std::string& s) {
+    std::size_t w = 0;
+    bool pendingSpace = false;
+    for (char c : s) {
+        if (IsWhite(c)) {
+            pendingSpace = w > 0;
+            continue;
+        }
+        if (pendingSpace) {
+            s[w++] = ' ';
+            pendingSpace = false;
+        }
+        s[w++] = c;
+    }
+    s.resize(w);
+}
+
+// Trims spaces and folds runs of spaces (tokenised attribute values).
+void CollapseSpaces(std::string& s) {
+    std::size_t w = 0;
+    bool pendingSpace = false;
+    for (char c : s) {
+        if (c == ' ') {
+            pendingSpace = w > 0;
+            continue;
+        }
+        if (pendingSpace) {
+            s[w++] = ' ';
+            pendingSpace = false;
+        }
+        s[w++] = c;
+    }
+    s.resize(w);
+}
+
+std::string Utf16ToUtf8(const std::u16string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char32_t c = s[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// Malformed sequences become U+FFFD; only used for file names.
+std::u16string Utf8ToUtf16(const std::string& s) {
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto b = static_cast<unsigned char>(s[i]);
+        int len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        bool ok = len > 0 && i + static_cast<std::size_t>(len) <= s.size();
+        for (int k = 1; ok && k < len; ++k) {
+            auto cb = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+            ok = (cb & 0xC0) == 0x80;
+            c = (c << 6) | (cb & 0x3F);
+        }
+        if (!ok) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        i += static_cast<std::size_t>(len);
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+const char* EntityWalkText(const TEntityDef& def) {
+    if (def.WalkText.empty()) {
+        def.WalkText.reserve(def.Value.size() + 2);
+        def.WalkText.push_back('\0');
+        def.WalkText += def.Value;
+        def.WalkText.push_back('\0');
+    }
+    return def.WalkText.data() + 1;
+}
+
+} // namespace
+
+// ---- display names ----
+
+const char* DisplayName(TXmlPartKind kind) {
+    static const char* const names[] = {"",          "XML Prolog", "Comment",   "PI",
+                                        "DTD Declaration", "Start Tag", "Empty Tag", "End Tag",
+                                        "Text",      "CDATA"};
+    return static_cast<unsigned>(kind) < std::size(names) ? names[kind] : "";
+}
+const char* DisplayName(TAttrValueKind kind) {
+    static const char* const names[] = {"Normal", "Implied", "Fixed", "Default"};
+    return names[static_cast<int>(kind)];
+}
+const char* DisplayName(TAttrKind kind) {
+    static const char* const names[] = {"Unknown", "CDATA",    "ID",      "IDREF",
+                                        "IDREFS",  "ENTITY",   "ENTITIES", "NMTOKEN",
+                                        "NMTOKENS", "Notation", "Enumeration"};
+    return names[static_cast<int>(kind)];
+}
+const char* DisplayName(TElemContentKind kind) {
+    static const char* const names[] = {"Empty", "Any", "Childs only", "Mixed"};
+    return names[static_cast<int>(kind)];
+}
+const char* DisplayName(TAttrDefaultKind kind) {
+    static const char* const names[] = {"Default", "Required", "Implied", "Fixed"};
+    return names[static_cast<int>(kind)];
+}
+
+// ---- entity stack ----
+
+void TEntityStack::Push(std::unique_ptr<TXmlParser> owner, const std::string& encoding,
+                        const char* resume) {
+    FNodes.push_back({std::move(owner), encoding, resume});
+}
+
+const char* TEntityStack::Pop(std::string& encoding) {
+    if (FNodes.empty())
+        return nullptr;
+    TEntityStackNode node = std::move(FNodes.back());
+    FNodes.pop_back();
+    if (!node.Encoding.empty())
+        encoding = node.Encoding;
+    return node.Resume;
+}
+
+void TEntityStack::Clear() { FNodes.clear(); }
+
+// ---- loading ----
+
+TXmlParser::TXmlParser() = default;
+
+TXmlParser::~TXmlParser() { ResetDocument(); }
+
+void TXmlParser::ResetDocument() {
+    FBuffer.reset();
+    FSize = 0;
+    SourceName.clear();
+    XmlVersion.clear();
+    RootElementName.clear();
+    Encoding = "UTF-8";
+    CurrentEncoding = "UTF-8";
+    Standalone = false;
+    DoctypeEnd = nullptr;
+    NormalizeText = true;
+    EntityStack.Clear();
+    ElementDefinitions.Clear();
+    EntityDefinitions.Clear();
+    ParameterEntityDefinitions.Clear();
+    NotationDefinitions.Clear();
+    PartAttributes.Clear();
+    Rewind();
+}
+
+void TXmlParser::Rewind() {
+    PartKind = xpNone;
+    PartName.clear();
+    PartContent.clear();
+    PartStart = nullptr;
+    PartEnd = nullptr;
+    PartAttributes.Clear();
+    EntityStack.Clear();
+    FStarted = false;
+}
+
+bool TXmlParser::LoadFromMemory(const char* text) {
+    ResetDocument();
+    if (!text)
+        return false;
+    std::size_t size = std::strlen(text);
+    try {
+        FBuffer.reset(new char[size + 2]);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    FBuffer[0] = '\0';
+    std::memcpy(FBuffer.get() + 1, text, size + 1);
+    FSize = size;
+    SourceName = u"<MEM>";
+    return true;
+}
+
+bool TXmlParser::ReadDocumentFile(const std::u16string& path, TShareMode) {
+    ResetDocument();
+    std::FILE* f = std::fopen(Utf16ToUtf8(path).c_str(), "rb");
+    if (!f)
+        return false;
+    bool ok = false;
+    long size = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0 && (size = std::ftell(f)) >= 0 &&
+        std::fseek(f, 0, SEEK_SET) == 0) {
+        try {
+            FBuffer.reset(new char[static_cast<std::size_t>(size) + 2]);
+            FBuffer[0] = '\0';
+            ok = std::fread(FBuffer.get() + 1, 1, static_cast<std::size_t>(size), f) ==
+                 static_cast<std::size_t>(size);
+            FBuffer[static_cast<std::size_t>(size) + 1] = '\0';
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    std::fclose(f);
+    if (!ok) {
+        ResetDocument();
+        return false;
+    }
+    FSize = static_cast<std::size_t>(size);
+    SourceName = path;
+    return true;
+}
+
+std::string_view TXmlParser::DocumentText() const {
+    if (!FBuffer)
+        return {};
+    return {FBuffer.get() + 1, FSize};
+}
+
+const char* TXmlParser::TextEnd() const { return FBuffer.get() + 1 + FSize; }
+
+const char* TXmlParser::LastChar(const char* from) const { return from + std::strlen(from) - 1; }
+
+// ---- the scan step ----
+
+bool TXmlParser::NextPart() {
+    if (!FBuffer)
+        return false;
+    for (;;) {
+        FDeliver = true;
+        const char* start;
+        if (!FStarted) {
+            FStarted = true;
+            start = TextStart();
+            if (StartsWith(start, "\xEF\xBB\xBF")) {
+                start += 3;
+                Encoding = "UTF-8";
+            }
+        } else {
+            start = PartEnd + 1;
+        }
+        // An included text that ends returns to where it was referenced, level by level.
+        while (*start == '\0' && !EntityStack.Empty())
+            start = EntityStack.Pop(CurrentEncoding);
+        if (!start || *start == '\0') {
+            PartStart = TextEnd();
+            PartEnd = PartStart - 1;
+            EntityStack.Clear();
+            return false;
+        }
+        PartStart = start;
+        PartEnd = start;
+        if (start[0] != '<')
+            ScanText();
+        else if (StartsWith(start, "<?xml") && IsWhite(start[5]))
+            ScanProlog();
+        else if (start[1] == '?')
+            ScanPI();
+        else if (StartsWith(start, "<!--"))
+            ScanComment();
+        else if (StartsWith(start, "<!DOCTYPE"))
+            ScanDoctype();
+        else if (StartsWith(start, "<![CDATA["))
+            ScanCData();
+        else
+            ScanTag();
+        if (FDeliver)
+            return true;
+    }
+}
+
+const char* TXmlParser::ReadName(const char* p, const unsigned char* delimiters,
+                                 std::string& name) const {
+    // The first character always belongs to the name, except the terminating zero.
+    if (*p == '\0') {
+        name.clear();
+        return p;
+    }
+    const char* q = p + 1;
+    unsigned char cls = *delimiters;
+    while (!Is(*q, cls))
+        ++q;
+    name.assign(p, q);
+    return q;
+}
+
+const char* TXmlParser::ReadAttributes(const char* p, TAttrList& list) {
+    static const unsigned char attrDelims = kAttrDelim;
+    list.Clear();
+    enum { ExpectName, ExpectEquals, ExpectValue } state = ExpectName;
+    std::string name;
+    for (;;) {
+        char c = *p;
+        if (c == '\0' || c == '>')
+            return p;
+        if (IsWhite(c)) {
+            ++p;
+            continue;
+        }
+        switch (state) {
+        case ExpectName:
+            if (!Is(c, kStarter))
+                return p;
+            p = ReadName(p, &attrDelims, name);
+            state = ExpectEquals;
+            break;
+        case ExpectEquals:
+            if (c == '=')
+                state = ExpectValue;
+            ++p;
+            break;
+        case ExpectValue:
+            if (c == '"' || c == '\'') {
+                const char* close = std::strchr(p + 1, c);
+                const char* end = close ? close : p + 1 + std::strlen(p + 1);
+                list.Add(std::make_unique<TAttr>(name, std::string(p + 1, end)));
+                p = close ? close + 1 : end;
+                state = ExpectName;
+            } else {
+                ++p;
+            }
+            break;
+        }
+    }
+}
+
+void TXmlParser::ScanProlog() {
+    PartKind = xpProlog;
+    PartName.clear();
+    PartContent.clear();
+    const char* p = ReadAttributes(PartStart + 5, PartAttributes);
+    const char* close = std::strstr(p, "?>");
+    PartEnd = close ? close + 1 : LastChar(p);
+
+    TAttr* version = PartAttributes.Node("version");
+    TAttr* encoding = PartAttributes.Node("encoding");
+    TAttr* standalone = PartAttributes.Node("standalone");
+    std::string enc = encoding && !encoding->Value.empty() ? encoding->Value : "UTF-8";
+    CurrentEncoding = ToUpperAscii(enc);
+    if (encoding)
+        encoding->Value = ToUpperAscii(encoding->Value);
+    if (EntityStack.Empty()) {
+        XmlVersion = version ? version->Value : std::string();
+        Encoding = CurrentEncoding;
+        Standalone = standalone && standalone->Value == "yes";
+    }
+}
+
+void TXmlParser::ScanPI() {
+    static const unsigned char piDelims = kPIDelim;
+    PartKind = xpPI;
+    const char* afterTarget = ReadName(PartStart + 2, &piDelims, PartName);
+    const char* close = std::strstr(PartStart + 2, "?>");
+    const char* contentEnd = close ? close : afterTarget + std::strlen(afterTarget);
+    if (afterTarget < contentEnd)
+        PartContent.assign(afterTarget, contentEnd);
+    else
+        PartContent.clear();
+    ReadAttributes(afterTarget, PartAttributes);
+    PartEnd = close ? close + 1 : LastChar(PartStart);
+}
+
+void TXmlParser::ScanComment() {
+    PartKind = xpComment;
+    const char* close = std::strstr(PartStart + 4, "-->");
+    PartEnd = close ? close + 2 : LastChar(PartStart);
+}
+
+void TXmlParser::ScanDoctype() {
+    PartKind = xpDoctype;
+    // A declaration met inside an included text keeps that inclusion open: emptying the stack
+    // would free the very text the part lies in.
+    bool inInclusion = !EntityStack.Empty();
+    if (!inInclusion)
+        EntityStack.Clear();
+    if (DoctypeEnd) {
+        PartEnd = DoctypeEnd;
+        return;
+    }
+    PartName.clear();
+    PartContent.clear();
+    // The declarations themselves are read by the document type reader; until then the part
+    // spans the declaration, stepping over quoted text and the internal subset.
+    const char* p = PartStart + 9;
+    int depth = 0;
+    for (;;) {
+        char c = *p;
+        if (c == '\0') {
+            PartEnd = p - 1;
+            break;
+        }
+        if (c == '"' || c == '\'') {
+            const char* close = std::strchr(p + 1, c);
+            if (!close) {
+                PartEnd = LastChar(p);
+                break;
+            }
+            p = close + 1;
+            continue;
+        }
+        if (c == '[')
+            ++depth;
+        else if (c == ']' && depth > 0)
+            --depth;
+        else if (c == '>' && depth == 0) {
+            PartEnd = p;
+            break;
+        }
+        ++p;
+    }
+    if (!inInclusion)
+        DoctypeEnd = PartEnd;
+}
+
+void TXmlParser::ScanCData() {
+    PartKind = xpCData;
+    const char* content = PartStart + 9;
+    const char* close = std::strstr(content, "]]>");
+    const char* end = close ? close : content + std::strlen(content);
+    PartContent.clear();
+    TranslateText(std::string_view(content, static_cast<std::size_t>(end - content)),
+                  PartContent);
+    PartEnd = close ? close + 2 : end - 1;
+}
+
+void TXmlParser::ScanText() {
+    PartKind = xpText;
+    PartContent.clear();
+    const char* p = PartStart;
+    const char* pending = p;
+    for (;;) {
+        p += std::strcspn(p, "<&");
+        char c = *p;
+        if (c == '<')
+            break;
+        if (c == '&') {
+            TranslateText(std::string_view(pending, static_cast<std::size_t>(p - pending)),
+                          PartContent);
+            p = HandleTextReference(p);
+            pending = p;
+            continue;
+        }
+        if (EntityStack.Empty())
+            break;
+        TranslateText(std::string_view(pending, static_cast<std::size_t>(p - pending)),
+                      PartContent);
+        p = EntityStack.Pop(CurrentEncoding);
+        pending = p;
+    }
+    TranslateText(std::string_view(pending, static_cast<std::size_t>(p - pending)), PartContent);
+    PartEnd = p - 1;
+    if (NormalizeText) {
+        NormalizeWhitespace(PartContent);
+        if (PartContent.empty())
+            FDeliver = false;
+    }
+}
+
+int TXmlParser::ReferenceCode(std::string_view ref, int malformed) const {
+    // ref begins with '#'.
+    std::int32_t code = 0;
+    if (ref.size() >= 2 && ref[1] == 'x') {
+        std::string_view digits = ref.substr(2);
+        if (digits.empty())
+            return malformed;
+        std::uint64_t v = 0;
+        for (char c : digits) {
+            int d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
+            if (d < 0)
+                return malformed;
+            v = v * 16 + static_cast<std::uint64_t>(d);
+            if (v > 0x7FFFFFFF)
+                return malformed;
+        }
+        return static_cast<int>(v);
+    }
+    if (!TryStrToInt(ref.substr(1), code))
+        return malformed;
+    return code;
+}
+
+const char* TXmlParser::HandleTextReference(const char* amp) {
+    const char* semi = std::strchr(amp + 1, ';');
+    if (!semi)
+        return amp + 1;
+    std::string_view ref(amp + 1, static_cast<std::size_t>(semi - amp - 1));
+    const char* next = semi + 1;
+    if (!ref.empty() && ref[0] == '#') {
+        PartContent += CharacterFromCode(ReferenceCode(ref, 32));
+        return next;
+    }
+    if (ref == "lt")
+        PartContent += '<';
+    else if (ref == "gt")
+        PartContent += '>';
+    else if (ref == "amp")
+        PartContent += '&';
+    else if (ref == "apos")
+        PartContent += '\'';
+    else if (ref == "quot")
+        PartContent += '"';
+    else if (TEntityDef* def = EntityDefinitions.Node(ref);
+             def && EntityStack.Count() < MaxEntityDepth) {
+        if (def->IsExternal()) {
+            std::unique_ptr<TXmlParser> entity =
+                OpenExternalEntity(def->SystemId, def->PublicId, def->NotationName);
+            if (!entity || entity->DocumentText().empty())
+                return next;
+            const char* text = entity->DocumentText().data();
+            EntityStack.Push(std::move(entity), CurrentEncoding, next);
+            return text;
+        }
+        if (def->Value.empty())
+            return next;
+        EntityStack.Push(nullptr, CurrentEncoding, next);
+        return EntityWalkText(*def);
+    } else {
+        PartContent += ref;
+    }
+    return next;
+}
+
+void TXmlParser::ScanTag() {
+    static const unsigned char tagDelims = kTagDelim;
+    PartKind = xpStartTag;
+    const char* p = PartStart + 1;
+    if (*p == '/') {
+        PartKind = xpEndTag;
+        ++p;
+    }
+    p = ReadName(p, &tagDelims, PartName);
+    p = ReadAttributes(p, PartAttributes);
+    if (*p == '/')
+        PartKind = xpEmptyTag;
+    const char* close = std::strchr(p, '>');
+    PartEnd = close ? close : LastChar(p);
+    if (PartKind == xpEndTag)
+        return;
+    ApplyAttributeDefaults();
+    for (const auto& attr : PartAttributes) {
+        attr->Value = NormalizeAttrValue(attr->Value, 0);
+        if (attr->AttrKind != TAttrKind::Unknown && attr->AttrKind != TAttrKind::CDATA)
+            CollapseSpaces(attr->Value);
+    }
+}
+
+void TXmlParser::ApplyAttributeDefaults() {
+    if (ElementDefinitions.Empty())
+        return;
+    TElemDef* elem = ElementDefinitions.Node(PartName);
+    if (!elem)
+        return;
+    for (const auto& def : *elem) {
+        TAttr* attr = PartAttributes.Node(def->Name);
+        bool hasDefault = def->DefaultKind == TAttrDefaultKind::Default ||
+                          def->DefaultKind == TAttrDefaultKind::Fixed;
+        if (!attr && hasDefault) {
+            attr = &PartAttributes.Add(std::make_unique<TAttr>(def->Name, def->Value));
+            attr->ValueKind = TAttrValueKind::Default;
+        }
+        if (!attr)
+            continue;
+        if (def->DefaultKind == TAttrDefaultKind::Implied)
+            attr->ValueKind = TAttrValueKind::Implied;
+        else if (def->DefaultKind == TAttrDefaultKind::Fixed) {
+            attr->ValueKind = TAttrValueKind::Fixed;
+            attr->Value = def->Value;
+        }
+        attr->AttrKind = def->AttrKind;
+    }
+}
+
+std::string TXmlParser::NormalizeAttrValue(std::string_view raw, int depth) {
+    std::string out;
+    std::string stretch;
+    auto flush = [&](std::string_view s) {
+        stretch.assign(s);
+        for (char& c : stretch)
+            if (c == '\t' || c == '\n' || c == '\r')
+                c = ' ';
+        TranslateText(stretch, out);
+    };
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        std::size_t amp = raw.find('&', i);
+        if (amp == std::string_view::npos) {
+            flush(raw.substr(i));
+            break;
+        }
+        flush(raw.substr(i, amp - i));
+        std::size_t semi = raw.find(';', amp + 1);
+        if (semi == std::string_view::npos) {
+            i = amp + 1; // a lone "&" is dropped
+            continue;
+        }
+        std::string_view ref = raw.substr(amp + 1, semi - amp - 1);
+        i = semi + 1;
+        if (!ref.empty() && ref[0] == '#')
+            out += CharacterFromCode(ReferenceCode(ref, 191));
+        else if (ref == "lt")
+            out += '<';
+        else if (ref == "gt")
+            out += '>';
+        else if (ref == "amp")
+            out += '&';
+        else if (ref == "apos")
+            out += '\'';
+        else if (ref == "quot")
+            out += '"';
+        else if (TEntityDef* def = EntityDefinitions.Node(ref); def && depth < MaxEntityDepth) {
+            if (def->IsExternal())
+                ExternalEntityContent(*def, out, depth);
+            else
+                out += NormalizeAttrValue(def->Value, depth + 1);
+        } else
+            out += ref;
+    }
+    return out;
+}
+
+void TXmlParser::ExternalEntityContent(TEntityDef& def, std::string& out, int depth) {
+    std::unique_ptr<TXmlParser> entity =
+        OpenExternalEntity(def.SystemId, def.PublicId, def.NotationName);
+    if (!entity)
+        return;
+    entity->NormalizeText = NormalizeText;
+    while (entity->NextPart()) {
+        if (entity->PartKind != xpText && entity->PartKind != xpCData)
+            continue;
+        for (char c : entity->PartContent)
+            out += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+    }
+}
+
+// ---- overridable operations ----
+
+std::unique_ptr<TXmlParser> TXmlParser::OpenExternalEntity(const std::string& systemId,
+                                                           const std::string& publicId,
+                                                           const std::string& notation) {
+    std::string path = systemId; // "/" already is this platform's separator
+    bool absolute = !path.empty() && path[0] == '/';
+    if (!absolute && !SourceName.empty() && SourceName[0] != u'<') {
+        std::string source = Utf16ToUtf8(SourceName);
+        std::size_t slash = source.rfind('/');
+        if (slash != std::string::npos)
+            path = source.substr(0, slash + 1) + path;
+    }
+    auto entity = std::make_unique<TXmlParser>();
+    entity->ReadDocumentFile(Utf8ToUtf16(path), TShareMode::DenyWrite);
+    return entity;
+}
+
+void TXmlParser::TranslateText(std::string_view text, std::string& result) {
+    if (CurrentEncoding != "UTF-8") {
+        result.append(text);
+        return;
+    }
+    // Plain ASCII, the common case, needs no conversion.
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    result.append(text.substr(0, i));
+    if (i < text.size())
+        Utf8ToCp1252(text.substr(i), result);
+}
+
+std::string TXmlParser::CharacterFromCode(int code) { return std::string(1, Cp1252Byte(code)); }

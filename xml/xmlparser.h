@@ -1,0 +1,124 @@
+#pragma once
+// A pull scanner over one XML document held in memory as zero-terminated 8-bit text. Each
+// NextPart moves to the next part (declaration, comment, PI, DOCTYPE, tag, text, CDATA) and
+// exposes its kind, name, content, attributes and span. It builds no tree, checks no
+// well-formedness and never raises: malformed input yields parts that run to the end of the
+// text.
+#include "xml/xmltypes.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TXmlParser;
+
+// Inclusions of entity replacement texts being scanned.
+class TEntityStack {
+public:
+    // Remembers where to go on in the including text and the encoding in force.
+    void Push(std::unique_ptr<TXmlParser> owner, const std::string& encoding, const char* resume);
+    // Frees the top node's scanner, restores its encoding (when recorded) into `encoding`, and
+    // returns the position to go on at; nullptr when the stack is empty.
+    const char* Pop(std::string& encoding);
+    void Clear();
+    int Count() const { return static_cast<int>(FNodes.size()); }
+    bool Empty() const { return FNodes.empty(); }
+
+private:
+    struct TEntityStackNode {
+        std::unique_ptr<TXmlParser> Owner;
+        std::string Encoding;
+        const char* Resume{nullptr};
+    };
+    std::vector<TEntityStackNode> FNodes;
+};
+
+enum class TShareMode { DenyNone, DenyWrite };
+
+class TXmlParser {
+public:
+    TXmlParser();
+    virtual ~TXmlParser();
+    TXmlParser(const TXmlParser&) = delete;
+    TXmlParser& operator=(const TXmlParser&) = delete;
+
+    // Copies the zero-terminated text; false (scanner left empty) when it cannot be allocated.
+    bool LoadFromMemory(const char* text);
+    // Reads the whole file. Share mode has no effect on POSIX systems, which lock nothing.
+    bool ReadDocumentFile(const std::u16string& path, TShareMode shareMode = TShareMode::DenyWrite);
+    void ResetDocument();
+    void Rewind();
+    bool NextPart();
+    std::string_view DocumentText() const;
+
+    // Document facts.
+    std::u16string SourceName;
+    std::string XmlVersion;
+    std::string Encoding{"UTF-8"};
+    bool Standalone{false};
+    std::string RootElementName;
+    const char* DoctypeEnd{nullptr};
+    bool NormalizeText{true};
+    std::string CurrentEncoding{"UTF-8"};
+
+    TEntityStack EntityStack;
+    TElemList ElementDefinitions;
+    TNvpListOf<TEntityDef> EntityDefinitions;
+    TNvpListOf<TEntityDef> ParameterEntityDefinitions;
+    TNvpListOf<TNotationDef> NotationDefinitions;
+
+    // The current part.
+    TXmlPartKind PartKind{xpNone};
+    std::string PartName;
+    std::string PartContent;
+    const char* PartStart{nullptr};
+    const char* PartEnd{nullptr};
+    TAttrList PartAttributes;
+
+    // Deepest nesting of entity inclusions followed; a reference past it stands for its name.
+    static constexpr int MaxEntityDepth = 64;
+
+protected:
+    // A new scanner holding the external entity's text; the caller owns it.
+    virtual std::unique_ptr<TXmlParser> OpenExternalEntity(const std::string& systemId,
+                                                           const std::string& publicId,
+                                                           const std::string& notation);
+    // Appends the translation of a stretch of document text into the caller's 8-bit set.
+    virtual void TranslateText(std::string_view text, std::string& result);
+    // The 8-bit text for a numeric character reference.
+    virtual std::string CharacterFromCode(int code);
+    // Called for each declaration read from a document type declaration.
+    virtual void DeclarationFound(const TDtdDeclaration& declaration) {}
+
+private:
+    const char* TextStart() const { return FBuffer ? FBuffer.get() + 1 : nullptr; }
+    const char* TextEnd() const; // the terminating zero
+    const char* LastChar(const char* from) const;
+
+    void ScanProlog();
+    void ScanPI();
+    void ScanComment();
+    void ScanDoctype();
+    void ScanCData();
+    void ScanText();
+    void ScanTag();
+
+    const char* ReadName(const char* p, const unsigned char* delimiters, std::string& name) const;
+    const char* ReadAttributes(const char* p, TAttrList& list);
+    void ApplyAttributeDefaults();
+    std::string NormalizeAttrValue(std::string_view raw, int depth);
+    const char* HandleTextReference(const char* amp);
+    int ReferenceCode(std::string_view ref, int malformed) const;
+    void ExternalEntityContent(TEntityDef& def, std::string& out, int depth);
+
+    // The document text with a zero byte before and after it, so that a part ending before
+    // the first character still names memory of the buffer.
+    std::unique_ptr<char[]> FBuffer;
+    std::size_t FSize{0};
+    bool FStarted{false};
+    bool FDeliver{true};
+
+    friend class TXmlParserAccess;
+};
