@@ -81,8 +81,8 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
         }
         if (kind != xpText && kind != xpCData)
             continue;
-        if (name != "id" && name != "code" && name != "name" && name != "incl" &&
-            name != "excl" && name != "note" && name != "parent_id")
+        if (name != "id" && name != "code" && name != "name" && name != "incl" && name != "excl" &&
+            name != "note" && name != "parent_id")
             continue;
         if (index >= capacity)
             goto overflow;

@@ -24,4 +24,6 @@ constexpr int MKBRecCapacity = MKBDataRecordCount + 1;
 
 extern TMKBRec MKBRecs[MKBRecCapacity];
 
-inline std::span<TMKBRec> MKBStore() { return {MKBRecs, MKBRecCapacity}; }
+inline std::span<TMKBRec> MKBStore() {
+    return {MKBRecs, MKBRecCapacity};
+}

@@ -17,7 +17,9 @@ struct TRect {
     int Width() const { return Right - Left; }
     int Height() const { return Bottom - Top; }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+    bool Contains(TPoint p) const {
+        return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
+    }
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
@@ -27,15 +29,25 @@ using TColor = std::uint32_t;
 
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor SystemColorFlag = 0xFF000000;
-constexpr TColor SystemColor(int index) { return SystemColorFlag | static_cast<TColor>(index); }
-constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000) == SystemColorFlag; }
+constexpr TColor SystemColor(int index) {
+    return SystemColorFlag | static_cast<TColor>(index);
+}
+constexpr bool IsSystemColor(TColor c) {
+    return (c & 0xFF000000) == SystemColorFlag;
+}
 constexpr TColor RGBColor(int r, int g, int b) {
     return static_cast<TColor>(r & 0xFF) | (static_cast<TColor>(g & 0xFF) << 8) |
            (static_cast<TColor>(b & 0xFF) << 16);
 }
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr int GetRValue(TColor c) {
+    return c & 0xFF;
+}
+constexpr int GetGValue(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int GetBValue(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 
 // System colour numbers (the platform's indices).
 enum TSystemColorIndex : int {

@@ -10,7 +10,8 @@ struct TNvpNode {
     std::string Name;
     std::string Value;
     TNvpNode() = default;
-    TNvpNode(std::string name, std::string value) : Name(std::move(name)), Value(std::move(value)) {}
+    TNvpNode(std::string name, std::string value)
+        : Name(std::move(name)), Value(std::move(value)) {}
     virtual ~TNvpNode() = default;
 };
 

@@ -33,8 +33,12 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
 }
 constexpr std::array<unsigned char, 256> kClass = MakeClasses();
 
-inline bool Is(char c, unsigned char cls) { return kClass[static_cast<unsigned char>(c)] & cls; }
-inline bool IsWhite(char c) { return Is(c, kWhite); }
+inline bool Is(char c, unsigned char cls) {
+    return kClass[static_cast<unsigned char>(c)] & cls;
+}
+inline bool IsWhite(char c) {
+    return Is(c, kWhite);
+}
 
 inline bool StartsWith(const char* p, std::string_view s) {
     // Stops at the first mismatch, so it never reads past a terminating zero.
@@ -170,7 +174,11 @@ std::u16string Utf8ToUtf16(const std::string& s) {
     std::size_t i = 0;
     while (i < s.size()) {
         auto b = static_cast<unsigned char>(s[i]);
-        int len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+        int len = b < 0x80             ? 1
+                  : (b & 0xE0) == 0xC0 ? 2
+                  : (b & 0xF0) == 0xE0 ? 3
+                  : (b & 0xF8) == 0xF0 ? 4
+                                       : 0;
         char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
         bool ok = len > 0 && i + static_cast<std::size_t>(len) <= s.size();
         for (int k = 1; ok && k < len; ++k) {
@@ -210,9 +218,9 @@ const char* EntityWalkText(const TEntityDef& def) {
 // ---- display names ----
 
 const char* DisplayName(TXmlPartKind kind) {
-    static const char* const names[] = {"",          "XML Prolog", "Comment",   "PI",
-                                        "DTD Declaration", "Start Tag", "Empty Tag", "End Tag",
-                                        "Text",      "CDATA"};
+    static const char* const names[] = {
+        "",          "XML Prolog", "Comment", "PI",   "DTD Declaration",
+        "Start Tag", "Empty Tag",  "End Tag", "Text", "CDATA"};
     return static_cast<unsigned>(kind) < std::size(names) ? names[kind] : "";
 }
 const char* DisplayName(TAttrValueKind kind) {
@@ -220,8 +228,8 @@ const char* DisplayName(TAttrValueKind kind) {
     return names[static_cast<int>(kind)];
 }
 const char* DisplayName(TAttrKind kind) {
-    static const char* const names[] = {"Unknown", "CDATA",    "ID",      "IDREF",
-                                        "IDREFS",  "ENTITY",   "ENTITIES", "NMTOKEN",
+    static const char* const names[] = {"Unknown",  "CDATA",    "ID",         "IDREF",
+                                        "IDREFS",   "ENTITY",   "ENTITIES",   "NMTOKEN",
                                         "NMTOKENS", "Notation", "Enumeration"};
     return names[static_cast<int>(kind)];
 }
@@ -251,13 +259,17 @@ const char* TEntityStack::Pop(std::string& encoding) {
     return node.Resume;
 }
 
-void TEntityStack::Clear() { FNodes.clear(); }
+void TEntityStack::Clear() {
+    FNodes.clear();
+}
 
 // ---- loading ----
 
 TXmlParser::TXmlParser() = default;
 
-TXmlParser::~TXmlParser() { ResetDocument(); }
+TXmlParser::~TXmlParser() {
+    ResetDocument();
+}
 
 void TXmlParser::ResetDocument() {
     FBuffer.reset();
@@ -342,9 +354,13 @@ std::string_view TXmlParser::DocumentText() const {
     return {FBuffer.get() + 1, FSize};
 }
 
-const char* TXmlParser::TextEnd() const { return FBuffer.get() + 1 + FSize; }
+const char* TXmlParser::TextEnd() const {
+    return FBuffer.get() + 1 + FSize;
+}
 
-const char* TXmlParser::LastChar(const char* from) const { return from + std::strlen(from) - 1; }
+const char* TXmlParser::LastChar(const char* from) const {
+    return from + std::strlen(from) - 1;
+}
 
 // ---- the scan step ----
 
@@ -543,8 +559,7 @@ void TXmlParser::ScanCData() {
     const char* close = std::strstr(content, "]]>");
     const char* end = close ? close : content + std::strlen(content);
     PartContent.clear();
-    TranslateText(std::string_view(content, static_cast<std::size_t>(end - content)),
-                  PartContent);
+    TranslateText(std::string_view(content, static_cast<std::size_t>(end - content)), PartContent);
     PartEnd = close ? close + 2 : end - 1;
 }
 
@@ -792,4 +807,6 @@ void TXmlParser::TranslateText(std::string_view text, std::string& result) {
         Utf8ToCp1252(text.substr(i), result);
 }
 
-std::string TXmlParser::CharacterFromCode(int code) { return std::string(1, Cp1252Byte(code)); }
+std::string TXmlParser::CharacterFromCode(int code) {
+    return std::string(1, Cp1252Byte(code));
+}

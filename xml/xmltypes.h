@@ -104,7 +104,7 @@ struct TDtdDeclaration {
     TElemDef* ElemDef{nullptr};
     TEntityDef* EntityDef{nullptr};
     TNotationDef* NotationDef{nullptr};
-    std::string Target;                 // processing instruction target
-    std::string Content;                // processing instruction content
+    std::string Target;                   // processing instruction target
+    std::string Content;                  // processing instruction content
     const TAttrList* Attributes{nullptr}; // processing instruction pseudo-attributes
 };

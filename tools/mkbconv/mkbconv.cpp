@@ -1,0 +1,283 @@
+// Converts the НСИ CSV of the classification into the embedded MKBDATA document (windows-1251
+// XML, one rec per current record) and a header with its record count.
+//
+//   mkbconv <source.csv> <MKBDATA.xml> <mkbdata_info.h>
+//
+// Fails, writing nothing, on any record it cannot place soundly.
+#include "csv.h"
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+struct TSourceRec {
+    int Id{0};
+    int ParentId{-1};
+    std::string Code; // UTF-8
+    std::string Name; // UTF-8
+    int Line{0};
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+    throw std::runtime_error(message);
+}
+
+int ParseInt(const std::string& s, int line, const char* column) {
+    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos)
+        Fail("line " + std::to_string(line) + ": " + column + " '" + s +
+             "' is not a positive integer");
+    return std::stoi(s);
+}
+
+bool IsRange(const std::string& code) {
+    // "A00-A09": a block or sub-block.
+    auto isCode = [](std::string_view c) {
+        return c.size() == 3 && c[0] >= 'A' && c[0] <= 'Z' && std::isdigit((unsigned char)c[1]) &&
+               std::isdigit((unsigned char)c[2]);
+    };
+    return code.size() == 7 && code[3] == '-' && isCode(std::string_view(code).substr(0, 3)) &&
+           isCode(std::string_view(code).substr(4, 3));
+}
+
+int RomanValue(const std::string& s) {
+    static const std::map<char, int> digits = {{'I', 1}, {'V', 5}, {'X', 10}, {'L', 50}};
+    int total = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto it = digits.find(s[i]);
+        if (it == digits.end())
+            return -1;
+        int v = it->second;
+        int next = i + 1 < s.size() && digits.count(s[i + 1]) ? digits.at(s[i + 1]) : 0;
+        total += v < next ? -v : v;
+    }
+    return total;
+}
+
+// The nearest windows-1251 letter for a Latin letter with a diacritic (ö gives o).
+char16_t NearestLetter(char16_t c) {
+    static const char16_t* latin1 =
+        u"AAAAAAACEEEEIIIIDNOOOOO?OUUUUYTsaaaaaaaceeeeiiiidnooooo?ouuuuyty";
+    if (c >= 0xC0 && c <= 0xFF)
+        return latin1[c - 0xC0];
+    if (c >= 0x100 && c <= 0x17F) {
+        // Latin Extended-A pairs upper and lower case; their bases in order.
+        static const char* base =
+            "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiJjJjKkkLlLlLl"
+            "LlLlNnNnNnnNnOoOoOoOoRrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+        return static_cast<unsigned char>(base[c - 0x100]);
+    }
+    return u'?';
+}
+
+std::string ToCp1251(const std::string& utf8, int& replaced) {
+    std::u16string wide = DecodeCodePage(utf8, 65001);
+    for (char16_t& c : wide) {
+        if (c < 0x80)
+            continue;
+        std::string probe = EncodeCodePage(std::u16string_view(&c, 1), 1251);
+        if (probe == "?") {
+            c = NearestLetter(c);
+            ++replaced;
+        }
+    }
+    return EncodeCodePage(wide, 1251);
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        Fail("cannot open " + path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    std::string text = ss.str();
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text.erase(0, 3);
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t nl = text.find('\n', from);
+        std::string line =
+            text.substr(from, nl == std::string::npos ? std::string::npos : nl - from);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        if (nl == std::string::npos)
+            break;
+        from = nl + 1;
+    }
+    return lines;
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& content) {
+    std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        if (!out)
+            Fail("cannot write " + temp);
+    }
+    std::filesystem::rename(temp, path);
+}
+
+void CheckText(const std::string& text, const TSourceRec& rec) {
+    if (text.find_first_of("<>&") != std::string::npos || text.find("]]>") != std::string::npos)
+        Fail("line " + std::to_string(rec.Line) + ": the title of record " +
+             std::to_string(rec.Id) + " holds '<', '>' or '&', which the document cannot carry");
+}
+
+int Run(const std::string& source, const std::string& output, const std::string& infoPath) {
+    std::vector<std::string> lines = ReadLines(source);
+    if (lines.empty())
+        Fail(source + " is empty");
+    std::vector<std::string> header = SplitCsvLine(lines[0]);
+    auto column = [&](const char* name) {
+        auto it = std::find(header.begin(), header.end(), name);
+        if (it == header.end())
+            Fail(source + ": the header has no column " + name);
+        return static_cast<std::size_t>(it - header.begin());
+    };
+    const std::size_t cId = column("ID"), cCode = column("MKB_CODE"), cName = column("MKB_NAME"),
+                      cParent = column("ID_PARENT"), cActual = column("ACTUAL");
+
+    std::vector<TSourceRec> recs;
+    std::unordered_map<int, std::size_t> byId;
+    std::unordered_map<int, bool> withdrawn;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        int lineNo = static_cast<int>(i + 1);
+        if (lines[i].empty())
+            continue;
+        std::vector<std::string> f;
+        try {
+            f = SplitCsvLine(lines[i]);
+        } catch (const TCsvError& e) {
+            Fail("line " + std::to_string(lineNo) + ": " + e.what());
+        }
+        if (f.size() != header.size())
+            Fail("line " + std::to_string(lineNo) + ": expected " + std::to_string(header.size()) +
+                 " fields, found " + std::to_string(f.size()));
+        const std::string& actual = f[cActual];
+        if (actual != "0" && actual != "1")
+            Fail("line " + std::to_string(lineNo) + ": ACTUAL is '" + actual + "', not 0 or 1");
+        TSourceRec rec;
+        rec.Line = lineNo;
+        rec.Id = ParseInt(f[cId], lineNo, "ID");
+        rec.ParentId = f[cParent].empty() ? -1 : ParseInt(f[cParent], lineNo, "ID_PARENT");
+        rec.Code = f[cCode];
+        rec.Name = f[cName];
+        if (byId.count(rec.Id) || withdrawn.count(rec.Id))
+            Fail("line " + std::to_string(lineNo) + ": ID " + std::to_string(rec.Id) +
+                 " appears twice");
+        if (actual == "0") {
+            withdrawn[rec.Id] = true;
+            continue;
+        }
+        if (rec.Name.empty())
+            Fail("line " + std::to_string(lineNo) + ": record " + std::to_string(rec.Id) +
+                 " has no title");
+        byId[rec.Id] = recs.size();
+        recs.push_back(std::move(rec));
+    }
+
+    // Classes first, in class order; then every other record in file order, each after its
+    // parent.
+    std::vector<const TSourceRec*> classes, others;
+    for (const TSourceRec& r : recs)
+        (r.ParentId == -1 ? classes : others).push_back(&r);
+    for (const TSourceRec* c : classes)
+        if (RomanValue(c->Code) <= 0)
+            Fail("line " + std::to_string(c->Line) + ": class code '" + c->Code +
+                 "' is not a Roman numeral");
+    std::stable_sort(classes.begin(), classes.end(),
+                     [](auto* a, auto* b) { return RomanValue(a->Code) < RomanValue(b->Code); });
+
+    std::unordered_map<int, bool> placed;
+    std::map<int, std::pair<std::string, std::string>> classRange; // class id: first, last code
+    for (const TSourceRec* c : classes)
+        placed[c->Id] = true;
+    for (const TSourceRec* r : others) {
+        if (!byId.count(r->ParentId))
+            Fail(
+                "line " + std::to_string(r->Line) + ": record " + std::to_string(r->Id) +
+                " names parent " + std::to_string(r->ParentId) +
+                (withdrawn.count(r->ParentId) ? ", which is withdrawn" : ", which does not exist"));
+        if (!placed.count(r->ParentId))
+            Fail("line " + std::to_string(r->Line) + ": record " + std::to_string(r->Id) +
+                 " comes before its parent " + std::to_string(r->ParentId));
+        placed[r->Id] = true;
+        const TSourceRec& parent = recs[byId[r->ParentId]];
+        if (parent.ParentId == -1 && IsRange(r->Code)) {
+            auto& range = classRange[parent.Id];
+            if (range.first.empty())
+                range.first = r->Code.substr(0, 3);
+            range.second = r->Code.substr(4, 3);
+        }
+    }
+
+    int replaced = 0;
+    std::string doc;
+    doc.reserve(recs.size() * 220);
+    doc += "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<data>\r\n";
+    auto emit = [&](const TSourceRec& r) {
+        std::string code, name = r.Name;
+        if (r.ParentId == -1) {
+            code = "КЛАСС " + r.Code;
+            auto it = classRange.find(r.Id);
+            if (it != classRange.end())
+                name += " (" + it->second.first + "-" + it->second.second + ")";
+        } else if (IsRange(r.Code)) {
+            name += " (" + r.Code + ")";
+        } else {
+            code = r.Code;
+        }
+        CheckText(code, r);
+        CheckText(name, r);
+        doc += "  <rec>\r\n      <id>" + std::to_string(r.Id) + "</id>\r\n";
+        doc += "      <code><![CDATA[" + ToCp1251(code, replaced) + "]]></code>\r\n";
+        doc += "      <name><![CDATA[" + ToCp1251(name, replaced) + "]]></name>\r\n";
+        doc += "      <incl><![CDATA[]]></incl>\r\n      <excl><![CDATA[]]></excl>\r\n"
+               "      <note><![CDATA[]]></note>\r\n";
+        doc += "      <parent_id>" + std::to_string(r.ParentId) + "</parent_id>\r\n  </rec>\r\n";
+    };
+    for (const TSourceRec* c : classes)
+        emit(*c);
+    for (const TSourceRec* r : others)
+        emit(*r);
+    doc += "</data>\r\n";
+
+    std::string info = "#pragma once\n// Generated by mkbconv from the classification source.\n"
+                       "inline constexpr int MKBDataRecordCount = " +
+                       std::to_string(recs.size()) + ";\n";
+    std::filesystem::create_directories(std::filesystem::path(output).parent_path());
+    std::filesystem::create_directories(std::filesystem::path(infoPath).parent_path());
+    WriteFileAtomically(output, doc);
+    WriteFileAtomically(infoPath, info);
+    std::cout << "mkbconv: " << recs.size() << " current records (" << classes.size()
+              << " classes), " << withdrawn.size() << " withdrawn left out, " << replaced
+              << " character(s) outside windows-1251 replaced, " << doc.size() << " bytes\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: mkbconv <source.csv> <MKBDATA.xml> <mkbdata_info.h>\n";
+        return 2;
+    }
+    try {
+        return Run(argv[1], argv[2], argv[3]);
+    } catch (const std::exception& e) {
+        std::cerr << "mkbconv: " << argv[1] << ": " << e.what() << "\n";
+        return 1;
+    }
+}
