@@ -288,6 +288,7 @@ void TXmlParser::ResetDocument() {
     ParameterEntityDefinitions.Clear();
     NotationDefinitions.Clear();
     PartAttributes.Clear();
+    FRetired.clear();
     Rewind();
 }
 
@@ -300,6 +301,7 @@ void TXmlParser::Rewind() {
     PartAttributes.Clear();
     EntityStack.Clear();
     FStarted = false;
+    FExpanded = 0;
 }
 
 bool TXmlParser::LoadFromMemory(const char* text) {
@@ -507,52 +509,6 @@ void TXmlParser::ScanComment() {
     PartEnd = close ? close + 2 : LastChar(PartStart);
 }
 
-void TXmlParser::ScanDoctype() {
-    PartKind = xpDoctype;
-    // A declaration met inside an included text keeps that inclusion open: emptying the stack
-    // would free the very text the part lies in.
-    bool inInclusion = !EntityStack.Empty();
-    if (!inInclusion)
-        EntityStack.Clear();
-    if (DoctypeEnd) {
-        PartEnd = DoctypeEnd;
-        return;
-    }
-    PartName.clear();
-    PartContent.clear();
-    // The declarations themselves are read by the document type reader; until then the part
-    // spans the declaration, stepping over quoted text and the internal subset.
-    const char* p = PartStart + 9;
-    int depth = 0;
-    for (;;) {
-        char c = *p;
-        if (c == '\0') {
-            PartEnd = p - 1;
-            break;
-        }
-        if (c == '"' || c == '\'') {
-            const char* close = std::strchr(p + 1, c);
-            if (!close) {
-                PartEnd = LastChar(p);
-                break;
-            }
-            p = close + 1;
-            continue;
-        }
-        if (c == '[')
-            ++depth;
-        else if (c == ']' && depth > 0)
-            --depth;
-        else if (c == '>' && depth == 0) {
-            PartEnd = p;
-            break;
-        }
-        ++p;
-    }
-    if (!inInclusion)
-        DoctypeEnd = PartEnd;
-}
-
 void TXmlParser::ScanCData() {
     PartKind = xpCData;
     const char* content = PartStart + 9;
@@ -643,12 +599,16 @@ const char* TXmlParser::HandleTextReference(const char* amp) {
     else if (ref == "quot")
         PartContent += '"';
     else if (TEntityDef* def = EntityDefinitions.Node(ref);
-             def && EntityStack.Count() < MaxEntityDepth) {
+             def && EntityStack.Count() < MaxEntityDepth && SpendExpansion(def->Value.size())) {
         if (def->IsExternal()) {
             std::unique_ptr<TXmlParser> entity =
                 OpenExternalEntity(def->SystemId, def->PublicId, def->NotationName);
             if (!entity || entity->DocumentText().empty())
                 return next;
+            if (!SpendExpansion(entity->DocumentText().size())) {
+                PartContent += ref;
+                return next;
+            }
             const char* text = entity->DocumentText().data();
             EntityStack.Push(std::move(entity), CurrentEncoding, next);
             return text;
@@ -693,7 +653,7 @@ void TXmlParser::ApplyAttributeDefaults() {
     TElemDef* elem = ElementDefinitions.Node(PartName);
     if (!elem)
         return;
-    for (const auto& def : *elem) {
+    for (const auto& def : elem->Attributes) {
         TAttr* attr = PartAttributes.Node(def->Name);
         bool hasDefault = def->DefaultKind == TAttrDefaultKind::Default ||
                           def->DefaultKind == TAttrDefaultKind::Fixed;
@@ -750,7 +710,8 @@ std::string TXmlParser::NormalizeAttrValue(std::string_view raw, int depth) {
             out += '\'';
         else if (ref == "quot")
             out += '"';
-        else if (TEntityDef* def = EntityDefinitions.Node(ref); def && depth < MaxEntityDepth) {
+        else if (TEntityDef* def = EntityDefinitions.Node(ref);
+                 def && depth < MaxEntityDepth && SpendExpansion(def->Value.size())) {
             if (def->IsExternal())
                 ExternalEntityContent(*def, out, depth);
             else
@@ -765,6 +726,8 @@ void TXmlParser::ExternalEntityContent(TEntityDef& def, std::string& out, int de
     std::unique_ptr<TXmlParser> entity =
         OpenExternalEntity(def.SystemId, def.PublicId, def.NotationName);
     if (!entity)
+        return;
+    if (!SpendExpansion(entity->DocumentText().size()))
         return;
     entity->NormalizeText = NormalizeText;
     while (entity->NextPart()) {
