@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <sys/stat.h>
 
 namespace {
 
@@ -326,16 +327,16 @@ bool TXmlParser::ReadDocumentFile(const std::u16string& path, TShareMode) {
     std::FILE* f = std::fopen(Utf16ToUtf8(path).c_str(), "rb");
     if (!f)
         return false;
-    bool ok = false;
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0 && (size = std::ftell(f)) >= 0 &&
-        std::fseek(f, 0, SEEK_SET) == 0) {
+    // Only a regular file has a size worth trusting: a folder or a device reports nonsense.
+    struct stat info {};
+    bool ok = fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0;
+    std::size_t size = ok ? static_cast<std::size_t>(info.st_size) : 0;
+    if (ok) {
         try {
-            FBuffer.reset(new char[static_cast<std::size_t>(size) + 2]);
+            FBuffer.reset(new char[size + 2]);
             FBuffer[0] = '\0';
-            ok = std::fread(FBuffer.get() + 1, 1, static_cast<std::size_t>(size), f) ==
-                 static_cast<std::size_t>(size);
-            FBuffer[static_cast<std::size_t>(size) + 1] = '\0';
+            ok = std::fread(FBuffer.get() + 1, 1, size, f) == size;
+            FBuffer[size + 1] = '\0';
         } catch (const std::bad_alloc&) {
             ok = false;
         }
@@ -345,7 +346,7 @@ bool TXmlParser::ReadDocumentFile(const std::u16string& path, TShareMode) {
         ResetDocument();
         return false;
     }
-    FSize = static_cast<std::size_t>(size);
+    FSize = size;
     SourceName = path;
     return true;
 }
