@@ -141,7 +141,9 @@ void TXmlParser::ScanDoctype() {
     const bool inInclusion = !EntityStack.Empty();
     if (!inInclusion)
         EntityStack.Clear();
-    if (DoctypeEnd) {
+    // A repeated pass meets the same declaration again and skips it; any later declaration in
+    // the text is read, or the scan would go back to the end of the first one for ever.
+    if (DoctypeEnd && PartStart == FDoctypeStart) {
         PartEnd = DoctypeEnd;
         return;
     }
@@ -204,7 +206,10 @@ void TXmlParser::ScanDoctype() {
     }
     if (!inInclusion) {
         EntityStack.Clear();
-        DoctypeEnd = PartEnd;
+        if (!DoctypeEnd) {
+            DoctypeEnd = PartEnd;
+            FDoctypeStart = partStart;
+        }
     }
 }
 

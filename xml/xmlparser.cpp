@@ -3,6 +3,7 @@
 #include "xml/strtoint.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -282,6 +283,7 @@ void TXmlParser::ResetDocument() {
     CurrentEncoding = "UTF-8";
     Standalone = false;
     DoctypeEnd = nullptr;
+    FDoctypeStart = nullptr;
     NormalizeText = true;
     EntityStack.Clear();
     ElementDefinitions.Clear();
@@ -303,6 +305,9 @@ void TXmlParser::Rewind() {
     EntityStack.Clear();
     FStarted = false;
     FExpanded = 0;
+    FSemiFrom = FSemiFound = nullptr;
+    // A new pass reads the text as the first one did, whatever encoding the last one ended in.
+    CurrentEncoding = "UTF-8";
 }
 
 bool TXmlParser::LoadFromMemory(const char* text) {
@@ -579,8 +584,18 @@ int TXmlParser::ReferenceCode(std::string_view ref, int malformed) const {
     return code;
 }
 
+const char* TXmlParser::NextSemicolon(const char* from) {
+    auto at = [](const char* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    if (FSemiFrom && at(from) >= at(FSemiFrom) && at(from) <= at(FSemiFound))
+        return *FSemiFound == ';' ? FSemiFound : nullptr;
+    const char* found = std::strchr(from, ';');
+    FSemiFrom = from;
+    FSemiFound = found ? found : from + std::strlen(from);
+    return found;
+}
+
 const char* TXmlParser::HandleTextReference(const char* amp) {
-    const char* semi = std::strchr(amp + 1, ';');
+    const char* semi = NextSemicolon(amp + 1);
     if (!semi)
         return amp + 1;
     std::string_view ref(amp + 1, static_cast<std::size_t>(semi - amp - 1));
@@ -694,8 +709,13 @@ std::string TXmlParser::NormalizeAttrValue(std::string_view raw, int depth) {
         flush(raw.substr(i, amp - i));
         std::size_t semi = raw.find(';', amp + 1);
         if (semi == std::string_view::npos) {
-            i = amp + 1; // a lone "&" is dropped
-            continue;
+            // No ";" follows, so every later "&" is dropped as well.
+            std::string rest;
+            for (char c : raw.substr(amp + 1))
+                if (c != '&')
+                    rest.push_back(c);
+            flush(rest);
+            break;
         }
         std::string_view ref = raw.substr(amp + 1, semi - amp - 1);
         i = semi + 1;

@@ -129,6 +129,7 @@ private:
     void ApplyAttributeDefaults();
     std::string NormalizeAttrValue(std::string_view raw, int depth);
     const char* HandleTextReference(const char* amp);
+    const char* NextSemicolon(const char* from);
     int ReferenceCode(std::string_view ref, int malformed) const;
     void ExternalEntityContent(TEntityDef& def, std::string& out, int depth);
 
@@ -139,6 +140,12 @@ private:
     bool FStarted{false};
     bool FDeliver{true};
     std::size_t FExpanded{0};
+    // Where the declaration that DoctypeEnd belongs to begins.
+    const char* FDoctypeStart{nullptr};
+    // The last ";" search: from FSemiFrom the first ";" is FSemiFound, or none up to the zero
+    // at FSemiFound when it points at one. Saves searching to the end for every lone "&".
+    const char* FSemiFrom{nullptr};
+    const char* FSemiFound{nullptr};
     // Declarations replaced while the declarations were being read; their texts may still be
     // walked, so they live until the document is reset.
     std::vector<std::unique_ptr<TNvpNode>> FRetired;
