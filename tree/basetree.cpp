@@ -1,6 +1,7 @@
 // Construction, the control's events, the update counter and change notifications.
 #include "tree/basetree.h"
 #include "tree/tree_internal.h"
+#include <algorithm>
 #include <cstdlib>
 
 using namespace tree_detail;
@@ -20,6 +21,8 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     OnScroll = nullptr;
     OnResize = nullptr;
     States.Include(tsDestroying);
+    // A read-only tree refuses deletions, but its nodes must still go.
+    Options.MiscOptions.Exclude(toReadOnly);
     ++FUpdateCount;
     try {
         DeleteChildren(Root, false);
@@ -28,6 +31,17 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     }
     FreeNodeMemory(Root);
     Root = nullptr;
+}
+
+TBaseVirtualTree::TNodeWatch::TNodeWatch(TBaseVirtualTree& tree, PVirtualNode node)
+    : Tree(tree), Node(node) {
+    Tree.Watches.push_back(this);
+}
+
+TBaseVirtualTree::TNodeWatch::~TNodeWatch() {
+    auto it = std::find(Tree.Watches.rbegin(), Tree.Watches.rend(), this);
+    if (it != Tree.Watches.rend())
+        Tree.Watches.erase(std::next(it).base());
 }
 
 void TBaseVirtualTree::DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave) {

@@ -205,6 +205,17 @@ protected:
     void DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave = {});
 
 private:
+    // Keeps a node reference for the length of a scope and clears it when the node is freed,
+    // for operations whose event handlers may delete the very node they work on.
+    struct TNodeWatch {
+        TNodeWatch(TBaseVirtualTree& tree, PVirtualNode node);
+        ~TNodeWatch();
+        TNodeWatch(const TNodeWatch&) = delete;
+        TNodeWatch& operator=(const TNodeWatch&) = delete;
+        TBaseVirtualTree& Tree;
+        PVirtualNode Node;
+    };
+
     // structure
     PVirtualNode MakeNewNode();
     void FreeNodeMemory(PVirtualNode node);
@@ -256,6 +267,7 @@ private:
     PVirtualNode FRangeAnchor{nullptr};
     bool SelectionLocked{false};
 
+    std::vector<TNodeWatch*> Watches;
     unsigned DeletionDepth{0};
     std::exception_ptr DeletionError;
 

@@ -14,17 +14,23 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
     const bool enteredToggling = !States.Contains(tsToggling);
     States.Include(tsToggling);
     node->States.Include(nsToggling);
-    TScopeExit restore([this, node, enteredToggling] {
-        node->States.Exclude(nsToggling);
+    // Every handler below may free the node; the toggle then ends where it stands.
+    TNodeWatch watch(*this, node);
+    TScopeExit restore([this, &watch, enteredToggling] {
+        if (watch.Node != nullptr)
+            watch.Node->States.Exclude(nsToggling);
         if (enteredToggling)
             States.Exclude(tsToggling);
     });
+    auto freed = [&watch] { return watch.Node == nullptr; };
 
     bool allowed = true;
     bool childrenFit = false;
     if (IsExpandedNode(node)) {
         if (OnCollapsing)
             OnCollapsing(this, node, allowed);
+        if (freed())
+            return;
         if (allowed) {
             const bool shown = Revealed(node);
             const std::uint32_t hidden = shown ? CountShownDescendants(node) : 0;
@@ -33,15 +39,23 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
             node->States.Exclude(nsExpanded);
             if (OnCollapsed)
                 OnCollapsed(this, node);
+            if (freed())
+                return;
         }
     } else {
         if (OnExpanding)
             OnExpanding(this, node, allowed);
+        if (freed())
+            return;
         if (allowed) {
             if (!node->States.Contains(nsInitialized))
                 InitNode(node);
+            if (freed())
+                return;
             if (node->States.Contains(nsHasChildren) && node->ChildCount == 0)
                 InitChildren(node);
+            if (freed())
+                return;
             // Initialisation may have expanded the node already (an expanded initial state).
             if (node->ChildCount > 0 && !IsExpandedNode(node)) {
                 std::int64_t heightDelta = 0;
@@ -56,6 +70,8 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
                     FVisibleCount += CountShownDescendants(node);
                 if (OnExpanded)
                     OnExpanded(this, node);
+                if (freed())
+                    return;
             }
         }
     }
@@ -85,9 +101,14 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
             for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent)
                 if (!IsExpandedNode(p))
                     ToggleExpanded(p);
-            if (Revealed(node))
+            if (!freed() && Revealed(node))
                 scrolled = DoSetOffsetXY(FOffsetX, FOffsetY - GetDisplayRect(node).Top);
         }
+    }
+    if (freed()) {
+        UpdateScrollBars(true);
+        Invalidate();
+        return;
     }
     UpdateScrollBars(true);
     if (expanded && childrenFit && !scrolled)
@@ -113,14 +134,20 @@ void TBaseVirtualTree::DoExpandSubtree(PVirtualNode node, bool expand) {
     // the links as they are after each toggle.
     PVirtualNode n = node == nullptr ? GetFirstChild(Root) : node;
     while (n != nullptr) {
+        // A handler that frees the node being walked ends the walk.
+        TNodeWatch watch(*this, n);
         if (!n->States.Contains(nsInitialized))
             InitNode(n);
+        if (watch.Node == nullptr)
+            break;
         if (expand) {
             if (!IsExpandedNode(n))
                 ToggleExpanded(n);
         } else if (IsExpandedNode(n) && n->ChildCount > 0) {
             ToggleExpanded(n);
         }
+        if (watch.Node == nullptr)
+            break;
         if (n->FirstChild != nullptr) {
             n = n->FirstChild;
             continue;

@@ -169,9 +169,16 @@ PVirtualNode TBaseVirtualTree::GetNodeAt(int y, bool relative, int* nodeTop) con
 bool TBaseVirtualTree::ScrollIntoView(PVirtualNode node, bool center, bool scrollHorizontally) {
     if (node == nullptr || node == Root)
         return false;
-    for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent)
-        if (!IsExpandedNode(p))
-            ToggleExpanded(p);
+    {
+        // Expanding an ancestor may free the node (a handler rebuilding the children).
+        TNodeWatch watch(*this, node);
+        for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent) {
+            if (!IsExpandedNode(p))
+                ToggleExpanded(p);
+            if (watch.Node == nullptr)
+                return false;
+        }
+    }
     if (!Revealed(node))
         return false;
     const TRect r = GetDisplayRect(node, NoColumn, !Options.MiscOptions.Contains(toGridExtensions));

@@ -198,9 +198,14 @@ void TBaseVirtualTree::SetRevealed(PVirtualNode node, bool value) {
     SetIsVisible(node, value);
     if (!value)
         return;
+    // An expansion handler may rebuild the path; a node that is freed ends the walk, and
+    // while the node lives all its ancestors do.
+    TNodeWatch watch(*this, node);
     for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent) {
         if (!IsExpandedNode(p))
             ToggleExpanded(p);
+        if (watch.Node == nullptr)
+            return;
         if (!IsVisibleNode(p))
             SetIsVisible(p, true);
     }
@@ -541,6 +546,9 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode node, bool keepFocus,
 }
 
 void TBaseVirtualTree::DropReferences(PVirtualNode node) {
+    for (TNodeWatch* w : Watches)
+        if (w->Node == node)
+            w->Node = nullptr;
     if (LastChangedNode == node)
         LastChangedNode = nullptr;
     // A pending structure change moves up to the nearest node that stays.

@@ -329,3 +329,68 @@ TEST_F(TreeTest, FullExpandAsksForEveryNode) {
     EXPECT_EQ(Tree->VisibleCount(), 2u);
     EXPECT_TRUE(TreeInvariantsHold(*Tree));
 }
+
+namespace {
+// The browser's way: expanding replaces all children by fresh nodes.
+void Rebuild(TBaseVirtualTree* sender, PVirtualNode node, bool&) {
+    const std::uint32_t count = node->ChildCount == 0 ? 2 : node->ChildCount;
+    sender->DeleteChildren(node);
+    for (std::uint32_t i = 0; i < count; ++i)
+        sender->AddChild(node);
+}
+} // namespace
+
+TEST_F(TreeTest, RefocusingAChildWhoseParentIsRebuiltOnExpansion) {
+    TEventLog log;
+    log.Attach(*Tree);
+    PVirtualNode a = Tree->AddChild(nullptr);
+    Add(a, 3);
+    Tree->SetExpanded(a, true);
+    PVirtualNode child = a->FirstChild->NextSibling;
+    Tree->SetFocusedNode(child);
+    Tree->SetExpanded(a, false);
+    Tree->OnExpanding = Rebuild;
+    log.FocusChanges.clear();
+    // Scrolling the focused node into view expands its parent, which frees it.
+    Tree->SetFocusedNode(child);
+    EXPECT_EQ(Tree->FocusedNode(), nullptr);
+    EXPECT_EQ(log.FocusChanges, (std::vector<PVirtualNode>{nullptr}));
+    EXPECT_TRUE(Tree->Expanded(a));
+    EXPECT_EQ(a->ChildCount, 3u);
+    EXPECT_TRUE(TreeInvariantsHold(*Tree));
+}
+
+TEST_F(TreeTest, HandlersMayDeleteTheNodeBeingToggled) {
+    auto top = Add(nullptr, 3);
+    Add(top[1], 2);
+    Tree->OnExpanding = [](TBaseVirtualTree* sender, PVirtualNode node, bool&) {
+        sender->DeleteNode(node);
+    };
+    Tree->ToggleExpanded(top[1]);
+    EXPECT_EQ(Tree->RootNodeCount(), 2u);
+    ASSERT_TRUE(TreeInvariantsHold(*Tree));
+
+    Add(top[2], 2);
+    Tree->OnExpanding = nullptr;
+    Tree->SetExpanded(top[2], true);
+    Tree->OnCollapsed = [](TBaseVirtualTree* sender, PVirtualNode) {
+        sender->DeleteChildren(sender->RootNode());
+    };
+    Tree->ToggleExpanded(top[2]);
+    EXPECT_EQ(Tree->RootNodeCount(), 0u);
+    EXPECT_FALSE(Tree->TreeStates().Contains(tsToggling));
+    EXPECT_TRUE(TreeInvariantsHold(*Tree));
+}
+
+TEST_F(TreeTest, RevealingThroughRebuildingAncestors) {
+    PVirtualNode a = Tree->AddChild(nullptr);
+    PVirtualNode b = Tree->AddChild(a);
+    PVirtualNode c = Tree->AddChild(b);
+    Tree->SetExpanded(a, true);
+    Tree->OnExpanding = Rebuild;
+    Tree->SetRevealed(c, true); // b's expansion frees c; the walk stops there
+    EXPECT_TRUE(Tree->Expanded(b));
+    EXPECT_EQ(b->ChildCount, 1u);
+    EXPECT_NE(b->FirstChild, nullptr);
+    EXPECT_TRUE(TreeInvariantsHold(*Tree));
+}
