@@ -184,8 +184,15 @@ void TControlHost::BarAction(TScrollBarKind kind, int action) {
         code = scBottom;
         break;
     case QAbstractSlider::SliderMove:
-        Owner->Scroll(kind, scTrack, bar->sliderPosition());
-        return; // the thumb follows the pointer while dragged
+        if (bar->isSliderDown()) {
+            Owner->Scroll(kind, scTrack, bar->sliderPosition());
+            return; // the thumb follows the pointer while dragged
+        }
+        // Moved without the thumb being held (a wheel turn over the bar): a finished move.
+        Owner->Scroll(kind, scPosition, bar->sliderPosition());
+        Owner->Scroll(kind, scEndScroll, bar->sliderPosition());
+        bar->setSliderPosition(OwnerBar(kind).Position());
+        return;
     default:
         return;
     }
@@ -295,6 +302,10 @@ void TControlHost::keyPressEvent(QKeyEvent* event) {
         Owner->KeyPress(ch);
     }
     event->accept();
+}
+
+void TControlHost::wheelEvent(QWheelEvent* event) {
+    event->ignore();
 }
 
 void TControlHost::focusInEvent(QFocusEvent* event) {

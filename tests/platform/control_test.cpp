@@ -190,6 +190,16 @@ TEST_F(ControlTest, ScrollBarsFollowThePlatformModel) {
     Control.Host().Bar(sbVertical)->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_EQ(Control.Scrolls.back().first, scTop);
     EXPECT_EQ(bar.Position(), 102); // the control ignored it
+    // A wheel turn over the bar is a finished move, not a drag that never ends.
+    Control.Scrolls.clear();
+    QScrollBar* qbar = Control.Host().Bar(sbVertical);
+    QWheelEvent wheel(QPointF(2, 2), qbar->mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(qbar, &wheel);
+    ASSERT_EQ(Control.Scrolls.size(), 2u);
+    EXPECT_EQ(Control.Scrolls[0].first, scPosition);
+    EXPECT_GT(Control.Scrolls[0].second, 102);
+    EXPECT_EQ(Control.Scrolls[1].first, scEndScroll);
     bar.SetScrollInfo({}, false);
     EXPECT_FALSE(bar.Visible());
     EXPECT_EQ(Control.ClientWidth(), widthWithout);

@@ -207,3 +207,14 @@ TEST_F(TreeTest, ScrollBarActionsMoveTheOffset) {
     t.Scroll(sbVertical, scTop, 0);
     EXPECT_EQ(Tree->OffsetY(), 0);
 }
+
+TEST_F(TreeTest, ShowingAHiddenTreeBringsTheBarsUpToDate) {
+    Tree->Hide();
+    Add(nullptr, 40);
+    EXPECT_EQ(Tree->VertRange(), 40 * 24);
+    EXPECT_FALSE(Tree->VertScrollBar().Visible());
+    Tree->Show();
+    SizeClient(*Tree, 300, 200);
+    EXPECT_TRUE(Tree->VertScrollBar().Visible());
+    EXPECT_EQ(Tree->VertScrollBar().GetScrollInfo().Max, 40 * 24);
+}

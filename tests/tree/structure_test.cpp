@@ -366,6 +366,19 @@ TEST_F(TreeTest, ChangeDelayDefersTheSelectionNotification) {
     EXPECT_EQ(changes, 2);
     EXPECT_GE(GetTickCount() - start, 25u);
     EXPECT_FALSE(Tree->TreeStates().Contains(tsChangePending));
+
+    // Structure changes wait just the same.
+    int structureChanges = 0;
+    Tree->OnStructureChange = [&](TBaseVirtualTree*, PVirtualNode, TChangeReason r) {
+        EXPECT_EQ(r, crChildAdded);
+        ++structureChanges;
+    };
+    Tree->AddChild(a);
+    EXPECT_EQ(structureChanges, 0);
+    const std::uint32_t again = GetTickCount();
+    while (structureChanges == 0 && GetTickCount() - again < 2000)
+        ProcessMessages();
+    EXPECT_EQ(structureChanges, 1);
 }
 
 TEST_F(TreeTest, ReadOnlyTreeRefusesChanges) {
