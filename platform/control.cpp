@@ -321,14 +321,17 @@ void TControlHost::focusOutEvent(QFocusEvent* event) {
 }
 
 QWidget* ControlWidget(TControl& control) {
-    return &control.Host();
+    return control.Host();
 }
 
 // ---- scroll bars -----------------------------------------------------------------------------
 
 void TScrollBar::SetScrollInfo(const TScrollInfo& info, bool visible, bool enabled) {
     Info = info;
-    QScrollBar* bar = Host.Bar(Kind);
+    TControlHost* host = Owner.HostWidget.get();
+    if (host == nullptr)
+        return;
+    QScrollBar* bar = host->Bar(Kind);
     const int page = std::max(info.Page, 0);
     const int maxPos = std::max(info.Min, page > 0 ? info.Max - page + 1 : info.Max);
     {
@@ -343,26 +346,30 @@ void TScrollBar::SetScrollInfo(const TScrollInfo& info, bool visible, bool enabl
     // setting new values, which must not be overwritten here.
     const Qt::ScrollBarPolicy policy = visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
     if (Kind == sbHorizontal) {
-        if (Host.horizontalScrollBarPolicy() != policy)
-            Host.setHorizontalScrollBarPolicy(policy);
-    } else if (Host.verticalScrollBarPolicy() != policy) {
-        Host.setVerticalScrollBarPolicy(policy);
+        if (host->horizontalScrollBarPolicy() != policy)
+            host->setHorizontalScrollBarPolicy(policy);
+    } else if (host->verticalScrollBarPolicy() != policy) {
+        host->setVerticalScrollBarPolicy(policy);
     }
 }
 
 TScrollInfo TScrollBar::GetScrollInfo() const {
     TScrollInfo r = Info;
-    r.Pos = Host.Bar(Kind)->value();
+    if (TControlHost* host = Owner.HostWidget.get())
+        r.Pos = host->Bar(Kind)->value();
     return r;
 }
 
 bool TScrollBar::Visible() const {
-    return (Kind == sbHorizontal ? Host.horizontalScrollBarPolicy()
-                                 : Host.verticalScrollBarPolicy()) == Qt::ScrollBarAlwaysOn;
+    TControlHost* host = Owner.HostWidget.get();
+    return host != nullptr &&
+           (Kind == sbHorizontal ? host->horizontalScrollBarPolicy()
+                                 : host->verticalScrollBarPolicy()) == Qt::ScrollBarAlwaysOn;
 }
 
 bool TScrollBar::Enabled() const {
-    return Host.Bar(Kind)->isEnabled();
+    TControlHost* host = Owner.HostWidget.get();
+    return host != nullptr && host->Bar(Kind)->isEnabled();
 }
 
 // ---- control ---------------------------------------------------------------------------------
@@ -370,8 +377,8 @@ bool TScrollBar::Enabled() const {
 TControl::TControl() {
     EnsureApplication();
     HostWidget = std::make_unique<TControlHost>(*this);
-    HorzBar = std::make_unique<TScrollBar>(*HostWidget, sbHorizontal);
-    VertBar = std::make_unique<TScrollBar>(*HostWidget, sbVertical);
+    HorzBar = std::make_unique<TScrollBar>(*this, sbHorizontal);
+    VertBar = std::make_unique<TScrollBar>(*this, sbVertical);
 }
 
 TControl::~TControl() {
@@ -380,50 +387,58 @@ TControl::~TControl() {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-    HostWidget->setGeometry(left, top, width, height);
+    if (HostWidget)
+        HostWidget->setGeometry(left, top, width, height);
 }
 int TControl::ClientWidth() const {
-    return HostWidget->viewport()->width();
+    return HostWidget ? HostWidget->viewport()->width() : 0;
 }
 int TControl::ClientHeight() const {
-    return HostWidget->viewport()->height();
+    return HostWidget ? HostWidget->viewport()->height() : 0;
 }
 void TControl::Show() {
-    HostWidget->show();
+    if (HostWidget)
+        HostWidget->show();
 }
 void TControl::Hide() {
-    HostWidget->hide();
+    if (HostWidget)
+        HostWidget->hide();
 }
 bool TControl::Showing() const {
-    return HostWidget->isVisible();
+    return HostWidget && HostWidget->isVisible();
 }
 bool TControl::Focused() const {
-    return HostWidget->hasFocus();
+    return HostWidget && HostWidget->hasFocus();
 }
 bool TControl::CanFocus() const {
-    return HostWidget->isVisible() && HostWidget->isEnabled();
+    return HostWidget && HostWidget->isVisible() && HostWidget->isEnabled();
 }
 void TControl::SetFocus() {
-    HostWidget->setFocus(Qt::OtherFocusReason);
+    if (HostWidget)
+        HostWidget->setFocus(Qt::OtherFocusReason);
 }
 void TControl::Invalidate() {
-    HostWidget->viewport()->update();
+    if (HostWidget)
+        HostWidget->viewport()->update();
 }
 void TControl::InvalidateRect(const TRect& r) {
-    if (!r.IsEmpty())
+    if (HostWidget && !r.IsEmpty())
         HostWidget->viewport()->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
 }
 void TControl::Repaint() {
-    HostWidget->viewport()->repaint();
+    if (HostWidget)
+        HostWidget->viewport()->repaint();
 }
 void TControl::SetTimer(unsigned id, unsigned milliseconds) {
-    HostWidget->StartTimer(id, milliseconds);
+    if (HostWidget)
+        HostWidget->StartTimer(id, milliseconds);
 }
 void TControl::KillTimer(unsigned id) {
-    HostWidget->StopTimer(id);
+    if (HostWidget)
+        HostWidget->StopTimer(id);
 }
 bool TControl::TimerActive(unsigned id) const {
-    return HostWidget->HasTimer(id);
+    return HostWidget && HostWidget->HasTimer(id);
 }
 TScrollBar& TControl::HorzScrollBar() {
     return *HorzBar;

@@ -47,7 +47,9 @@ public:
     TScrollBar& HorzScrollBar();
     TScrollBar& VertScrollBar();
 
-    TControlHost& Host() const { return *HostWidget; }
+    // The toolkit side; none once a parent window has destroyed it, after which the control
+    // answers neutrally (zero sizes, no painting, no timers).
+    TControlHost* Host() const { return HostWidget.get(); }
 
 protected:
     // Paint the part updateRect of the client area (client coordinates).
@@ -71,6 +73,7 @@ protected:
 
 private:
     friend class TControlHost;
+    friend class TScrollBar;
     std::unique_ptr<TControlHost> HostWidget;
     std::unique_ptr<TScrollBar> HorzBar;
     std::unique_ptr<TScrollBar> VertBar;

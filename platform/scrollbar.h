@@ -29,11 +29,11 @@ struct TScrollInfo {
     friend bool operator==(const TScrollInfo&, const TScrollInfo&) = default;
 };
 
-class TControlHost;
+class TControl;
 
 class TScrollBar {
 public:
-    TScrollBar(TControlHost& host, TScrollBarKind kind) : Host(host), Kind(kind) {}
+    TScrollBar(TControl& owner, TScrollBarKind kind) : Owner(owner), Kind(kind) {}
 
     // Sets range, page and position (the position is clamped to what the range allows), then
     // shows or hides the bar; a shown bar can be disabled (visible but inert).
@@ -46,7 +46,7 @@ public:
     TScrollBarKind BarKind() const { return Kind; }
 
 private:
-    TControlHost& Host;
+    TControl& Owner;
     TScrollBarKind Kind;
     TScrollInfo Info;
 };

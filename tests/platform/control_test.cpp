@@ -81,7 +81,7 @@ protected:
         Control.Show();
         ProcessMessages();
     }
-    QWidget* Viewport() { return Control.Host().viewport(); }
+    QWidget* Viewport() { return Control.Host()->viewport(); }
     TRecordingControl Control;
 };
 
@@ -146,11 +146,11 @@ TEST_F(ControlTest, KeysArriveAsVirtualKeyCodes) {
     for (const TCase& c : cases) {
         Control.LastKey = 0;
         QKeyEvent e(QEvent::KeyPress, c.QtKey, c.Mods, c.Text);
-        QApplication::sendEvent(&Control.Host(), &e);
+        QApplication::sendEvent(Control.Host(), &e);
         EXPECT_EQ(Control.LastKey, c.Expected) << c.QtKey;
     }
     QKeyEvent cyr(QEvent::KeyPress, 0x0411, Qt::ShiftModifier, QString(QChar(0x0411)));
-    QApplication::sendEvent(&Control.Host(), &cyr);
+    QApplication::sendEvent(Control.Host(), &cyr);
     // A key without a virtual key code still produces its character.
     EXPECT_EQ(Control.LastChar, u'\u0411');
 }
@@ -183,16 +183,16 @@ TEST_F(ControlTest, ScrollBarsFollowThePlatformModel) {
     bar.SetScrollInfo({0, 720, 201, 100}, true);
     // A user action goes to the control, and the bar shows what the control set.
     Control.Scrolls.clear();
-    Control.Host().Bar(sbVertical)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    Control.Host()->Bar(sbVertical)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     ASSERT_EQ(Control.Scrolls.size(), 1u);
     EXPECT_EQ(Control.Scrolls[0].first, scLineDown);
     EXPECT_EQ(bar.Position(), 102);
-    Control.Host().Bar(sbVertical)->triggerAction(QAbstractSlider::SliderToMinimum);
+    Control.Host()->Bar(sbVertical)->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_EQ(Control.Scrolls.back().first, scTop);
     EXPECT_EQ(bar.Position(), 102); // the control ignored it
     // A wheel turn over the bar is a finished move, not a drag that never ends.
     Control.Scrolls.clear();
-    QScrollBar* qbar = Control.Host().Bar(sbVertical);
+    QScrollBar* qbar = Control.Host()->Bar(sbVertical);
     QWheelEvent wheel(QPointF(2, 2), qbar->mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, -120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(qbar, &wheel);
@@ -231,7 +231,7 @@ TEST_F(ControlTest, ResizeAndBridge) {
     ProcessMessages();
     ASSERT_FALSE(Control.Log.empty());
     EXPECT_EQ(Control.Log.back(), "resize " + std::to_string(Control.ClientWidth()));
-    EXPECT_EQ(ControlWidget(Control), &Control.Host());
+    EXPECT_EQ(ControlWidget(Control), Control.Host());
 }
 
 TEST(ControlLifetime, ParentWidgetMayDestroyTheHostFirst) {
@@ -240,7 +240,18 @@ TEST(ControlLifetime, ParentWidgetMayDestroyTheHostFirst) {
     TRecordingControl control;
     ControlWidget(control)->setParent(parent);
     delete parent; // takes the host with it
-    SUCCEED();     // and the control's own destruction must not free it again
+    EXPECT_EQ(control.Host(), nullptr);
+    // The control answers neutrally from now on, and its destruction frees nothing twice.
+    EXPECT_EQ(control.ClientWidth(), 0);
+    EXPECT_FALSE(control.Showing());
+    control.Invalidate();
+    control.InvalidateRect({0, 0, 5, 5});
+    control.SetTimer(1, 10);
+    EXPECT_FALSE(control.TimerActive(1));
+    control.KillTimer(1);
+    control.VertScrollBar().SetScrollInfo({0, 100, 10, 5}, true);
+    EXPECT_FALSE(control.VertScrollBar().Visible());
+    EXPECT_EQ(control.VertScrollBar().Position(), 5);
 }
 
 TEST(Timing, TickAdvancesInMilliseconds) {
