@@ -85,6 +85,7 @@ void THtmlReader::Rewind() {
     SourceIndex = FStartIndex;
     LineEndState = 0;
     InComment = false;
+    FOpenComment = false;
     CurChar = UpChar = 0;
     HeadingLevel = 0;
     Symbol = symEndOfInput;
@@ -127,8 +128,11 @@ char16_t THtmlReader::Fetch() {
             c = u' ';
     }
     SetCurrent(c);
-    if (c == 0 && InComment)
-        throw EParseError("Open Comment at End of HTML File");
+    if (c == 0 && InComment) {
+        // Raised by the next symbol step, so that the symbol before the comment is complete.
+        FOpenComment = true;
+        InComment = false;
+    }
     return c;
 }
 
@@ -143,8 +147,8 @@ void THtmlReader::GetChar() {
             if (CurChar == u'-' && PeekRaw() == u'-') {
                 Fetch();
                 Fetch();
-                for (;;) {
-                    while (CurChar != u'-')
+                while (CurChar != 0) {
+                    while (CurChar != u'-' && CurChar != 0)
                         Fetch();
                     Fetch();
                     if (CurChar != u'-')
@@ -159,9 +163,11 @@ void THtmlReader::GetChar() {
                         break;
                 }
             } else {
-                while (CurChar != u'>')
+                while (CurChar != u'>' && CurChar != 0)
                     Fetch();
             }
+            if (CurChar == 0)
+                return; // the open comment is reported by NextSymbol
             InComment = false;
             Fetch();
         } else if (next == u'%') {
@@ -187,6 +193,8 @@ void THtmlReader::NextSymbol() {
     Token.Clear();
     if (CurChar == 0) {
         Symbol = symEndOfInput;
+        if (FOpenComment)
+            throw EParseError("Open Comment at End of HTML File");
         return;
     }
     bool consumed = UpChar == u'<' ? ReadTag() : ReadText();

@@ -20,7 +20,9 @@ public:
     bool ResetReader(std::u16string_view text);
     // Back to the state ResetReader left (the builder's second pass).
     void Rewind();
-    // Reads the next symbol; CurChar is then the first character after it.
+    // Reads the next symbol; CurChar is then the first character after it. When the input ended
+    // inside a comment or declaration, the step after the last complete symbol raises
+    // EParseError "Open Comment at End of HTML File" instead of giving symEndOfInput.
     void NextSymbol();
     // Advances CurChar by one character, skipping comments and declarations.
     void GetChar();
@@ -65,6 +67,7 @@ private:
 
     std::u16string FText;
     std::size_t FPos{0};
+    bool FOpenComment{false}; // the input ended inside <!...
     int FStartIndex{-1};
     TCharCollection FCollection;
 };

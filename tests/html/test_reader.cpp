@@ -257,27 +257,46 @@ TEST(HtmlReader, CommentsVanishFromText) {
 }
 
 TEST(HtmlReader, OpenCommentAtEndRaisesAfterWhatCameBefore) {
-    THtmlReader r;
-    r.ResetReader(u"<b>kept</b><!-- never closed");
-    r.GetChar();
-    std::vector<THtmlSymbol> seen;
-    try {
-        for (;;) {
-            r.NextSymbol();
-            seen.push_back(r.Symbol);
-            if (r.Symbol == symEndOfInput)
-                break;
+    // Every symbol before the comment arrives complete; the step after them raises.
+    auto readUntilError = [](std::u16string_view text, std::vector<TSym>& seen) {
+        THtmlReader r;
+        r.ResetReader(text);
+        r.GetChar();
+        try {
+            for (int guard = 0; guard < 100; ++guard) {
+                r.NextSymbol();
+                if (r.Symbol == symEndOfInput)
+                    return std::string("no error");
+                seen.push_back({r.Symbol, r.Token.AsString(), r.Token.Indexes(), {}, 0, 0});
+            }
+        } catch (const EParseError& e) {
+            // It stays raised: the reader does not run past the open comment.
+            try {
+                r.NextSymbol();
+            } catch (const EParseError&) {
+                return std::string(e.what());
+            }
+            return std::string("raised once only");
         }
-        FAIL() << "no error";
-    } catch (const EParseError& e) {
-        EXPECT_STREQ(e.what(), "Open Comment at End of HTML File");
-    }
-    EXPECT_EQ(seen, (std::vector<THtmlSymbol>{symB, symText}));
-    // A declaration without its '>' too.
-    THtmlReader d;
-    d.ResetReader(u"x<!DOCTYPE");
-    d.GetChar();
-    EXPECT_THROW(d.NextSymbol(), EParseError);
+        return std::string("no end");
+    };
+    std::vector<TSym> seen;
+    EXPECT_EQ(readUntilError(u"<b>kept</b><!-- never closed", seen),
+              "Open Comment at End of HTML File");
+    EXPECT_EQ(Symbols(seen), (std::vector<THtmlSymbol>{symB, symText, symBEnd}));
+    seen.clear();
+    EXPECT_EQ(readUntilError(u"text before<!-- open -", seen), "Open Comment at End of HTML File");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].Text, u"text before");
+    seen.clear();
+    EXPECT_EQ(readUntilError(u"x<!DOCTYPE html", seen), "Open Comment at End of HTML File");
+    EXPECT_EQ(Texts(seen), std::vector<std::u16string>{u"x"});
+    seen.clear();
+    EXPECT_EQ(readUntilError(u"<!", seen), "Open Comment at End of HTML File");
+    EXPECT_TRUE(seen.empty());
+    // A closed comment at the very end is no error.
+    seen.clear();
+    EXPECT_EQ(readUntilError(u"x<!-- closed -->", seen), "no error");
 }
 
 TEST(HtmlReader, LessThanWithoutNameIsText) {
