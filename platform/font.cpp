@@ -37,59 +37,23 @@ std::u16string FromQString(const QString& s) {
 // inch, the platform's customary default.
 constexpr int kDefaultPixelSize = 16;
 
-QFontDatabase::WritingSystem WritingSystemOf(int charSet) {
-    switch (charSet) {
-    case RUSSIAN_CHARSET:
-        return QFontDatabase::Cyrillic;
-    case GREEK_CHARSET:
-        return QFontDatabase::Greek;
-    case HEBREW_CHARSET:
-        return QFontDatabase::Hebrew;
-    case ARABIC_CHARSET:
-        return QFontDatabase::Arabic;
-    case THAI_CHARSET:
-        return QFontDatabase::Thai;
-    case SHIFTJIS_CHARSET:
-        return QFontDatabase::Japanese;
-    case HANGEUL_CHARSET:
-    case JOHAB_CHARSET:
-        return QFontDatabase::Korean;
-    case GB2312_CHARSET:
-        return QFontDatabase::SimplifiedChinese;
-    case CHINESEBIG5_CHARSET:
-        return QFontDatabase::TraditionalChinese;
-    case VIETNAMESE_CHARSET:
-        return QFontDatabase::Vietnamese;
-    case SYMBOL_CHARSET:
-        return QFontDatabase::Symbol;
-    default:
-        return QFontDatabase::Latin;
-    }
-}
-
 bool IsSymbolFamily(const QString& family) {
     const auto systems = QFontDatabase::writingSystems(family);
     return systems.contains(QFontDatabase::Symbol) && !systems.contains(QFontDatabase::Latin);
 }
 
-// The character set the platform reports for a font. Qt has no character sets: a symbol face
-// reports SYMBOL_CHARSET; DEFAULT_CHARSET reports the charset of the narrow code page (1251,
-// so RUSSIAN_CHARSET) when the face has Cyrillic, else ANSI; a specific set is reported as
-// asked when the face (or, for a font without a face name, any installed face) covers it, else
-// ANSI.
+// The character set the platform reports for a font. Qt has no character sets, so a font
+// keeps the set it was asked for, except that a symbol face reports SYMBOL_CHARSET and
+// DEFAULT_CHARSET reports the set of the narrow code page (1251: RUSSIAN_CHARSET) when the face
+// has Cyrillic, else ANSI_CHARSET.
 int ReportedCharSet(const TFontSpec& spec, const QFont& font) {
     const QString family = QFontInfo(font).family();
     if (IsSymbolFamily(family))
         return SYMBOL_CHARSET;
-    const auto systems = QFontDatabase::writingSystems(family);
-    if (spec.CharSet == DEFAULT_CHARSET)
-        return systems.contains(QFontDatabase::Cyrillic) ? RUSSIAN_CHARSET : ANSI_CHARSET;
-    const auto wanted = WritingSystemOf(spec.CharSet);
-    if (systems.contains(wanted))
+    if (spec.CharSet != DEFAULT_CHARSET)
         return spec.CharSet;
-    if (spec.Name.empty() && !QFontDatabase::families(wanted).isEmpty())
-        return spec.CharSet;
-    return ANSI_CHARSET;
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic) ? RUSSIAN_CHARSET
+                                                                                   : ANSI_CHARSET;
 }
 
 TFontMetrics MeasureQt(const TFontSpec& spec, const QFont& font, const QFontMetricsF& fm) {
