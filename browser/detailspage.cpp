@@ -25,7 +25,13 @@ std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int
     lines.emplace_back(u"<html>");
     lines.emplace_back(u"  <body bgColor=\"#f7f8fa\">");
     lines.emplace_back(u"    <table border=\"0\" cellpadding=\"0\" cellspacing=\"8\">");
-    auto rec = [&](int i) -> const TMKBRec& { return store[static_cast<std::size_t>(i)]; };
+    // An index outside the store reads as an empty record rather than past its end.
+    static const TMKBRec empty{};
+    auto rec = [&](int i) -> const TMKBRec& {
+        return i >= 0 && static_cast<std::size_t>(i) < store.size()
+                   ? store[static_cast<std::size_t>(i)]
+                   : empty;
+    };
     if (!ancestors.empty()) {
         const TMKBRec& klass = rec(ancestors[0]);
         AddItem(lines, u"Класс", DecodeCode(klass) + u"." + klass.name);
