@@ -1,13 +1,18 @@
-// Entry point. Until the browser window lands, the program opens a small window that says so.
-#include <QApplication>
-#include <QLabel>
+// Entry point: the splash picture while the classification loads, then the main window.
+#include "app/application.h"
+#include "app/mainform.h"
+
+#include <exception>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel label(QString::fromUtf8("Справочник МКБ-10: окно браузера ещё собирается."));
-    label.setWindowTitle(QString::fromUtf8("МКБ-10"));
-    label.setAlignment(Qt::AlignCenter);
-    label.setMargin(48);
-    label.show();
+    TMkbApplication app(argc, argv);
+    TMkbApplication::setApplicationDisplayName(QStringLiteral("МКБ-10"));
+    TfrmMainForm frmMainForm;
+    try {
+        frmMainForm.FormCreate();
+    } catch (const std::exception& e) {
+        TMkbApplication::ShowError(e.what());
+    }
+    frmMainForm.show();
     return app.exec();
 }

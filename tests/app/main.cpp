@@ -1,0 +1,9 @@
+#include "app/application.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    TMkbApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
