@@ -104,7 +104,10 @@ TAboutBox::TAboutBox(QWidget* owner)
     setWindowTitle(QString::fromUtf8("О программе"));
     setFixedSize(ClientWidth, ClientHeight);
     setSizeGripEnabled(false);
-    setBackgroundRole(QPalette::Button);
+    // Button face behind everything; the children keep their usual text roles.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
     setAutoFillBackground(true);
     setFont(DefaultFont());
 

@@ -18,7 +18,10 @@ TfrmSplashScreen::TfrmSplashScreen(QWidget* owner)
     setObjectName("frmSplashScreen");
     setWindowTitle("frmSplashScreen");
     setFixedSize(ClientWidth, ClientHeight);
-    setBackgroundRole(QPalette::Button);
+    // Button face behind everything; the children keep their usual text roles.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
     setAutoFillBackground(true);
 
     imgAdvert = new QLabel(this);

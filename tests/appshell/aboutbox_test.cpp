@@ -43,7 +43,8 @@ TEST(AboutBox, WindowIsAFixedDialogOfItsSize) {
     EXPECT_FALSE(box.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(box.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(box.backgroundRole(), QPalette::Button);
+    EXPECT_EQ(box.palette().color(QPalette::Window), box.palette().color(QPalette::Button));
+    EXPECT_TRUE(box.autoFillBackground());
 }
 
 TEST(AboutBox, PanelPictureBevelsAndButtonSitAtTheirPlaces) {
@@ -122,6 +123,33 @@ TEST(AboutBox, LabelsCarryTheirCaptionsFontsAndSizeThemselves) {
         EXPECT_EQ(link->font().pixelSize(), 11);
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     }
+}
+
+// How many pixels of the widget as painted are close to `colour`.
+int PaintedPixels(QWidget* w, const QColor& colour) {
+    const QImage img = w->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                     std::abs(c.blue() - colour.blue()) <
+                 40;
+        }
+    return n;
+}
+
+TEST(AboutBox, TextIsPaintedInItsColours) {
+    TAboutBox box;
+    box.show();
+    EXPECT_GT(PaintedPixels(box.lbProductName, QColor(0x5A, 0x7F, 0xAD)), 30);
+    EXPECT_GT(PaintedPixels(box.lbSite, QColor(0, 0, 0xFF)), 20);
+    EXPECT_GT(PaintedPixels(box.lbSupport, QColor(0, 0, 0xFF)), 20);
+    EXPECT_EQ(PaintedPixels(box.lbFree, QColor(0, 0, 0xFF)), 0);
+    EXPECT_GT(PaintedPixels(box.lbFree, box.palette().color(QPalette::WindowText)), 10);
+    // The window's ground is the button face.
+    EXPECT_EQ(box.grab().toImage().pixel(200, 200), box.palette().color(QPalette::Button).rgb());
+    box.hide();
 }
 
 TEST(AboutBox, EscOkAltOAndTheCloseBoxCloseIt) {
