@@ -68,16 +68,22 @@ bool DecodeInto(const unsigned char* data, std::size_t size, TJpegImage& out, ch
         cinfo.out_color_space = JCS_RGB;
         break;
     }
-    jpeg_start_decompress(&cinfo);
-
-    const std::size_t width = cinfo.output_width;
-    const std::size_t height = cinfo.output_height;
+    // Refused before libjpeg sizes its buffers for it.
+    const std::size_t width = cinfo.image_width;
+    const std::size_t height = cinfo.image_height;
     if (width == 0 || height == 0 || width * height > MaxJpegPixels) {
         std::snprintf(message, JMSG_LENGTH_MAX, "picture of %zu x %zu pixels is too large", width,
                       height);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    jpeg_start_decompress(&cinfo);
+    if (cinfo.output_width != width || cinfo.output_height != height) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "unexpected output size");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+
     out.Width = static_cast<int>(width);
     out.Height = static_cast<int>(height);
     out.Pixels.assign(width * height, 0xFF000000u);

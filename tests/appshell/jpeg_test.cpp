@@ -75,6 +75,11 @@ TEST(Jpeg, CorruptHeadersAndScansEndInAnErrorOrASoundPicture) {
     bad[sof + 5] = 0;
     bad[sof + 6] = 0;
     EXPECT_THROW(DecodeJpeg(Bytes(bad), bad.size()), EJpegError);
+    // A frame header claiming 60000 x 60000 pixels is refused, not allocated.
+    bad = full;
+    for (int i : {5, 7})
+        bad[sof + i] = '\xEA', bad[sof + i + 1] = '\x60';
+    EXPECT_NE(ErrorOf(bad).find("too large"), std::string::npos) << ErrorOf(bad);
     // An unknown marker in the middle of the header.
     bad = full;
     bad[2] = '\xFF';

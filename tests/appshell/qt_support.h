@@ -16,8 +16,15 @@ public:
         static char name[] = "test_appshell";
         static char* argv[] = {name, nullptr};
         if (!QApplication::instance())
-            new QApplication(argc, argv);
+            App = new QApplication(argc, argv);
     }
+    void TearDown() override {
+        delete App;
+        App = nullptr;
+    }
+
+private:
+    QApplication* App{nullptr};
 };
 
 // Calls `act` with the modal window once `open` has shown one, then returns what `open`
