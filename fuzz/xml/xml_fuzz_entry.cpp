@@ -1,0 +1,152 @@
+#include "fuzz/xml/xml_fuzz_entry.h"
+
+#include "data/loader.h"
+#include "platform/errors.h"
+#include "xml/xmlparser.h"
+
+#include <cstring>
+#include <exception>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Reading every byte is what lets the address sanitizer see a span that is off.
+std::uint64_t Touch(std::string_view s) {
+    std::uint64_t sum = 0;
+    for (char c : s)
+        sum = sum * 31 + static_cast<unsigned char>(c);
+    return sum;
+}
+
+struct TPassResult {
+    std::size_t Parts{0};
+    std::uint64_t Digest{0}; // of the fields; a repeated pass may differ (DOCTYPE keeps names)
+    std::uint64_t Shape{0};  // of the kinds and spans, which a repeated pass must reproduce
+    std::uint64_t Own{0};    // of the fields a part sets itself, which it must reproduce too
+};
+
+bool Fail(std::string& failure, std::string text) {
+    failure = std::move(text);
+    return false;
+}
+
+bool WalkPass(TXmlParser& parser, TPassResult& result, std::string& failure) {
+    const std::string_view doc = parser.DocumentText();
+    // The buffer holds a zero byte before and after the text.
+    const auto lo = reinterpret_cast<std::uintptr_t>(doc.data()) - 1;
+    const auto hi = reinterpret_cast<std::uintptr_t>(doc.data() + doc.size());
+    auto inside = [&](const char* p) {
+        const auto a = reinterpret_cast<std::uintptr_t>(p);
+        return p && a >= lo && a <= hi;
+    };
+    const char* previousStart = nullptr;
+    const std::size_t limit = doc.size() + 2; // every part takes at least one character
+    while (parser.NextPart()) {
+        if (++result.Parts > limit)
+            return Fail(failure, "more parts than characters: the scan does not advance");
+        const char* start = parser.PartStart;
+        const char* end = parser.PartEnd;
+        if (!inside(start) || !inside(end) || start == doc.data() - 1)
+            return Fail(failure, "part span outside the document text");
+        if (end + 1 < start)
+            return Fail(failure, "part ends before it starts, at offset " +
+                                     std::to_string(start - doc.data()));
+        if (previousStart && start <= previousStart)
+            return Fail(failure, "part at offset " + std::to_string(start - doc.data()) +
+                                     " does not follow the previous one at offset " +
+                                     std::to_string(previousStart - doc.data()));
+        previousStart = start;
+        result.Shape = result.Shape * 1000003 + static_cast<std::uint64_t>(parser.PartKind);
+        result.Shape = result.Shape * 1000003 + static_cast<std::uint64_t>(start - doc.data());
+        result.Shape = result.Shape * 1000003 + static_cast<std::uint64_t>(end - doc.data());
+        if (parser.PartKind < xpProlog || parser.PartKind > xpCData)
+            return Fail(failure, "part kind out of range");
+        result.Digest += Touch(DisplayName(parser.PartKind));
+        result.Digest += Touch(parser.PartName) + Touch(parser.PartContent);
+        result.Digest += Touch(std::string_view(start, static_cast<std::size_t>(end + 1 - start)));
+        std::uint64_t attrs = 0;
+        for (const auto& attr : parser.PartAttributes) {
+            attrs = attrs * 31 + Touch(attr->Name) + Touch(attr->Value);
+            result.Digest +=
+                Touch(DisplayName(attr->ValueKind)) + Touch(DisplayName(attr->AttrKind));
+        }
+        result.Digest += attrs;
+        // Comments, document type declarations and text keep some fields of the part before,
+        // which a repeated pass may legitimately see differently; the rest is the part's own.
+        const TXmlPartKind kind = parser.PartKind;
+        if (kind == xpText || kind == xpCData || kind == xpPI)
+            result.Own = result.Own * 1000003 + Touch(parser.PartContent);
+        if (kind == xpPI || kind == xpStartTag || kind == xpEmptyTag || kind == xpEndTag)
+            result.Own = result.Own * 1000003 + Touch(parser.PartName);
+        if (kind == xpProlog || kind == xpPI || kind == xpStartTag || kind == xpEmptyTag ||
+            kind == xpEndTag)
+            result.Own = result.Own * 1000003 + attrs;
+    }
+    // Exhausted: the position rests on the terminating zero and stays there.
+    if (parser.PartStart != doc.data() + doc.size() || parser.PartEnd != parser.PartStart - 1)
+        return Fail(failure, "exhausted scanner does not rest at the end of the text");
+    if (parser.NextPart())
+        return Fail(failure, "an exhausted scanner delivered another part");
+    return true;
+}
+
+bool ScanTwice(const std::string& text, bool normalize, std::string& failure) {
+    TXmlParser parser;
+    if (!parser.LoadFromMemory(text.c_str()))
+        return true;
+    parser.NormalizeText = normalize;
+    if (parser.DocumentText() != std::string_view(text.c_str()))
+        return Fail(failure, "the loaded text differs from the input");
+    TPassResult first, second;
+    if (!WalkPass(parser, first, failure))
+        return false;
+    parser.Rewind();
+    if (!WalkPass(parser, second, failure)) {
+        failure = "second pass: " + failure;
+        return false;
+    }
+    if (first.Parts != second.Parts || first.Shape != second.Shape)
+        return Fail(failure, "the pass after Rewind differs from the first (" +
+                                 std::to_string(first.Parts) + " against " +
+                                 std::to_string(second.Parts) + " parts)");
+    if (first.Own != second.Own)
+        return Fail(failure, "the pass after Rewind delivers other names, contents or attributes");
+    volatile std::uint64_t keep = first.Digest + second.Digest;
+    (void)keep;
+    parser.ResetDocument();
+    if (parser.NextPart() || !parser.DocumentText().empty())
+        return Fail(failure, "a reset scanner still has a document");
+    return true;
+}
+
+bool LoadIntoSmallStore(std::string_view bytes, std::string& failure) {
+    // Small, so that the overflow guard runs as often as the fields do.
+    std::vector<TMKBRec> store(8);
+    try {
+        LoadClassificationInto(store, bytes);
+    } catch (const EMkbError&) {
+        // Conversion errors and overflow are the loader's documented failures.
+    }
+    for (const TMKBRec& rec : store)
+        if (rec.code.size() > static_cast<std::size_t>(MKBCodeMaxBytes))
+            return Fail(failure, "a code longer than the store keeps");
+    return true;
+}
+
+} // namespace
+
+bool MkbXmlFuzzCheck(const std::uint8_t* data, std::size_t size, std::string& failure) {
+    // The scanner reads zero-terminated text: an embedded zero ends the document there.
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const bool normalize = size == 0 || (data[0] & 1) == 0;
+    try {
+        if (!ScanTwice(text, normalize, failure))
+            return false;
+        if (!LoadIntoSmallStore(text, failure))
+            return false;
+    } catch (const std::exception& e) {
+        return Fail(failure, std::string("unexpected exception: ") + e.what());
+    }
+    return true;
+}
