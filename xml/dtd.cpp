@@ -1,5 +1,6 @@
 // Reading document type declarations: the root element name, the external and internal
 // subsets, and the element, attribute-list, entity and notation declarations in them.
+#include "xml/scantext.h"
 #include "xml/strtoint.h"
 #include "xml/xmlparser.h"
 
@@ -7,24 +8,9 @@
 
 namespace {
 
-inline bool IsWhite(char c) {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
-}
-
-inline bool IsNameStarter(char c) {
-    auto b = static_cast<unsigned char>(c);
-    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-           (b >= 0xC0 && b != 0xD7 && b != 0xF7);
-}
-
-inline bool StartsWith(const char* p, std::string_view s) {
-    for (char c : s) {
-        if (*p != c)
-            return false;
-        ++p;
-    }
-    return true;
-}
+using xmlscan::IsNameStarter;
+using xmlscan::IsWhite;
+using xmlscan::StartsWith;
 
 // A name: its first character always, then every character up to a delimiter. NUL and ">"
 // always delimit; `extra` lists the others.
@@ -66,15 +52,6 @@ const char* TextUpTo(const char* p, char stop, std::string& text) {
     const char* end = close ? close : p + std::strlen(p);
     text.assign(p, end);
     return close ? close : end - 1;
-}
-
-const char* WalkTextOf(const TEntityDef& def) {
-    if (def.WalkText.empty()) {
-        def.WalkText.push_back('\0');
-        def.WalkText += def.Value;
-        def.WalkText.push_back('\0');
-    }
-    return def.WalkText.data() + 1;
 }
 
 TAttrKind KindOfKeyword(const std::string& keyword) {
@@ -239,7 +216,7 @@ const char* TXmlParser::ParameterEntityReference(const char* p) {
         !SpendExpansion(def->Value.size()))
         return semi + 1;
     EntityStack.Push(nullptr, CurrentEncoding, semi + 1);
-    return WalkTextOf(*def);
+    return xmlscan::EntityWalkText(*def);
 }
 
 const char* TXmlParser::WalkDeclarations(const char* p) {

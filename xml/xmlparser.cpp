@@ -1,5 +1,6 @@
 #include "xml/xmlparser.h"
 
+#include "xml/scantext.h"
 #include "xml/strtoint.h"
 
 #include <array>
@@ -10,6 +11,9 @@
 #include <sys/stat.h>
 
 namespace {
+
+using xmlscan::EntityWalkText;
+using xmlscan::StartsWith;
 
 enum : unsigned char { kWhite = 1, kTagDelim = 2, kPIDelim = 4, kAttrDelim = 8, kStarter = 16 };
 
@@ -40,16 +44,6 @@ inline bool Is(char c, unsigned char cls) {
 }
 inline bool IsWhite(char c) {
     return Is(c, kWhite);
-}
-
-inline bool StartsWith(const char* p, std::string_view s) {
-    // Stops at the first mismatch, so it never reads past a terminating zero.
-    for (char c : s) {
-        if (*p != c)
-            return false;
-        ++p;
-    }
-    return true;
 }
 
 // Windows-1252's 80..9F; the five holes stand for the code points of the same value.
@@ -104,42 +98,6 @@ std::string ToUpperAscii(std::string s) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return s;
-}
-
-// Trims TAB, LF, CR and space and folds every inner run of them into one space.
-void NormalizeWhitespace(std::string& s) {
-    std::size_t w = 0;
-    bool pendingSpace = false;
-    for (char c : s) {
-        if (IsWhite(c)) {
-            pendingSpace = w > 0;
-            continue;
-        }
-        if (pendingSpace) {
-            s[w++] = ' ';
-            pendingSpace = false;
-        }
-        s[w++] = c;
-    }
-    s.resize(w);
-}
-
-// Trims spaces and folds runs of spaces (tokenised attribute values).
-void CollapseSpaces(std::string& s) {
-    std::size_t w = 0;
-    bool pendingSpace = false;
-    for (char c : s) {
-        if (c == ' ') {
-            pendingSpace = w > 0;
-            continue;
-        }
-        if (pendingSpace) {
-            s[w++] = ' ';
-            pendingSpace = false;
-        }
-        s[w++] = c;
-    }
-    s.resize(w);
 }
 
 std::string Utf16ToUtf8(const std::u16string& s) {
@@ -203,16 +161,6 @@ std::u16string Utf8ToUtf16(const std::string& s) {
         }
     }
     return out;
-}
-
-const char* EntityWalkText(const TEntityDef& def) {
-    if (def.WalkText.empty()) {
-        def.WalkText.reserve(def.Value.size() + 2);
-        def.WalkText.push_back('\0');
-        def.WalkText += def.Value;
-        def.WalkText.push_back('\0');
-    }
-    return def.WalkText.data() + 1;
 }
 
 } // namespace
@@ -552,7 +500,7 @@ void TXmlParser::ScanText() {
     TranslateText(std::string_view(pending, static_cast<std::size_t>(p - pending)), PartContent);
     PartEnd = p - 1;
     if (NormalizeText) {
-        NormalizeWhitespace(PartContent);
+        xmlscan::FoldRuns(PartContent, IsWhite);
         if (PartContent.empty())
             FDeliver = false;
     }
@@ -659,7 +607,7 @@ void TXmlParser::ScanTag() {
     for (const auto& attr : PartAttributes) {
         attr->Value = NormalizeAttrValue(attr->Value, 0);
         if (attr->AttrKind != TAttrKind::Unknown && attr->AttrKind != TAttrKind::CDATA)
-            CollapseSpaces(attr->Value);
+            xmlscan::FoldRuns(attr->Value, [](char c) { return c == ' '; });
     }
 }
 

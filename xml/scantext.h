@@ -1,0 +1,60 @@
+#pragma once
+// Character tests and small text helpers shared by the scan step and the declaration reader.
+#include "xml/xmltypes.h"
+
+#include <string>
+#include <string_view>
+
+namespace xmlscan {
+
+inline bool IsWhite(char c) {
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+
+// ":", the letters, "_" and the bytes C0 to D6, D8 to F6, F8 to FF.
+inline bool IsNameStarter(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+           (b >= 0xC0 && b != 0xD7 && b != 0xF7);
+}
+
+// Stops at the first mismatch, so it never reads past a terminating zero.
+inline bool StartsWith(const char* p, std::string_view s) {
+    for (char c : s) {
+        if (*p != c)
+            return false;
+        ++p;
+    }
+    return true;
+}
+
+// Trims the separator characters and folds every inner run of them into one space.
+template <typename IsSeparator> void FoldRuns(std::string& s, IsSeparator isSeparator) {
+    std::size_t w = 0;
+    bool pendingSpace = false;
+    for (char c : s) {
+        if (isSeparator(c)) {
+            pendingSpace = w > 0;
+            continue;
+        }
+        if (pendingSpace) {
+            s[w++] = ' ';
+            pendingSpace = false;
+        }
+        s[w++] = c;
+    }
+    s.resize(w);
+}
+
+// The entity's value framed by zero bytes, made when first walked; returns its first character.
+inline const char* EntityWalkText(const TEntityDef& def) {
+    if (def.WalkText.empty()) {
+        def.WalkText.reserve(def.Value.size() + 2);
+        def.WalkText.push_back('\0');
+        def.WalkText += def.Value;
+        def.WalkText.push_back('\0');
+    }
+    return def.WalkText.data() + 1;
+}
+
+} // namespace xmlscan
