@@ -1,13 +1,53 @@
-// Entry point. Until the browser window lands, the program opens a small window that says so.
-#include <QApplication>
-#include <QLabel>
+// Entry point: the splash picture while the classification loads, then the main window.
+#include "app/aboutbox.h"
+#include "app/application.h"
+#include "app/mainform.h"
+#include "app/splash.h"
+#include "resources/pictures/pictures.h"
+
+#include <QIcon>
+
+#include <exception>
+#include <memory>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel label(QString::fromUtf8("Справочник МКБ-10: окно браузера ещё собирается."));
-    label.setWindowTitle(QString::fromUtf8("МКБ-10"));
-    label.setAlignment(Qt::AlignCenter);
-    label.setMargin(48);
-    label.show();
-    return app.exec();
+    TMkbApplication app(argc, argv);
+    TMkbApplication::setApplicationDisplayName(QStringLiteral("МКБ-10"));
+    TMkbApplication::setDesktopFileName(QStringLiteral("mkb10"));
+    QIcon icon;
+    for (int size : {16, 32, 48})
+        icon.addFile(QString::fromLatin1(MkbPictures::AppIcon(size)), QSize(size, size));
+    TMkbApplication::setWindowIcon(icon);
+
+    // A picture that cannot be shown must not keep the program from starting.
+    std::unique_ptr<TfrmSplashScreen> frmSplashScreen;
+    try {
+        frmSplashScreen = std::make_unique<TfrmSplashScreen>();
+        frmSplashScreen->show();
+        frmSplashScreen->RepaintNow();
+    } catch (const std::exception& e) {
+        TMkbApplication::ShowError(e.what());
+    }
+
+    TfrmMainForm frmMainForm;
+    try {
+        frmMainForm.FormCreate();
+    } catch (const std::exception& e) {
+        TMkbApplication::ShowError(e.what());
+    }
+    std::unique_ptr<TAboutBox> AboutBox;
+    try {
+        AboutBox = std::make_unique<TAboutBox>(&frmMainForm);
+        frmMainForm.ShowAbout = [&AboutBox] { AboutBox->ShowModal(); };
+    } catch (const std::exception& e) {
+        TMkbApplication::ShowError(e.what());
+    }
+    if (frmSplashScreen) {
+        frmSplashScreen->hide();
+        frmSplashScreen.reset();
+    }
+    frmMainForm.show();
+    int result = app.exec();
+    AboutBox.reset();
+    return result;
 }

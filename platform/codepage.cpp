@@ -35,7 +35,27 @@ char16_t Cp1252Char(unsigned char b) {
 }
 
 std::string CodePageName(int codePage) {
-    return codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage);
+    if (codePage == 65001)
+        return "UTF-8";
+    if (codePage >= 28591 && codePage <= 28599)
+        return "ISO-8859-" + std::to_string(codePage - 28590);
+    if (codePage == 28605)
+        return "ISO-8859-15";
+    return "CP" + std::to_string(codePage);
+}
+
+// 0, 1 and 2 are the platform's aliases for its narrow, OEM and Macintosh pages.
+int ResolveCodePage(int codePage) {
+    switch (codePage) {
+    case 0:
+        return NarrowCodePage;
+    case 1:
+        return OemCodePage;
+    case 2:
+        return MacCodePage;
+    default:
+        return codePage;
+    }
 }
 
 template <typename Table> int ReverseLookup(const Table& table, char16_t c, int base) {
@@ -98,6 +118,7 @@ void AppendCp1251(std::u16string& out, std::string_view bytes) {
 }
 
 std::u16string DecodeCodePage(std::string_view bytes, int codePage) {
+    codePage = ResolveCodePage(codePage);
     std::u16string out;
     if (codePage == 1251) {
         AppendCp1251(out, bytes);
@@ -118,6 +139,7 @@ std::u16string DecodeCodePage(std::string_view bytes, int codePage) {
 }
 
 std::string EncodeCodePage(std::u16string_view text, int codePage) {
+    codePage = ResolveCodePage(codePage);
     std::string out;
     if (codePage == 1251 || codePage == 1252) {
         out.reserve(text.size());
@@ -144,4 +166,34 @@ std::string EncodeCodePage(std::u16string_view text, int codePage) {
         raw.push_back(static_cast<char>(c >> 8));
     }
     return IconvConvert(raw, "UTF-16LE", CodePageName(codePage), "?", 2);
+}
+
+int CharSetCodePage(int charSet, int fallback) {
+    struct TPair {
+        int CharSet;
+        int CodePage;
+    };
+    static constexpr TPair kTable[] = {
+        {0, 1252},   {1, 0},      {2, 0},      {77, 2},     {128, 932},  {129, 949},  {130, 1361},
+        {134, 936},  {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256},
+        {186, 1257}, {204, 1251}, {222, 874},  {238, 1250}, {255, 1},
+    };
+    for (const TPair& p : kTable)
+        if (p.CharSet == charSet)
+            return p.CodePage;
+    return fallback;
+}
+
+static_assert(NarrowCodePage == 1251, "the narrow page is table-driven as windows-1251");
+
+bool EncodeNarrowChar(char16_t c, unsigned char& byte) {
+    if (c < 0x80) {
+        byte = static_cast<unsigned char>(c);
+        return true;
+    }
+    int b = ReverseLookup(kCp1251, c, 0x80);
+    if (b < 0)
+        return false;
+    byte = static_cast<unsigned char>(b);
+    return true;
 }

@@ -16,3 +16,14 @@ std::string EncodeCodePage(std::u16string_view text, int codePage);
 
 // Appends the decoded windows-1251 bytes to out (the loader's hot path).
 void AppendCp1251(std::u16string& out, std::string_view bytes);
+
+// The code pages that the numbers 0, 1 and 2 stand for (the narrow, OEM and Macintosh pages of a
+// Russian desktop); DecodeCodePage and EncodeCodePage accept these numbers too.
+constexpr int OemCodePage = 866;
+constexpr int MacCodePage = 10007;
+
+// The code page of a font character set number, or fallback for a number without one.
+int CharSetCodePage(int charSet, int fallback);
+
+// The byte of c in the narrow code page; false when the page has no such character.
+bool EncodeNarrowChar(char16_t c, unsigned char& byte);

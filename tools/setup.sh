@@ -18,3 +18,9 @@ fi
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/test -j "$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+# The same suites once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake -S . -B build/test-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMKB_SANITIZE=ON -DMKB_BUILD_BENCH=OFF
+cmake --build build/test-asan -j "$jobs"
+QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" \
+  ctest --test-dir build/test-asan --output-on-failure -j "$jobs"

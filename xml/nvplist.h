@@ -52,6 +52,12 @@ public:
         return n ? n->Value : std::string();
     }
     void Delete(int i) { FItems.erase(FItems.begin() + i); }
+    // Takes the node out of the list without destroying it.
+    std::unique_ptr<T> Extract(int i) {
+        std::unique_ptr<T> node = std::move(FItems[static_cast<std::size_t>(i)]);
+        FItems.erase(FItems.begin() + i);
+        return node;
+    }
     // Removes every node of that name.
     void Remove(std::string_view name) {
         for (int i; (i = IndexOf(name)) >= 0;)

@@ -3,9 +3,11 @@
 #include "xml/strtoint.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <sys/stat.h>
 
 namespace {
 
@@ -281,6 +283,7 @@ void TXmlParser::ResetDocument() {
     CurrentEncoding = "UTF-8";
     Standalone = false;
     DoctypeEnd = nullptr;
+    FDoctypeStart = nullptr;
     NormalizeText = true;
     EntityStack.Clear();
     ElementDefinitions.Clear();
@@ -288,6 +291,7 @@ void TXmlParser::ResetDocument() {
     ParameterEntityDefinitions.Clear();
     NotationDefinitions.Clear();
     PartAttributes.Clear();
+    FRetired.clear();
     Rewind();
 }
 
@@ -300,6 +304,10 @@ void TXmlParser::Rewind() {
     PartAttributes.Clear();
     EntityStack.Clear();
     FStarted = false;
+    FExpanded = 0;
+    FSemiFrom = FSemiFound = nullptr;
+    // A new pass reads the text as the first one did, whatever encoding the last one ended in.
+    CurrentEncoding = "UTF-8";
 }
 
 bool TXmlParser::LoadFromMemory(const char* text) {
@@ -324,16 +332,16 @@ bool TXmlParser::ReadDocumentFile(const std::u16string& path, TShareMode) {
     std::FILE* f = std::fopen(Utf16ToUtf8(path).c_str(), "rb");
     if (!f)
         return false;
-    bool ok = false;
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0 && (size = std::ftell(f)) >= 0 &&
-        std::fseek(f, 0, SEEK_SET) == 0) {
+    // Only a regular file has a size worth trusting: a folder or a device reports nonsense.
+    struct stat info {};
+    bool ok = fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0;
+    std::size_t size = ok ? static_cast<std::size_t>(info.st_size) : 0;
+    if (ok) {
         try {
-            FBuffer.reset(new char[static_cast<std::size_t>(size) + 2]);
+            FBuffer.reset(new char[size + 2]);
             FBuffer[0] = '\0';
-            ok = std::fread(FBuffer.get() + 1, 1, static_cast<std::size_t>(size), f) ==
-                 static_cast<std::size_t>(size);
-            FBuffer[static_cast<std::size_t>(size) + 1] = '\0';
+            ok = std::fread(FBuffer.get() + 1, 1, size, f) == size;
+            FBuffer[size + 1] = '\0';
         } catch (const std::bad_alloc&) {
             ok = false;
         }
@@ -343,7 +351,7 @@ bool TXmlParser::ReadDocumentFile(const std::u16string& path, TShareMode) {
         ResetDocument();
         return false;
     }
-    FSize = static_cast<std::size_t>(size);
+    FSize = size;
     SourceName = path;
     return true;
 }
@@ -507,52 +515,6 @@ void TXmlParser::ScanComment() {
     PartEnd = close ? close + 2 : LastChar(PartStart);
 }
 
-void TXmlParser::ScanDoctype() {
-    PartKind = xpDoctype;
-    // A declaration met inside an included text keeps that inclusion open: emptying the stack
-    // would free the very text the part lies in.
-    bool inInclusion = !EntityStack.Empty();
-    if (!inInclusion)
-        EntityStack.Clear();
-    if (DoctypeEnd) {
-        PartEnd = DoctypeEnd;
-        return;
-    }
-    PartName.clear();
-    PartContent.clear();
-    // The declarations themselves are read by the document type reader; until then the part
-    // spans the declaration, stepping over quoted text and the internal subset.
-    const char* p = PartStart + 9;
-    int depth = 0;
-    for (;;) {
-        char c = *p;
-        if (c == '\0') {
-            PartEnd = p - 1;
-            break;
-        }
-        if (c == '"' || c == '\'') {
-            const char* close = std::strchr(p + 1, c);
-            if (!close) {
-                PartEnd = LastChar(p);
-                break;
-            }
-            p = close + 1;
-            continue;
-        }
-        if (c == '[')
-            ++depth;
-        else if (c == ']' && depth > 0)
-            --depth;
-        else if (c == '>' && depth == 0) {
-            PartEnd = p;
-            break;
-        }
-        ++p;
-    }
-    if (!inInclusion)
-        DoctypeEnd = PartEnd;
-}
-
 void TXmlParser::ScanCData() {
     PartKind = xpCData;
     const char* content = PartStart + 9;
@@ -622,8 +584,18 @@ int TXmlParser::ReferenceCode(std::string_view ref, int malformed) const {
     return code;
 }
 
+const char* TXmlParser::NextSemicolon(const char* from) {
+    auto at = [](const char* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    if (FSemiFrom && at(from) >= at(FSemiFrom) && at(from) <= at(FSemiFound))
+        return *FSemiFound == ';' ? FSemiFound : nullptr;
+    const char* found = std::strchr(from, ';');
+    FSemiFrom = from;
+    FSemiFound = found ? found : from + std::strlen(from);
+    return found;
+}
+
 const char* TXmlParser::HandleTextReference(const char* amp) {
-    const char* semi = std::strchr(amp + 1, ';');
+    const char* semi = NextSemicolon(amp + 1);
     if (!semi)
         return amp + 1;
     std::string_view ref(amp + 1, static_cast<std::size_t>(semi - amp - 1));
@@ -643,12 +615,16 @@ const char* TXmlParser::HandleTextReference(const char* amp) {
     else if (ref == "quot")
         PartContent += '"';
     else if (TEntityDef* def = EntityDefinitions.Node(ref);
-             def && EntityStack.Count() < MaxEntityDepth) {
+             def && EntityStack.Count() < MaxEntityDepth && SpendExpansion(def->Value.size())) {
         if (def->IsExternal()) {
             std::unique_ptr<TXmlParser> entity =
                 OpenExternalEntity(def->SystemId, def->PublicId, def->NotationName);
             if (!entity || entity->DocumentText().empty())
                 return next;
+            if (!SpendExpansion(entity->DocumentText().size())) {
+                PartContent += ref;
+                return next;
+            }
             const char* text = entity->DocumentText().data();
             EntityStack.Push(std::move(entity), CurrentEncoding, next);
             return text;
@@ -693,7 +669,7 @@ void TXmlParser::ApplyAttributeDefaults() {
     TElemDef* elem = ElementDefinitions.Node(PartName);
     if (!elem)
         return;
-    for (const auto& def : *elem) {
+    for (const auto& def : elem->Attributes) {
         TAttr* attr = PartAttributes.Node(def->Name);
         bool hasDefault = def->DefaultKind == TAttrDefaultKind::Default ||
                           def->DefaultKind == TAttrDefaultKind::Fixed;
@@ -733,8 +709,13 @@ std::string TXmlParser::NormalizeAttrValue(std::string_view raw, int depth) {
         flush(raw.substr(i, amp - i));
         std::size_t semi = raw.find(';', amp + 1);
         if (semi == std::string_view::npos) {
-            i = amp + 1; // a lone "&" is dropped
-            continue;
+            // No ";" follows, so every later "&" is dropped as well.
+            std::string rest;
+            for (char c : raw.substr(amp + 1))
+                if (c != '&')
+                    rest.push_back(c);
+            flush(rest);
+            break;
         }
         std::string_view ref = raw.substr(amp + 1, semi - amp - 1);
         i = semi + 1;
@@ -750,7 +731,8 @@ std::string TXmlParser::NormalizeAttrValue(std::string_view raw, int depth) {
             out += '\'';
         else if (ref == "quot")
             out += '"';
-        else if (TEntityDef* def = EntityDefinitions.Node(ref); def && depth < MaxEntityDepth) {
+        else if (TEntityDef* def = EntityDefinitions.Node(ref);
+                 def && depth < MaxEntityDepth && SpendExpansion(def->Value.size())) {
             if (def->IsExternal())
                 ExternalEntityContent(*def, out, depth);
             else
@@ -765,6 +747,8 @@ void TXmlParser::ExternalEntityContent(TEntityDef& def, std::string& out, int de
     std::unique_ptr<TXmlParser> entity =
         OpenExternalEntity(def.SystemId, def.PublicId, def.NotationName);
     if (!entity)
+        return;
+    if (!SpendExpansion(entity->DocumentText().size()))
         return;
     entity->NormalizeText = NormalizeText;
     while (entity->NextPart()) {

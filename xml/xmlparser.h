@@ -77,8 +77,13 @@ public:
     const char* PartEnd{nullptr};
     TAttrList PartAttributes;
 
-    // Deepest nesting of entity inclusions followed; a reference past it stands for its name.
+    // Entity expansion is bounded so that self-referencing or exponentially nested
+    // declarations terminate in bounded memory. A reference nested deeper than MaxEntityDepth,
+    // or one that would take the replacement text entered during one pass over the document
+    // beyond MaxEntityExpansion bytes, is not expanded: in text it stands for its name, at
+    // declaration level it is passed over.
     static constexpr int MaxEntityDepth = 64;
+    static constexpr std::size_t MaxEntityExpansion = std::size_t{8} << 20;
 
 protected:
     // A new scanner holding the external entity's text; the caller owns it.
@@ -105,11 +110,26 @@ private:
     void ScanText();
     void ScanTag();
 
+    // Document type declarations.
+    const char* WalkDeclarations(const char* p);
+    const char* ParameterEntityReference(const char* p);
+    const char* ReadElementDecl(const char* p);
+    const char* ReadAttlistDecl(const char* p);
+    const char* ReadEntityDecl(const char* p);
+    const char* ReadNotationDecl(const char* p);
+    void ReadExternalSubset(const std::string& systemId, const std::string& publicId);
+    void ReportDeclaration(TDtdDeclarationKind kind, const char* start, const char* final);
+    std::string ReplaceParameterReferences(const std::string& value, int depth);
+    std::string ReplaceCharacterReferences(const std::string& value);
+    // Counts replacement text about to be entered; false once the budget is spent.
+    bool SpendExpansion(std::size_t bytes);
+
     const char* ReadName(const char* p, const unsigned char* delimiters, std::string& name) const;
     const char* ReadAttributes(const char* p, TAttrList& list);
     void ApplyAttributeDefaults();
     std::string NormalizeAttrValue(std::string_view raw, int depth);
     const char* HandleTextReference(const char* amp);
+    const char* NextSemicolon(const char* from);
     int ReferenceCode(std::string_view ref, int malformed) const;
     void ExternalEntityContent(TEntityDef& def, std::string& out, int depth);
 
@@ -119,6 +139,16 @@ private:
     std::size_t FSize{0};
     bool FStarted{false};
     bool FDeliver{true};
+    std::size_t FExpanded{0};
+    // Where the declaration that DoctypeEnd belongs to begins.
+    const char* FDoctypeStart{nullptr};
+    // The last ";" search: from FSemiFrom the first ";" is FSemiFound, or none up to the zero
+    // at FSemiFound when it points at one. Saves searching to the end for every lone "&".
+    const char* FSemiFrom{nullptr};
+    const char* FSemiFound{nullptr};
+    // Declarations replaced while the declarations were being read; their texts may still be
+    // walked, so they live until the document is reset.
+    std::vector<std::unique_ptr<TNvpNode>> FRetired;
 
     friend class TXmlParserAccess;
 };

@@ -60,8 +60,9 @@ struct TAttrDef : TNvpNode {
     using TNvpNode::TNvpNode;
 };
 
-// An element declaration; the list holds its attribute declarations sorted by name.
-struct TElemDef : TNvpNode, TNvpListOf<TAttrDef> {
+// An element declaration with its attribute declarations, sorted by name.
+struct TElemDef : TNvpNode {
+    TNvpListOf<TAttrDef> Attributes;
     TElemContentKind ContentKind{TElemContentKind::Any};
     std::string Definition;
     using TNvpNode::TNvpNode;
@@ -83,6 +84,15 @@ struct TEntityDef : TNvpNode {
 struct TNotationDef : TNvpNode {
     std::string PublicId;
     using TNvpNode::TNvpNode;
+};
+
+// Reads an external identifier ("SYSTEM" or "PUBLIC" and quoted ids) starting at a position.
+// Final is the last closing quote read, or the character before the one the walk stopped at.
+struct TExternalID {
+    std::string PublicId;
+    std::string SystemId;
+    const char* Final{nullptr};
+    explicit TExternalID(const char* start);
 };
 
 enum class TDtdDeclarationKind {

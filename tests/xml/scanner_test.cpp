@@ -326,3 +326,44 @@ TEST(StrToInt, RuntimeSyntax) {
     for (const char* bad : {"", "-", "12x", " 1", "1 ", "0x", "2147483648", "$100000000", "1.5"})
         EXPECT_FALSE(TryStrToInt(bad, v)) << bad;
 }
+
+TEST(XmlScanner, RepeatedPassesAgree) {
+    // The second pass starts in the encoding the document starts in, not in the one the first
+    // pass ended with.
+    const char* doc = "<a>\xC3\xA9</a><?xml version='1.0' encoding='windows-1251'?><b>\xC3\xA9</b>";
+    TXmlParser p;
+    ASSERT_TRUE(p.LoadFromMemory(doc));
+    std::vector<Part> first = Scan(p);
+    p.Rewind();
+    std::vector<Part> second = Scan(p);
+    ASSERT_EQ(first.size(), second.size());
+    for (std::size_t i = 0; i < first.size(); ++i)
+        EXPECT_EQ(first[i].Content, second[i].Content) << i;
+    EXPECT_EQ(first[1].Content, "\xE9");
+    EXPECT_EQ(first[5].Content, "\xC3\xA9");
+}
+
+TEST(XmlScanner, SecondDoctypeStillAdvances) {
+    TXmlParser p;
+    ASSERT_TRUE(p.LoadFromMemory("<!DOCTYPE a><!DOCTYPE b><r/>"));
+    std::vector<Part> parts = Scan(p);
+    ASSERT_EQ(parts.size(), 3u);
+    EXPECT_EQ(parts[1].Kind, xpDoctype);
+    EXPECT_EQ(parts[2].Kind, xpEmptyTag);
+    p.Rewind();
+    EXPECT_EQ(Scan(p).size(), 3u);
+}
+
+TEST(XmlScanner, LoneAmpersandsAreDropped) {
+    // Many "&" with no ";" after them: each is dropped, in text and in attribute values.
+    std::string doc =
+        "<a v='x" + std::string(200000, '&') + "y'>" + std::string(200000, '&') + "z</a>";
+    TXmlParser p;
+    ASSERT_TRUE(p.LoadFromMemory(doc.c_str()));
+    ASSERT_TRUE(p.NextPart());
+    EXPECT_EQ(p.PartAttributes.Value("v"), "xy");
+    ASSERT_TRUE(p.NextPart());
+    EXPECT_EQ(p.PartContent, "z");
+    // A ";" found once serves the later references before it.
+    EXPECT_EQ(TextOf("<a>&a&b;&c;</a>"), "a&bc"); // the reference runs to the first ";"
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The main window: search bar on top, the classification tree on the left, the details pane on
+// the right, a status bar and the menu. Its logic lives in TBrowser; this class builds the
+// widgets and connects their events to it.
+#include "browser/browser.h"
+#include "tree/stringtree.h"
+
+#include <QLineEdit>
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QWidget;
+
+// The search box: reports entering, leaving and key presses as the window's handlers expect.
+class TSearchEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void()> OnEnter, OnExit;
+    std::function<void(char16_t&)> OnKeyPress;
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+class TfrmMainForm : public QMainWindow, private TSearchBarView {
+public:
+    TfrmMainForm();
+    ~TfrmMainForm() override;
+
+    // The creation handler: loads the classification and fills the window. A step that raises
+    // ends it; the caller shows the error and the window opens all the same.
+    void FormCreate();
+
+    void miChangeFontClick();
+    void miExitClick();
+    void miAboutClick();
+
+    // Components, open to the application's tests.
+    TVirtualStringTree& vstPartsTree() { return *FTree; }
+    TBrowser& Browser() { return *FBrowser; }
+    TSearchEdit* edFastSearch{nullptr};
+    QPushButton* btnSearch{nullptr};
+    QWidget* panSearch{nullptr};
+    QWidget* panParts{nullptr};
+    QWidget* panRightPanel{nullptr};
+    QLabel* panPartsHeading{nullptr};
+    QLabel* panDetailsHeading{nullptr};
+    QFrame* panDetails{nullptr};
+    QSplitter* Splitter1{nullptr};
+    QAction* miChangeFont{nullptr};
+    QAction* miExit{nullptr};
+    QAction* miAbout{nullptr};
+
+    // Shows the About window; set by the start-up code once that window exists.
+    std::function<void()> ShowAbout;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    std::u16string Text() const override;
+    void SetText(const std::u16string& text) override;
+    void SetTextColor(TColor color) override;
+    void SetSearchEnabled(bool enabled) override;
+
+    void BuildWidgets();
+    void BuildMenu();
+    void ConnectTree();
+    void LayoutSearchBar();
+
+    std::unique_ptr<TVirtualStringTree> FTree;
+    std::unique_ptr<TBrowser> FBrowser;
+};

@@ -1,0 +1,177 @@
+#include "browser/browser.h"
+
+#include "browser/detailspage.h"
+#include "browser/records.h"
+
+#include <cstring>
+
+TBrowser::TBrowser(std::span<TMKBRec> store, TVirtualStringTree& tree) : Store(store), Tree(tree) {}
+
+int TBrowser::RecordIndex(PVirtualNode node) const {
+    const void* data = node ? Tree.GetNodeData(node) : nullptr;
+    if (!data)
+        return -1;
+    std::int32_t index;
+    std::memcpy(&index, data, sizeof index);
+    // A damaged or foreign data area must not index outside the store.
+    if (index < 0 || static_cast<std::size_t>(index) >= Store.size())
+        return -1;
+    return index;
+}
+
+// ---- tree population ----
+
+void TBrowser::AddChildNodes(int parentId, PVirtualNode parentNode) {
+    for (std::size_t i = 0; i < Store.size(); ++i) {
+        TMKBRec& rec = Store[i];
+        if (rec.parent_id != parentId)
+            continue;
+        PVirtualNode node = Tree.AddChild(parentNode);
+        if (rec.child_count == -1)
+            rec.child_count = CountChildren(rec.id);
+        std::int32_t index = static_cast<std::int32_t>(i);
+        std::memcpy(Tree.GetNodeData(node), &index, sizeof index);
+        // A placeholder child gives the node its button; expanding replaces it.
+        if (rec.child_count > 0)
+            Tree.AddChild(node);
+    }
+}
+
+int TBrowser::CountChildren(int id) const {
+    return ::CountChildren(Store, id);
+}
+
+void TBrowser::vstPartsTreeExpanding(TBaseVirtualTree*, PVirtualNode Node, bool& Allowed) {
+    int index = RecordIndex(Node);
+    if (index < 0)
+        return;
+    Tree.DeleteChildren(Node, false);
+    AddChildNodes(Store[static_cast<std::size_t>(index)].id, Node);
+    Allowed = true;
+}
+
+void TBrowser::vstPartsTreeGetText(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex, TVSTTextType,
+                                   std::u16string& CellText) {
+    int index = RecordIndex(Node);
+    if (index >= 0)
+        CellText = RecordText(Store[static_cast<std::size_t>(index)]);
+}
+
+void TBrowser::vstPartsTreeGetImageIndex(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind,
+                                         TColumnIndex, bool&, int& ImageIndex) {
+    if (!Node)
+        return;
+    if (Tree.GetNodeLevel(Node) <= 1)
+        ImageIndex = Sender->Expanded(Node) ? 1 : 0;
+    else
+        ImageIndex = Node->ChildCount > 0 ? 2 : 3;
+}
+
+// ---- search and navigation ----
+
+std::u16string TBrowser::TrimmedQuery() const {
+    return SearchBar ? std::u16string(TrimText(SearchBar->Text())) : std::u16string();
+}
+
+void TBrowser::edFastSearchEnter() {
+    if (!SearchBar)
+        return;
+    if (SearchBar->Text() == SearchPlaceholder)
+        SearchBar->SetText(u"");
+    SearchBar->SetTextColor(clWindowText);
+}
+
+void TBrowser::edFastSearchExit() {
+    if (SearchBar)
+        SearchBar->SetTextColor(clInactiveCaptionText);
+}
+
+void TBrowser::edFastSearchChange() {
+    if (SearchBar)
+        SearchBar->SetSearchEnabled(TrimmedQuery().size() > 1);
+}
+
+void TBrowser::edFastSearchKeyPress(char16_t& Key) {
+    if (Key != 13)
+        return;
+    std::u16string query = TrimmedQuery();
+    if (query.size() > 1)
+        SearchAndShow(query);
+}
+
+void TBrowser::btnSearchClick() {
+    SearchAndShow(TrimmedQuery());
+}
+
+void TBrowser::SearchAndShow(std::u16string_view query) {
+    int index = FindRecord(query);
+    if (index < 0) {
+        if (ShowInformation)
+            ShowInformation(std::u16string(NoMatchMessage));
+        return;
+    }
+    std::vector<int> path{index};
+    BuildRecordPath(index, path);
+    OpenRecordPath(path);
+}
+
+int TBrowser::FindRecord(std::u16string_view query) const {
+    return ::FindRecord(Store, query);
+}
+
+void TBrowser::BuildRecordPath(int index, std::vector<int>& path) const {
+    ::BuildRecordPath(Store, index, path);
+}
+
+PVirtualNode TBrowser::FindChildByIndex(PVirtualNode node, int index) const {
+    for (PVirtualNode child = node->FirstChild; child; child = child->NextSibling)
+        if (RecordIndex(child) == index)
+            return child;
+    return nullptr;
+}
+
+void TBrowser::OpenRecordPath(const std::vector<int>& path) {
+    PVirtualNode node = Tree.RootNode();
+    for (int index : path) {
+        PVirtualNode child = FindChildByIndex(node, index);
+        if (!child)
+            return;
+        node = child;
+        Tree.SetExpanded(node, true);
+    }
+    if (node == Tree.RootNode())
+        return;
+    Tree.SetSelected(node, true);
+    Tree.SetRevealed(node, true);
+    Tree.ScrollIntoView(node, false, false);
+    vstPartsTreeFocusChanged(&Tree, node, 0);
+}
+
+// ---- details page ----
+
+std::vector<int> TBrowser::BuildAncestorIndexes(PVirtualNode node) const {
+    std::vector<int> indexes;
+    for (; node && node != Tree.RootNode(); node = node->Parent)
+        indexes.insert(indexes.begin(), RecordIndex(node));
+    return indexes;
+}
+
+std::vector<std::u16string> TBrowser::BuildDetailsPage(int index, PVirtualNode node) const {
+    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node));
+}
+
+void TBrowser::vstPartsTreeFocusChanged(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex) {
+    int index = RecordIndex(Node);
+    if (Details)
+        Details->ClearDocument();
+    if (!Node || index < 0 || !Details)
+        return;
+    Details->LoadHtmlLines(BuildDetailsPage(index, Node));
+}
+
+void TBrowser::ShowStartPage() {
+    if (!Details)
+        return;
+    Details->ClearDocument();
+    Details->LoadHtmlText(std::u16string(StartPageHtml));
+}

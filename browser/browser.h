@@ -1,0 +1,87 @@
+#pragma once
+// The main window's logic: the classification tree filled lazily from the record store, the
+// search bar, and the details page of the focused or found record. The window itself (app/)
+// creates the controls and hands them in; everything here can run without a window.
+#include "data/mkbrecs.h"
+#include "platform/types.h"
+#include "tree/stringtree.h"
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The pane that shows the details page.
+class TDetailsView {
+public:
+    virtual ~TDetailsView() = default;
+    virtual void ClearDocument() = 0;
+    virtual void LoadHtmlText(const std::u16string& text) = 0;
+    virtual void LoadHtmlLines(const std::vector<std::u16string>& lines) = 0;
+};
+
+// The search box and its button.
+class TSearchBarView {
+public:
+    virtual ~TSearchBarView() = default;
+    virtual std::u16string Text() const = 0;
+    virtual void SetText(const std::u16string& text) = 0;
+    virtual void SetTextColor(TColor color) = 0;
+    virtual void SetSearchEnabled(bool enabled) = 0;
+};
+
+// The hint the search box starts with.
+inline constexpr std::u16string_view SearchPlaceholder =
+    u"Введите код диагноза, наименование или его часть и нажмите кнопку \"Поиск\"...";
+
+// The two lines of the message shown when nothing matches, joined with CR LF.
+inline constexpr std::u16string_view NoMatchMessage =
+    u"Не найдено записей МКБ-10, соответствующих Вашему запросу.\r\n"
+    u"Пожалуйста, попробуйте ввести другой текст для поиска.";
+
+class TBrowser {
+public:
+    TBrowser(std::span<TMKBRec> store, TVirtualStringTree& tree);
+
+    // Set by the window; a view left empty is skipped.
+    TDetailsView* Details{nullptr};
+    TSearchBarView* SearchBar{nullptr};
+    // Shows an information message with OK and Cancel (OK the default).
+    std::function<void(const std::u16string& text)> ShowInformation;
+
+    // Tree population.
+    void AddChildNodes(int parentId, PVirtualNode parentNode);
+    int CountChildren(int id) const;
+    void vstPartsTreeExpanding(TBaseVirtualTree* Sender, PVirtualNode Node, bool& Allowed);
+    void vstPartsTreeGetText(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
+                             TVSTTextType TextType, std::u16string& CellText);
+    void vstPartsTreeGetImageIndex(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind,
+                                   TColumnIndex Column, bool& Ghosted, int& ImageIndex);
+
+    // Search and navigation.
+    void edFastSearchEnter();
+    void edFastSearchExit();
+    void edFastSearchChange();
+    void edFastSearchKeyPress(char16_t& Key);
+    void btnSearchClick();
+    void SearchAndShow(std::u16string_view query);
+    int FindRecord(std::u16string_view query) const;
+    void BuildRecordPath(int index, std::vector<int>& path) const;
+    void OpenRecordPath(const std::vector<int>& path);
+    PVirtualNode FindChildByIndex(PVirtualNode node, int index) const;
+
+    // Details page.
+    std::vector<int> BuildAncestorIndexes(PVirtualNode node) const;
+    std::vector<std::u16string> BuildDetailsPage(int index, PVirtualNode node) const;
+    void vstPartsTreeFocusChanged(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column);
+    void ShowStartPage();
+
+    // The record index a node carries, or -1 for a node without a data area.
+    int RecordIndex(PVirtualNode node) const;
+
+private:
+    std::u16string TrimmedQuery() const;
+
+    std::span<TMKBRec> Store;
+    TVirtualStringTree& Tree;
+};

@@ -1,0 +1,53 @@
+#include "browser/detailspage.h"
+
+#include "browser/records.h"
+
+namespace {
+
+void AddItem(std::vector<std::u16string>& lines, std::u16string_view heading,
+             std::u16string_view value) {
+    lines.emplace_back(u"    <tr>");
+    lines.push_back(u"      <td><font size=\"2\" color=\"#871f1c\" face=\"Verdana\"><b>" +
+                    std::u16string(heading) + u"</b></font></td>");
+    lines.emplace_back(u"    </tr>");
+    lines.emplace_back(u"    <tr>");
+    lines.push_back(u"      <td><font size=\"2\" face=\"Verdana\">" + std::u16string(value) +
+                    u"</font></td>");
+    lines.emplace_back(u"    </tr>");
+}
+
+} // namespace
+
+std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int index,
+                                             const std::vector<int>& ancestors) {
+    std::vector<std::u16string> lines;
+    lines.reserve(47);
+    lines.emplace_back(u"<html>");
+    lines.emplace_back(u"  <body bgColor=\"#f7f8fa\">");
+    lines.emplace_back(u"    <table border=\"0\" cellpadding=\"0\" cellspacing=\"8\">");
+    // An index outside the store reads as an empty record rather than past its end.
+    static const TMKBRec empty{};
+    auto rec = [&](int i) -> const TMKBRec& {
+        return i >= 0 && static_cast<std::size_t>(i) < store.size()
+                   ? store[static_cast<std::size_t>(i)]
+                   : empty;
+    };
+    if (!ancestors.empty()) {
+        const TMKBRec& klass = rec(ancestors[0]);
+        AddItem(lines, u"Класс", DecodeCode(klass) + u"." + klass.name);
+    }
+    if (ancestors.size() >= 2)
+        AddItem(lines, u"Раздел", rec(ancestors[1]).name);
+    const TMKBRec& r = rec(index);
+    AddItem(lines, u"Код", DecodeCode(r));
+    AddItem(lines, u"Наименование", r.name);
+    if (!TrimText(r.incl).empty())
+        AddItem(lines, u"Включенные данные", r.incl);
+    if (!TrimText(r.excl).empty())
+        AddItem(lines, u"Исключенные данные", r.excl);
+    if (!TrimText(r.note).empty())
+        AddItem(lines, u"Дополнительная информация", r.note);
+    lines.emplace_back(u"  </body>");
+    lines.emplace_back(u"</html>");
+    return lines;
+}

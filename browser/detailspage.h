@@ -1,0 +1,16 @@
+#pragma once
+// The details page of a record, as the lines of a small HTML document.
+#include "data/mkbrecs.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+// The page shown before any record is focused.
+inline constexpr std::u16string_view StartPageHtml =
+    u"<html><body bgColor=\"#f7f8fa\"></body></html>";
+
+// The page for the record at index; ancestors are the record indexes from the class down to
+// the node itself.
+std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int index,
+                                             const std::vector<int>& ancestors);

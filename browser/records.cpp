@@ -1,0 +1,68 @@
+#include "browser/records.h"
+
+#include "platform/codepage.h"
+#include "platform/unicode.h"
+
+std::u16string_view TrimText(std::u16string_view text) {
+    std::size_t first = 0, last = text.size();
+    while (first < last && text[first] <= 32)
+        ++first;
+    while (last > first && text[last - 1] <= 32)
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::u16string DecodeCode(const TMKBRec& rec) {
+    return DecodeCodePage(rec.code, 1251);
+}
+
+int CountChildren(std::span<const TMKBRec> store, int id) {
+    int count = 0;
+    for (const TMKBRec& rec : store)
+        if (rec.parent_id == id)
+            ++count;
+    return count;
+}
+
+int FindRecord(std::span<const TMKBRec> store, std::u16string_view query) {
+    const std::u16string upperQuery = UnicodeUpperCase(query);
+    for (std::size_t i = 0; i < store.size(); ++i) {
+        const TMKBRec& rec = store[i];
+        if (UnicodeUpperCase(DecodeCode(rec)).find(upperQuery) != std::u16string::npos)
+            return static_cast<int>(i);
+        if (UnicodeUpperCase(rec.name).find(upperQuery) != std::u16string::npos)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void BuildRecordPath(std::span<const TMKBRec> store, int index, std::vector<int>& path) {
+    // Bounded by the store size, so that a parent cycle in damaged data cannot loop for ever.
+    for (std::size_t steps = 0; steps < store.size(); ++steps) {
+        int parent = store[static_cast<std::size_t>(index)].parent_id;
+        if (parent == -1)
+            return;
+        int found = -1;
+        for (std::size_t i = 0; i < store.size(); ++i)
+            if (store[i].id == parent) {
+                found = static_cast<int>(i);
+                break;
+            }
+        if (found < 0)
+            return;
+        path.insert(path.begin(), found);
+        index = found;
+    }
+}
+
+std::u16string RecordText(const TMKBRec& rec) {
+    std::u16string code = DecodeCode(rec);
+    std::u16string_view trimmedCode = TrimText(code);
+    std::u16string_view name = TrimText(rec.name);
+    if (trimmedCode.empty())
+        return std::u16string(name);
+    std::u16string text(trimmedCode);
+    text += u' ';
+    text += name;
+    return text;
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The process-wide application object that controls need. The program's main() makes its
+// own; tests and tools without one call EnsureApplication() before making a control.
+void EnsureApplication();
+
+// The platform settings that stand in for the desktop's own (written down once here).
+int WheelScrollLines();          // lines per wheel notch; -1 would mean "one page per notch"
+int DragThreshold();             // pixels the pointer must move before a drag or pan starts
+int HorizontalScrollBarHeight(); // pixel height of a horizontal scroll bar
+
+// Handles the window messages (timers, posted repaints) that are waiting, then returns.
+void ProcessMessages();

@@ -1,0 +1,448 @@
+#include "platform/control.h"
+#include "platform/application.h"
+#include "platform/canvas.h"
+#include "platform/control_bridge.h"
+#include "platform/control_host.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimerEvent>
+#include <QWheelEvent>
+
+// ---- application and desktop settings --------------------------------------------------------
+
+void EnsureApplication() {
+    if (QApplication::instance() != nullptr)
+        return;
+    static int argc = 1;
+    static char name[] = "mkb10";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
+
+void ProcessMessages() {
+    if (QApplication::instance() != nullptr)
+        QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+int WheelScrollLines() {
+    return 3;
+}
+int DragThreshold() {
+    return 5;
+}
+int HorizontalScrollBarHeight() {
+    if (QApplication::instance() == nullptr)
+        return 17;
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+// ---- input translation -----------------------------------------------------------------------
+
+TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+    TShiftState s;
+    if (modifiers & Qt::ShiftModifier)
+        s |= ssShift;
+    if (modifiers & Qt::AltModifier)
+        s |= ssAlt;
+    if (modifiers & Qt::ControlModifier)
+        s |= ssCtrl;
+    if (buttons & Qt::LeftButton)
+        s |= ssLeft;
+    if (buttons & Qt::RightButton)
+        s |= ssRight;
+    if (buttons & Qt::MiddleButton)
+        s |= ssMiddle;
+    return s;
+}
+
+TVirtualKey VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers) {
+    const bool keypad = (modifiers & Qt::KeypadModifier) != 0;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return static_cast<TVirtualKey>((keypad ? vk::Numpad0 : 0x30) + (key - Qt::Key_0));
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<TVirtualKey>(0x41 + (key - Qt::Key_A));
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return vk::F(key - Qt::Key_F1 + 1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        return vk::Back;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return vk::Tab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return vk::Return;
+    case Qt::Key_Shift:
+        return vk::Shift;
+    case Qt::Key_Control:
+        return vk::Control;
+    case Qt::Key_Alt:
+        return vk::Menu;
+    case Qt::Key_Pause:
+        return vk::Pause;
+    case Qt::Key_CapsLock:
+        return vk::Capital;
+    case Qt::Key_Escape:
+        return vk::Escape;
+    case Qt::Key_Space:
+        return vk::Space;
+    case Qt::Key_PageUp:
+        return vk::Prior;
+    case Qt::Key_PageDown:
+        return vk::Next;
+    case Qt::Key_End:
+        return vk::End;
+    case Qt::Key_Home:
+        return vk::Home;
+    case Qt::Key_Left:
+        return vk::Left;
+    case Qt::Key_Up:
+        return vk::Up;
+    case Qt::Key_Right:
+        return vk::Right;
+    case Qt::Key_Down:
+        return vk::Down;
+    case Qt::Key_Insert:
+        return vk::Insert;
+    case Qt::Key_Delete:
+        return vk::Delete;
+    case Qt::Key_Menu:
+        return vk::Apps;
+    case Qt::Key_Asterisk:
+        return keypad ? vk::Multiply : TVirtualKey{0x38}; // '8' row
+    case Qt::Key_Plus:
+        return keypad ? vk::Add : vk::OemPlus;
+    case Qt::Key_Equal:
+        return vk::OemPlus;
+    case Qt::Key_Minus:
+        return keypad ? vk::Subtract : vk::OemMinus;
+    case Qt::Key_Slash:
+        return keypad ? vk::Divide : vk::Oem2;
+    case Qt::Key_Period:
+        return keypad ? vk::Decimal : vk::OemPeriod;
+    case Qt::Key_Comma:
+        return vk::OemComma;
+    default:
+        return 0;
+    }
+}
+
+// ---- host widget -----------------------------------------------------------------------------
+
+TControlHost::TControlHost(TControl& owner) : Owner(&owner) {
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The control paints every pixel itself.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    viewport()->setMouseTracking(true);
+    for (TScrollBarKind kind : {sbHorizontal, sbVertical}) {
+        QScrollBar* bar = Bar(kind);
+        connect(bar, &QAbstractSlider::actionTriggered, this,
+                [this, kind](int action) { BarAction(kind, action); });
+        connect(bar, &QAbstractSlider::sliderReleased, this, [this, kind] { BarReleased(kind); });
+    }
+}
+
+TControlHost::~TControlHost() {
+    // Destroyed by a parent widget before the control: the control must not free it again.
+    if (Owner != nullptr)
+        (void)Owner->HostWidget.release();
+}
+
+TScrollBar& TControlHost::OwnerBar(TScrollBarKind kind) const {
+    return kind == sbHorizontal ? *Owner->HorzBar : *Owner->VertBar;
+}
+
+void TControlHost::BarAction(TScrollBarKind kind, int action) {
+    if (Owner == nullptr)
+        return;
+    QScrollBar* bar = Bar(kind);
+    TScrollCode code;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = scLineDown;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        code = scLineUp;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = scPageDown;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = scPageUp;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = scTop;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = scBottom;
+        break;
+    case QAbstractSlider::SliderMove:
+        if (bar->isSliderDown()) {
+            Owner->Scroll(kind, scTrack, bar->sliderPosition());
+            return; // the thumb follows the pointer while dragged
+        }
+        // Moved without the thumb being held (a wheel turn over the bar): a finished move.
+        Owner->Scroll(kind, scPosition, bar->sliderPosition());
+        Owner->Scroll(kind, scEndScroll, bar->sliderPosition());
+        bar->setSliderPosition(OwnerBar(kind).Position());
+        return;
+    default:
+        return;
+    }
+    Owner->Scroll(kind, code, bar->sliderPosition());
+    // The bar shows what the control decided, not the toolkit's own step.
+    bar->setSliderPosition(OwnerBar(kind).Position());
+}
+
+void TControlHost::BarReleased(TScrollBarKind kind) {
+    if (Owner == nullptr)
+        return;
+    Owner->Scroll(kind, scPosition, Bar(kind)->sliderPosition());
+    Owner->Scroll(kind, scEndScroll, Bar(kind)->sliderPosition());
+}
+
+void TControlHost::StartTimer(unsigned id, unsigned milliseconds) {
+    StopTimer(id);
+    TimerIds[id] = startTimer(static_cast<int>(milliseconds));
+}
+
+void TControlHost::StopTimer(unsigned id) {
+    auto it = TimerIds.find(id);
+    if (it == TimerIds.end())
+        return;
+    killTimer(it->second);
+    TimerIds.erase(it);
+}
+
+void TControlHost::timerEvent(QTimerEvent* event) {
+    for (const auto& [id, qtId] : TimerIds)
+        if (qtId == event->timerId()) {
+            if (Owner != nullptr)
+                Owner->Timer(id);
+            return;
+        }
+    QAbstractScrollArea::timerEvent(event);
+}
+
+namespace {
+TMouseButton ButtonFromQt(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::RightButton:
+        return mbRight;
+    case Qt::MiddleButton:
+        return mbMiddle;
+    default:
+        return mbLeft;
+    }
+}
+} // namespace
+
+bool TControlHost::viewportEvent(QEvent* event) {
+    if (Owner == nullptr)
+        return QAbstractScrollArea::viewportEvent(event);
+    switch (event->type()) {
+    case QEvent::Paint: {
+        const QRect r = static_cast<QPaintEvent*>(event)->rect();
+        QPainter painter(viewport());
+        const TRect update{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+        TCanvas canvas(painter, update);
+        Owner->Paint(canvas, update);
+        return true;
+    }
+    case QEvent::Resize:
+        Owner->Resize();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint p = e->position().toPoint();
+        TShiftState shift = ShiftStateFromQt(e->modifiers(), e->buttons());
+        if (event->type() == QEvent::MouseButtonPress)
+            Owner->MouseDown(ButtonFromQt(e->button()), shift, p.x(), p.y());
+        else if (event->type() == QEvent::MouseButtonRelease)
+            Owner->MouseUp(ButtonFromQt(e->button()), shift, p.x(), p.y());
+        else if (event->type() == QEvent::MouseButtonDblClick)
+            Owner->DoubleClick(ButtonFromQt(e->button()), shift | ssDouble, p.x(), p.y());
+        else
+            Owner->MouseMove(shift, p.x(), p.y());
+        return true;
+    }
+    case QEvent::Wheel: {
+        auto* e = static_cast<QWheelEvent*>(event);
+        const int delta = e->angleDelta().y() != 0 ? e->angleDelta().y() : e->angleDelta().x();
+        const QPoint p = e->position().toPoint();
+        const bool used = Owner->MouseWheel(ShiftStateFromQt(e->modifiers(), e->buttons()), delta,
+                                            {p.x(), p.y()});
+        e->setAccepted(used);
+        return used;
+    }
+    default:
+        return QAbstractScrollArea::viewportEvent(event);
+    }
+}
+
+void TControlHost::keyPressEvent(QKeyEvent* event) {
+    if (Owner == nullptr)
+        return QAbstractScrollArea::keyPressEvent(event);
+    TVirtualKey key = VirtualKeyFromQt(event->key(), event->modifiers());
+    if (key != 0)
+        Owner->KeyDown(key, ShiftStateFromQt(event->modifiers(), Qt::NoButton));
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].unicode() >= 32) {
+        char16_t ch = text[0].unicode();
+        Owner->KeyPress(ch);
+    }
+    event->accept();
+}
+
+void TControlHost::wheelEvent(QWheelEvent* event) {
+    event->ignore();
+}
+
+void TControlHost::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    if (Owner != nullptr)
+        Owner->FocusIn();
+}
+
+void TControlHost::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    if (Owner != nullptr)
+        Owner->FocusOut();
+}
+
+QWidget* ControlWidget(TControl& control) {
+    return control.Host();
+}
+
+// ---- scroll bars -----------------------------------------------------------------------------
+
+void TScrollBar::SetScrollInfo(const TScrollInfo& info, bool visible, bool enabled) {
+    Info = info;
+    TControlHost* host = Owner.HostWidget.get();
+    if (host == nullptr)
+        return;
+    QScrollBar* bar = host->Bar(Kind);
+    const int page = std::max(info.Page, 0);
+    const int maxPos = std::max(info.Min, page > 0 ? info.Max - page + 1 : info.Max);
+    {
+        const QSignalBlocker block(bar);
+        bar->setRange(info.Min, maxPos);
+        bar->setPageStep(page);
+        bar->setValue(info.Pos);
+    }
+    Info.Pos = bar->value();
+    bar->setEnabled(enabled);
+    // Last: showing or hiding resizes the client area, and the control may react to that by
+    // setting new values, which must not be overwritten here.
+    const Qt::ScrollBarPolicy policy = visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (Kind == sbHorizontal) {
+        if (host->horizontalScrollBarPolicy() != policy)
+            host->setHorizontalScrollBarPolicy(policy);
+    } else if (host->verticalScrollBarPolicy() != policy) {
+        host->setVerticalScrollBarPolicy(policy);
+    }
+}
+
+TScrollInfo TScrollBar::GetScrollInfo() const {
+    TScrollInfo r = Info;
+    if (TControlHost* host = Owner.HostWidget.get())
+        r.Pos = host->Bar(Kind)->value();
+    return r;
+}
+
+bool TScrollBar::Visible() const {
+    TControlHost* host = Owner.HostWidget.get();
+    return host != nullptr &&
+           (Kind == sbHorizontal ? host->horizontalScrollBarPolicy()
+                                 : host->verticalScrollBarPolicy()) == Qt::ScrollBarAlwaysOn;
+}
+
+bool TScrollBar::Enabled() const {
+    TControlHost* host = Owner.HostWidget.get();
+    return host != nullptr && host->Bar(Kind)->isEnabled();
+}
+
+// ---- control ---------------------------------------------------------------------------------
+
+TControl::TControl() {
+    EnsureApplication();
+    HostWidget = std::make_unique<TControlHost>(*this);
+    HorzBar = std::make_unique<TScrollBar>(*this, sbHorizontal);
+    VertBar = std::make_unique<TScrollBar>(*this, sbVertical);
+}
+
+TControl::~TControl() {
+    if (HostWidget)
+        HostWidget->Detach();
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (HostWidget)
+        HostWidget->setGeometry(left, top, width, height);
+}
+int TControl::ClientWidth() const {
+    return HostWidget ? HostWidget->viewport()->width() : 0;
+}
+int TControl::ClientHeight() const {
+    return HostWidget ? HostWidget->viewport()->height() : 0;
+}
+void TControl::Show() {
+    if (HostWidget)
+        HostWidget->show();
+}
+void TControl::Hide() {
+    if (HostWidget)
+        HostWidget->hide();
+}
+bool TControl::Showing() const {
+    return HostWidget && HostWidget->isVisible();
+}
+bool TControl::Focused() const {
+    return HostWidget && HostWidget->hasFocus();
+}
+bool TControl::CanFocus() const {
+    return HostWidget && HostWidget->isVisible() && HostWidget->isEnabled();
+}
+void TControl::SetFocus() {
+    if (HostWidget)
+        HostWidget->setFocus(Qt::OtherFocusReason);
+}
+void TControl::Invalidate() {
+    if (HostWidget)
+        HostWidget->viewport()->update();
+}
+void TControl::InvalidateRect(const TRect& r) {
+    if (HostWidget && !r.IsEmpty())
+        HostWidget->viewport()->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
+}
+void TControl::Repaint() {
+    if (HostWidget)
+        HostWidget->viewport()->repaint();
+}
+void TControl::SetTimer(unsigned id, unsigned milliseconds) {
+    if (HostWidget)
+        HostWidget->StartTimer(id, milliseconds);
+}
+void TControl::KillTimer(unsigned id) {
+    if (HostWidget)
+        HostWidget->StopTimer(id);
+}
+bool TControl::TimerActive(unsigned id) const {
+    return HostWidget && HostWidget->HasTimer(id);
+}
+TScrollBar& TControl::HorzScrollBar() {
+    return *HorzBar;
+}
+TScrollBar& TControl::VertScrollBar() {
+    return *VertBar;
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The base of the system's own controls (the tree, the HTML viewer). A control is a window
+// with its own pair of scroll bars; the platform's events reach it as the virtual methods
+// below, named after the events. The toolkit stays behind TControlHost.
+#include "platform/keys.h"
+#include "platform/scrollbar.h"
+#include "platform/types.h"
+#include <memory>
+
+class TCanvas;
+class TControlHost;
+
+class TControl {
+public:
+    TControl();
+    virtual ~TControl();
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    // Geometry. The client area is the part inside the border and beside the scroll bars.
+    void SetBounds(int left, int top, int width, int height);
+    int ClientWidth() const;
+    int ClientHeight() const;
+    TRect ClientRect() const { return {0, 0, ClientWidth(), ClientHeight()}; }
+
+    void Show();
+    void Hide();
+    bool Showing() const;
+
+    // Keyboard focus.
+    bool Focused() const;
+    bool CanFocus() const;
+    void SetFocus();
+
+    // Repainting: invalidation is collected and painted later; Repaint paints what is
+    // invalid now.
+    void Invalidate();
+    void InvalidateRect(const TRect& r);
+    void Repaint();
+
+    // Numbered timers: SetTimer (re)starts timer id with the interval, Timer(id) fires every
+    // interval until KillTimer.
+    void SetTimer(unsigned id, unsigned milliseconds);
+    void KillTimer(unsigned id);
+    bool TimerActive(unsigned id) const;
+
+    TScrollBar& HorzScrollBar();
+    TScrollBar& VertScrollBar();
+
+    // The toolkit side; none once a parent window has destroyed it, after which the control
+    // answers neutrally (zero sizes, no painting, no timers).
+    TControlHost* Host() const { return HostWidget.get(); }
+
+protected:
+    // Paint the part updateRect of the client area (client coordinates).
+    virtual void Paint(TCanvas& canvas, const TRect& updateRect) {}
+    virtual void Resize() {}
+    virtual void FocusIn() {}
+    virtual void FocusOut() {}
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y) {}
+    virtual void MouseMove(TShiftState shift, int x, int y) {}
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y) {}
+    virtual void DoubleClick(TMouseButton button, TShiftState shift, int x, int y) {}
+    // Returns whether the wheel turn was used; delta is 120 per notch, positive away from the
+    // user. An unused turn goes to the parent window.
+    virtual bool MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) { return false; }
+    // key may be set to 0 to mark the key as handled.
+    virtual void KeyDown(TVirtualKey& key, TShiftState shift) {}
+    // The character a key produced, after KeyDown.
+    virtual void KeyPress(char16_t& ch) {}
+    virtual void Timer(unsigned id) {}
+    virtual void Scroll(TScrollBarKind bar, TScrollCode code, int pos) {}
+
+private:
+    friend class TControlHost;
+    friend class TScrollBar;
+    std::unique_ptr<TControlHost> HostWidget;
+    std::unique_ptr<TScrollBar> HorzBar;
+    std::unique_ptr<TScrollBar> VertBar;
+};

@@ -1,0 +1,43 @@
+#pragma once
+// The toolkit side of TControl: a scroll area whose viewport is the client area. Private to
+// platform/.
+#include "platform/control.h"
+#include <QAbstractScrollArea>
+#include <map>
+
+class TControlHost : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TControlHost(TControl& owner);
+    ~TControlHost() override;
+
+    void Detach() { Owner = nullptr; }
+    QScrollBar* Bar(TScrollBarKind kind) const {
+        return kind == sbHorizontal ? horizontalScrollBar() : verticalScrollBar();
+    }
+    void StartTimer(unsigned id, unsigned milliseconds);
+    void StopTimer(unsigned id);
+    bool HasTimer(unsigned id) const { return TimerIds.count(id) != 0; }
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // An unused wheel turn goes to the parent window, never to the scroll bars.
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void scrollContentsBy(int, int) override {}
+
+private:
+    void BarAction(TScrollBarKind kind, int action);
+    void BarReleased(TScrollBarKind kind);
+    TScrollBar& OwnerBar(TScrollBarKind kind) const;
+
+    TControl* Owner;
+    std::map<unsigned, int> TimerIds; // control's number -> toolkit's timer id
+};
+
+// Exposed for the platform tests.
+TVirtualKey VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
+TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);

@@ -1,0 +1,100 @@
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QScreen>
+#include <QString>
+
+namespace {
+
+TMessageBoxHook& MessageHook() {
+    static TMessageBoxHook hook;
+    return hook;
+}
+
+TFontDialogHook& FontHook() {
+    static TFontDialogHook hook;
+    return hook;
+}
+
+QString Caption() {
+    const QString name = QApplication::applicationDisplayName();
+    return name.isEmpty() ? QApplication::applicationName() : name;
+}
+
+double ScreenDpi() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+// The dialog lists sizes in points, so the seed is given in points too.
+QFont ToQFont(const TFontDialogFont& f) {
+    QFont font(QString::fromStdU16String(f.Name));
+    font.setPointSizeF((f.Height > 0 ? f.Height : 11) * 72.0 / ScreenDpi());
+    font.setBold(f.Bold);
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    return font;
+}
+
+int PixelHeight(const QFont& font) {
+    if (font.pixelSize() > 0)
+        return font.pixelSize();
+    return static_cast<int>(font.pointSizeF() * ScreenDpi() / 72.0 + 0.5);
+}
+
+} // namespace
+
+TModalResult MessageBoxInformation(const std::u16string& text) {
+    if (const TMessageBoxHook& hook = MessageHook())
+        return hook(TMessageBoxKind::mbInformation, text);
+    QMessageBox box(QMessageBox::Information, Caption(), QString::fromStdU16String(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok ? TModalResult::mrOK : TModalResult::mrCancel;
+}
+
+void MessageBoxError(const std::u16string& text) {
+    if (const TMessageBoxHook& hook = MessageHook()) {
+        hook(TMessageBoxKind::mbError, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, Caption(), QString::fromStdU16String(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook) {
+    TMessageBoxHook previous = std::move(MessageHook());
+    MessageHook() = std::move(hook);
+    return previous;
+}
+
+bool ExecuteFontDialog(TFontDialogFont& font) {
+    if (const TFontDialogHook& hook = FontHook())
+        return hook(font);
+    // The toolkit's own dialog, so that it looks and behaves alike on every desktop.
+    QFontDialog dialog(ToQFont(font), QApplication::activeWindow());
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QFont chosen = dialog.selectedFont();
+    font.Name = chosen.family().toStdU16String();
+    font.Height = PixelHeight(chosen);
+    font.Bold = chosen.bold();
+    font.Italic = chosen.italic();
+    font.Underline = chosen.underline();
+    font.StrikeOut = chosen.strikeOut();
+    return true;
+}
+
+TFontDialogHook SetFontDialogHook(TFontDialogHook hook) {
+    TFontDialogHook previous = std::move(FontHook());
+    FontHook() = std::move(hook);
+    return previous;
+}

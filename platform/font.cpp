@@ -1,0 +1,224 @@
+#include "platform/font.h"
+#include "platform/font_qt.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Fonts need the GUI application object. The program makes one in main() before anything
+// else; a program that made none (a test, a tool) gets one here, on the platform that
+// QT_QPA_PLATFORM names.
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance() != nullptr)
+        return;
+    static int argc = 1;
+    static char name[] = "mkb10";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+QString ToQString(std::u16string_view s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
+std::u16string FromQString(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                          static_cast<std::size_t>(s.size()));
+}
+
+// Size used when a specification asks for the default height (0): 12 points at 96 pixels per
+// inch, the platform's customary default.
+constexpr int kDefaultPixelSize = 16;
+
+bool IsSymbolFamily(const QString& family) {
+    const auto systems = QFontDatabase::writingSystems(family);
+    return systems.contains(QFontDatabase::Symbol) && !systems.contains(QFontDatabase::Latin);
+}
+
+// The character set the platform reports for a font. Qt has no character sets, so a font
+// keeps the set it was asked for, except that a symbol face reports SYMBOL_CHARSET and
+// DEFAULT_CHARSET reports the set of the narrow code page (1251: RUSSIAN_CHARSET) when the face
+// has Cyrillic, else ANSI_CHARSET.
+int ReportedCharSet(const TFontSpec& spec, const QFont& font) {
+    const QString family = QFontInfo(font).family();
+    if (IsSymbolFamily(family))
+        return SYMBOL_CHARSET;
+    if (spec.CharSet != DEFAULT_CHARSET)
+        return spec.CharSet;
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic) ? RUSSIAN_CHARSET
+                                                                                   : ANSI_CHARSET;
+}
+
+TFontMetrics MeasureQt(const TFontSpec& spec, const QFont& font, const QFontMetricsF& fm) {
+    TFontMetrics m;
+    m.Ascent = static_cast<int>(std::ceil(fm.ascent()));
+    m.Descent = static_cast<int>(std::ceil(fm.descent()));
+    m.Height = m.Ascent + m.Descent;
+    m.InternalLeading = std::max(0, m.Height - font.pixelSize());
+    m.ExternalLeading = std::max(0, static_cast<int>(std::lround(fm.leading())));
+    m.AveCharWidth = static_cast<int>(std::lround(fm.averageCharWidth()));
+    m.MaxCharWidth = static_cast<int>(std::ceil(fm.maxWidth()));
+    m.CharSet = ReportedCharSet(spec, font);
+    return m;
+}
+
+class TQtFontServices final : public TFontServices {
+public:
+    const std::vector<std::u16string>& InstalledFaces() override {
+        if (!FFacesRead) {
+            EnsureGuiApplication();
+            for (const QString& f : QFontDatabase::families())
+                FFaces.push_back(FromQString(f));
+            FFacesRead = true;
+        }
+        return FFaces;
+    }
+    int PixelsPerInch() override {
+        if (FPpi == 0) {
+            EnsureGuiApplication();
+            QScreen* screen = QGuiApplication::primaryScreen();
+            FPpi = screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
+            if (FPpi <= 0)
+                FPpi = 96;
+        }
+        return FPpi;
+    }
+    int ScreenBitsPerPixel() override {
+        if (FBpp == 0) {
+            EnsureGuiApplication();
+            QScreen* screen = QGuiApplication::primaryScreen();
+            FBpp = screen ? screen->depth() : 32;
+        }
+        return FBpp;
+    }
+    TFontMetrics Measure(const TFontSpec& spec) override {
+        EnsureGuiApplication();
+        QFont font = MakeQtFont(spec);
+        return MeasureQt(spec, font, QFontMetricsF(font));
+    }
+
+private:
+    std::vector<std::u16string> FFaces;
+    bool FFacesRead{false};
+    int FPpi{0};
+    int FBpp{0};
+};
+
+TQtFontServices& QtServices() {
+    static TQtFontServices services;
+    return services;
+}
+
+TFontServices* gServices = nullptr;
+
+char16_t FoldCase(char16_t c) {
+    return QChar(c).toCaseFolded().unicode();
+}
+
+} // namespace
+
+QFont MakeQtFont(const TFontSpec& spec) {
+    EnsureGuiApplication();
+    QFont font;
+    if (!spec.Name.empty())
+        font.setFamily(ToQString(spec.Name));
+    int pixels = spec.Height < 0 ? -spec.Height : spec.Height;
+    if (pixels == 0)
+        pixels = kDefaultPixelSize;
+    font.setPixelSize(std::max(1, pixels));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.Weight, 1, 1000)));
+    font.setItalic(spec.Italic);
+    font.setUnderline(spec.Underline);
+    font.setStrikeOut(spec.StrikeOut);
+    font.setKerning(false);
+    if (spec.Height > 0) {
+        // A positive height is the cell height: scale the em so that ascent + descent fits it.
+        QFontMetricsF fm(font);
+        double cell = fm.ascent() + fm.descent();
+        if (cell > 0)
+            font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels * pixels / cell))));
+    }
+    return font;
+}
+
+TPlatformFont::TImpl::TImpl(const TFontSpec& spec)
+    : Spec(spec), Font(MakeQtFont(spec)), Fm(Font), Metrics(MeasureQt(spec, Font, Fm)) {}
+
+TFontServices& FontServices() {
+    return gServices ? *gServices : QtServices();
+}
+
+TFontServices* SetFontServices(TFontServices* services) {
+    TFontServices* previous = gServices;
+    gServices = services;
+    return previous;
+}
+
+bool IsFaceInstalled(std::u16string_view face) {
+    if (face.empty())
+        return false;
+    for (const std::u16string& f : FontServices().InstalledFaces()) {
+        if (f.size() != face.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < f.size() && same; ++i)
+            same = FoldCase(f[i]) == FoldCase(face[i]);
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+int ScreenPixelsPerInch() {
+    return FontServices().PixelsPerInch();
+}
+
+TPlatformFont::TPlatformFont(const TFontSpec& spec) : FImpl(std::make_unique<TImpl>(spec)) {}
+TPlatformFont::~TPlatformFont() = default;
+
+const TFontSpec& TPlatformFont::Spec() const {
+    return FImpl->Spec;
+}
+
+const TFontMetrics& TPlatformFont::Metrics() const {
+    return FImpl->Metrics;
+}
+
+// Both measures add the advances of single characters (kerning is off), so that a prefix
+// that FitCount accepts has exactly the width TextWidth reports for it.
+int TPlatformFont::TextWidth(std::u16string_view text) const {
+    std::vector<int> extents;
+    FitCount(text, 0, &extents);
+    return extents.empty() ? 0 : extents.back();
+}
+
+int TPlatformFont::FitCount(std::u16string_view text, int maxWidth,
+                            std::vector<int>* extents) const {
+    std::vector<int> local;
+    std::vector<int>& ext = extents ? *extents : local;
+    ext.clear();
+    ext.reserve(text.size());
+    const QString s = ToQString(text);
+    double x = 0;
+    for (qsizetype i = 0; i < s.size();) {
+        // A surrogate pair is measured as one character and counts as two units.
+        qsizetype len =
+            (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) ? 2 : 1;
+        x += FImpl->Fm.horizontalAdvance(s.mid(i, len));
+        int w = static_cast<int>(std::lround(x));
+        for (qsizetype k = 0; k < len; ++k)
+            ext.push_back(w);
+        i += len;
+    }
+    int fit = 0;
+    while (fit < static_cast<int>(ext.size()) && ext[fit] <= maxWidth)
+        ++fit;
+    return fit;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// For the drawing code of platform/ only: the toolkit font behind a TPlatformFont.
+#include "platform/font.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+
+struct TPlatformFont::TImpl {
+    TFontSpec Spec;
+    QFont Font;
+    QFontMetricsF Fm;
+    TFontMetrics Metrics;
+    explicit TImpl(const TFontSpec& spec);
+};
+
+// The toolkit font for a platform font specification (no measuring).
+QFont MakeQtFont(const TFontSpec& spec);

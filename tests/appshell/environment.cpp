@@ -1,0 +1,5 @@
+#include "qt_support.h"
+
+namespace {
+const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
+}

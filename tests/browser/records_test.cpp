@@ -1,0 +1,151 @@
+#include "browser/detailspage.h"
+#include "browser/records.h"
+#include "data/loader.h"
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+TMKBRec Make(int id, const std::u16string& code, const std::u16string& name, int parent) {
+    TMKBRec r;
+    r.id = id;
+    r.code = EncodeCodePage(code, 1251);
+    r.name = name;
+    r.parent_id = parent;
+    r.child_count = -1;
+    return r;
+}
+
+// The embedded classification, loaded once for the suite.
+class RealData : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (MKBRecs[0].id == 0)
+            LoadClassification();
+    }
+    static std::span<const TMKBRec> Store() { return MKBStore(); }
+};
+
+} // namespace
+
+TEST(Records, TrimAndTexts) {
+    EXPECT_EQ(TrimText(u" \t\x01 a b \r\n"), u"a b");
+    EXPECT_EQ(TrimText(u"   "), u"");
+    TMKBRec block = Make(2, u"", u" КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09) ", 1);
+    EXPECT_EQ(RecordText(block), u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)");
+    TMKBRec cat = Make(3, u" A00 ", u"Холера", 2);
+    EXPECT_EQ(RecordText(cat), u"A00 Холера");
+}
+
+TEST(Records, SearchIsCaseInsensitiveAndFirstInStoreOrder) {
+    std::vector<TMKBRec> store = {
+        Make(1, u"КЛАСС I", u"БОЛЕЗНИ (A00-B99)", -1), Make(2, u"", u"Кишечные инфекции", 1),
+        Make(3, u"A00", u"Холера", 2), Make(4, u"A01", u"Тиф", 2), TMKBRec{}};
+    EXPECT_EQ(FindRecord(store, u"a00"), 0);   // the class name ends with (A00-B99)
+    EXPECT_EQ(FindRecord(store, u"холер"), 2); // Cyrillic upper-cased too
+    EXPECT_EQ(FindRecord(store, u"КИШЕЧНЫЕ"), 1);
+    EXPECT_EQ(FindRecord(store, u"a01"), 3); // the code matches
+    EXPECT_EQ(FindRecord(store, u"нет такого"), -1);
+    // The empty last slot never matches anything real.
+    EXPECT_EQ(FindRecord(std::span(store).subspan(4), u"x"), -1);
+}
+
+TEST(Records, PathAndChildren) {
+    std::vector<TMKBRec> store = {Make(10, u"КЛАСС I", u"c", -1), Make(20, u"", u"b", 10),
+                                  Make(30, u"A00", u"x", 20),     Make(40, u"A00.1", u"y", 30),
+                                  Make(50, u"A01", u"z", 20),     TMKBRec{}};
+    std::vector<int> path = {3};
+    BuildRecordPath(store, 3, path);
+    EXPECT_EQ(path, (std::vector<int>{0, 1, 2, 3}));
+    path = {0};
+    BuildRecordPath(store, 0, path);
+    EXPECT_EQ(path, std::vector<int>{0});
+    EXPECT_EQ(CountChildren(store, 20), 2);
+    EXPECT_EQ(CountChildren(store, 40), 0);
+    EXPECT_EQ(CountChildren(store, -1), 1);
+    // A parent that is missing ends the path; a cycle in damaged data does not hang.
+    store[0].parent_id = 99;
+    path = {3};
+    BuildRecordPath(store, 3, path);
+    EXPECT_EQ(path, (std::vector<int>{0, 1, 2, 3}));
+    store[0].parent_id = 40;
+    path = {3};
+    BuildRecordPath(store, 3, path);
+    EXPECT_LE(path.size(), store.size() + 1);
+}
+
+TEST(DetailsPage, ClassBlockAndCategoryLines) {
+    std::vector<TMKBRec> store = {Make(1, u"КЛАСС I", u"БОЛЕЗНИ (A00-B99)", -1),
+                                  Make(2, u"", u"ИНФЕКЦИИ (A00-A09)", 1),
+                                  Make(3, u"A00", u"Холера", 2)};
+    std::vector<std::u16string> klass = BuildDetailsPage(store, 0, {0});
+    ASSERT_EQ(klass.size(), 3u + 3 * 6 + 2);
+    EXPECT_EQ(klass[0], u"<html>");
+    EXPECT_EQ(klass[1], u"  <body bgColor=\"#f7f8fa\">");
+    EXPECT_EQ(klass[2], u"    <table border=\"0\" cellpadding=\"0\" cellspacing=\"8\">");
+    EXPECT_EQ(klass[3], u"    <tr>");
+    EXPECT_EQ(
+        klass[4],
+        u"      <td><font size=\"2\" color=\"#871f1c\" face=\"Verdana\"><b>Класс</b></font></td>");
+    EXPECT_EQ(klass[5], u"    </tr>");
+    EXPECT_EQ(klass[7],
+              u"      <td><font size=\"2\" face=\"Verdana\">КЛАСС I.БОЛЕЗНИ (A00-B99)</font></td>");
+    EXPECT_EQ(
+        klass[10],
+        u"      <td><font size=\"2\" color=\"#871f1c\" face=\"Verdana\"><b>Код</b></font></td>");
+    EXPECT_EQ(klass[13], u"      <td><font size=\"2\" face=\"Verdana\">КЛАСС I</font></td>");
+    EXPECT_EQ(klass[klass.size() - 2], u"  </body>");
+    EXPECT_EQ(klass.back(), u"</html>");
+
+    std::vector<std::u16string> block = BuildDetailsPage(store, 1, {0, 1});
+    ASSERT_EQ(block.size(), 3u + 4 * 6 + 2);
+    EXPECT_NE(block[10].find(u"Раздел"), std::u16string::npos);
+    EXPECT_EQ(block[13],
+              u"      <td><font size=\"2\" face=\"Verdana\">ИНФЕКЦИИ (A00-A09)</font></td>");
+    EXPECT_EQ(block[19], u"      <td><font size=\"2\" face=\"Verdana\"></font></td>"); // empty code
+
+    // Notes: kept as stored with their breaks; spaces only means no item.
+    store[2].incl = u"  a<br>b ";
+    store[2].excl = u" \t ";
+    store[2].note = u"n";
+    std::vector<std::u16string> cat = BuildDetailsPage(store, 2, {0, 1, 2});
+    ASSERT_EQ(cat.size(), 3u + 6 * 6 + 2);
+    EXPECT_NE(cat[28].find(u"Включенные данные"), std::u16string::npos);
+    EXPECT_EQ(cat[31], u"      <td><font size=\"2\" face=\"Verdana\">  a<br>b </font></td>");
+    EXPECT_NE(cat[34].find(u"Дополнительная информация"), std::u16string::npos);
+}
+
+TEST_F(RealData, StoreAndSearch) {
+    std::span<const TMKBRec> store = Store();
+    ASSERT_EQ(store.size(), static_cast<std::size_t>(MKBRecCapacity));
+    EXPECT_EQ(DecodeCode(store[0]), u"КЛАСС I");
+    EXPECT_EQ(store[0].parent_id, -1);
+    EXPECT_EQ(FindRecord(store, u"a00"), 0);
+    int c000 = FindRecord(store, u"C00.0");
+    ASSERT_GE(c000, 0);
+    EXPECT_EQ(DecodeCode(store[static_cast<std::size_t>(c000)]), u"C00.0");
+    std::vector<int> path = {c000};
+    BuildRecordPath(store, c000, path);
+    // Class II, its block, the nested sub-blocks (this edition nests C00-C75 and C00-C14 inside
+    // C00-C97), category C00, then C00.0 itself.
+    ASSERT_EQ(path.size(), 6u);
+    EXPECT_EQ(DecodeCode(store[static_cast<std::size_t>(path[0])]), u"КЛАСС II");
+    for (std::size_t i = 1; i + 2 < path.size(); ++i)
+        EXPECT_EQ(DecodeCode(store[static_cast<std::size_t>(path[i])]), u"") << i;
+    EXPECT_EQ(DecodeCode(store[static_cast<std::size_t>(path[4])]), u"C00");
+    for (std::size_t i = 1; i < path.size(); ++i)
+        EXPECT_EQ(store[static_cast<std::size_t>(path[i])].parent_id,
+                  store[static_cast<std::size_t>(path[i - 1])].id);
+    EXPECT_EQ(FindRecord(store, u"такого текста в классификации нет"), -1);
+    // Page of a category under class I.
+    int a00 = FindRecord(store, u"Холера");
+    ASSERT_GE(a00, 0);
+    std::vector<int> ancestors = {a00};
+    BuildRecordPath(store, a00, ancestors);
+    std::vector<std::u16string> page = BuildDetailsPage(store, a00, ancestors);
+    EXPECT_EQ(page[19], u"      <td><font size=\"2\" face=\"Verdana\">A00</font></td>");
+    EXPECT_EQ(page[25], u"      <td><font size=\"2\" face=\"Verdana\">Холера</font></td>");
+}

@@ -1,0 +1,264 @@
+// The control base: events reach the virtual methods, scroll bars keep the platform's model,
+// timers fire by number.
+#include "platform/application.h"
+#include "platform/canvas.h"
+#include "platform/control.h"
+#include "platform/control_bridge.h"
+#include "platform/control_host.h"
+#include "platform/timing.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+class TRecordingControl : public TControl {
+public:
+    std::vector<std::string> Log;
+    std::vector<TRect> PaintRects;
+    std::vector<unsigned> Timers;
+    std::vector<std::pair<TScrollCode, int>> Scrolls;
+    TVirtualKey LastKey = 0;
+    TShiftState LastShift;
+    char16_t LastChar = 0;
+    bool UseWheel = true;
+
+protected:
+    void Paint(TCanvas& canvas, const TRect& r) override {
+        EXPECT_EQ(canvas.ClipRect(), r);
+        PaintRects.push_back(r);
+    }
+    void Resize() override { Log.push_back("resize " + std::to_string(ClientWidth())); }
+    void FocusIn() override { Log.push_back("focus in"); }
+    void FocusOut() override { Log.push_back("focus out"); }
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
+        LastShift = s;
+        Log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) +
+                      "," + std::to_string(y));
+    }
+    void MouseMove(TShiftState s, int x, int y) override {
+        Log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void MouseUp(TMouseButton b, TShiftState, int x, int y) override {
+        Log.push_back("up " + std::to_string(static_cast<int>(b)));
+    }
+    void DoubleClick(TMouseButton b, TShiftState s, int x, int y) override {
+        EXPECT_TRUE(s.Contains(ssDouble));
+        Log.push_back("dbl " + std::to_string(x) + "," + std::to_string(y));
+    }
+    bool MouseWheel(TShiftState s, int delta, TPoint p) override {
+        LastShift = s;
+        Log.push_back("wheel " + std::to_string(delta));
+        return UseWheel;
+    }
+    void KeyDown(TVirtualKey& key, TShiftState shift) override {
+        LastKey = key;
+        LastShift = shift;
+    }
+    void KeyPress(char16_t& ch) override { LastChar = ch; }
+    void Timer(unsigned id) override { Timers.push_back(id); }
+    void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override {
+        Scrolls.emplace_back(code, pos);
+        if (code == scLineDown) {
+            // The control decides: two lines at a time.
+            TScrollInfo info = VertScrollBar().GetScrollInfo();
+            info.Pos += 2;
+            VertScrollBar().SetScrollInfo(info, true);
+        }
+    }
+};
+
+class ControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        Control.SetBounds(0, 0, 300, 200);
+        Control.Show();
+        ProcessMessages();
+    }
+    QWidget* Viewport() { return Control.Host()->viewport(); }
+    TRecordingControl Control;
+};
+
+} // namespace
+
+TEST_F(ControlTest, MouseEventsReachTheControlInClientCoordinates) {
+    Control.Log.clear();
+    const QPointF p(10, 20);
+    QMouseEvent press(QEvent::MouseButtonPress, p, Viewport()->mapToGlobal(p), Qt::LeftButton,
+                      Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(Viewport(), &press);
+    EXPECT_TRUE(Control.LastShift.ContainsAll({ssShift, ssLeft}));
+    EXPECT_FALSE(Control.LastShift.Contains(ssCtrl));
+    QMouseEvent move(QEvent::MouseMove, QPointF(15, 25), Viewport()->mapToGlobal(QPointF(15, 25)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, Viewport()->mapToGlobal(p), Qt::RightButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &release);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, p, Viewport()->mapToGlobal(p), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &dbl);
+    EXPECT_EQ(Control.Log,
+              (std::vector<std::string>{"down 0 10,20", "move 15,25", "up 1", "dbl 10,20"}));
+}
+
+TEST_F(ControlTest, WheelReportsDeltaAndWhetherItWasUsed) {
+    Control.Log.clear();
+    QWheelEvent wheel(QPointF(5, 5), Viewport()->mapToGlobal(QPointF(5, 5)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Viewport(), &wheel);
+    EXPECT_TRUE(wheel.isAccepted());
+    EXPECT_TRUE(Control.LastShift.Contains(ssCtrl));
+    Control.UseWheel = false;
+    QWheelEvent back(QPointF(5, 5), Viewport()->mapToGlobal(QPointF(5, 5)), QPoint(),
+                     QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Viewport(), &back);
+    EXPECT_FALSE(back.isAccepted());
+    EXPECT_EQ(Control.Log, (std::vector<std::string>{"wheel 120", "wheel -240"}));
+}
+
+TEST_F(ControlTest, KeysArriveAsVirtualKeyCodes) {
+    struct TCase {
+        int QtKey;
+        Qt::KeyboardModifiers Mods;
+        QString Text;
+        TVirtualKey Expected;
+    } cases[] = {
+        {Qt::Key_Down, Qt::NoModifier, "", vk::Down},
+        {Qt::Key_PageDown, Qt::ControlModifier, "", vk::Next},
+        {Qt::Key_Backspace, Qt::NoModifier, "\b", vk::Back},
+        {Qt::Key_A, Qt::ShiftModifier, "A", 0x41},
+        {Qt::Key_5, Qt::NoModifier, "5", 0x35},
+        {Qt::Key_5, Qt::KeypadModifier, "5", vk::Numpad0 + 5},
+        {Qt::Key_Plus, Qt::KeypadModifier, "+", vk::Add},
+        {Qt::Key_Minus, Qt::NoModifier, "-", vk::OemMinus},
+        {Qt::Key_Asterisk, Qt::KeypadModifier, "*", vk::Multiply},
+        {Qt::Key_Slash, Qt::KeypadModifier, "/", vk::Divide},
+        {Qt::Key_F2, Qt::NoModifier, "", vk::F(2)},
+        {Qt::Key_Menu, Qt::NoModifier, "", vk::Apps},
+    };
+    for (const TCase& c : cases) {
+        Control.LastKey = 0;
+        QKeyEvent e(QEvent::KeyPress, c.QtKey, c.Mods, c.Text);
+        QApplication::sendEvent(Control.Host(), &e);
+        EXPECT_EQ(Control.LastKey, c.Expected) << c.QtKey;
+    }
+    QKeyEvent cyr(QEvent::KeyPress, 0x0411, Qt::ShiftModifier, QString(QChar(0x0411)));
+    QApplication::sendEvent(Control.Host(), &cyr);
+    // A key without a virtual key code still produces its character.
+    EXPECT_EQ(Control.LastChar, u'\u0411');
+}
+
+TEST_F(ControlTest, PaintForwardsTheUpdateRectangle) {
+    Control.PaintRects.clear();
+    Viewport()->repaint(QRect(10, 20, 30, 40));
+    ASSERT_FALSE(Control.PaintRects.empty());
+    EXPECT_EQ(Control.PaintRects.back(), (TRect{10, 20, 40, 60}));
+    Control.InvalidateRect({0, 0, 5, 5});
+    Control.InvalidateRect({}); // empty: nothing to do
+    Control.PaintRects.clear();
+    ProcessMessages();
+    ASSERT_EQ(Control.PaintRects.size(), 1u);
+    EXPECT_EQ(Control.PaintRects[0], (TRect{0, 0, 5, 5}));
+}
+
+TEST_F(ControlTest, ScrollBarsFollowThePlatformModel) {
+    TScrollBar& bar = Control.VertScrollBar();
+    EXPECT_FALSE(bar.Visible());
+    const int widthWithout = Control.ClientWidth();
+    bar.SetScrollInfo({0, 720, 201, 600}, true);
+    EXPECT_TRUE(bar.Visible());
+    EXPECT_LT(Control.ClientWidth(), widthWithout); // the bar takes its place
+    // The position cannot go beyond Max - Page + 1.
+    EXPECT_EQ(bar.Position(), 520);
+    EXPECT_EQ(bar.GetScrollInfo(), (TScrollInfo{0, 720, 201, 520}));
+    bar.SetScrollInfo({0, 720, 201, 100}, true, false);
+    EXPECT_FALSE(bar.Enabled());
+    bar.SetScrollInfo({0, 720, 201, 100}, true);
+    // A user action goes to the control, and the bar shows what the control set.
+    Control.Scrolls.clear();
+    Control.Host()->Bar(sbVertical)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ASSERT_EQ(Control.Scrolls.size(), 1u);
+    EXPECT_EQ(Control.Scrolls[0].first, scLineDown);
+    EXPECT_EQ(bar.Position(), 102);
+    Control.Host()->Bar(sbVertical)->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(Control.Scrolls.back().first, scTop);
+    EXPECT_EQ(bar.Position(), 102); // the control ignored it
+    // A wheel turn over the bar is a finished move, not a drag that never ends.
+    Control.Scrolls.clear();
+    QScrollBar* qbar = Control.Host()->Bar(sbVertical);
+    QWheelEvent wheel(QPointF(2, 2), qbar->mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(qbar, &wheel);
+    ASSERT_EQ(Control.Scrolls.size(), 2u);
+    EXPECT_EQ(Control.Scrolls[0].first, scPosition);
+    EXPECT_GT(Control.Scrolls[0].second, 102);
+    EXPECT_EQ(Control.Scrolls[1].first, scEndScroll);
+    bar.SetScrollInfo({}, false);
+    EXPECT_FALSE(bar.Visible());
+    EXPECT_EQ(Control.ClientWidth(), widthWithout);
+}
+
+TEST_F(ControlTest, NumberedTimersFireUntilKilled) {
+    Control.SetTimer(7, 5);
+    Control.SetTimer(9, 5);
+    EXPECT_TRUE(Control.TimerActive(7));
+    const std::uint32_t start = GetTickCount();
+    while ((Control.Timers.size() < 4) && GetTickCount() - start < 2000)
+        ProcessMessages();
+    Control.KillTimer(7);
+    Control.KillTimer(9);
+    EXPECT_FALSE(Control.TimerActive(7));
+    ASSERT_GE(Control.Timers.size(), 4u);
+    for (unsigned id : Control.Timers)
+        EXPECT_TRUE(id == 7 || id == 9);
+    Control.Timers.clear();
+    const std::uint32_t after = GetTickCount();
+    while (GetTickCount() - after < 30)
+        ProcessMessages();
+    EXPECT_TRUE(Control.Timers.empty());
+}
+
+TEST_F(ControlTest, ResizeAndBridge) {
+    Control.Log.clear();
+    Control.SetBounds(0, 0, 250, 150);
+    ProcessMessages();
+    ASSERT_FALSE(Control.Log.empty());
+    EXPECT_EQ(Control.Log.back(), "resize " + std::to_string(Control.ClientWidth()));
+    EXPECT_EQ(ControlWidget(Control), Control.Host());
+}
+
+TEST(ControlLifetime, ParentWidgetMayDestroyTheHostFirst) {
+    EnsureApplication();
+    auto* parent = new QWidget;
+    TRecordingControl control;
+    ControlWidget(control)->setParent(parent);
+    delete parent; // takes the host with it
+    EXPECT_EQ(control.Host(), nullptr);
+    // The control answers neutrally from now on, and its destruction frees nothing twice.
+    EXPECT_EQ(control.ClientWidth(), 0);
+    EXPECT_FALSE(control.Showing());
+    control.Invalidate();
+    control.InvalidateRect({0, 0, 5, 5});
+    control.SetTimer(1, 10);
+    EXPECT_FALSE(control.TimerActive(1));
+    control.KillTimer(1);
+    control.VertScrollBar().SetScrollInfo({0, 100, 10, 5}, true);
+    EXPECT_FALSE(control.VertScrollBar().Visible());
+    EXPECT_EQ(control.VertScrollBar().Position(), 5);
+}
+
+TEST(Timing, TickAdvancesInMilliseconds) {
+    const std::uint32_t a = GetTickCount();
+    std::uint32_t b = a;
+    while (b - a < 20)
+        b = GetTickCount();
+    EXPECT_GE(b - a, 20u);
+    EXPECT_LT(b - a, 1000u);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The drawing routines of the picture generator. One palette for all pictures, built around
+// the window headings' blue #5A7FAD and a medical red.
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QPointF>
+
+namespace art {
+
+inline const QColor Accent{0x5A, 0x7F, 0xAD};
+inline const QColor AccentDark{0x2E, 0x4C, 0x77};
+inline const QColor AccentDeep{0x1F, 0x36, 0x59};
+inline const QColor AccentLight{0xA9, 0xC1, 0xDE};
+inline const QColor AccentPale{0xE9, 0xEF, 0xF7};
+inline const QColor Red{0xC8, 0x2E, 0x3A};
+inline const QColor RedDark{0x7E, 0x14, 0x1E};
+inline const QColor RedLight{0xF2, 0x8A, 0x8F};
+
+// Colours of a stethoscope: the tube and its shading, the metal parts.
+struct TStethoscopeColors {
+    QColor Tube, TubeShade, TubeLight;
+    QColor Metal, MetalShade, MetalLight;
+};
+TStethoscopeColors RedStethoscope();
+TStethoscopeColors PaleStethoscope();
+
+// A glossy sphere lit from the upper left, `shade` its darkest edge tone.
+void DrawSphere(QPainter& p, QPointF centre, qreal radius, const QColor& light,
+                const QColor& shade);
+// A soft elliptical shadow, as cast by a sphere onto the floor.
+void DrawFloorShadow(QPainter& p, QPointF centre, qreal rx, qreal ry, const QColor& colour);
+// A stethoscope drawn in a 100 x 140 box whose top left is `origin`, scaled by `scale`.
+void DrawStethoscope(QPainter& p, QPointF origin, qreal scale, const TStethoscopeColors& c);
+
+QImage DrawSplash();             // 472 x 269
+QImage DrawLogo();               // 125 x 197
+QImage DrawTreeBackground();     // 161 x 169
+QImage DrawTreeImage(int index); // 24 x 24: closed folder, open folder, two documents, document
+QImage DrawAppIcon(int size);    // 48, 32 or 16
+
+} // namespace art

@@ -1,0 +1,58 @@
+// Draws the application's pictures into a folder:
+//
+//   mkbpics <output folder>
+//
+// splash.jpg, logo.png, treebg.png, treeimg0.png .. treeimg3.png, icon16.png, icon32.png,
+// icon48.png. Exits non-zero, naming the file, when one cannot be written.
+#include "art.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImageWriter>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool Save(const QImage& image, const QDir& dir, const QString& name, const char* format,
+          int quality = -1) {
+    QImageWriter writer(dir.filePath(name), format);
+    if (quality >= 0)
+        writer.setQuality(quality);
+    if (writer.write(image))
+        return true;
+    std::fprintf(stderr, "mkbpics: cannot write %s: %s\n", qPrintable(dir.filePath(name)),
+                 qPrintable(writer.errorString()));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: mkbpics <output folder>\n");
+        return 2;
+    }
+    // Fonts need a GUI application, though nothing is shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "mkbpics: cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    bool ok = true;
+    // Converted to plain RGB so that the JPEG is a three-component YCbCr picture.
+    ok &= Save(art::DrawSplash().convertToFormat(QImage::Format_RGB888), dir, "splash.jpg", "jpg",
+               92);
+    ok &= Save(art::DrawLogo(), dir, "logo.png", "png");
+    ok &= Save(art::DrawTreeBackground(), dir, "treebg.png", "png");
+    for (int i = 0; i < 4; ++i)
+        ok &= Save(art::DrawTreeImage(i), dir, QString("treeimg%1.png").arg(i), "png");
+    for (int size : {16, 32, 48})
+        ok &= Save(art::DrawAppIcon(size), dir, QString("icon%1.png").arg(size), "png");
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,288 @@
+#pragma once
+// TBaseVirtualTree: a tree of nodes that hold no text or picture of their own; whatever is
+// shown for a node is asked of the owner through events when it is needed.
+//
+// Sources by concern: basetree.cpp (construction, control events, update counter,
+// notifications), tree_structure.cpp (nodes, child lists, deletion, initialisation,
+// traversal), tree_expansion.cpp (toggling, selection, focus), tree_scrolling.cpp (offsets,
+// ranges, display rectangles, scroll bars), tree_cache.cpp (position cache hooks).
+#include "platform/control.h"
+#include "platform/errors.h"
+#include "tree/tree_types.h"
+#include <exception>
+#include <functional>
+
+class TBaseVirtualTree;
+
+// A failure of a tree operation; HelpContext is the number of the help topic about it.
+class EVirtualTreeError : public EMkbError {
+public:
+    EVirtualTreeError(const std::string& message, int helpContext)
+        : EMkbError(message), HelpContext(helpContext) {}
+    int HelpContext;
+};
+
+using TVTChangingEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, bool& Allowed)>;
+using TVTChangeEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node)>;
+using TVTFocusChangingEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode OldNode, PVirtualNode NewNode,
+                       TColumnIndex OldColumn, TColumnIndex NewColumn, bool& Allowed)>;
+using TVTFocusChangeEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column)>;
+using TVTStructureChangeEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TChangeReason Reason)>;
+using TVTInitNodeEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode ParentNode, PVirtualNode Node,
+                       TVirtualNodeInitStates& InitialStates)>;
+using TVTInitChildrenEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, std::uint32_t& ChildCount)>;
+using TVTFreeNodeEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node)>;
+using TVTGetNodeDataSizeEvent = std::function<void(TBaseVirtualTree* Sender, int& NodeDataSize)>;
+using TVTScrollEvent = std::function<void(TBaseVirtualTree* Sender, int DeltaX, int DeltaY)>;
+using TVTGetImageEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind,
+                       TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
+using TNotifyEvent = std::function<void(TBaseVirtualTree* Sender)>;
+
+class TBaseVirtualTree : public TControl {
+public:
+    TBaseVirtualTree();
+    ~TBaseVirtualTree() override;
+
+    // ---- node model and structure ----
+    PVirtualNode RootNode() const { return Root; }
+    int NodeDataSize() const { return FNodeDataSize; }
+    void SetNodeDataSize(int value);
+    unsigned DefaultNodeHeight() const { return FDefaultNodeHeight; }
+    void SetDefaultNodeHeight(unsigned value);
+    unsigned RootNodeCount() const { return Root->ChildCount; }
+    void SetRootNodeCount(unsigned value) { SetChildCount(nullptr, value); }
+    unsigned ChangeDelay() const { return FChangeDelay; }
+    void SetChangeDelay(unsigned milliseconds) { FChangeDelay = milliseconds; }
+    TStringTreeOptions& TreeOptions() { return Options; }
+    const TStringTreeOptions& TreeOptions() const { return Options; }
+
+    PVirtualNode AddChild(PVirtualNode parent, void* userData = nullptr);
+    void DeleteChildren(PVirtualNode node, bool resetHasChildren = false);
+    void DeleteNode(PVirtualNode node, bool reindex = true);
+    void SetChildCount(PVirtualNode node, std::uint32_t newCount);
+    // All nodes deleted, focus, selection and range anchor dropped, offsets back at 0.
+    void Clear();
+
+    void* GetNodeData(PVirtualNode node) const;
+    template <class T> T* GetNodeData(PVirtualNode node) const {
+        return static_cast<T*>(GetNodeData(node));
+    }
+    std::uint32_t GetNodeLevel(PVirtualNode node) const;
+    unsigned NodeHeight(PVirtualNode node) const;
+    std::uint32_t VisibleCount() const { return FVisibleCount; }
+    // Height of all rows together.
+    std::uint32_t ContentHeight() const { return Root->SubtreeHeight - Root->NodeHeight; }
+
+    bool Expanded(PVirtualNode node) const;
+    void SetExpanded(PVirtualNode node, bool value);
+    bool IsVisible(PVirtualNode node) const;
+    void SetIsVisible(PVirtualNode node, bool value);
+    bool Revealed(PVirtualNode node) const;
+    void SetRevealed(PVirtualNode node, bool value);
+    bool FullyVisible(PVirtualNode node) const { return Revealed(node); }
+
+    void InitNode(PVirtualNode node);
+    void InitChildren(PVirtualNode node);
+
+    // Traversal in display order that never initialises a node.
+    PVirtualNode GetFirstVisibleNoInit() const;
+    PVirtualNode GetNextVisibleNoInit(PVirtualNode node) const;
+    PVirtualNode GetPreviousVisibleNoInit(PVirtualNode node) const;
+    PVirtualNode GetLastVisibleChildNoInit(PVirtualNode node) const;
+    PVirtualNode GetLastVisibleNoInit(PVirtualNode node = nullptr) const;
+    // Traversal that initialises the node, its children and the child returned.
+    PVirtualNode GetFirstChild(PVirtualNode node);
+    PVirtualNode GetLastChild(PVirtualNode node);
+    std::uint32_t CountShownDescendants(PVirtualNode node) const;
+
+    // ---- update counter, states, notifications ----
+    void BeginUpdate();
+    void EndUpdate();
+    unsigned UpdateCount() const { return FUpdateCount; }
+    TVirtualTreeStates TreeStates() const { return States; }
+    void Change(PVirtualNode node);
+    void StructureChange(PVirtualNode node, TChangeReason reason);
+
+    // ---- expansion, selection, focus ----
+    void ToggleExpanded(PVirtualNode node);
+    // Expands (collapses) every node of the subtree, the whole tree for none, in one update.
+    void FullExpand(PVirtualNode node = nullptr);
+    void FullCollapse(PVirtualNode node = nullptr);
+
+    bool Selected(PVirtualNode node) const;
+    void SetSelected(PVirtualNode node, bool value);
+    void AddToSelection(PVirtualNode node);
+    void RemoveFromSelection(PVirtualNode node);
+    void ClearSelection();
+    std::uint32_t SelectedCount() const { return static_cast<std::uint32_t>(Selection.size()); }
+    const TNodeArray& GetSelection() const { return Selection; }
+    PVirtualNode RangeAnchor() const { return FRangeAnchor; }
+
+    PVirtualNode FocusedNode() const { return FFocusedNode; }
+    void SetFocusedNode(PVirtualNode node);
+    TColumnIndex FocusedColumn() const { return FFocusedColumn; }
+    void MoveFocus(PVirtualNode node, bool ask);
+
+    // ---- scroll state ----
+    int OffsetX() const { return FOffsetX; }
+    int OffsetY() const { return FOffsetY; }
+    void SetOffsetX(int value) { DoSetOffsetXY(value, FOffsetY); }
+    void SetOffsetY(int value) { DoSetOffsetXY(FOffsetX, value); }
+    // Clamps both offsets into range and applies them; whether anything changed.
+    bool DoSetOffsetXY(int x, int y);
+    int VertRange() const { return FRangeY; }
+    int HorzRange() const { return FRangeX; }
+    unsigned BottomSpace() const { return FBottomSpace; }
+    void SetBottomSpace(unsigned value);
+    TScrollBarOptions& ScrollBarOptions() { return FScrollBarOptions; }
+
+    int Indent() const { return FIndent; }
+    void SetIndent(int value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int value);
+
+    // The client rectangle of the node's row (text part only with textOnly); an empty
+    // rectangle at (0, 0) for a node that is not fully visible.
+    TRect GetDisplayRect(PVirtualNode node, TColumnIndex column = NoColumn, bool textOnly = false);
+    // The node whose row contains y (client coordinates when relative, content otherwise) and
+    // the content top of that row; none below the last row.
+    PVirtualNode GetNodeAt(int y, bool relative, int* nodeTop = nullptr) const;
+    bool ScrollIntoView(PVirtualNode node, bool center, bool scrollHorizontally = false);
+    void UpdateScrollBars(bool doRepaint);
+    void UpdateVerticalRange();
+    void UpdateHorizontalRange();
+
+    // Repainting of rows.
+    void InvalidateNode(PVirtualNode node);
+    void InvalidateToBottom(PVirtualNode node);
+
+    // ---- events ----
+    TVTChangingEvent OnExpanding, OnCollapsing;
+    TVTChangeEvent OnExpanded, OnCollapsed, OnChange;
+    TVTFocusChangingEvent OnFocusChanging;
+    TVTFocusChangeEvent OnFocusChanged;
+    TVTStructureChangeEvent OnStructureChange;
+    TVTInitNodeEvent OnInitNode;
+    TVTInitChildrenEvent OnInitChildren;
+    TVTFreeNodeEvent OnFreeNode;
+    TVTGetNodeDataSizeEvent OnGetNodeDataSize;
+    TVTGetImageEvent OnGetImageIndex;
+    TVTScrollEvent OnScroll;
+    TNotifyEvent OnResize;
+
+protected:
+    // Derived classes request their internal node areas while being constructed; the result
+    // is the area's offset from the node's start.
+    unsigned AllocateInternalDataArea(unsigned size);
+    static std::byte* NodeBytes(PVirtualNode node) { return reinterpret_cast<std::byte*>(node); }
+
+    // Width of the node's content in the column (the text width in a string tree); the
+    // horizontal range and the text-only display rectangle use it.
+    virtual int GetNodeContentWidth(PVirtualNode node, TColumnIndex column) { return 0; }
+    // Width taken by the normal image of a row, 0 while the tree has no images.
+    virtual int GetImagesWidth() const { return 0; }
+    // Called when a node is invalidated or re-initialised, so cached measures are dropped.
+    virtual void ResetNodeCaches(PVirtualNode node) {}
+    // The painting entry point: paint the content rectangle `window` (content coordinates)
+    // at `target` on the canvas.
+    virtual void RenderContent(TCanvas& canvas, const TRect& window, TPoint target) {}
+
+    // TControl events.
+    void Paint(TCanvas& canvas, const TRect& updateRect) override;
+    void Resize() override;
+    void FocusIn() override;
+    void FocusOut() override;
+    void Timer(unsigned id) override;
+    void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override;
+
+    void DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave = {});
+
+private:
+    // Keeps a node reference for the length of a scope and clears it when the node is freed,
+    // for operations whose event handlers may delete the very node they work on.
+    struct TNodeWatch {
+        TNodeWatch(TBaseVirtualTree& tree, PVirtualNode node);
+        ~TNodeWatch();
+        TNodeWatch(const TNodeWatch&) = delete;
+        TNodeWatch& operator=(const TNodeWatch&) = delete;
+        TBaseVirtualTree& Tree;
+        PVirtualNode Node;
+    };
+
+    // structure
+    PVirtualNode MakeNewNode();
+    void FreeNodeMemory(PVirtualNode node);
+    void InitRootNode();
+    void AdjustSubtreeCount(PVirtualNode node, std::int64_t value, bool relative);
+    void AdjustSubtreeHeight(PVirtualNode node, std::int64_t value, bool relative);
+    void InternalDisconnectNode(PVirtualNode node, bool keepFocus, bool reindex);
+    void UpdateNoVisibleChildren(PVirtualNode node);
+    void DropReferences(PVirtualNode node);
+    void EnsureNodeDataSize();
+    // expansion / selection
+    bool InternalAddToSelection(PVirtualNode node, bool notify);
+    bool InternalRemoveFromSelection(PVirtualNode node, bool notify);
+    void ToggleNode(PVirtualNode node);
+    void DoExpandSubtree(PVirtualNode node, bool expand);
+    void FireChange();
+    // Runs a handler called while nodes are being freed: its failure is kept and raised once
+    // the deletion has finished, so that the tree is never left half-unlinked.
+    template <class F> void CallDuringDeletion(F&& f);
+    void RaisePendingDeletionError();
+    void FireStructureChange();
+    // position cache hooks
+    void InvalidatePositionCache();
+    void RevalidatePositionCache();
+    void StopCacheValidation();
+    // Where a walk to the content position y may start: a visible node and its row top.
+    PVirtualNode CacheStartByPosition(int y, int& top) const;
+    // Where a walk to the node may start: a visible node at or before it and its row top.
+    PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const;
+    // content top of the node's row, or -1 when it is not fully visible
+    int NodeTop(PVirtualNode node) const;
+    void UpdateVerticalScrollBar(bool doRepaint);
+    void UpdateHorizontalScrollBar(bool doRepaint);
+
+    PVirtualNode Root{nullptr};
+    unsigned InternalDataSize{0};
+    int FNodeDataSize{-1};
+    bool NodeDataSizeAsked{false};
+    unsigned FDefaultNodeHeight{18};
+    unsigned FChangeDelay{0};
+    TStringTreeOptions Options;
+    TVirtualTreeStates States;
+    unsigned FUpdateCount{0};
+    std::uint32_t FVisibleCount{0};
+
+    PVirtualNode FFocusedNode{nullptr};
+    TColumnIndex FFocusedColumn{NoColumn};
+    TNodeArray Selection; // sorted by address
+    PVirtualNode FRangeAnchor{nullptr};
+    bool SelectionLocked{false};
+
+    std::vector<TNodeWatch*> Watches;
+    unsigned DeletionDepth{0};
+    std::exception_ptr DeletionError;
+
+    PVirtualNode LastChangedNode{nullptr};
+    PVirtualNode LastStructureChangeNode{nullptr};
+    TChangeReason LastStructureChangeReason{crIgnore};
+
+    int FOffsetX{0}, FOffsetY{0};
+    int FRangeX{0}, FRangeY{0};
+    unsigned FBottomSpace{0};
+    TScrollBarOptions FScrollBarOptions;
+    int FIndent{18};
+    int FMargin{4};
+};
+
+// Timer numbers the tree uses.
+constexpr unsigned ChangeTimer = 1;
+constexpr unsigned StructureChangeTimer = 2;

@@ -1,0 +1,46 @@
+#pragma once
+// The string tree: nodes show a text that the owner supplies through OnGetText.
+#include "tree/basetree.h"
+#include <string>
+
+using TVSTGetTextEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
+                       TVSTTextType TextType, std::u16string& CellText)>;
+// Measures a text in the tree's font, in pixels. Stands in until the tree paints with fonts of
+// its own.
+using TTextWidthMeasure = std::function<int(const std::u16string& text)>;
+
+class TCustomVirtualStringTree : public TBaseVirtualTree {
+public:
+    TCustomVirtualStringTree();
+
+    const std::u16string& DefaultText() const { return FDefaultText; }
+    void SetDefaultText(std::u16string text);
+    int TextMargin() const { return FTextMargin; }
+    void SetTextMargin(int value);
+
+    // The node's text as the owner gives it (DefaultText when the handler leaves it).
+    std::u16string Text(PVirtualNode node, TColumnIndex column = NoColumn);
+    // 2 * TextMargin plus the measured width of the node's text; cached per node.
+    int NodeTextWidth(PVirtualNode node);
+    void SetTextWidthMeasure(TTextWidthMeasure measure);
+
+    TVSTGetTextEvent OnGetText;
+
+protected:
+    int GetNodeContentWidth(PVirtualNode node, TColumnIndex column) override;
+    void ResetNodeCaches(PVirtualNode node) override;
+
+private:
+    std::uint32_t& CachedTextWidth(PVirtualNode node) const;
+
+    unsigned InternalDataOffset{0};
+    std::u16string FDefaultText{u"Node"};
+    int FTextMargin{4};
+    TTextWidthMeasure Measure;
+};
+
+class TVirtualStringTree : public TCustomVirtualStringTree {
+public:
+    using TCustomVirtualStringTree::TCustomVirtualStringTree;
+};

@@ -1,0 +1,320 @@
+// The scroll state: offsets, content ranges, row rectangles, the node at a position,
+// ScrollIntoView and the scroll bars.
+#include "platform/application.h"
+#include "tree/basetree.h"
+#include "tree/tree_internal.h"
+#include <algorithm>
+#include <limits>
+
+using namespace tree_detail;
+
+namespace {
+int ClampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+} // namespace
+
+void TBaseVirtualTree::SetBottomSpace(unsigned value) {
+    if (value == FBottomSpace)
+        return;
+    FBottomSpace = value;
+    UpdateScrollBars(true);
+}
+
+void TBaseVirtualTree::SetIndent(int value) {
+    value = std::max(value, 0);
+    if (value == FIndent)
+        return;
+    FIndent = value;
+    if (FUpdateCount == 0) {
+        UpdateScrollBars(true);
+        Invalidate();
+    }
+}
+
+void TBaseVirtualTree::SetMargin(int value) {
+    value = std::max(value, 0);
+    if (value == FMargin)
+        return;
+    FMargin = value;
+    if (FUpdateCount == 0)
+        Invalidate();
+}
+
+// ---- ranges ----------------------------------------------------------------------------------
+
+void TBaseVirtualTree::UpdateVerticalRange() {
+    if (Root->SubtreeHeight < FDefaultNodeHeight)
+        Root->SubtreeHeight = FDefaultNodeHeight;
+    FRangeY = ClampToInt(static_cast<std::int64_t>(Root->SubtreeHeight) - Root->NodeHeight +
+                         FBottomSpace);
+}
+
+void TBaseVirtualTree::UpdateHorizontalRange() {
+    // Only rows on screen are measured; a hidden control has none.
+    if (!Showing())
+        return;
+    int top = 0;
+    PVirtualNode n = GetNodeAt(0, true, &top);
+    if (n == nullptr) {
+        FRangeX = FMargin;
+        return;
+    }
+    const int imageWidth = GetImagesWidth();
+    std::uint32_t level = GetNodeLevel(n);
+    std::int64_t indentWidth =
+        static_cast<std::int64_t>(FIndent) * (level + 1) + (imageWidth > 0 ? imageWidth + 2 : 0);
+    std::int64_t widest = 0;
+    const int clientHeight = ClientHeight();
+    std::int64_t rowTop = static_cast<std::int64_t>(top) + FOffsetY;
+    while (n != nullptr) {
+        if (!n->States.Contains(nsInitialized))
+            InitNode(n);
+        widest = std::max(widest, indentWidth + GetNodeContentWidth(n, NoColumn));
+        rowTop += n->NodeHeight;
+        if (rowTop > clientHeight)
+            break;
+        PVirtualNode next = GetNextVisibleNoInit(n);
+        if (next == nullptr)
+            break;
+        const std::uint32_t nextLevel = GetNodeLevel(next);
+        indentWidth += (static_cast<std::int64_t>(nextLevel) - level) * FIndent;
+        level = nextLevel;
+        n = next;
+    }
+    FRangeX = ClampToInt(widest + FMargin);
+}
+
+// ---- offsets ---------------------------------------------------------------------------------
+
+bool TBaseVirtualTree::DoSetOffsetXY(int x, int y) {
+    x = std::min(0, std::max(x, ClientWidth() - FRangeX));
+    y = std::min(0, std::max(y, ClientHeight() - FRangeY));
+    const int dx = x - FOffsetX;
+    const int dy = y - FOffsetY;
+    if (dx == 0 && dy == 0)
+        return false;
+    FOffsetX = x;
+    FOffsetY = y;
+    if (FUpdateCount == 0) {
+        // With the fixed background picture nothing can be moved: the rows are drawn anew.
+        Invalidate();
+        if (dx != 0)
+            UpdateHorizontalScrollBar(false);
+        if (dy != 0 && !States.ContainsAny({tsThumbTracking, tsSizing})) {
+            UpdateVerticalScrollBar(false);
+            UpdateHorizontalScrollBar(false);
+        }
+    }
+    if (OnScroll)
+        OnScroll(this, dx, dy);
+    return true;
+}
+
+// ---- geometry of rows ------------------------------------------------------------------------
+
+int TBaseVirtualTree::NodeTop(PVirtualNode node) const {
+    if (!Revealed(node) || node == Root)
+        return -1;
+    int top = 0;
+    PVirtualNode n = CacheStartByNode(node, top);
+    std::int64_t y = top;
+    for (; n != nullptr && n != node; n = GetNextVisibleNoInit(n))
+        y += n->NodeHeight;
+    return n == node ? ClampToInt(y) : -1;
+}
+
+TRect TBaseVirtualTree::GetDisplayRect(PVirtualNode node, TColumnIndex column, bool textOnly) {
+    if (node == nullptr || node == Root)
+        return {};
+    const int top = NodeTop(node);
+    if (top < 0)
+        return {};
+    TRect r;
+    r.Top = top + FOffsetY;
+    r.Bottom = r.Top + node->NodeHeight;
+    if (textOnly) {
+        const int imageWidth = GetImagesWidth();
+        r.Left = FIndent * static_cast<int>(GetNodeLevel(node) + 1) + FMargin +
+                 (imageWidth > 0 ? imageWidth + 2 : 0) + FOffsetX;
+        r.Right = r.Left + GetNodeContentWidth(node, column);
+    } else {
+        r.Left = FOffsetX;
+        r.Right = FOffsetX + std::max(ClientWidth(), FRangeX);
+    }
+    return r;
+}
+
+PVirtualNode TBaseVirtualTree::GetNodeAt(int y, bool relative, int* nodeTop) const {
+    std::int64_t contentY = relative ? static_cast<std::int64_t>(y) - FOffsetY : y;
+    if (contentY < 0)
+        contentY = 0;
+    int start = 0;
+    PVirtualNode n = CacheStartByPosition(ClampToInt(contentY), start);
+    std::int64_t top = start;
+    for (; n != nullptr; n = GetNextVisibleNoInit(n)) {
+        if (contentY < top + n->NodeHeight) {
+            if (nodeTop != nullptr)
+                *nodeTop = ClampToInt(top);
+            return n;
+        }
+        top += n->NodeHeight;
+    }
+    if (nodeTop != nullptr)
+        *nodeTop = 0;
+    return nullptr;
+}
+
+bool TBaseVirtualTree::ScrollIntoView(PVirtualNode node, bool center, bool scrollHorizontally) {
+    if (node == nullptr || node == Root)
+        return false;
+    {
+        // Expanding an ancestor may free the node (a handler rebuilding the children).
+        TNodeWatch watch(*this, node);
+        for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent) {
+            if (!IsExpandedNode(p))
+                ToggleExpanded(p);
+            if (watch.Node == nullptr)
+                return false;
+        }
+    }
+    if (!Revealed(node))
+        return false;
+    const TRect r = GetDisplayRect(node, NoColumn, !Options.MiscOptions.Contains(toGridExtensions));
+    const int clientHeight = ClientHeight();
+    bool scrolled = false;
+    if (r.Top < 0) {
+        scrolled = DoSetOffsetXY(FOffsetX, FOffsetY - r.Top + (center ? clientHeight / 2 : 0));
+    } else if (r.Bottom > clientHeight || center) {
+        int y = FOffsetY - r.Bottom + (center ? clientHeight / 2 : clientHeight);
+        // The horizontal bar is about to appear and will cover the bottom rows.
+        if (!HorzScrollBar().Visible() && ClientWidth() < FRangeX)
+            y -= HorizontalScrollBarHeight();
+        scrolled = DoSetOffsetXY(FOffsetX, y);
+    }
+    // With no columns there is no column to bring into view horizontally.
+    (void)scrollHorizontally;
+    return scrolled;
+}
+
+// ---- repainting rows -------------------------------------------------------------------------
+
+void TBaseVirtualTree::InvalidateNode(PVirtualNode node) {
+    if (node == nullptr || node == Root)
+        return;
+    ResetNodeCaches(node);
+    // Inside an update the whole control is repainted when it ends.
+    if (FUpdateCount != 0 || !Revealed(node))
+        return;
+    InvalidateRect(GetDisplayRect(node));
+}
+
+void TBaseVirtualTree::InvalidateToBottom(PVirtualNode node) {
+    if (FUpdateCount != 0)
+        return;
+    if (node == nullptr || node == Root) {
+        Invalidate();
+        return;
+    }
+    if (!node->States.Contains(nsInitialized) || !Revealed(node))
+        return;
+    const TRect r = GetDisplayRect(node);
+    if (r.Top < ClientHeight())
+        InvalidateRect({0, r.Top, ClientWidth(), ClientHeight()});
+}
+
+// ---- scroll bars -----------------------------------------------------------------------------
+
+void TBaseVirtualTree::UpdateScrollBars(bool doRepaint) {
+    // Until the control is on screen there are no bars, and no row is measured (measuring
+    // initialises the rows); showing it resizes it, which brings the bars up to date.
+    if (!Showing()) {
+        UpdateVerticalRange();
+        return;
+    }
+    UpdateVerticalScrollBar(doRepaint);
+    UpdateHorizontalScrollBar(doRepaint);
+}
+
+void TBaseVirtualTree::UpdateVerticalScrollBar(bool doRepaint) {
+    UpdateVerticalRange();
+    if (FUpdateCount != 0 || !Showing())
+        return;
+    const auto bars = FScrollBarOptions.ScrollBars;
+    if (bars != ssVertical && bars != ssBoth) {
+        DoSetOffsetXY(FOffsetX, FOffsetY);
+        return;
+    }
+    const int clientHeight = ClientHeight();
+    const bool canScroll = clientHeight < FRangeY;
+    if (canScroll || FScrollBarOptions.AlwaysVisible)
+        VertScrollBar().SetScrollInfo({0, FRangeY, clientHeight + 1, -FOffsetY}, true, canScroll);
+    else
+        VertScrollBar().SetScrollInfo({}, false);
+    DoSetOffsetXY(FOffsetX, -VertScrollBar().Position());
+    (void)doRepaint;
+}
+
+void TBaseVirtualTree::UpdateHorizontalScrollBar(bool doRepaint) {
+    if (!Showing())
+        return;
+    UpdateHorizontalRange();
+    if (FUpdateCount != 0)
+        return;
+    const auto bars = FScrollBarOptions.ScrollBars;
+    if (bars != ssHorizontal && bars != ssBoth) {
+        DoSetOffsetXY(FOffsetX, FOffsetY);
+        return;
+    }
+    const int clientWidth = ClientWidth();
+    const bool canScroll = clientWidth < FRangeX;
+    if (canScroll || FScrollBarOptions.AlwaysVisible)
+        HorzScrollBar().SetScrollInfo({0, FRangeX, clientWidth + 1, -FOffsetX}, true, canScroll);
+    else
+        HorzScrollBar().SetScrollInfo({}, false);
+    DoSetOffsetXY(-HorzScrollBar().Position(), FOffsetY);
+    (void)doRepaint;
+}
+
+void TBaseVirtualTree::Scroll(TScrollBarKind bar, TScrollCode code, int pos) {
+    const bool vertical = bar == sbVertical;
+    const int line =
+        vertical ? FScrollBarOptions.VerticalIncrement : FScrollBarOptions.HorizontalIncrement;
+    const int page = vertical ? ClientHeight() : ClientWidth();
+    const int current = vertical ? FOffsetY : FOffsetX;
+    auto set = [&](std::int64_t v) {
+        const int value = ClampToInt(v);
+        vertical ? DoSetOffsetXY(FOffsetX, value) : DoSetOffsetXY(value, FOffsetY);
+    };
+    switch (code) {
+    case scLineUp:
+        set(static_cast<std::int64_t>(current) + line);
+        break;
+    case scLineDown:
+        set(static_cast<std::int64_t>(current) - line);
+        break;
+    case scPageUp:
+        set(static_cast<std::int64_t>(current) + page);
+        break;
+    case scPageDown:
+        set(static_cast<std::int64_t>(current) - page);
+        break;
+    case scTop:
+        set(0);
+        break;
+    case scBottom:
+        set(vertical ? -static_cast<std::int64_t>(Root->SubtreeHeight)
+                     : -static_cast<std::int64_t>(FRangeX));
+        break;
+    case scTrack:
+    case scPosition:
+        States.Include(tsThumbTracking);
+        set(-static_cast<std::int64_t>(pos));
+        break;
+    case scEndScroll:
+        States.Exclude(tsThumbTracking);
+        UpdateScrollBars(true);
+        break;
+    }
+}
