@@ -62,11 +62,12 @@ public:
             TFigures& f = FRuns[run.run_name.function_name];
             auto bps = run.counters.find("bytes_per_second");
             f.BytesPerSecond = bps == run.counters.end() ? 0 : bps->second.value;
-            f.RealMs =
-                run.GetAdjustedRealTime() * (run.time_unit == benchmark::kMillisecond   ? 1.0
-                                             : run.time_unit == benchmark::kMicrosecond ? 1e-3
-                                             : run.time_unit == benchmark::kNanosecond  ? 1e-6
-                                                                                        : 1e3);
+            const double toMs = run.time_unit == benchmark::kMillisecond   ? 1.0
+                                : run.time_unit == benchmark::kMicrosecond ? 1e-3
+                                : run.time_unit == benchmark::kNanosecond  ? 1e-6
+                                                                           : 1e3;
+            f.RealMs = run.GetAdjustedRealTime() * toMs;
+            f.CpuMs = run.GetAdjustedCPUTime() * toMs;
             for (const auto& [name, counter] : run.counters)
                 f.Counters[name] = counter.value;
         }

@@ -4,6 +4,7 @@
 
 #include <expat.h>
 #include <pugixml.hpp>
+#include <strings.h>
 
 #include <cstring>
 #include <memory>
