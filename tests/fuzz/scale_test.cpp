@@ -1,56 +1,50 @@
-// Inputs that are small for a document but pathological for a scan: each must take time in
-// proportion to its size. The bounds are generous (a linear scan needs a few milliseconds);
-// work that grows with the square of the size blows through them.
+// Inputs that are small for a document but pathological for a scan. Each must finish (the
+// suite's time limit stands guard over work that grows with the square of the size; speed
+// itself is measured by the benchmarks) and give the parts the rules call for.
 #include "data/loader.h"
 #include "platform/errors.h"
 #include "xml/xmlparser.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 namespace {
 
-double ScanSeconds(const std::string& text) {
+std::size_t CountParts(const std::string& text) {
     TXmlParser parser;
     EXPECT_TRUE(parser.LoadFromMemory(text.c_str()));
-    const auto t0 = std::chrono::steady_clock::now();
     std::size_t parts = 0;
-    while (parser.NextPart() && parts <= text.size())
+    while (parser.NextPart() && parts <= text.size()) {
         ++parts;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_EQ(parser.PartEnd, text.size() - 1 + parser.DocumentText().data());
+    }
+    return parts;
 }
 
-TEST(ScanScale, AmpersandsWithoutSemicolonStayLinear) {
-    // Every "&" looks for a ";" to the end of the text; a million of them must not mean a
-    // million searches to the end.
-    const std::string text(1'000'000, '&');
-    EXPECT_LT(ScanSeconds(text), 1.0);
+} // namespace
+
+TEST(ScanScale, AmpersandsWithoutSemicolonAreAllDropped) {
+    // A million lone "&": each is dropped, leaving an empty text that is not delivered.
+    EXPECT_EQ(CountParts(std::string(1'000'000, '&')), 0u);
 }
 
-TEST(ScanScale, LoaderOnAmpersandsStaysLinear) {
+TEST(ScanScale, LoaderOnAmpersands) {
     std::string doc = "<data><rec><note>" + std::string(1'000'000, '&') + "</note></rec></data>";
     std::vector<TMKBRec> store(2);
-    const auto t0 = std::chrono::steady_clock::now();
-    try {
-        LoadClassificationInto(store, doc);
-    } catch (const EMkbError&) {
-    }
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 1.0);
+    LoadClassificationInto(store, doc);
+    EXPECT_TRUE(store[0].note.empty());
+    EXPECT_EQ(store[0].child_count, -1);
 }
 
-TEST(ScanScale, UnclosedMarkupStaysLinear) {
-    // Parts that run to the end of the text: each kind once, over a large tail.
+TEST(ScanScale, UnclosedMarkupRunsToTheEndInOnePart) {
     for (const char* opener : {"<!--", "<![CDATA[", "<?pi ", "<a b='", "<!DOCTYPE x [", "<a "}) {
         const std::string text = opener + std::string(2'000'000, 'x');
-        EXPECT_LT(ScanSeconds(text), 2.0) << opener;
+        EXPECT_EQ(CountParts(text), 1u) << opener;
     }
     std::string manyTags;
     for (int i = 0; i < 200'000; ++i)
         manyTags += "<a <?b ";
-    EXPECT_LT(ScanSeconds(manyTags), 1.0);
+    EXPECT_EQ(CountParts(manyTags), 1u);
 }
-
-} // namespace
