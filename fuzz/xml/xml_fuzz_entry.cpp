@@ -86,9 +86,19 @@ bool Fail(std::string& failure, std::string text) {
 bool WalkPass(TFuzzParser& parser, TPassResult& result, std::string& failure) {
     const std::string_view doc = parser.DocumentText();
     const char* previousStart = nullptr;
-    const std::size_t limit = doc.size() + 2; // every part takes at least one character
+    // Every part takes at least one character of the document or of an included text, and an
+    // inclusion nests at most MaxEntityDepth deep; the definitions grow while the scan reads
+    // them, so the bound is taken afresh.
+    auto limit = [&parser, &doc] {
+        std::size_t included = 64;
+        for (const auto* list : {&parser.EntityDefinitions, &parser.ParameterEntityDefinitions})
+            for (const auto& def : *list)
+                included += def->Value.size() + 64;
+        return (doc.size() + 2 + included * (parser.ExternalTexts.size() + 1)) *
+               (TXmlParser::MaxEntityDepth + 1);
+    };
     while (parser.NextPart()) {
-        if (++result.Parts > limit)
+        if (++result.Parts > doc.size() + 2 && result.Parts > limit())
             return Fail(failure, "more parts than characters: the scan does not advance");
         const char* start = parser.PartStart;
         const char* end = parser.PartEnd;
