@@ -4,11 +4,13 @@
 #include "platform/errors.h"
 #include "platform/resources.h"
 #include "xml/strtoint.h"
+#include "xml/textbuffer.h"
 #include "xml/xmlparser.h"
 
 #include <cstring>
 #include <memory>
 #include <string>
+#include <strings.h>
 
 namespace {
 
@@ -19,24 +21,17 @@ std::int32_t ToInteger(const std::string& text) {
     return value;
 }
 
-// windows-1251 to wide text, the source's escaped line break becoming "<br>".
+// windows-1251 to wide text, the source's escaped line break becoming "<br>". Both are four
+// characters long, so the substitution is made in place.
 void DecodeText(const std::string& raw, std::u16string& out) {
     out.clear();
     AppendCp1251(out, raw);
     static constexpr std::u16string_view kBreak = u"\\n\\r";
-    std::size_t pos = out.find(kBreak);
-    if (pos == std::u16string::npos)
-        return;
-    std::u16string result;
-    result.reserve(out.size() + 16);
-    std::size_t from = 0;
-    for (; pos != std::u16string::npos; pos = out.find(kBreak, from)) {
-        result.append(out, from, pos - from);
-        result += u"<br>";
-        from = pos + kBreak.size();
-    }
-    result.append(out, from, std::u16string::npos);
-    out = std::move(result);
+    static constexpr std::u16string_view kTag = u"<br>";
+    static_assert(kBreak.size() == kTag.size());
+    for (std::size_t pos = out.find(kBreak); pos != std::u16string::npos;
+         pos = out.find(kBreak, pos + kTag.size()))
+        out.replace(pos, kTag.size(), kTag);
 }
 
 std::string OverflowMessage(std::size_t records, std::size_t capacity) {
@@ -51,13 +46,13 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
     auto parser = std::make_unique<TXmlParser>();
     {
         // The raw copy lives only until the scanner has its own, and is wiped before release.
-        std::unique_ptr<char[]> buffer(new char[document.size() + 1]);
+        TTextBuffer buffer;
+        if (!buffer.Allocate(document.size() + 1))
+            throw EMkbError("Not enough memory to read the classification document.");
         std::memcpy(buffer.get(), document.data(), document.size());
         buffer[document.size()] = '\0';
         bool loaded = parser->LoadFromMemory(buffer.get());
-        volatile char* wipe = buffer.get();
-        for (std::size_t i = 0; i <= document.size(); ++i)
-            wipe[i] = 0;
+        explicit_bzero(buffer.get(), document.size() + 1);
         if (!loaded)
             throw EMkbError("Not enough memory to read the classification document.");
     }

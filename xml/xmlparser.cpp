@@ -263,11 +263,8 @@ bool TXmlParser::LoadFromMemory(const char* text) {
     if (!text)
         return false;
     std::size_t size = std::strlen(text);
-    try {
-        FBuffer.reset(new char[size + 2]);
-    } catch (const std::bad_alloc&) {
+    if (size > SIZE_MAX - 2 || !FBuffer.Allocate(size + 2))
         return false;
-    }
     FBuffer[0] = '\0';
     std::memcpy(FBuffer.get() + 1, text, size + 1);
     FSize = size;
@@ -284,15 +281,12 @@ bool TXmlParser::ReadDocumentFile(const std::u16string& path, TShareMode) {
     struct stat info {};
     bool ok = fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0;
     std::size_t size = ok ? static_cast<std::size_t>(info.st_size) : 0;
-    if (ok) {
-        try {
-            FBuffer.reset(new char[size + 2]);
-            FBuffer[0] = '\0';
-            ok = std::fread(FBuffer.get() + 1, 1, size, f) == size;
-            FBuffer[size + 1] = '\0';
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
+    if (ok && size <= SIZE_MAX - 2 && FBuffer.Allocate(size + 2)) {
+        FBuffer[0] = '\0';
+        ok = std::fread(FBuffer.get() + 1, 1, size, f) == size;
+        FBuffer[size + 1] = '\0';
+    } else {
+        ok = false;
     }
     std::fclose(f);
     if (!ok) {

@@ -4,6 +4,7 @@
 // exposes its kind, name, content, attributes and span. It builds no tree, checks no
 // well-formedness and never raises: malformed input yields parts that run to the end of the
 // text.
+#include "xml/textbuffer.h"
 #include "xml/xmltypes.h"
 
 #include <cstddef>
@@ -83,7 +84,7 @@ public:
     // beyond MaxEntityExpansion bytes, is not expanded: in text it stands for its name, at
     // declaration level it is passed over.
     static constexpr int MaxEntityDepth = 64;
-    static constexpr std::size_t MaxEntityExpansion = std::size_t{8} << 20;
+    static constexpr std::size_t MaxEntityExpansion = std::size_t{1} << 20;
 
 protected:
     // A new scanner holding the external entity's text; the caller owns it.
@@ -135,7 +136,7 @@ private:
 
     // The document text with a zero byte before and after it, so that a part ending before
     // the first character still names memory of the buffer.
-    std::unique_ptr<char[]> FBuffer;
+    TTextBuffer FBuffer;
     std::size_t FSize{0};
     bool FStarted{false};
     bool FDeliver{true};
