@@ -577,6 +577,7 @@ void TBaseVirtualTree::Clear() {
 void TBaseVirtualTree::InitNode(PVirtualNode node) {
     if (node == nullptr || node == Root)
         return;
+    TCacheWriteGuard cacheGuard(*this);
     node->States.Include(nsInitialized);
     ResetNodeCaches(node);
     if (!OnInitNode)
