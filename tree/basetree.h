@@ -324,6 +324,9 @@ private:
     // tsStopValidation as the worker polls it.
     std::atomic<bool> FStopValidation{false};
     std::unique_ptr<TSyncMailbox> FCacheMailbox;
+    // Nesting depth of TCacheWriteGuard and whether a rebuild was asked for meanwhile.
+    unsigned FCacheHold{0};
+    bool FCacheResume{false};
 };
 
 // Timer numbers the tree uses.

@@ -5,7 +5,8 @@
 // FVisibleCount while the user-interface thread owns the tree. Every operation that writes any
 // of these stops a pending build before it writes (and, when one was pending, queues the tree
 // again afterwards): the structural operations and visibility changes stop on their own, and
-// toggling, initialising and (de)selecting a node do so through TCacheWriteGuard. Stopping
+// toggling, initialising and (de)selecting a node do so through TCacheWriteGuard, which also
+// holds back any rebuild its event handlers ask for until it has finished writing. Stopping
 // waits until the worker has left the tree, so no write ever overlaps a read; a cheap flag
 // check alone could not give that, because the state word the worker reads also carries
 // selection and initialisation bits. A build that finished just before such a stop may still
@@ -148,6 +149,12 @@ void TBaseVirtualTree::StopCacheValidation() {
 
 void TBaseVirtualTree::RevalidatePositionCache() {
     StopCacheValidation();
+    // Event handlers run inside a guarded write may change the structure and ask for a
+    // rebuild; it waits until the outermost guard has finished writing.
+    if (FCacheHold > 0) {
+        FCacheResume = true;
+        return;
+    }
     TWorkerThread* worker = TWorkerThread::Instance();
     if (worker == nullptr || !States.Contains(tsValidationNeeded))
         return;
@@ -157,12 +164,18 @@ void TBaseVirtualTree::RevalidatePositionCache() {
 
 TBaseVirtualTree::TCacheWriteGuard::TCacheWriteGuard(TBaseVirtualTree& tree)
     : Tree(tree), Resume(tree.CacheValidationPending()) {
+    ++Tree.FCacheHold;
     if (Resume)
         Tree.StopCacheValidation();
 }
 
 TBaseVirtualTree::TCacheWriteGuard::~TCacheWriteGuard() {
-    if (Resume && Tree.FUpdateCount == 0 && !Tree.States.Contains(tsDestroying))
+    if (--Tree.FCacheHold != 0)
+        return;
+    const bool resume = Resume || Tree.FCacheResume;
+    Tree.FCacheResume = false;
+    // Inside an update the final EndUpdate revalidates.
+    if (resume && Tree.FUpdateCount == 0 && !Tree.States.Contains(tsDestroying))
         Tree.RevalidatePositionCache();
 }
 

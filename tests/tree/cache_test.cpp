@@ -174,3 +174,25 @@ TEST_F(CacheTest, DestroyingATreeWhileItsBuildRuns) {
     ASSERT_TRUE(WaitForCache(*Tree));
     EXPECT_TRUE(Tree->TreeStates().Contains(tsUseCache));
 }
+
+TEST_F(CacheTest, ExpandingHandlerFillingThousandsOfChildren) {
+    // The handler's additions ask for rebuilds in the middle of the toggle; the cache that is
+    // finally used describes the tree after it.
+    std::vector<PVirtualNode> top = Add(nullptr, 2);
+    Tree->AddChild(top[0]);
+    Tree->OnExpanding = [](TBaseVirtualTree* sender, PVirtualNode node, bool&) {
+        sender->DeleteChildren(node);
+        for (int i = 0; i < 3000; ++i)
+            sender->AddChild(node);
+    };
+    Tree->ToggleExpanded(top[0]);
+    ASSERT_TRUE(WaitForCache(*Tree));
+    ASSERT_TRUE(UsesCache());
+    EXPECT_EQ(Tree->VisibleCount(), 3002u);
+    const TCache& cache = Tree->PositionCache();
+    ASSERT_EQ(cache.size(), 2u);
+    EXPECT_EQ(cache[1].Node, VisibleNodes(*Tree)[2000]);
+    Tree->SetOffsetY(0);
+    EXPECT_EQ(Tree->GetDisplayRect(top[1]).Top, 3001 * 24);
+    EXPECT_EQ(Tree->GetNodeAt(3001 * 24, false), top[1]);
+}
