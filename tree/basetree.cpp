@@ -10,6 +10,7 @@ TBaseVirtualTree::TBaseVirtualTree() {
     States.Include(tsWindowCreating);
     InitRootNode();
     States.Exclude(tsWindowCreating);
+    RegisterWithWorker();
 }
 
 TBaseVirtualTree::~TBaseVirtualTree() {
@@ -21,6 +22,7 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     OnScroll = nullptr;
     OnResize = nullptr;
     States.Include(tsDestroying);
+    UnregisterFromWorker();
     // A read-only tree refuses deletions, but its nodes must still go.
     Options.MiscOptions.Exclude(toReadOnly);
     ++FUpdateCount;
@@ -47,6 +49,7 @@ TBaseVirtualTree::TNodeWatch::~TNodeWatch() {
 void TBaseVirtualTree::DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave) {
     States.Include(enter);
     States.Exclude(leave);
+    FStopValidation.store(States.Contains(tsStopValidation), std::memory_order_relaxed);
 }
 
 // ---- update counter --------------------------------------------------------------------------

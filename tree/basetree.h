@@ -8,11 +8,24 @@
 // ranges, display rectangles, scroll bars), tree_cache.cpp (position cache hooks).
 #include "platform/control.h"
 #include "platform/errors.h"
+#include "platform/thread.h"
 #include "tree/tree_types.h"
+#include <atomic>
 #include <exception>
 #include <functional>
 
 class TBaseVirtualTree;
+class TWorkerThread;
+
+// One entry of the position cache: a visible node and the content top of its row.
+struct TCacheEntry {
+    PVirtualNode Node;
+    std::uint32_t AbsoluteTop;
+};
+using TCache = std::vector<TCacheEntry>;
+
+// The private window message that carries the worker's state changes to a tree.
+constexpr unsigned WM_CHANGESTATE = 0x8000 + 32;
 
 // A failure of a tree operation; HelpContext is the number of the help topic about it.
 class EVirtualTreeError : public EMkbError {
@@ -163,6 +176,12 @@ public:
     void InvalidateNode(PVirtualNode node);
     void InvalidateToBottom(PVirtualNode node);
 
+    // ---- position cache ----
+    // Meaningful only while tsUseCache is set.
+    const TCache& PositionCache() const { return FPositionCache; }
+    // Whether the worker has the tree queued or is building its cache now.
+    bool CacheValidationPending() const;
+
     // ---- events ----
     TVTChangingEvent OnExpanding, OnCollapsing;
     TVTChangeEvent OnExpanded, OnCollapsed, OnChange;
@@ -205,6 +224,7 @@ protected:
     void DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave = {});
 
 private:
+    friend class TWorkerThread;
     // Keeps a node reference for the length of a scope and clears it when the node is freed,
     // for operations whose event handlers may delete the very node they work on.
     struct TNodeWatch {
@@ -245,6 +265,24 @@ private:
     PVirtualNode CacheStartByPosition(int y, int& top) const;
     // Where a walk to the node may start: a visible node at or before it and its row top.
     PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const;
+    // Worker side: the state change goes through the tree's mailbox and is made on the
+    // user-interface thread.
+    void SendCacheState(TVirtualTreeStates enter, TVirtualTreeStates leave);
+    bool StopValidationRequested() const { return FStopValidation.load(std::memory_order_relaxed); }
+    bool BuildPositionCache();
+    void RegisterWithWorker();
+    void UnregisterFromWorker();
+    void HandleStateMessage(std::uintptr_t enterMask, std::intptr_t leaveMask);
+    // Node fields the worker reads change only between these: a pending build is stopped
+    // first and queued again afterwards.
+    struct TCacheWriteGuard {
+        explicit TCacheWriteGuard(TBaseVirtualTree& tree);
+        ~TCacheWriteGuard();
+        TCacheWriteGuard(const TCacheWriteGuard&) = delete;
+        TCacheWriteGuard& operator=(const TCacheWriteGuard&) = delete;
+        TBaseVirtualTree& Tree;
+        bool Resume;
+    };
     // content top of the node's row, or -1 when it is not fully visible
     int NodeTop(PVirtualNode node) const;
     void UpdateVerticalScrollBar(bool doRepaint);
@@ -281,6 +319,14 @@ private:
     TScrollBarOptions FScrollBarOptions;
     int FIndent{18};
     int FMargin{4};
+
+    TCache FPositionCache;
+    // tsStopValidation as the worker polls it.
+    std::atomic<bool> FStopValidation{false};
+    std::unique_ptr<TSyncMailbox> FCacheMailbox;
+    // Nesting depth of TCacheWriteGuard and whether a rebuild was asked for meanwhile.
+    unsigned FCacheHold{0};
+    bool FCacheResume{false};
 };
 
 // Timer numbers the tree uses.

@@ -1,26 +1,244 @@
-// The position cache's side of the tree: the state changes that mark it out of date and the
-// places where lookups by position or by node start their walk. While no cache is built
-// (tsUseCache never set) every walk starts at the first visible node.
+// The position cache: every 2000th visible node with the top of its row, built by the shared
+// worker thread and used by the lookups of a row by position and of a node's top.
+//
+// How the worker's reads stay safe: the worker reads node links, node states, NodeHeight and
+// FVisibleCount while the user-interface thread owns the tree. Every operation that writes any
+// of these stops a pending build before it writes (and, when one was pending, queues the tree
+// again afterwards): the structural operations and visibility changes stop on their own, and
+// toggling, initialising and (de)selecting a node do so through TCacheWriteGuard, which also
+// holds back any rebuild its event handlers ask for until it has finished writing. Stopping
+// waits until the worker has left the tree, so no write ever overlaps a read; a cheap flag
+// check alone could not give that, because the state word the worker reads also carries
+// selection and initialisation bits. A build that finished just before such a stop may still
+// enter tsUseCache through its final message, handled while the stop waits; the stop therefore
+// leaves tsUseCache again once the worker is gone, so a cache built before a change is never
+// consulted after it.
+//
+// How the worker's state messages reach the tree: each tree has a mailbox that the worker
+// fills and then waits on. The user-interface thread handles the message from a posted event
+// when its event loop runs, or directly from StopCacheValidation's wait, so a stop never waits
+// for a worker that is itself waiting for the user-interface thread.
 #include "tree/basetree.h"
+#include "tree/tree_internal.h"
+#include "tree/worker.h"
+#include <algorithm>
+#include <climits>
+#include <system_error>
+
+using namespace tree_detail;
+
+namespace {
+constexpr std::uint32_t CacheThreshold = 2000;
+
+// The 4-bit masks of the state message.
+std::uintptr_t StatesToMask(TVirtualTreeStates states) {
+    std::uintptr_t mask = 0;
+    if (states.Contains(tsStopValidation))
+        mask |= 1;
+    if (states.Contains(tsUseCache))
+        mask |= 2;
+    if (states.Contains(tsValidating))
+        mask |= 4;
+    if (states.Contains(tsValidationNeeded))
+        mask |= 8;
+    return mask;
+}
+
+TVirtualTreeStates MaskToStates(std::uintptr_t mask) {
+    TVirtualTreeStates states;
+    if (mask & 1)
+        states.Include(tsStopValidation);
+    if (mask & 2)
+        states.Include(tsUseCache);
+    if (mask & 4)
+        states.Include(tsValidating);
+    if (mask & 8)
+        states.Include(tsValidationNeeded);
+    return states;
+}
+
+// Order of two nodes of one tree in display order: negative when a comes first.
+int CompareNodePositions(PVirtualNode a, PVirtualNode b) {
+    if (a == b)
+        return 0;
+    auto depth = [](PVirtualNode n) {
+        unsigned d = 0;
+        for (; n->Parent != nullptr; n = n->Parent)
+            ++d;
+        return d;
+    };
+    unsigned da = depth(a), db = depth(b);
+    PVirtualNode ra = a, rb = b;
+    while (da > db) {
+        ra = ra->Parent;
+        --da;
+    }
+    while (db > da) {
+        rb = rb->Parent;
+        --db;
+    }
+    // One is an ancestor of the other: the descendant comes after.
+    if (ra == rb)
+        return a == ra ? -1 : 1;
+    while (ra->Parent != rb->Parent) {
+        ra = ra->Parent;
+        rb = rb->Parent;
+    }
+    return ra->Index < rb->Index ? -1 : 1;
+}
+} // namespace
+
+// ---- registration ----------------------------------------------------------------------------
+
+void TBaseVirtualTree::RegisterWithWorker() {
+    FCacheMailbox = std::make_unique<TSyncMailbox>(
+        [this](unsigned message, std::uintptr_t enter, std::intptr_t leave) {
+            if (message == WM_CHANGESTATE)
+                HandleStateMessage(enter, leave);
+        });
+    try {
+        TWorkerThread::RegisterTree(this);
+    } catch (const std::system_error& e) {
+        throw EMkbError(e.what());
+    }
+}
+
+void TBaseVirtualTree::UnregisterFromWorker() {
+    TWorkerThread::UnregisterTree(this);
+}
+
+// ---- state changes ---------------------------------------------------------------------------
+
+void TBaseVirtualTree::SendCacheState(TVirtualTreeStates enter, TVirtualTreeStates leave) {
+    FCacheMailbox->Send(WM_CHANGESTATE, StatesToMask(enter),
+                        static_cast<std::intptr_t>(StatesToMask(leave)));
+}
+
+void TBaseVirtualTree::HandleStateMessage(std::uintptr_t enterMask, std::intptr_t leaveMask) {
+    DoStateChange(MaskToStates(enterMask), MaskToStates(static_cast<std::uintptr_t>(leaveMask)));
+}
+
+bool TBaseVirtualTree::CacheValidationPending() const {
+    TWorkerThread* worker = TWorkerThread::Instance();
+    return worker != nullptr && worker->IsQueued(this);
+}
 
 void TBaseVirtualTree::InvalidatePositionCache() {
     DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
 void TBaseVirtualTree::StopCacheValidation() {
-    // No build can be running: there is no worker yet.
+    DoStateChange({tsStopValidation}, {tsUseCache});
+    TWorkerThread* worker = TWorkerThread::Instance();
+    if (worker == nullptr)
+        return;
+    const bool wasValidating = States.Contains(tsValidating);
+    worker->RemoveTree(this);
+    bool waited = false;
+    // No sleeping: the worker ends the build at its next node and only needs its messages
+    // handled to let go of the tree.
+    while (worker->IsCurrent(this)) {
+        waited = true;
+        if (!FCacheMailbox->Dispatch())
+            std::this_thread::yield();
+    }
+    // The interrupted build, or one that finished while we waited, has to be done again.
+    if (waited || wasValidating)
+        DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
 void TBaseVirtualTree::RevalidatePositionCache() {
     StopCacheValidation();
+    // Event handlers run inside a guarded write may change the structure and ask for a
+    // rebuild; it waits until the outermost guard has finished writing.
+    if (FCacheHold > 0) {
+        FCacheResume = true;
+        return;
+    }
+    TWorkerThread* worker = TWorkerThread::Instance();
+    if (worker == nullptr || !States.Contains(tsValidationNeeded))
+        return;
+    DoStateChange({}, {tsStopValidation});
+    worker->AddTree(this);
 }
 
+TBaseVirtualTree::TCacheWriteGuard::TCacheWriteGuard(TBaseVirtualTree& tree)
+    : Tree(tree), Resume(tree.CacheValidationPending()) {
+    ++Tree.FCacheHold;
+    if (Resume)
+        Tree.StopCacheValidation();
+}
+
+TBaseVirtualTree::TCacheWriteGuard::~TCacheWriteGuard() {
+    if (--Tree.FCacheHold != 0)
+        return;
+    const bool resume = Resume || Tree.FCacheResume;
+    Tree.FCacheResume = false;
+    // Inside an update the final EndUpdate revalidates.
+    if (resume && Tree.FUpdateCount == 0 && !Tree.States.Contains(tsDestroying))
+        Tree.RevalidatePositionCache();
+}
+
+// ---- building (worker thread) ----------------------------------------------------------------
+
+bool TBaseVirtualTree::BuildPositionCache() {
+    if (StopValidationRequested())
+        return false;
+    FPositionCache.clear();
+    const std::uint32_t visible = FVisibleCount;
+    if (visible <= CacheThreshold)
+        return false;
+    const std::size_t entries = (visible + CacheThreshold - 1) / CacheThreshold;
+    FPositionCache.reserve(entries);
+    std::uint64_t top = 0;
+    std::uint32_t counter = 0;
+    PVirtualNode node = GetFirstVisibleNoInit();
+    while (node != nullptr && !StopValidationRequested()) {
+        if (counter % CacheThreshold == 0)
+            FPositionCache.push_back({node, static_cast<std::uint32_t>(top)});
+        top += node->NodeHeight;
+        node = GetNextVisibleNoInit(node);
+        if (node == nullptr)
+            break;
+        ++counter;
+        if (FPositionCache.size() == entries) {
+            --counter;
+            break;
+        }
+    }
+    return counter > 0 && !StopValidationRequested();
+}
+
+// ---- lookups ---------------------------------------------------------------------------------
+
 PVirtualNode TBaseVirtualTree::CacheStartByPosition(int y, int& top) const {
+    if (States.Contains(tsUseCache) && !FPositionCache.empty() && y >= 0) {
+        const auto yy = static_cast<std::uint32_t>(y);
+        auto it = std::upper_bound(
+            FPositionCache.begin(), FPositionCache.end(), yy,
+            [](std::uint32_t v, const TCacheEntry& e) { return v < e.AbsoluteTop; });
+        if (it != FPositionCache.begin()) {
+            --it;
+            top = static_cast<int>(std::min<std::uint32_t>(it->AbsoluteTop, INT_MAX));
+            return it->Node;
+        }
+    }
     top = 0;
     return GetFirstVisibleNoInit();
 }
 
 PVirtualNode TBaseVirtualTree::CacheStartByNode(PVirtualNode node, int& top) const {
+    if (States.Contains(tsUseCache) && !FPositionCache.empty() && node != nullptr) {
+        auto it = std::upper_bound(FPositionCache.begin(), FPositionCache.end(), node,
+                                   [](PVirtualNode n, const TCacheEntry& e) {
+                                       return CompareNodePositions(n, e.Node) < 0;
+                                   });
+        if (it != FPositionCache.begin()) {
+            --it;
+            top = static_cast<int>(std::min<std::uint32_t>(it->AbsoluteTop, INT_MAX));
+            return it->Node;
+        }
+    }
     top = 0;
     return GetFirstVisibleNoInit();
 }

@@ -11,6 +11,7 @@ using namespace tree_detail;
 void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
     if (node == nullptr || node == Root || node->States.ContainsAny({nsDeleting, nsToggling}))
         return;
+    TCacheWriteGuard cacheGuard(*this);
     const bool enteredToggling = !States.Contains(tsToggling);
     States.Include(tsToggling);
     node->States.Include(nsToggling);
@@ -208,6 +209,7 @@ void TBaseVirtualTree::RemoveFromSelection(PVirtualNode node) {
 bool TBaseVirtualTree::InternalAddToSelection(PVirtualNode node, bool notify) {
     if (node->States.ContainsAny({nsDisabled, nsSelected}))
         return false;
+    TCacheWriteGuard cacheGuard(*this);
     auto at = std::lower_bound(Selection.begin(), Selection.end(), node, std::less<PVirtualNode>());
     Selection.insert(at, node);
     node->States.Include(nsSelected);
@@ -221,6 +223,7 @@ bool TBaseVirtualTree::InternalAddToSelection(PVirtualNode node, bool notify) {
 bool TBaseVirtualTree::InternalRemoveFromSelection(PVirtualNode node, bool notify) {
     if (!node->States.Contains(nsSelected))
         return false;
+    TCacheWriteGuard cacheGuard(*this);
     node->States.Exclude(nsSelected);
     auto at = std::lower_bound(Selection.begin(), Selection.end(), node, std::less<PVirtualNode>());
     if (at != Selection.end() && *at == node)
@@ -249,6 +252,7 @@ void TBaseVirtualTree::ClearSelection() {
                 --remaining;
             }
     }
+    TCacheWriteGuard cacheGuard(*this);
     for (PVirtualNode n : Selection)
         n->States.Exclude(nsSelected);
     Selection.clear();

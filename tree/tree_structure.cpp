@@ -457,6 +457,8 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode node, bool resetHasChildren) 
 void TBaseVirtualTree::DeleteNode(PVirtualNode node, bool reindex) {
     if (node == nullptr || node == Root || Options.MiscOptions.Contains(toReadOnly))
         return;
+    // Unlinking a node, childless or not, must not overlap a background build.
+    StopCacheValidation();
     PVirtualNode parent = node->Parent;
     const bool parentClearing = parent->States.Contains(nsClearing);
     const int oldX = FOffsetX, oldY = FOffsetY;
@@ -577,6 +579,7 @@ void TBaseVirtualTree::Clear() {
 void TBaseVirtualTree::InitNode(PVirtualNode node) {
     if (node == nullptr || node == Root)
         return;
+    TCacheWriteGuard cacheGuard(*this);
     node->States.Include(nsInitialized);
     ResetNodeCaches(node);
     if (!OnInitNode)
