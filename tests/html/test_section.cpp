@@ -56,7 +56,7 @@ TEST_F(SectionFixture, FinishCollapsesSpacesAndHandlesBreaks) {
 
 TEST_F(SectionFixture, LinesBreakAtSpacesSoftHyphensAndOverflowLongWords) {
     auto s = Make(u"aaa bbb ccc");
-    EXPECT_EQ(Lines(*s, 75), (std::vector<std::u16string>{u"aaa ", u"bbb ", u"ccc "}));
+    EXPECT_EQ(Lines(*s, 65), (std::vector<std::u16string>{u"aaa ", u"bbb ", u"ccc "}));
     auto h = Make(u"abcd\u00ADefgh");
     auto hl = Lines(*h, 60);
     ASSERT_EQ(hl.size(), 2u);
