@@ -195,7 +195,7 @@ void TXmlParser::ReadExternalSubset(const std::string& systemId, const std::stri
     if (!subset || subset->DocumentText().empty())
         return;
     const char* text = subset->DocumentText().data();
-    const char* first = std::strstr(text, "<!");
+    const char* first = xmlscan::FindText(text, "<!");
     if (!first)
         return;
     // The subset's own inclusions must not unwind the document's.
@@ -261,7 +261,7 @@ const char* TXmlParser::WalkDeclarations(const char* p) {
             d.Attributes = &PartAttributes;
             DeclarationFound(d);
         } else if (StartsWith(p, "<!--")) {
-            const char* close = std::strstr(p + 4, "-->");
+            const char* close = xmlscan::FindText(p + 4, "-->");
             last = close ? close + 2 : p + std::strlen(p) - 1;
             ReportDeclaration(TDtdDeclarationKind::Comment, p, last);
         } else {

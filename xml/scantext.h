@@ -28,6 +28,23 @@ inline bool StartsWith(const char* p, std::string_view s) {
     return true;
 }
 
+// The first occurrence of what (at least one character) at or after p, or nullptr when the text
+// ends first. A plain loop: instrumented builds measure the whole rest of the text on every
+// library search, which made scanning a large document quadratic there.
+inline const char* FindText(const char* p, std::string_view what) {
+    const char first = what[0];
+    for (; *p != '\0'; ++p) {
+        if (*p != first)
+            continue;
+        std::size_t i = 1;
+        while (i < what.size() && p[i] == what[i])
+            ++i;
+        if (i == what.size())
+            return p;
+    }
+    return nullptr;
+}
+
 // Trims the separator characters and folds every inner run of them into one space.
 template <typename IsSeparator> void FoldRuns(std::string& s, IsSeparator isSeparator) {
     std::size_t w = 0;

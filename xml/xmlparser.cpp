@@ -420,7 +420,7 @@ void TXmlParser::ScanProlog() {
     PartName.clear();
     PartContent.clear();
     const char* p = ReadAttributes(PartStart + 5, PartAttributes);
-    const char* close = std::strstr(p, "?>");
+    const char* close = xmlscan::FindText(p, "?>");
     PartEnd = close ? close + 1 : LastChar(p);
 
     TAttr* version = PartAttributes.Node("version");
@@ -441,7 +441,7 @@ void TXmlParser::ScanPI() {
     static const unsigned char piDelims = kPIDelim;
     PartKind = xpPI;
     const char* afterTarget = ReadName(PartStart + 2, &piDelims, PartName);
-    const char* close = std::strstr(PartStart + 2, "?>");
+    const char* close = xmlscan::FindText(PartStart + 2, "?>");
     const char* contentEnd = close ? close : afterTarget + std::strlen(afterTarget);
     if (afterTarget < contentEnd)
         PartContent.assign(afterTarget, contentEnd);
@@ -453,14 +453,14 @@ void TXmlParser::ScanPI() {
 
 void TXmlParser::ScanComment() {
     PartKind = xpComment;
-    const char* close = std::strstr(PartStart + 4, "-->");
+    const char* close = xmlscan::FindText(PartStart + 4, "-->");
     PartEnd = close ? close + 2 : LastChar(PartStart);
 }
 
 void TXmlParser::ScanCData() {
     PartKind = xpCData;
     const char* content = PartStart + 9;
-    const char* close = std::strstr(content, "]]>");
+    const char* close = xmlscan::FindText(content, "]]>");
     const char* end = close ? close : content + std::strlen(content);
     PartContent.clear();
     TranslateText(std::string_view(content, static_cast<std::size_t>(end - content)), PartContent);
