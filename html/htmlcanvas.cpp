@@ -7,11 +7,11 @@ int THtmlCanvas::Advance(const TMyFont& font, char16_t c) {
 }
 
 THtmlCanvas::TAdvances& THtmlCanvas::AdvancesOf(const TMyFont& font) {
-    const TFontSpec spec = font.Spec();
-    std::u16string key = spec.Name;
+    const TFontSpec request = font.Requested();
+    std::u16string key = request.Name;
     key.push_back(u'|');
-    for (int v : {spec.Height, spec.Weight, int(spec.Italic), int(spec.Underline),
-                  int(spec.StrikeOut), spec.CharSet}) {
+    for (int v : {request.Height, request.Weight, int(request.Italic), int(request.Underline),
+                  int(request.StrikeOut), request.CharSet}) {
         key.push_back(static_cast<char16_t>(v & 0xFFFF));
         key.push_back(static_cast<char16_t>((v >> 16) & 0xFFFF));
     }

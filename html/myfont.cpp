@@ -2,7 +2,7 @@
 
 namespace html {
 
-TFontSpec TMyFont::Spec() const {
+TFontSpec TMyFont::Requested() const {
     TFontSpec s;
     s.Name = Name;
     s.Height = Height;
@@ -15,9 +15,9 @@ TFontSpec TMyFont::Spec() const {
 }
 
 const TPlatformFont& TMyFont::PlatformFont() const {
-    TFontSpec spec = Spec();
-    if (!FPlatform || !(FPlatform->Spec() == spec))
-        FPlatform = std::make_shared<TPlatformFont>(spec);
+    TFontSpec request = Requested();
+    if (!FPlatform || !(FPlatform->Requested() == request))
+        FPlatform = std::make_shared<TPlatformFont>(request);
     return *FPlatform;
 }
 

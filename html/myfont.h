@@ -69,9 +69,9 @@ public:
     int MeasuredCharSet{DEFAULT_CHARSET};
 
     // What to ask the platform for.
-    TFontSpec Spec() const;
+    TFontSpec Requested() const;
     // The platform font that measures and draws this font; made on first use and shared by
-    // copies until a field above changes the specification.
+    // copies until a field above changes the description.
     const TPlatformFont& PlatformFont() const;
 
 private:

@@ -216,16 +216,16 @@ std::unique_ptr<TMyFont> TProperties::GetFont() {
 
         // Measured first with DEFAULT_CHARSET: a symbol face keeps its own set, any other face
         // takes the record's set and is measured again with it.
-        TFontSpec spec = font->Spec();
-        spec.CharSet = DEFAULT_CHARSET;
-        TFontMetrics m = FontServices().Measure(spec);
+        TFontSpec request = font->Requested();
+        request.CharSet = DEFAULT_CHARSET;
+        TFontMetrics m = FontServices().Measure(request);
         if (m.CharSet == SYMBOL_CHARSET) {
             font->CharSet = SYMBOL_CHARSET;
         } else {
             font->CharSet = info.CharSet;
             if (info.CharSet != DEFAULT_CHARSET) {
-                spec.CharSet = info.CharSet;
-                m = FontServices().Measure(spec);
+                request.CharSet = info.CharSet;
+                m = FontServices().Measure(request);
             }
         }
         font->TextHeight = m.Height;
@@ -252,9 +252,9 @@ void TProperties::AssignCharSet(int charSet) {
         CharSet = EASTEUROPE_CHARSET;
         CodePage = 28592;
     } else {
-        TFontSpec spec;
-        spec.CharSet = charSet;
-        int reported = FontServices().Measure(spec).CharSet;
+        TFontSpec request;
+        request.CharSet = charSet;
+        int reported = FontServices().Measure(request).CharSet;
         CharSet = charSet == DEFAULT_CHARSET ? DEFAULT_CHARSET : reported;
         CodePage = CharSetCodePage(reported, CodePage);
     }

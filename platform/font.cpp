@@ -33,7 +33,7 @@ std::u16string FromQString(const QString& s) {
                           static_cast<std::size_t>(s.size()));
 }
 
-// Size used when a specification asks for the default height (0): 12 points at 96 pixels per
+// Size used when a description asks for the default height (0): 12 points at 96 pixels per
 // inch, the platform's customary default.
 constexpr int kDefaultPixelSize = 16;
 
@@ -46,17 +46,17 @@ bool IsSymbolFamily(const QString& family) {
 // keeps the set it was asked for, except that a symbol face reports SYMBOL_CHARSET and
 // DEFAULT_CHARSET reports the set of the narrow code page (1251: RUSSIAN_CHARSET) when the face
 // has Cyrillic, else ANSI_CHARSET.
-int ReportedCharSet(const TFontSpec& spec, const QFont& font) {
+int ReportedCharSet(const TFontSpec& request, const QFont& font) {
     const QString family = QFontInfo(font).family();
     if (IsSymbolFamily(family))
         return SYMBOL_CHARSET;
-    if (spec.CharSet != DEFAULT_CHARSET)
-        return spec.CharSet;
+    if (request.CharSet != DEFAULT_CHARSET)
+        return request.CharSet;
     return QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic) ? RUSSIAN_CHARSET
                                                                                    : ANSI_CHARSET;
 }
 
-TFontMetrics MeasureQt(const TFontSpec& spec, const QFont& font, const QFontMetricsF& fm) {
+TFontMetrics MeasureQt(const TFontSpec& request, const QFont& font, const QFontMetricsF& fm) {
     TFontMetrics m;
     m.Ascent = static_cast<int>(std::ceil(fm.ascent()));
     m.Descent = static_cast<int>(std::ceil(fm.descent()));
@@ -65,7 +65,7 @@ TFontMetrics MeasureQt(const TFontSpec& spec, const QFont& font, const QFontMetr
     m.ExternalLeading = std::max(0, static_cast<int>(std::lround(fm.leading())));
     m.AveCharWidth = static_cast<int>(std::lround(fm.averageCharWidth()));
     m.MaxCharWidth = static_cast<int>(std::ceil(fm.maxWidth()));
-    m.CharSet = ReportedCharSet(spec, font);
+    m.CharSet = ReportedCharSet(request, font);
     return m;
 }
 
@@ -98,10 +98,10 @@ public:
         }
         return FBpp;
     }
-    TFontMetrics Measure(const TFontSpec& spec) override {
+    TFontMetrics Measure(const TFontSpec& request) override {
         EnsureGuiApplication();
-        QFont font = MakeQtFont(spec);
-        return MeasureQt(spec, font, QFontMetricsF(font));
+        QFont font = MakeQtFont(request);
+        return MeasureQt(request, font, QFontMetricsF(font));
     }
 
 private:
@@ -124,21 +124,21 @@ char16_t FoldCase(char16_t c) {
 
 } // namespace
 
-QFont MakeQtFont(const TFontSpec& spec) {
+QFont MakeQtFont(const TFontSpec& request) {
     EnsureGuiApplication();
     QFont font;
-    if (!spec.Name.empty())
-        font.setFamily(ToQString(spec.Name));
-    int pixels = spec.Height < 0 ? -spec.Height : spec.Height;
+    if (!request.Name.empty())
+        font.setFamily(ToQString(request.Name));
+    int pixels = request.Height < 0 ? -request.Height : request.Height;
     if (pixels == 0)
         pixels = kDefaultPixelSize;
     font.setPixelSize(std::max(1, pixels));
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.Weight, 1, 1000)));
-    font.setItalic(spec.Italic);
-    font.setUnderline(spec.Underline);
-    font.setStrikeOut(spec.StrikeOut);
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(request.Weight, 1, 1000)));
+    font.setItalic(request.Italic);
+    font.setUnderline(request.Underline);
+    font.setStrikeOut(request.StrikeOut);
     font.setKerning(false);
-    if (spec.Height > 0) {
+    if (request.Height > 0) {
         // A positive height is the cell height: scale the em so that ascent + descent fits it.
         QFontMetricsF fm(font);
         double cell = fm.ascent() + fm.descent();
@@ -148,8 +148,9 @@ QFont MakeQtFont(const TFontSpec& spec) {
     return font;
 }
 
-TPlatformFont::TImpl::TImpl(const TFontSpec& spec)
-    : Spec(spec), Font(MakeQtFont(spec)), Fm(Font), Metrics(MeasureQt(spec, Font, Fm)) {}
+TPlatformFont::TImpl::TImpl(const TFontSpec& request)
+    : Request(request), Font(MakeQtFont(request)), Fm(Font), Metrics(MeasureQt(request, Font, Fm)) {
+}
 
 TFontServices& FontServices() {
     return gServices ? *gServices : QtServices();
@@ -180,11 +181,11 @@ int ScreenPixelsPerInch() {
     return FontServices().PixelsPerInch();
 }
 
-TPlatformFont::TPlatformFont(const TFontSpec& spec) : FImpl(std::make_unique<TImpl>(spec)) {}
+TPlatformFont::TPlatformFont(const TFontSpec& request) : FImpl(std::make_unique<TImpl>(request)) {}
 TPlatformFont::~TPlatformFont() = default;
 
-const TFontSpec& TPlatformFont::Spec() const {
-    return FImpl->Spec;
+const TFontSpec& TPlatformFont::Requested() const {
+    return FImpl->Request;
 }
 
 const TFontMetrics& TPlatformFont::Metrics() const {

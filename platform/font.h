@@ -64,7 +64,7 @@ public:
     virtual const std::vector<std::u16string>& InstalledFaces() = 0;
     virtual int PixelsPerInch() = 0;
     virtual int ScreenBitsPerPixel() = 0;
-    virtual TFontMetrics Measure(const TFontSpec& spec) = 0;
+    virtual TFontMetrics Measure(const TFontSpec& request) = 0;
 };
 
 TFontServices& FontServices();
@@ -81,12 +81,12 @@ int ScreenPixelsPerInch();
 // toolkit object behind it is shared through shared_ptr by its users.
 class TPlatformFont {
 public:
-    explicit TPlatformFont(const TFontSpec& spec);
+    explicit TPlatformFont(const TFontSpec& request);
     ~TPlatformFont();
     TPlatformFont(const TPlatformFont&) = delete;
     TPlatformFont& operator=(const TPlatformFont&) = delete;
 
-    const TFontSpec& Spec() const;
+    const TFontSpec& Requested() const;
     const TFontMetrics& Metrics() const;
     // Advance width of the run in pixels.
     int TextWidth(std::u16string_view text) const;

@@ -6,12 +6,12 @@
 #include <QFontMetricsF>
 
 struct TPlatformFont::TImpl {
-    TFontSpec Spec;
+    TFontSpec Request;
     QFont Font;
     QFontMetricsF Fm;
     TFontMetrics Metrics;
-    explicit TImpl(const TFontSpec& spec);
+    explicit TImpl(const TFontSpec& request);
 };
 
-// The toolkit font for a platform font specification (no measuring).
-QFont MakeQtFont(const TFontSpec& spec);
+// The toolkit font for a platform font description (no measuring).
+QFont MakeQtFont(const TFontSpec& request);

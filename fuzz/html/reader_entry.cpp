@@ -18,12 +18,12 @@ public:
     const std::vector<std::u16string>& InstalledFaces() override { return FFaces; }
     int PixelsPerInch() override { return 96; }
     int ScreenBitsPerPixel() override { return 32; }
-    TFontMetrics Measure(const TFontSpec& spec) override {
+    TFontMetrics Measure(const TFontSpec& request) override {
         TFontMetrics m;
         m.Height = 16;
         m.Ascent = 13;
         m.Descent = 3;
-        m.CharSet = spec.CharSet == DEFAULT_CHARSET ? RUSSIAN_CHARSET : spec.CharSet;
+        m.CharSet = request.CharSet == DEFAULT_CHARSET ? RUSSIAN_CHARSET : request.CharSet;
         return m;
     }
 

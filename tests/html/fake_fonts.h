@@ -22,9 +22,10 @@ public:
     const std::vector<std::u16string>& InstalledFaces() override { return Faces; }
     int PixelsPerInch() override { return Ppi; }
     int ScreenBitsPerPixel() override { return Bpp; }
-    TFontMetrics Measure(const TFontSpec& spec) override {
-        Measured.push_back(spec);
-        const int em = spec.Height < 0 ? -spec.Height : (spec.Height ? spec.Height : 16);
+    TFontMetrics Measure(const TFontSpec& request) override {
+        Measured.push_back(request);
+        const int em =
+            request.Height < 0 ? -request.Height : (request.Height ? request.Height : 16);
         TFontMetrics m;
         m.InternalLeading = em / 5;
         m.Ascent = em * 4 / 5 + m.InternalLeading;
@@ -33,12 +34,12 @@ public:
         m.ExternalLeading = 1;
         m.AveCharWidth = em / 2;
         m.MaxCharWidth = em;
-        if (SymbolFaces.count(spec.Name))
+        if (SymbolFaces.count(request.Name))
             m.CharSet = SYMBOL_CHARSET;
-        else if (spec.CharSet == DEFAULT_CHARSET)
+        else if (request.CharSet == DEFAULT_CHARSET)
             m.CharSet = DefaultReport;
         else
-            m.CharSet = spec.CharSet;
+            m.CharSet = request.CharSet;
         return m;
     }
 

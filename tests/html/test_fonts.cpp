@@ -54,7 +54,7 @@ TEST(HtmlFonts, EmAndExHeightFromTheMetrics) {
     TFakeFonts fonts;
     auto r = Record(14);
     auto f = r->GetFont();
-    const TFontMetrics m = fonts.Measure(f->Spec());
+    const TFontMetrics m = fonts.Measure(f->Requested());
     EXPECT_EQ(r->EmHeight, m.Height - m.InternalLeading);
     EXPECT_EQ(r->ExHeight, r->EmHeight / 2);
     EXPECT_EQ(f->TextHeight, m.Height);
@@ -162,11 +162,11 @@ TEST(HtmlFonts, AssignCharSet) {
 
 TEST(PlatformFont, MetricsOnThisMachineAreConsistent) {
     // Read the metrics first; the expectations follow from them.
-    TFontSpec spec;
-    spec.Name = u"Times New Roman";
-    spec.Height = -16;
-    spec.CharSet = RUSSIAN_CHARSET;
-    TPlatformFont font(spec);
+    TFontSpec request;
+    request.Name = u"Times New Roman";
+    request.Height = -16;
+    request.CharSet = RUSSIAN_CHARSET;
+    TPlatformFont font(request);
     const TFontMetrics& m = font.Metrics();
     EXPECT_EQ(m.Height, m.Ascent + m.Descent);
     EXPECT_EQ(m.Height - m.InternalLeading, 16);
@@ -175,23 +175,23 @@ TEST(PlatformFont, MetricsOnThisMachineAreConsistent) {
     EXPECT_GT(m.AveCharWidth, 0);
     EXPECT_EQ(m.CharSet, RUSSIAN_CHARSET); // a specific set is kept
     // DEFAULT_CHARSET reports the narrow page's set: the serif face put in has Cyrillic.
-    TFontSpec byDefault = spec;
+    TFontSpec byDefault = request;
     byDefault.CharSet = DEFAULT_CHARSET;
     EXPECT_EQ(FontServices().Measure(byDefault).CharSet, RUSSIAN_CHARSET);
 
-    TFontSpec bigger = spec;
+    TFontSpec bigger = request;
     bigger.Height = -32;
     EXPECT_GT(TPlatformFont(bigger).Metrics().Height, m.Height);
-    TFontSpec cell = spec;
+    TFontSpec cell = request;
     cell.Height = m.Height; // a positive height is the cell height
     EXPECT_NEAR(TPlatformFont(cell).Metrics().Height, m.Height, 1);
 }
 
 TEST(PlatformFont, WidthsAndFitting) {
-    TFontSpec spec;
-    spec.Name = u"Liberation Sans";
-    spec.Height = -14;
-    TPlatformFont font(spec);
+    TFontSpec request;
+    request.Name = u"Liberation Sans";
+    request.Height = -14;
+    TPlatformFont font(request);
     const std::u16string text = u"Холера, вызванная";
     const int w = font.TextWidth(text);
     EXPECT_GT(w, 0);
