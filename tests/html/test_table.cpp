@@ -283,3 +283,31 @@ TEST_F(TableFixture, TableInsideACellIsLaidOutOnceForReal) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace layout_test;
+
+TEST_F(TDocFixture, DegenerateTablesStillLayOut) {
+    ThtmlTable* none = AddTable({Attr(symAttrCellspacing, u"8", 8)});
+    ThtmlTable* emptyRow = AddTable({});
+    AddRow(emptyRow);
+    ThtmlTable* huge = AddTable({});
+    TCellList* r = AddRow(huge);
+    TCellObj* c = AddCell(r, {Attr(symAttrColspan, u"2000000000", 2000000000),
+                              Attr(symAttrRowspan, u"2000000000", 2000000000)});
+    AddText(c->Cell.get(), {u"x"});
+    AddText(AddCell(AddRow(huge))->Cell.get(), {u"y"});
+    const int h = Layout(0);
+    EXPECT_EQ(none->FlowHeight, 8); // just the spacing
+    EXPECT_EQ(none->TableWidth, 8);
+    EXPECT_EQ(emptyRow->ColCount, 0);
+    // Spans are capped; the cell reaching into the second row pushes that row's cell right.
+    EXPECT_EQ(c->ColSpan, 1000);
+    EXPECT_EQ(c->RowSpan, 2);
+    EXPECT_EQ(huge->ColCount, 1001);
+    EXPECT_FALSE(huge->Rows[1]->Cells[1000]->IsPlaceholder());
+    EXPECT_GT(h, 0);
+}
+
+} // namespace
