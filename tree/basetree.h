@@ -339,6 +339,8 @@ protected:
     bool TextHighlighted(PVirtualNode node) const;
     // Whether the node is drawn in the disabled look.
     bool NodeDisabledLook(PVirtualNode node) const;
+    // The gap on each side of a node's text (a string tree has one).
+    virtual int GetTextMargin() const { return 0; }
 
     // TControl events.
     void Paint(TCanvas& canvas, const TRect& updateRect) override;

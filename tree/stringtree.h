@@ -43,6 +43,7 @@ protected:
     int GetNodeContentWidth(PVirtualNode node, TColumnIndex column) override;
     void ResetNodeCaches(PVirtualNode node) override;
     void DoPaintNode(TVTPaintInfo& paintInfo) override;
+    int GetTextMargin() const override { return FTextMargin; }
 
 private:
     std::uint32_t& CachedTextWidth(PVirtualNode node) const;

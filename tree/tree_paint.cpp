@@ -214,7 +214,7 @@ TRowGeometry TBaseVirtualTree::RowGeometry() const {
     TRowGeometry g;
     g.Indent = FIndent;
     g.Margin = FMargin;
-    g.TextMargin = 0;
+    g.TextMargin = GetTextMargin();
     g.ImageWidth = FImages ? FImages->Width() : 0;
     g.ImageHeight = FImages ? FImages->Height() : 0;
     g.ShowRoot = Options.PaintOptions.Contains(toShowRoot);

@@ -44,6 +44,12 @@ TEST_F(CanvasTest, BitmapPixelsAndFillsWithOriginAndClip) {
     // System colours are resolved.
     c.FillRect({100, 9, 101, 10}, clWindow);
     EXPECT_EQ(bm.ColorAt(0, 9), ColorToRGB(clWindow));
+    // Data that is no picture leaves the bitmap as it was.
+    const unsigned char junk[] = {'B', 'M', 1, 2, 3};
+    EXPECT_FALSE(bm.LoadFromData(junk, sizeof junk));
+    EXPECT_FALSE(bm.LoadFromData(nullptr, 0));
+    EXPECT_EQ(bm.Width(), 20);
+    EXPECT_EQ(bm.ColorAt(2, 1), Red);
     // A resized bitmap keeps a working canvas.
     bm.SetSize(4, 4);
     c.FillRect({100, 0, 104, 4}, Red);

@@ -306,6 +306,28 @@ TEST_F(PaintTest, SelectedRowWithoutFocusIsWashedOverColourAndPicture) {
     EXPECT_EQ(out.ColorAt(100, RowHeight + 2), White);
 }
 
+TEST_F(PaintTest, WithoutBlendingSelectedRowsAreFramedRectangles) {
+    TVTColors colors = Tree->Colors();
+    colors.FocusedSelectionBorderColor = colors.UnfocusedSelectionBorderColor = LineColor;
+    Tree->SetColors(colors);
+    Tree->SetBlendingAvailable(false);
+    PVirtualNode a = Add(nullptr, u"x");
+    Tree->SetSelected(a, true);
+    const TBitmap out = Render();
+    const int right = Tree->ContentWidth() - 1;
+    EXPECT_EQ(out.ColorAt(150, 0), LineColor);
+    EXPECT_EQ(out.ColorAt(150, RowHeight - 1), LineColor);
+    EXPECT_EQ(out.ColorAt(right, 10), LineColor);
+    EXPECT_EQ(out.ColorAt(150, 5), Selection); // filled, not washed
+    EXPECT_EQ(out.ColorAt(150, RowHeight), White);
+    // The geometry the tree reports carries its own margins.
+    Tree->SetTextMargin(4);
+    const TRowGeometry g = Tree->RowGeometry();
+    EXPECT_EQ(g.TextLeft(1, true), 56);
+    EXPECT_EQ(g.ImageLeft(Tree->NodeIndentSteps(a)), 26);
+    EXPECT_EQ(Tree->VerticalAnchor(a), 12);
+}
+
 TEST_F(PaintTest, FocusedControlShowsFrameAndHighlightText) {
     Tree->SetFocus();
     ProcessMessages();
