@@ -10,6 +10,8 @@ TBaseVirtualTree::TBaseVirtualTree() {
     States.Include(tsWindowCreating);
     InitRootNode();
     States.Exclude(tsWindowCreating);
+    // Drags from other programs are refused, but hovering still scrolls and opens nodes.
+    SetDropTarget(Options.MiscOptions.Contains(toAcceptOLEDrop));
     RegisterWithWorker();
 }
 
@@ -21,7 +23,10 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     OnStructureChange = nullptr;
     OnScroll = nullptr;
     OnResize = nullptr;
+    OnShowScrollbar = nullptr;
     States.Include(tsDestroying);
+    FPanningWindow.reset();
+    ReleaseCapture();
     UnregisterFromWorker();
     // A read-only tree refuses deletions, but its nodes must still go.
     Options.MiscOptions.Exclude(toReadOnly);
@@ -139,6 +144,10 @@ void TBaseVirtualTree::Timer(unsigned id) {
         FireChange();
     else if (id == StructureChangeTimer)
         FireStructureChange();
+    else if (id == ScrollTimer)
+        DoTimerScroll();
+    else if (id == ExpandTimer)
+        DoAutoExpand();
 }
 
 void TBaseVirtualTree::Paint(TCanvas& canvas, const TRect& updateRect) {
@@ -160,14 +169,4 @@ void TBaseVirtualTree::Resize() {
     States.Include(tsSizing);
     TScopeExit leave([this] { States.Exclude(tsSizing); });
     UpdateScrollBars(true);
-}
-
-void TBaseVirtualTree::FocusIn() {
-    Invalidate();
-}
-
-void TBaseVirtualTree::FocusOut() {
-    States.Exclude({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown, tsEditPending,
-                    tsIncrementalSearching, tsScrollPending, tsScrolling});
-    Invalidate();
 }

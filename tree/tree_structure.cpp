@@ -558,6 +558,8 @@ void TBaseVirtualTree::DropReferences(PVirtualNode node) {
         LastStructureChangeNode = node->Parent == Root ? nullptr : node->Parent;
     if (FRangeAnchor == node)
         FRangeAnchor = nullptr;
+    if (FDropTargetNode == node)
+        FDropTargetNode = nullptr;
 }
 
 void TBaseVirtualTree::Clear() {
