@@ -457,6 +457,13 @@ void TControl::Hide() {
 bool TControl::Showing() const {
     return HostWidget && HostWidget->isVisible();
 }
+bool TControl::Enabled() const {
+    return HostWidget && HostWidget->isEnabled();
+}
+void TControl::SetEnabled(bool value) {
+    if (HostWidget)
+        HostWidget->setEnabled(value);
+}
 bool TControl::Focused() const {
     return HostWidget && HostWidget->hasFocus();
 }
@@ -527,7 +534,7 @@ TPoint TControl::ScreenToClient(TPoint p) const {
     const QPoint q = HostWidget->viewport()->mapFromGlobal(QPoint(p.X, p.Y));
     return {q.x(), q.y()};
 }
-void TControl::SetDropTarget(bool on) {
+void TControl::RegisterDropTarget(bool on) {
     if (HostWidget)
         HostWidget->viewport()->setAcceptDrops(on);
 }

@@ -28,6 +28,10 @@ public:
     void Hide();
     bool Showing() const;
 
+    // A disabled control takes no input and paints in its disabled look.
+    bool Enabled() const;
+    void SetEnabled(bool value);
+
     // Keyboard focus.
     bool Focused() const;
     bool CanFocus() const;
@@ -59,7 +63,7 @@ public:
     TPoint ClientToScreen(TPoint p) const;
     TPoint ScreenToClient(TPoint p) const;
     // Whether objects dragged from other programs are reported to the Drag* methods.
-    void SetDropTarget(bool on);
+    void RegisterDropTarget(bool on);
     bool IsDropTarget() const;
 
     // The toolkit side; none once a parent window has destroyed it, after which the control

@@ -11,7 +11,6 @@
 using namespace tree_detail;
 
 namespace {
-constexpr int ButtonWidth = 9;
 // Pointer offsets from the panning origin within this distance scroll nothing.
 constexpr int PanDeadZone = 8;
 constexpr unsigned PanInterval = 20;
@@ -50,22 +49,13 @@ std::uint32_t TBaseVirtualTree::TickCount() const {
     return GetTickCount();
 }
 
-int TBaseVirtualTree::NormalImageIndex(PVirtualNode node) {
-    if (node == nullptr || node == Root || !OnGetImageIndex)
-        return -1;
-    bool ghosted = false;
-    int index = -1;
-    OnGetImageIndex(this, node, Selected(node) ? ikSelected : ikNormal, NoColumn, ghosted, index);
-    return index;
-}
-
 // ---- hit testing -----------------------------------------------------------------------------
 
 THitInfo TBaseVirtualTree::GetHitTestInfoAt(int x, int y) {
     THitInfo hit;
     if (x < 0)
         hit.HitPositions |= hpToLeft;
-    else if (x > ContentWidthForHits())
+    else if (x > ContentWidth())
         hit.HitPositions |= hpToRight;
     if (y < 0)
         hit.HitPositions |= hpAbove;
@@ -89,32 +79,29 @@ THitInfo TBaseVirtualTree::GetHitTestInfoAt(int x, int y) {
     hit.HitNode = node;
     hit.HitPositions = hpOnNode;
 
-    const std::int64_t steps = static_cast<std::int64_t>(GetNodeLevel(node)) +
-                               (Options.PaintOptions.Contains(toShowRoot) ? 1 : 0);
-    const std::int64_t indentEnd = steps * FIndent;
+    // Row geometry as painted, in content x.
+    const TRowGeometry g = RowGeometry();
+    const int steps = g.IndentSteps(GetNodeLevel(node));
+    const std::int64_t indentEnd = static_cast<std::int64_t>(g.StepLeft(steps));
     if (cx < indentEnd) {
-        if (Options.PaintOptions.Contains(toShowButtons) && node->States.Contains(nsHasChildren) &&
-            cx >= indentEnd - FIndent) {
+        if (g.ShowButtons && node->States.Contains(nsHasChildren) && cx >= indentEnd - FIndent) {
             hit.HitPositions |= hpOnButton;
-            if (cx >= indentEnd - ButtonWidth)
+            if (cx >= indentEnd - TRowGeometry::ButtonWidth)
                 hit.HitPositions |= hpOnButtonGlyph;
         }
         return hit;
     }
-    std::int64_t p = indentEnd + FMargin;
-    if (cx < p)
+    if (cx < g.ImageLeft(steps))
+        return hit; // the margin
+    const bool hasImage = NodeImageIndex(node) >= 0;
+    const std::int64_t textLeft = g.ContentLeft(steps, hasImage);
+    if (hasImage && cx < textLeft) {
+        hit.HitPositions |= hpOnImage;
         return hit;
-    const int imagesWidth = GetImagesWidth();
-    if (imagesWidth > 0 && NormalImageIndex(node) >= 0) {
-        p += imagesWidth + 2;
-        if (cx < p) {
-            hit.HitPositions |= hpOnImage;
-            return hit;
-        }
     }
     const int textWidth = GetNodeContentWidth(node, NoColumn);
     // A text that does not fit reaches the end of the content.
-    if (ContentWidthForHits() - p < textWidth || cx < p + textWidth)
+    if (ContentWidth() - textLeft < textWidth || cx < textLeft + textWidth)
         hit.HitPositions |= hpOnText;
     else
         hit.HitPositions |= hpRightOfText;
@@ -658,8 +645,7 @@ void TBaseVirtualTree::FocusOut() {
 // ---- objects dragged from other programs -----------------------------------------------------
 
 bool TBaseVirtualTree::DragEnter(TShiftState shift, TPoint p) {
-    FDropTargetNode = nullptr;
-    FLastDropMode = dmNowhere;
+    SetDropTarget(nullptr, dmNowhere);
     FInDragScrollZone = false;
     int effect = DROPEFFECT_NONE;
     bool accept = false;
@@ -669,13 +655,8 @@ bool TBaseVirtualTree::DragEnter(TShiftState shift, TPoint p) {
 }
 
 void TBaseVirtualTree::ChangeDropTarget(PVirtualNode node, TDropMode mode) {
-    if (node == FDropTargetNode && mode == FLastDropMode)
-        return;
-    InvalidateNode(FDropTargetNode);
     const bool nodeChanged = node != FDropTargetNode;
-    FDropTargetNode = node;
-    FLastDropMode = mode;
-    InvalidateNode(node);
+    SetDropTarget(node, mode);
     if (!nodeChanged)
         return;
     KillTimer(ExpandTimer);
@@ -750,9 +731,7 @@ void TBaseVirtualTree::DoAutoExpand() {
 
 void TBaseVirtualTree::DragLeave() {
     KillTimer(ExpandTimer);
-    InvalidateNode(FDropTargetNode);
-    FDropTargetNode = nullptr;
-    FLastDropMode = dmNowhere;
+    SetDropTarget(nullptr, dmNowhere);
     FInDragScrollZone = false;
     int effect = DROPEFFECT_NONE;
     bool accept = false;
@@ -764,9 +743,7 @@ bool TBaseVirtualTree::DragDrop(TShiftState shift, TPoint p) {
     DragOver(shift, p);
     // Nothing is ever inserted from a drop.
     KillTimer(ExpandTimer);
-    InvalidateNode(FDropTargetNode);
-    FDropTargetNode = nullptr;
-    FLastDropMode = dmNowhere;
+    SetDropTarget(nullptr, dmNowhere);
     FInDragScrollZone = false;
     return false;
 }

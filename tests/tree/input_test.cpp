@@ -2,6 +2,7 @@
 // to its host widget; timers are driven by calling the timer handler.
 #include "platform/application.h"
 #include "platform/control_bridge.h"
+#include "platform/imagelist.h"
 #include "tree/stringtree.h"
 #include "tree_checker.h"
 #include <QAbstractScrollArea>
@@ -24,11 +25,9 @@ namespace {
 class TInputTree : public TVirtualStringTree {
 public:
     using TBaseVirtualTree::Timer;
-    int ImagesWidth = 24;
     std::uint32_t Clock = 5000;
 
 protected:
-    int GetImagesWidth() const override { return ImagesWidth; }
     std::uint32_t TickCount() const override { return Clock; }
 };
 
@@ -37,6 +36,7 @@ protected:
     void SetUp() override {
         EnsureApplication();
         Tree = std::make_unique<TInputTree>();
+        Tree->SetImages(&Images);
         Tree->SetNodeDataSize(4);
         Tree->SetDefaultNodeHeight(24);
         Tree->SetIndent(24);
@@ -136,6 +136,7 @@ protected:
     static int TextX(int level) { return 24 * (level + 1) + 2 + 26 + 12; }
     int RowY(PVirtualNode n) { return Tree->GetDisplayRect(n).Top + 12; }
 
+    TImageList Images{24, 24};
     std::unique_ptr<TInputTree> Tree;
     std::vector<PVirtualNode> Expanding;
     std::vector<PVirtualNode> FocusChanges;
@@ -193,7 +194,7 @@ TEST_F(InputTest, HitPositionsAcrossARow) {
     EXPECT_EQ(hits(49, y2), THitPositions({hpOnNode, hpOnText}));
     EXPECT_EQ(hits(50, y2), THitPositions({hpOnNode, hpRightOfText}));
     // The same without an image list at all.
-    Tree->ImagesWidth = 0;
+    Tree->SetImages(nullptr);
     NoImageNode = nullptr;
     EXPECT_EQ(hits(30, y1), THitPositions({hpOnNode, hpOnText}));
 }
