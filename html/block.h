@@ -22,6 +22,8 @@ public:
     int MarginTop{0}, MarginRight{0}, MarginBottom{0}, MarginLeft{0};
     int PaddingTop{0}, PaddingRight{0}, PaddingBottom{0}, PaddingLeft{0};
     int BorderTopWidth{0}, BorderRightWidth{0}, BorderBottomWidth{0}, BorderLeftWidth{0};
+    int WidthSetting{AutoValue}; // the element's own width, pixels
+    int EmHeight{0}, ExHeight{0};
     int BorderStyle{bssNone};
     TColor BorderColor{clNone};
     int ContentWidth{0};

@@ -31,13 +31,14 @@ public:
     TCellObj(TSectionList* document, TProperties& properties, const TAttributeList* attributes,
              int verticalAlign);
     // A grid place covered by a spanning cell: no content, ColSpan 0.
-    static std::unique_ptr<TCellObj> Placeholder(int rowSpan);
+    static std::unique_ptr<TCellObj> Placeholder(int rowSpan, bool fromAbove);
 
     std::unique_ptr<TCellObjCell> Cell; // null for placeholders
     int ColSpan{1};
     int RowSpan{1};
-    int VAlign{AMiddle}; // ATop, AMiddle, ABaseline, ABottom
-    int WidthSetting{0}; // pixels, or tenths of a percent with WidthIsPercent
+    bool FromAbove{false}; // a placeholder for a cell of an earlier row
+    int VAlign{AMiddle};   // ATop, AMiddle, ABaseline, ABottom
+    int WidthSetting{0};   // pixels, or tenths of a percent with WidthIsPercent
     bool WidthIsPercent{false};
     int HeightSetting{0};
     int HeightPercent{0};
@@ -139,7 +140,7 @@ public:
                 std::unique_ptr<ThtmlTable> table, TCellBasic* ownerCell, TProperties& properties);
 
     enum : int { taNone = 0, taCenter = 2, taRight = 3 };
-    ThtmlTable* Table;
+    ThtmlTable* Table{nullptr};
     int Level;
     int TableWidthSetting{0}; // pixels, or tenths of a percent with TableWidthIsPercent
     bool TableWidthIsPercent{false};
