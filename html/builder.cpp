@@ -12,6 +12,7 @@
 #include "html/units.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace html {
 
@@ -282,8 +283,12 @@ void THtmlBuilder::AddCurrentSection() {
 }
 
 void THtmlBuilder::DiscardCurrentSection() {
-    if (CurrentSection)
-        CurrentSection->Unregister();
+    if (!CurrentSection)
+        return;
+    CurrentSection->Unregister();
+    // Anchor names placed in it go with it.
+    for (auto it = Document.IdList.begin(); it != Document.IdList.end();)
+        it = it->second == CurrentSection.get() ? Document.IdList.erase(it) : std::next(it);
     CurrentSection.reset();
 }
 

@@ -108,6 +108,10 @@ TEST_F(BuilderFixture, StartPageIsAnEmptyBodyWithItsBackground) {
     // Words before body are dropped the same way while the body block is still empty.
     Parse(u"junk words <body>kept");
     EXPECT_EQ(Texts(Body()->BlockCell), std::vector<std::u16string>{u"kept "});
+    // An anchor placed before body goes with the discarded text.
+    Parse(u"<a name=Top>t<body>kept<a name=here>");
+    EXPECT_EQ(doc.IdList.count(u"top"), 0u);
+    EXPECT_EQ(doc.IdList.count(u"here"), 1u);
 }
 
 TEST_F(BuilderFixture, ASecondBodyOrABodyAfterContentIsIgnored) {
