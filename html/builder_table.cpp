@@ -1,5 +1,5 @@
 // Tables: rows and cells (opened implicitly where the tags are missing), content outside every
-// cell, captions, column specifications, table parts, and the closing of all of it.
+// cell, captions, column settings, table parts, and the closing of all of it.
 #include "html/builder.h"
 #include "html/cellmanager.h"
 #include "html/document.h"
@@ -34,7 +34,7 @@ struct TTableState {
 
 namespace {
 
-// Column specifications a hostile page could multiply without end; more are ignored.
+// Column settings a hostile page could multiply without end; more are ignored.
 constexpr std::size_t kMaxColSpecs = 1000;
 constexpr int kMaxColSpan = 100;
 
@@ -74,22 +74,21 @@ bool IsSingleSpace(const TokenObj& token) {
     return token.AsString() == u" ";
 }
 
-// A column specification from the attributes of col or colgroup; span receives its repeat
+// A column setting from the attributes of col or colgroup; span receives its repeat
 // count (1 to 100) when it has one.
 TColObj ColumnOf(const TAttributeList& attributes, const TColObj& defaults, int& span) {
-    TColObj spec = defaults;
+    TColObj col = defaults;
     if (const TAttribute* w = attributes.Find(symAttrWidth)) {
         // Percentages in tenths, as cell widths hold them.
-        spec.IsPercent = Contains(w->Value, u"%");
-        spec.ColWidth =
-            spec.IsPercent ? std::clamp(w->Number, 0, 100) * 10 : std::max(w->Number, 0);
+        col.IsPercent = Contains(w->Value, u"%");
+        col.ColWidth = col.IsPercent ? std::clamp(w->Number, 0, 100) * 10 : std::max(w->Number, 0);
     }
     if (const TAttribute* a = attributes.Find(symAttrAlign))
-        spec.ColAlign = AlignValue(a->Value);
-    spec.ColVAlign = VAlignOf(attributes, defaults.ColVAlign);
+        col.ColAlign = AlignValue(a->Value);
+    col.ColVAlign = VAlignOf(attributes, defaults.ColVAlign);
     if (const TAttribute* s = attributes.Find(symAttrSpan))
         span = std::clamp(s->Number, 1, kMaxColSpan);
-    return spec;
+    return col;
 }
 
 } // namespace
@@ -305,9 +304,9 @@ void THtmlBuilder::ReadColumns(TTableState& t) {
         Next();
         return;
     }
-    auto add = [&t](const TColObj& spec, int span) {
+    auto add = [&t](const TColObj& col, int span) {
         for (int i = 0; i < span && t.Table->ColSpecs.size() < kMaxColSpecs; ++i)
-            t.Table->ColSpecs.push_back(spec);
+            t.Table->ColSpecs.push_back(col);
     };
     if (Reader.Symbol == symColgroup) {
         int groupSpan = 1;
@@ -320,8 +319,8 @@ void THtmlBuilder::ReadColumns(TTableState& t) {
                (Reader.Symbol == symText && IsSingleSpace(Reader.Token))) {
             if (Reader.Symbol == symCol) {
                 int span = 1;
-                const TColObj spec = ColumnOf(Reader.Attributes, group, span);
-                add(spec, span);
+                const TColObj col = ColumnOf(Reader.Attributes, group, span);
+                add(col, span);
                 anyCol = true;
             }
             Next();
@@ -332,8 +331,8 @@ void THtmlBuilder::ReadColumns(TTableState& t) {
             Next();
     } else {
         int span = 1;
-        const TColObj spec = ColumnOf(Reader.Attributes, TColObj{}, span);
-        add(spec, span);
+        const TColObj col = ColumnOf(Reader.Attributes, TColObj{}, span);
+        add(col, span);
         Next();
     }
     if (!t.Manager) {

@@ -1,5 +1,5 @@
 #pragma once
-// Which grid columns the cells read so far take, for tables with column specifications: a cell
+// Which grid columns the cells read so far take, for tables with column settings: a cell
 // finds its column (and so the column's alignment) before its row is laid out as a grid.
 #include <string>
 #include <vector>

@@ -341,7 +341,7 @@ TEST_F(BuilderFixture, EveryRowOfATablePartInheritsFromIt) {
     EXPECT_EQ(colorOf(2), clWindowText & 0xFFFFFF);
 }
 
-TEST_F(BuilderFixture, ColumnSpecificationsAlignTheCellsOfTheirColumns) {
+TEST_F(BuilderFixture, ColumnSettingsAlignTheCellsOfTheirColumns) {
     Parse(u"<table><colgroup align=right><col><col align=center></colgroup><col span=2 "
           u"valign=bottom><tr><td rowspan=2>a<td>b<td>c<tr><td>d<td>e</table>");
     ThtmlTable* table = TableIn(Body()->BlockCell);
