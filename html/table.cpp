@@ -528,7 +528,7 @@ void ThtmlTable::RowHeightsFor(THtmlCanvas& canvas) {
             if (pass == 1)
                 natural[r] += CellSpacing;
         }
-    // A specified table height would spread its extra over the rows here.
+    // A height given by the page would spread its extra over the rows here.
     RowHeights = natural;
 }
 

@@ -78,7 +78,7 @@ public:
     int Count() const { return static_cast<int>(Cells.size()); }
 };
 
-// A column specification from COL; only carried.
+// A column's settings from COL; only carried.
 struct TColObj {
     int ColWidth{0};
     bool IsPercent{false};
@@ -105,7 +105,7 @@ public:
     std::vector<int> Widths, MaxWidths, MinWidths, Percents;
     std::vector<int> RowHeights;
     int TableWidth{0};
-    int TableHeight{0}; // a specified height; 0 here
+    int TableHeight{0}; // a height the page asks for; 0 here
     bool Initialized{false};
     std::vector<TColObj> ColSpecs;
 

@@ -66,8 +66,9 @@ protected:
     }
 
     void TearDown() override {
-        if (Tree)
+        if (Tree) {
             EXPECT_TRUE(TreeInvariantsHold(*Tree));
+        }
     }
 
     void SizeClient(int width, int height) {
