@@ -1,10 +1,15 @@
 #include "app/mainform.h"
 
 #include "data/loader.h"
+#include "platform/bitmap.h"
 #include "platform/colors.h"
 #include "platform/control_bridge.h"
+#include "platform/dialogs.h"
+#include "platform/font.h"
+#include "resources/pictures/pictures.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -34,6 +39,32 @@ QFont FormFont() {
     f.setPixelSize(11);
     return f;
 }
+
+// The tree's font as the window hands it down.
+TFontSpec TreeFont() {
+    TFontSpec f;
+    f.Name = u"MS Sans Serif";
+    f.Height = 11;
+    f.CharSet = RUSSIAN_CHARSET;
+    return f;
+}
+
+// A picture of the application's resources; an empty bitmap when it cannot be read, so that
+// a damaged build still opens its window.
+TBitmap ResourcePicture(const char* name) {
+    TBitmap picture;
+    if (!name)
+        return picture;
+    QFile file(QString::fromLatin1(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return picture;
+    const QByteArray bytes = file.readAll();
+    picture.LoadFromData(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                         static_cast<std::size_t>(bytes.size()));
+    return picture;
+}
+
+constexpr TColor SelectionBlue = RGBColor(0x72, 0xA1, 0xDB);
 
 constexpr const char* kHeadingStyle = "background-color: #5A7FAD; color: white; font-weight: bold;";
 
@@ -213,6 +244,23 @@ void TfrmMainForm::ConnectTree() {
     tree.SetIndent(24);
     tree.SetMargin(2);
     tree.SetTextMargin(0);
+    tree.SetFont(TreeFont());
+    tree.SetLineStyle(lsSolid);
+    tree.SetDrawSelectionMode(smBlendedRectangle);
+    TVTColors colors = tree.Colors();
+    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
+    colors.UnfocusedSelectionColor = colors.UnfocusedSelectionBorderColor = SelectionBlue;
+    colors.SelectionRectangleBlendColor = colors.SelectionRectangleBorderColor = SelectionBlue;
+    tree.SetColors(colors);
+    TStringTreeOptions& options = tree.TreeOptions();
+    options.PaintOptions |=
+        TVTPaintOptions{toShowBackground, toUseBlendedSelection, toStaticBackground};
+    options.SelectionOptions |= TVTSelectionOptions{toFullRowSelect, toSimpleDrawSelection};
+    for (int i = 0; i < MkbPictures::TreeImageCount; ++i)
+        FTreeImages->Add(ResourcePicture(MkbPictures::TreeImage(i)));
+    tree.SetImages(FTreeImages.get());
+    tree.SetBackground(ResourcePicture(MkbPictures::TreeBackground));
+    tree.OnResize = [b](TBaseVirtualTree* s) { b->vstPartsTreeResize(s); };
     tree.OnExpanding = [b](TBaseVirtualTree* s, PVirtualNode n, bool& allowed) {
         b->vstPartsTreeExpanding(s, n, allowed);
     };
@@ -250,7 +298,27 @@ void TfrmMainForm::FormCreate() {
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void TfrmMainForm::miChangeFontClick() {}
+void TfrmMainForm::miChangeFontClick() {
+    const TFontSpec& current = FTree->Font();
+    TFontDialogFont chosen;
+    chosen.Name = current.Name;
+    chosen.Height = current.Height;
+    chosen.Bold = current.Weight >= FW_BOLD;
+    chosen.Italic = current.Italic;
+    chosen.Underline = current.Underline;
+    chosen.StrikeOut = current.StrikeOut;
+    chosen.Color = FTree->FontColor();
+    if (!ExecuteFontDialog(chosen))
+        return;
+    TFontSpec font = current;
+    font.Name = chosen.Name;
+    font.Height = chosen.Height;
+    font.Weight = chosen.Bold ? FW_BOLD : FW_NORMAL;
+    font.Italic = chosen.Italic;
+    font.Underline = chosen.Underline;
+    font.StrikeOut = chosen.StrikeOut;
+    FTree->SetFont(font, chosen.Color);
+}
 
 void TfrmMainForm::miExitClick() {
     close();

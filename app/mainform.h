@@ -3,6 +3,7 @@
 // the right, a status bar and the menu. Its logic lives in TBrowser; this class builds the
 // widgets and connects their events to it.
 #include "browser/browser.h"
+#include "platform/imagelist.h"
 #include "tree/stringtree.h"
 
 #include <QLineEdit>
@@ -76,6 +77,7 @@ private:
     void ConnectTree();
     void LayoutSearchBar();
 
+    std::unique_ptr<TImageList> FTreeImages{std::make_unique<TImageList>(24, 24)};
     std::unique_ptr<TVirtualStringTree> FTree;
     std::unique_ptr<TBrowser> FBrowser;
 };

@@ -57,6 +57,15 @@ void TBrowser::vstPartsTreeGetText(TBaseVirtualTree*, PVirtualNode Node, TColumn
         CellText = RecordText(Store[static_cast<std::size_t>(index)]);
 }
 
+void TBrowser::vstPartsTreeResize(TBaseVirtualTree* Sender) {
+    if (!Sender)
+        return;
+    constexpr int EdgeGap = 24;
+    const TBitmap& picture = Sender->Background();
+    Sender->SetBackgroundOffsetX(Sender->ClientWidth() - picture.Width() - EdgeGap);
+    Sender->SetBackgroundOffsetY(Sender->ClientHeight() - picture.Height() - EdgeGap);
+}
+
 void TBrowser::vstPartsTreeGetImageIndex(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind,
                                          TColumnIndex, bool&, int& ImageIndex) {
     if (!Node)

@@ -57,6 +57,8 @@ public:
                              TVSTTextType TextType, std::u16string& CellText);
     void vstPartsTreeGetImageIndex(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind,
                                    TColumnIndex Column, bool& Ghosted, int& ImageIndex);
+    // Keeps the background picture 24 pixels from the tree's right and bottom edges.
+    void vstPartsTreeResize(TBaseVirtualTree* Sender);
 
     // Search and navigation.
     void edFastSearchEnter();
