@@ -125,7 +125,8 @@ int TBaseVirtualTree::NodeTop(PVirtualNode node) const {
     return n == node ? ClampToInt(y) : -1;
 }
 
-TRect TBaseVirtualTree::GetDisplayRect(PVirtualNode node, TColumnIndex column, bool textOnly) {
+TRect TBaseVirtualTree::GetDisplayRect(PVirtualNode node, [[maybe_unused]] TColumnIndex column,
+                                       bool textOnly) {
     if (node == nullptr || node == Root)
         return {};
     const int top = NodeTop(node);
@@ -135,10 +136,10 @@ TRect TBaseVirtualTree::GetDisplayRect(PVirtualNode node, TColumnIndex column, b
     r.Top = top + FOffsetY;
     r.Bottom = r.Top + node->NodeHeight;
     if (textOnly) {
-        const int imageWidth = GetImagesWidth();
-        r.Left = FIndent * static_cast<int>(GetNodeLevel(node) + 1) + FMargin +
-                 (imageWidth > 0 ? imageWidth + 2 : 0) + FOffsetX;
-        r.Right = r.Left + GetNodeContentWidth(node, column);
+        // The same text area painting and hit testing use, so all three agree.
+        const TRect text = NodeTextArea(node);
+        r.Left = text.Left + FOffsetX;
+        r.Right = text.Right + FOffsetX;
     } else {
         r.Left = FOffsetX;
         r.Right = FOffsetX + std::max(ClientWidth(), FRangeX);

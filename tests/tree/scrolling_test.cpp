@@ -218,3 +218,33 @@ TEST_F(TreeTest, ShowingAHiddenTreeBringsTheBarsUpToDate) {
     EXPECT_TRUE(Tree->VertScrollBar().Visible());
     EXPECT_EQ(Tree->VertScrollBar().GetScrollInfo().Max, 40 * 24);
 }
+
+TEST_F(TreeTest, TextOnlyDisplayRectStartsWhereTheTextIs) {
+    SizeClient(*Tree, 300, 200);
+    Tree->SetIndent(24);
+    Tree->SetMargin(2);
+    Tree->SetTextMargin(0);
+    Tree->SetTextWidthMeasure(
+        [](const std::u16string& t) { return 7 * static_cast<int>(t.size()); });
+    auto top = Add(nullptr, 2);
+    auto kids = Add(top[0], 1);
+    Tree->SetExpanded(top[0], true);
+    TImageList images(24, 24);
+    images.Add(TBitmap(24, 24));
+    Tree->SetImages(&images);
+    // Only the child has an image; the top-level rows leave no gap for one.
+    Tree->OnGetImageIndex = [&](TBaseVirtualTree*, PVirtualNode n, TVTImageKind, TColumnIndex,
+                                bool&, int& index) { index = n == kids[0] ? 0 : -1; };
+    const TRect plain = Tree->GetDisplayRect(top[1], NoColumn, true);
+    EXPECT_EQ(plain.Left, 2 + 24);
+    EXPECT_EQ(plain.Width(), 7 * 4); // "Node"
+    EXPECT_EQ(plain.Top, 48);
+    const TRect child = Tree->GetDisplayRect(kids[0], NoColumn, true);
+    EXPECT_EQ(child.Left, 2 + 24 * 2 + 24 + 2);
+
+    // Without root lines a top-level node takes no indentation step.
+    Tree->TreeOptions().PaintOptions.Exclude(toShowRoot);
+    EXPECT_EQ(Tree->GetDisplayRect(top[1], NoColumn, true).Left, 2);
+    Tree->SetOffsetX(0);
+    Tree->SetImages(nullptr);
+}
