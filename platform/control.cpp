@@ -4,10 +4,12 @@
 #include "platform/control_bridge.h"
 #include "platform/control_host.h"
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
 
@@ -28,6 +30,16 @@ void ProcessMessages() {
         QApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void WaitAndProcessMessages(unsigned milliseconds) {
+    if (QApplication::instance() == nullptr)
+        return;
+    // The timer only wakes the wait; whatever arrives first ends it.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(static_cast<int>(milliseconds));
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 int WheelScrollLines() {
     return 3;
 }
@@ -35,6 +47,12 @@ int DragThreshold() {
     return 5;
 }
 int HorizontalScrollBarHeight() {
+    if (QApplication::instance() == nullptr)
+        return 17;
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+int VerticalScrollBarWidth() {
     if (QApplication::instance() == nullptr)
         return 17;
     return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -232,6 +250,21 @@ void TControlHost::timerEvent(QTimerEvent* event) {
 }
 
 namespace {
+
+// A message posted to a control; the toolkit drops it with the widget.
+class TPostedMessage : public QEvent {
+public:
+    static QEvent::Type Kind() {
+        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return kind;
+    }
+    TPostedMessage(unsigned id, std::uintptr_t a, std::intptr_t b)
+        : QEvent(Kind()), Id(id), A(a), B(b) {}
+    unsigned Id;
+    std::uintptr_t A;
+    std::intptr_t B;
+};
+
 TMouseButton ButtonFromQt(Qt::MouseButton b) {
     switch (b) {
     case Qt::RightButton:
@@ -243,6 +276,16 @@ TMouseButton ButtonFromQt(Qt::MouseButton b) {
     }
 }
 } // namespace
+
+bool TControlHost::event(QEvent* event) {
+    if (event->type() == TPostedMessage::Kind()) {
+        auto* m = static_cast<TPostedMessage*>(event);
+        if (Owner != nullptr)
+            Owner->Message(m->Id, m->A, m->B);
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
 
 bool TControlHost::viewportEvent(QEvent* event) {
     if (Owner == nullptr)
@@ -395,6 +438,59 @@ int TControl::ClientWidth() const {
 }
 int TControl::ClientHeight() const {
     return HostWidget ? HostWidget->viewport()->height() : 0;
+}
+int TControl::Width() const {
+    return HostWidget ? HostWidget->width() : 0;
+}
+int TControl::Height() const {
+    return HostWidget ? HostWidget->height() : 0;
+}
+void TControl::SetBorder(bool visible) {
+    if (!HostWidget || HasBorder() == visible)
+        return;
+    HostWidget->setFrameStyle(visible ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+    HostWidget->setLineWidth(1);
+}
+bool TControl::HasBorder() const {
+    return HostWidget && HostWidget->frameShape() != QFrame::NoFrame;
+}
+void TControl::SetCursor(TCursorShape shape) {
+    CursorShape = shape;
+    if (!HostWidget)
+        return;
+    Qt::CursorShape q = Qt::ArrowCursor;
+    switch (shape) {
+    case crDefault:
+        HostWidget->viewport()->unsetCursor();
+        return;
+    case crArrow:
+        q = Qt::ArrowCursor;
+        break;
+    case crIBeam:
+        q = Qt::IBeamCursor;
+        break;
+    case crSizeAll:
+        q = Qt::SizeAllCursor;
+        break;
+    case crSizeNS:
+        q = Qt::SizeVerCursor;
+        break;
+    case crUpArrow:
+        q = Qt::UpArrowCursor;
+        break;
+    case crDownArrow:
+        q = Qt::SizeVerCursor; // the toolkit has no downward arrow of its own
+        break;
+    }
+    HostWidget->viewport()->setCursor(q);
+}
+void TControl::ScrollContents(int dx, int dy) {
+    if (HostWidget)
+        HostWidget->viewport()->scroll(dx, dy);
+}
+void TControl::PostMessage(unsigned id, std::uintptr_t a, std::intptr_t b) {
+    if (HostWidget)
+        QCoreApplication::postEvent(HostWidget.get(), new TPostedMessage(id, a, b));
 }
 void TControl::Show() {
     if (HostWidget)

@@ -5,10 +5,23 @@
 #include "platform/keys.h"
 #include "platform/scrollbar.h"
 #include "platform/types.h"
+#include <cstdint>
 #include <memory>
 
 class TCanvas;
 class TControlHost;
+
+// Pointer shapes a control can show over its client area.
+enum class TCursorShape {
+    crDefault,
+    crArrow,
+    crIBeam,
+    crSizeAll,
+    crSizeNS,
+    crUpArrow,
+    crDownArrow
+};
+using enum TCursorShape;
 
 class TControl {
 public:
@@ -22,6 +35,18 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
     TRect ClientRect() const { return {0, 0, ClientWidth(), ClientHeight()}; }
+    // The whole control: border, client area and scroll bars.
+    int Width() const;
+    int Height() const;
+
+    // A single-line border inside the control's bounds, or none; until set, the platform's
+    // own frame.
+    void SetBorder(bool visible);
+    bool HasBorder() const;
+
+    // The pointer shape over the client area.
+    void SetCursor(TCursorShape shape);
+    TCursorShape Cursor() const { return CursorShape; }
 
     void Show();
     void Hide();
@@ -37,6 +62,13 @@ public:
     void Invalidate();
     void InvalidateRect(const TRect& r);
     void Repaint();
+    // Moves the painted client area by dx, dy pixels and repaints only the strip uncovered.
+    void ScrollContents(int dx, int dy);
+
+    // Queues a message to this control; Message(id, a, b) receives it once the messages
+    // waiting before it have been handled. Messages still queued when the control goes are
+    // dropped.
+    void PostMessage(unsigned id, std::uintptr_t a = 0, std::intptr_t b = 0);
 
     // Numbered timers: SetTimer (re)starts timer id with the interval, Timer(id) fires every
     // interval until KillTimer.
@@ -70,6 +102,7 @@ protected:
     virtual void KeyPress(char16_t& ch) {}
     virtual void Timer(unsigned id) {}
     virtual void Scroll(TScrollBarKind bar, TScrollCode code, int pos) {}
+    virtual void Message(unsigned id, std::uintptr_t a, std::intptr_t b) {}
 
 private:
     friend class TControlHost;
@@ -77,4 +110,5 @@ private:
     std::unique_ptr<TControlHost> HostWidget;
     std::unique_ptr<TScrollBar> HorzBar;
     std::unique_ptr<TScrollBar> VertBar;
+    TCursorShape CursorShape{crDefault};
 };
