@@ -46,7 +46,7 @@ public:
 
     // The pointer shape over the client area.
     void SetCursor(TCursorShape shape);
-    TCursorShape Cursor() const { return CursorShape; }
+    TCursorShape CurrentCursor() const { return CursorShape; }
 
     void Show();
     void Hide();
