@@ -445,14 +445,20 @@ int TControl::Width() const {
 int TControl::Height() const {
     return HostWidget ? HostWidget->height() : 0;
 }
-void TControl::SetBorder(bool visible) {
-    if (!HostWidget || HasBorder() == visible)
+void TControl::SetBorder(TBorderKind kind) {
+    if (!HostWidget || kind == BorderKind || kind == bkPlatform)
         return;
-    HostWidget->setFrameStyle(visible ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+    BorderKind = kind;
+    HostWidget->setFrameStyle(kind == bkNone ? QFrame::NoFrame : (QFrame::Box | QFrame::Plain));
     HostWidget->setLineWidth(1);
-}
-bool TControl::HasBorder() const {
-    return HostWidget && HostWidget->frameShape() != QFrame::NoFrame;
+    // A blank border is a line drawn in the background colour, so the client area keeps its
+    // place when the line comes and goes.
+    QPalette pal = HostWidget->palette();
+    const QPalette base = HostWidget->parentWidget() ? HostWidget->parentWidget()->palette()
+                                                     : QApplication::palette();
+    pal.setColor(QPalette::WindowText, kind == bkBlank ? pal.color(QPalette::Window)
+                                                       : base.color(QPalette::WindowText));
+    HostWidget->setPalette(pal);
 }
 void TControl::SetCursor(TCursorShape shape) {
     CursorShape = shape;

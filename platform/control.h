@@ -11,6 +11,9 @@
 class TCanvas;
 class TControlHost;
 
+enum class TBorderKind { bkPlatform, bkNone, bkBlank, bkSingle };
+using enum TBorderKind;
+
 // Pointer shapes a control can show over its client area.
 enum class TCursorShape {
     crDefault,
@@ -39,10 +42,10 @@ public:
     int Width() const;
     int Height() const;
 
-    // A single-line border inside the control's bounds, or none; until set, the platform's
-    // own frame.
-    void SetBorder(bool visible);
-    bool HasBorder() const;
+    // A one-pixel border inside the control's bounds: a line, or blank space of the same
+    // width, or none; until set, the platform's own frame.
+    void SetBorder(TBorderKind kind);
+    TBorderKind Border() const { return BorderKind; }
 
     // The pointer shape over the client area.
     void SetCursor(TCursorShape shape);
@@ -111,4 +114,5 @@ private:
     std::unique_ptr<TScrollBar> HorzBar;
     std::unique_ptr<TScrollBar> VertBar;
     TCursorShape CursorShape{crDefault};
+    TBorderKind BorderKind{bkPlatform};
 };

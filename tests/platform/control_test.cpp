@@ -239,16 +239,19 @@ TEST_F(ControlTest, ResizeAndBridge) {
 }
 
 TEST_F(ControlTest, BorderTakesOnePixelOnEachSide) {
-    Control.SetBorder(false);
+    Control.SetBorder(bkNone);
     ProcessMessages();
-    EXPECT_FALSE(Control.HasBorder());
+    EXPECT_EQ(Control.Border(), bkNone);
     EXPECT_EQ(Control.Width(), 300);
     EXPECT_EQ(Control.ClientWidth(), 300);
-    Control.SetBorder(true);
+    Control.SetBorder(bkSingle);
     ProcessMessages();
-    EXPECT_TRUE(Control.HasBorder());
     EXPECT_EQ(Control.ClientWidth(), 298);
     EXPECT_EQ(Control.ClientHeight(), 198);
+    // Blank space of the same width keeps the client area where the line had it.
+    Control.SetBorder(bkBlank);
+    ProcessMessages();
+    EXPECT_EQ(Control.ClientWidth(), 298);
     // The vertical bar takes its width from the client area, not from the control.
     Control.VertScrollBar().SetScrollInfo({0, 1000, 100, 0}, true);
     ProcessMessages();
