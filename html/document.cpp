@@ -61,4 +61,13 @@ int TSectionList::Layout(THtmlCanvas& canvas, int y, int& pos, int& maxWidth, in
     return std::max(height, im.FloatBottom() - y);
 }
 
+std::u16string TSectionList::SelectedText() {
+    SelectionText.clear();
+    if (SelStart < SelEnd)
+        CopySelection();
+    std::u16string out = std::move(SelectionText);
+    SelectionText.clear();
+    return out;
+}
+
 } // namespace html

@@ -28,6 +28,7 @@ public:
     int LayoutCycle{0};
     int ProgressBase{75};
     int TableNestLevel{0};
+    int TrialLayoutDepth{0}; // above 0 while table cells are laid out only to learn heights
     bool ManyLinks{false};
     bool OverLinksActive{false};
     bool LinkUnderline{true};
@@ -53,6 +54,10 @@ public:
 
     // Returns the document height; maxWidth receives the widest content.
     int Layout(THtmlCanvas& canvas, int y, int& pos, int& maxWidth, int width, int availHeight);
+    // Paints what meets clip (client coordinates; document Y minus ViewTop).
+    void Paint(THtmlCanvas& canvas, const TRect& clip, int x) { DoPaint(canvas, clip, x); }
+    // The selected characters, sections separated by CR LF.
+    std::u16string SelectedText();
 };
 
 } // namespace html

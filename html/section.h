@@ -101,6 +101,12 @@ public:
                int availHeight, int y) override;
     void MeasureWidths(THtmlCanvas& canvas, int& minWidth, int& maxWidth) override;
     void CollectSections(std::vector<TSection*>& list) override { list.push_back(this); }
+    int Paint(THtmlCanvas& canvas, const TRect& clip, int x) override;
+    int CursorAt(THtmlCanvas& canvas, int x, int y, bool& atChar, int& lineHeight, int& lineTop,
+                 int& caretX) override;
+    int PointOfCursor(THtmlCanvas& canvas, int pos, int& x, int& y) override;
+    int CharAt(int pos, char16_t& ch, TSection*& section) override;
+    void CopySelection() override;
 
     int FitChars(THtmlCanvas& canvas, IndentManager& im, int lineStart, int maxCount, int y, int x);
     int MeasureText(THtmlCanvas& canvas, int start, int count, bool stripTrailing);
@@ -110,6 +116,9 @@ private:
     void DeleteChar(int i);
     void FinishLine(THtmlCanvas& canvas, IndentManager& im, LineRec& line, int lineStart, int n,
                     int& y, int x, bool lastLine);
+    void PaintLine(THtmlCanvas& canvas, LineRec& line, int x, int& y, int viewTop);
+    // Width of character i as painted on its line (justification included).
+    int PaintedCharWidth(THtmlCanvas& canvas, const LineRec& line, int i, int& spacesSeen);
     int RunIndexAt(int i) const;
     int RunEnd(int run) const;
 };

@@ -1,0 +1,837 @@
+// Tables: building the grid, column widths, row heights, cell layout and painting.
+#include "html/table.h"
+
+#include "html/attributes.h"
+#include "html/document.h"
+#include "html/htmlcolors.h"
+#include "html/htmlstrings.h"
+#include "html/section.h"
+#include "html/units.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace html {
+
+namespace {
+
+// Cell content this far outside the clip rectangle is not painted.
+constexpr int kCellPaintMargin = 200;
+// Spans beyond these are taken as these; a larger grid only costs memory.
+constexpr int kMaxColSpan = 1000;
+constexpr int kMaxRowSpan = 65534;
+
+bool IsPercentValue(const TAttribute& a) {
+    const std::u16string t = Trim(a.Value);
+    return !t.empty() && t.back() == u'%';
+}
+
+int VAlignOf(std::u16string_view value, int def) {
+    const std::u16string v = LowerCase(Trim(value));
+    if (v == u"top" || v == u"baseline")
+        return ATop;
+    if (v == u"middle")
+        return AMiddle;
+    if (v == u"bottom")
+        return ABottom;
+    return def;
+}
+
+bool AttrColor(const TAttribute& a, TColor& c) {
+    return ParseColor(a.Value, false, c);
+}
+
+// Counts nesting while a scope is open, also when layout is left by an exception.
+class TCountScope {
+public:
+    explicit TCountScope(int* counter) : FCounter(counter) {
+        if (FCounter)
+            ++*FCounter;
+    }
+    ~TCountScope() {
+        if (FCounter)
+            --*FCounter;
+    }
+    TCountScope(const TCountScope&) = delete;
+    TCountScope& operator=(const TCountScope&) = delete;
+
+private:
+    int* FCounter;
+};
+
+TRect Intersect(const TRect& a, const TRect& b) {
+    return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+            std::min(a.Bottom, b.Bottom)};
+}
+
+bool Meets(const TRect& a, const TRect& b) {
+    return !Intersect(a, b).IsEmpty();
+}
+
+} // namespace
+
+// --- TCellObjCell ----------------------------------------------------------------------------
+
+int TCellObjCell::LayoutContent(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, int width,
+                                int availHeight, int y) {
+    IndentManager& im = OwnIndents;
+    im.Reset();
+    im.Init(0, x + width);
+    im.Width = width;
+    im.Owner = this;
+    im.PushLeft(x, y);
+    im.PushRight(x + width, y);
+    const int h = DoLayout(canvas, x, pos, maxWidth, im, width, availHeight, y);
+    im.Reset();
+    return h;
+}
+
+// --- TCellObj --------------------------------------------------------------------------------
+
+TCellObj::TCellObj(TSectionList* document, TProperties& properties,
+                   const TAttributeList* attributes, int verticalAlign)
+    : Cell(std::make_unique<TCellObjCell>(document)), VAlign(verticalAlign) {
+    if (attributes)
+        for (const TAttribute& a : *attributes) {
+            switch (a.Kind) {
+            case symAttrColspan:
+                ColSpan = a.Number > 1 ? std::min(a.Number, kMaxColSpan) : 1;
+                break;
+            case symAttrRowspan:
+                RowSpan = a.Number > 1 ? std::min(a.Number, kMaxRowSpan) : 1;
+                break;
+            case symAttrWidth:
+                if (IsPercentValue(a)) {
+                    if (a.Number > 0) {
+                        WidthSetting = std::min(a.Number, 100) * 10;
+                        WidthIsPercent = true;
+                    }
+                } else if (a.Number > 0) {
+                    WidthSetting = a.Number;
+                }
+                break;
+            case symAttrHeight:
+                if (IsPercentValue(a))
+                    HeightPercent = std::clamp(a.Number, 0, 100);
+                else
+                    HeightSetting = std::max(a.Number, 0);
+                break;
+            case symAttrBgcolor: {
+                TColor c = clNone;
+                if (AttrColor(a, c))
+                    SetBackground(c);
+                break;
+            }
+            case symAttrHref:
+                Cell->Link = a.Value;
+                break;
+            case symAttrTarget:
+                Cell->Target = a.Value;
+                break;
+            default:
+                break;
+            }
+        }
+    int va = 0;
+    if (properties.GetVerticalAlign(va) && (va == ATop || va == AMiddle || va == ABottom))
+        VAlign = va;
+
+    if (properties.EmHeight == 0)
+        (void)properties.GetFont();
+    const TPropValue& w = properties.Values[piWidth];
+    if (w.IsString()) {
+        const TNumberUnit n = SplitNumberUnit(w.AsString());
+        if (n.HasNumber && n.Unit == u"%") {
+            const int p = RoundHalfEven(n.Number);
+            if (p > 0) {
+                WidthSetting = std::min(p, 100) * 10;
+                WidthIsPercent = true;
+            }
+        } else {
+            const int px =
+                ConvertLength(w.AsString(), false, 0, 0, properties.EmHeight, properties.ExHeight);
+            if (px > 0) {
+                WidthSetting = px;
+                WidthIsPercent = false;
+            }
+        }
+    }
+    const TPropValue& h = properties.Values[piHeight];
+    if (h.IsString()) {
+        const TNumberUnit n = SplitNumberUnit(h.AsString());
+        if (n.HasNumber && n.Unit == u"%")
+            HeightPercent = std::clamp(RoundHalfEven(n.Number), 0, 100);
+        else
+            HeightSetting = std::max(0, ConvertLength(h.AsString(), false, 0, 0,
+                                                      properties.EmHeight, properties.ExHeight));
+    }
+
+    TVMarginArray box;
+    properties.GetBoxValues(box);
+    const TMarginArray pad = ConvertCellPaddings(box, 0, properties.EmHeight, properties.ExHeight);
+    // Negative: not given, or a percentage, which has no base here; the table's padding applies.
+    auto padding = [&](int prop) { return pad[prop] >= 0 ? pad[prop] : -1; };
+    PaddingTop = padding(html::PaddingTop);
+    PaddingRight = padding(html::PaddingRight);
+    PaddingBottom = padding(html::PaddingBottom);
+    PaddingLeft = padding(html::PaddingLeft);
+    if (properties.GetBorderStyleCode() != bssNone) {
+        HasBorderStyle = true;
+        const TBoxValues b = ConvertBoxValues(box, 0, 0, properties.EmHeight, properties.ExHeight);
+        BorderTopWidth = b.M[html::BorderTopWidth];
+        BorderRightWidth = b.M[html::BorderRightWidth];
+        BorderBottomWidth = b.M[html::BorderBottomWidth];
+        BorderLeftWidth = b.M[html::BorderLeftWidth];
+    }
+    const TColor bg = properties.GetBackgroundColor();
+    if (bg != clNone && !Cell->HasBkColor)
+        SetBackground(bg);
+}
+
+std::unique_ptr<TCellObj> TCellObj::Placeholder(int rowSpan, bool fromAbove) {
+    std::unique_ptr<TCellObj> p(new TCellObj());
+    p->ColSpan = 0;
+    p->RowSpan = std::max(rowSpan, 1);
+    p->FromAbove = fromAbove;
+    return p;
+}
+
+void TCellObj::SetBackground(TColor c) {
+    if (!Cell)
+        return;
+    Cell->BkColor = c;
+    Cell->HasBkColor = true;
+}
+
+// --- TCellList -------------------------------------------------------------------------------
+
+TCellList::TCellList(const TAttributeList* attributes, TProperties& properties) {
+    if (attributes)
+        for (const TAttribute& a : *attributes) {
+            if (a.Kind == symAttrBgcolor) {
+                TColor c = clNone;
+                if (AttrColor(a, c)) {
+                    BkColor = c;
+                    HasBkColor = true;
+                }
+            } else if (a.Kind == symAttrValign) {
+                VAlign = VAlignOf(a.Value, AMiddle);
+            }
+        }
+    if (!HasBkColor) {
+        const TColor c = properties.GetBackgroundColor();
+        if (c != clNone) {
+            BkColor = c;
+            HasBkColor = true;
+        }
+    }
+}
+
+void TCellList::AddCell(std::unique_ptr<TCellObj> cell) {
+    if (cell)
+        Cells.push_back(std::move(cell));
+}
+
+// --- ThtmlTable ------------------------------------------------------------------------------
+
+ThtmlTable::ThtmlTable(TSectionList* document, TProperties& properties,
+                       const TAttributeList* attributes)
+    : TSectionBase(document) {
+    if (attributes)
+        for (const TAttribute& a : *attributes) {
+            TColor c = clNone;
+            switch (a.Kind) {
+            case symAttrBorder:
+                BorderWidth = std::clamp(a.Number, 0, 100);
+                break;
+            case symAttrCellpadding:
+                if (a.Number >= 0)
+                    CellPadding = std::min(a.Number, 50);
+                break;
+            case symAttrCellspacing:
+                if (a.Number >= -1)
+                    CellSpacing = std::min(a.Number, 40);
+                break;
+            case symAttrBordercolor:
+                if (AttrColor(a, c))
+                    BorderColorLight = BorderColorDark = c;
+                break;
+            case symAttrBordercolorlight:
+                if (AttrColor(a, c))
+                    BorderColorLight = c;
+                break;
+            case symAttrBordercolordark:
+                if (AttrColor(a, c))
+                    BorderColorDark = c;
+                break;
+            case symAttrBgcolor:
+                if (AttrColor(a, c)) {
+                    BkColor = c;
+                    HasBkColor = true;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+    if (properties.IsBorderCollapse())
+        CellSpacing = -1;
+}
+
+ThtmlTable::~ThtmlTable() = default;
+
+template <typename F> void ThtmlTable::ForEachCell(F&& f) {
+    for (auto& row : Rows)
+        for (auto& cell : row->Cells)
+            if (!cell->IsPlaceholder())
+                f(*cell);
+}
+
+void ThtmlTable::Initialize() {
+    if (Initialized)
+        return;
+    Initialized = true;
+    const int rowCount = static_cast<int>(Rows.size());
+    for (int r = 0; r < rowCount; ++r) {
+        TCellList& row = *Rows[r];
+        for (int i = row.Count() - 1; i >= 0; --i) {
+            TCellObj& cell = *row.Cells[i];
+            if (cell.IsPlaceholder())
+                continue;
+            if (row.HasBkColor && !cell.Cell->HasBkColor)
+                cell.SetBackground(row.BkColor);
+            for (int* p :
+                 {&cell.PaddingTop, &cell.PaddingRight, &cell.PaddingBottom, &cell.PaddingLeft})
+                if (*p < 0)
+                    *p = CellPadding;
+            if (BorderWidth > 0 && !cell.HasBorderStyle)
+                for (int* b : {&cell.BorderTopWidth, &cell.BorderRightWidth,
+                               &cell.BorderBottomWidth, &cell.BorderLeftWidth})
+                    *b = std::max(1, *b);
+            cell.HorzExtra =
+                cell.PaddingLeft + cell.BorderLeftWidth + cell.BorderRightWidth + cell.PaddingRight;
+            cell.VertExtra =
+                cell.PaddingTop + cell.BorderTopWidth + cell.BorderBottomWidth + cell.PaddingBottom;
+            if (!cell.WidthIsPercent && cell.WidthSetting > 0)
+                HasPixelWidths = true;
+            if (!cell.Cell->HasBkColor && HasBkColor)
+                cell.SetBackground(BkColor);
+            cell.RowSpan = std::min(cell.RowSpan, rowCount - r);
+            for (int k = 1; k < cell.ColSpan; ++k)
+                row.Cells.insert(row.Cells.begin() + i + k,
+                                 TCellObj::Placeholder(cell.RowSpan, false));
+        }
+    }
+    auto longestRow = [this] {
+        int n = 0;
+        for (auto& row : Rows)
+            n = std::max(n, row->Count());
+        return n;
+    };
+    // Cells reaching into later rows leave placeholders there, column by column.
+    for (int c = 0; c < longestRow(); ++c)
+        for (int r = 0; r < rowCount; ++r) {
+            TCellList& row = *Rows[r];
+            if (c >= row.Count())
+                continue;
+            const TCellObj& cell = *row.Cells[c];
+            if (cell.RowSpan <= 1 || cell.FromAbove)
+                continue;
+            for (int k = 1; k < cell.RowSpan && r + k < rowCount; ++k) {
+                auto& below = Rows[r + k]->Cells;
+                auto p = TCellObj::Placeholder(cell.RowSpan, true);
+                if (c <= static_cast<int>(below.size()))
+                    below.insert(below.begin() + c, std::move(p));
+                else
+                    below.push_back(std::move(p));
+            }
+        }
+    // Columns that only spanning cells reach are dropped from the right.
+    ColCount = longestRow();
+    while (ColCount > 0) {
+        bool empty = true;
+        for (auto& row : Rows)
+            if (row->Count() == ColCount && !row->Cells[ColCount - 1]->IsPlaceholder())
+                empty = false;
+        if (!empty)
+            break;
+        for (auto& row : Rows) {
+            if (row->Count() != ColCount)
+                continue;
+            if (!row->Cells[ColCount - 1]->FromAbove)
+                for (int i = ColCount - 2; i >= 0; --i) {
+                    TCellObj& c = *row->Cells[i];
+                    if (c.FromAbove)
+                        break;
+                    if (!c.IsPlaceholder()) {
+                        c.ColSpan = std::max(1, c.ColSpan - 1);
+                        break;
+                    }
+                }
+            row->Cells.pop_back();
+        }
+        --ColCount;
+    }
+    ColCount = longestRow();
+    Widths.assign(ColCount, 0);
+    MaxWidths.assign(ColCount, 0);
+    MinWidths.assign(ColCount, 0);
+    Percents.assign(ColCount, 0);
+}
+
+namespace {
+
+// Spreads extra over the columns [c, c + n), weighted when the weights are not all 0.
+void Spread(std::vector<int>& target, int c, int n, int extra, const std::vector<int>& weights) {
+    long long total = 0;
+    for (int k = c; k < c + n; ++k)
+        total += std::max(weights[k], 0);
+    int given = 0;
+    for (int k = c; k < c + n; ++k) {
+        const int share =
+            total > 0 ? static_cast<int>(extra * std::max(weights[k], 0) / total) : extra / n;
+        target[k] += share;
+        given += share;
+    }
+    target[c + n - 1] += extra - given;
+}
+
+} // namespace
+
+void ThtmlTable::ColumnWidths(THtmlCanvas& canvas, int avail, int& totalMin, int& totalMax) {
+    std::fill(MaxWidths.begin(), MaxWidths.end(), 0);
+    std::fill(MinWidths.begin(), MinWidths.end(), 0);
+    std::fill(Percents.begin(), Percents.end(), 0);
+    RowHeights.clear();
+    int widest = 1;
+    for (int pass = 1; pass <= widest; ++pass)
+        for (auto& row : Rows)
+            for (int c = 0; c < row->Count() && c < ColCount; ++c) {
+                TCellObj& cell = *row->Cells[c];
+                if (cell.IsPlaceholder())
+                    continue;
+                const int span = std::min(cell.ColSpan, ColCount - c);
+                widest = std::max(widest, span);
+                if (span != pass)
+                    continue;
+                int mn = 0, mx = 0;
+                cell.Cell->MeasureWidths(canvas, mn, mx);
+                mn += cell.HorzExtra + CellSpacing;
+                mx = std::max(mx + cell.HorzExtra + CellSpacing, mn);
+                int pct = 0;
+                if (cell.WidthIsPercent)
+                    pct = cell.WidthSetting;
+                else if (cell.WidthSetting > 0 && avail > 0)
+                    pct = static_cast<int>(std::min<long long>(
+                        1000, (cell.WidthSetting * 1000LL + avail / 2) / avail));
+                if (span == 1) {
+                    MaxWidths[c] = std::max(MaxWidths[c], mx);
+                    MinWidths[c] = std::max(MinWidths[c], mn);
+                    Percents[c] = std::max(Percents[c], pct);
+                    continue;
+                }
+                const int sumMin =
+                    std::accumulate(MinWidths.begin() + c, MinWidths.begin() + c + span, 0);
+                const int sumMax =
+                    std::accumulate(MaxWidths.begin() + c, MaxWidths.begin() + c + span, 0);
+                const int sumPct =
+                    std::accumulate(Percents.begin() + c, Percents.begin() + c + span, 0);
+                const std::vector<int>& weights = sumPct > 0 ? Percents : MaxWidths;
+                if (mn > sumMin)
+                    Spread(MinWidths, c, span, mn - sumMin, weights);
+                if (mx > sumMax)
+                    Spread(MaxWidths, c, span, mx - sumMax, weights);
+                for (int k = c; k < c + span; ++k)
+                    MaxWidths[k] = std::max(MaxWidths[k], MinWidths[k]);
+                if (pct > sumPct)
+                    Spread(Percents, c, span, pct - sumPct, MaxWidths);
+            }
+    totalMin = std::accumulate(MinWidths.begin(), MinWidths.end(), 0);
+    totalMax = std::accumulate(MaxWidths.begin(), MaxWidths.end(), 0);
+}
+
+void ThtmlTable::MeasureWidths(THtmlCanvas& canvas, int& minWidth, int& maxWidth) {
+    Initialize();
+    int totalMin = 0, totalMax = 0;
+    ColumnWidths(canvas, ImposedWidth, totalMin, totalMax);
+    minWidth = std::max(totalMin + CellSpacing, ImposedWidth);
+    maxWidth = std::max(totalMax + CellSpacing, ImposedWidth);
+}
+
+void ThtmlTable::DistributeWidths(int totalMin, int totalMax, int avail) {
+    Widths.assign(ColCount, 0);
+    if (ColCount == 0)
+        return;
+    const long long room = avail - totalMin;
+    for (int c = 0; c < ColCount; ++c) {
+        if (totalMax == totalMin) {
+            Widths[c] = MinWidths[c] + static_cast<int>(room / ColCount);
+        } else {
+            const long long num = static_cast<long long>(MaxWidths[c] - MinWidths[c]) * room;
+            const long long den = totalMax - totalMin;
+            Widths[c] = MinWidths[c] + static_cast<int>((2 * num + den) / (2 * den));
+        }
+    }
+    const int left = avail - std::accumulate(Widths.begin(), Widths.end(), 0);
+    int widest = 0;
+    for (int c = 1; c < ColCount; ++c)
+        if (MaxWidths[c] - MinWidths[c] > MaxWidths[widest] - MinWidths[widest])
+            widest = c;
+    Widths[widest] += left;
+}
+
+void ThtmlTable::RowHeightsFor(THtmlCanvas& canvas) {
+    const int rowCount = static_cast<int>(Rows.size());
+    std::vector<int> natural(rowCount, 0);
+    int tallest = 1;
+    for (int pass = 1; pass <= tallest; ++pass)
+        for (int r = 0; r < rowCount; ++r) {
+            TCellList& row = *Rows[r];
+            for (int c = 0; c < row.Count() && c < ColCount; ++c) {
+                TCellObj& cell = *row.Cells[c];
+                if (cell.IsPlaceholder())
+                    continue;
+                tallest = std::max(tallest, cell.RowSpan);
+                if (cell.RowSpan != pass)
+                    continue;
+                const int span = std::min(cell.ColSpan, ColCount - c);
+                cell.SpanWidth = std::accumulate(Widths.begin() + c, Widths.begin() + c + span, 0);
+                int target = cell.HeightSetting;
+                if (target == 0 && TableHeight > 0)
+                    target = cell.HeightPercent > 0 ? TableHeight * cell.HeightPercent / 100
+                                                    : (rowCount == 1 ? TableHeight : 0);
+                int trialPos = 0, trialMax = 0;
+                {
+                    TCountScope trial(Document ? &Document->TrialLayoutDepth : nullptr);
+                    cell.ContentHeight =
+                        cell.Cell->LayoutContent(canvas, 0, trialPos, trialMax,
+                                                 cell.SpanWidth - cell.HorzExtra - CellSpacing,
+                                                 std::max(0, target - cell.VertExtra), 0);
+                }
+                int request = cell.ContentHeight + cell.VertExtra;
+                if (cell.HeightSetting > 0)
+                    request = std::max(request, cell.HeightSetting);
+                if (pass == 1) {
+                    natural[r] = std::max(natural[r], request);
+                    continue;
+                }
+                const int have =
+                    std::accumulate(natural.begin() + r, natural.begin() + r + pass, 0);
+                const int want = request + CellSpacing;
+                if (want > have) {
+                    const int diff = want - have;
+                    for (int k = r; k < r + pass; ++k)
+                        natural[k] += diff / pass;
+                    natural[r + pass - 1] += diff % pass;
+                }
+            }
+            if (pass == 1)
+                natural[r] += CellSpacing;
+        }
+    // A specified table height would spread its extra over the rows here.
+    RowHeights = natural;
+}
+
+void ThtmlTable::LayoutCells(THtmlCanvas& canvas, int row, int y, int& pos, int& maxWidth) {
+    TCellList& cells = *Rows[row];
+    for (auto& p : cells.Cells) {
+        TCellObj& cell = *p;
+        if (cell.IsPlaceholder() || cell.Cell->Count() == 0)
+            continue;
+        const int d = cell.SpanHeight - cell.ContentHeight - CellSpacing - cell.VertExtra;
+        cell.VOffset = cell.VAlign == ATop ? 0 : (cell.VAlign == AMiddle ? d / 2 : d);
+        int cellMax = 0;
+        cell.Cell->LayoutContent(
+            canvas, 0, pos, cellMax, cell.SpanWidth - CellSpacing - cell.HorzExtra,
+            cell.SpanHeight - cell.VertExtra - CellSpacing,
+            y + CellSpacing + cell.PaddingTop + cell.BorderTopWidth + cell.VOffset);
+        maxWidth = std::max(maxWidth, cellMax);
+    }
+}
+
+int ThtmlTable::Layout(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, IndentManager& im,
+                       int width, int availHeight, int y) {
+    (void)x;
+    (void)width;
+    (void)availHeight;
+    TCountScope nesting(Document ? &Document->TableNestLevel : nullptr);
+    LayoutTop = PaintTop = InnerTop = y;
+    FirstPos = pos;
+    const int avail =
+        (ImposedWidth > 0 ? ImposedWidth : im.RightAt(y) - im.LeftAt(y)) - CellSpacing;
+    Initialize();
+    int totalMin = 0, totalMax = 0;
+    ColumnWidths(canvas, avail, totalMin, totalMax);
+    // Fixed and imposed widths share the proportional rule here.
+    if (totalMin < avail)
+        DistributeWidths(totalMin, totalMax, avail);
+    else
+        Widths = MinWidths;
+    TableWidth = CellSpacing + std::accumulate(Widths.begin(), Widths.end(), 0);
+    RowHeightsFor(canvas);
+
+    const bool final = !Document || Document->TrialLayoutDepth == 0;
+    int rowY = y;
+    int cellsMax = 0;
+    for (int r = 0; r < static_cast<int>(Rows.size()); ++r) {
+        TCellList& row = *Rows[r];
+        row.RowHeight = RowHeights[r];
+        for (auto& cell : row.Cells)
+            if (!cell->IsPlaceholder())
+                cell->SpanHeight = std::accumulate(RowHeights.begin() + r,
+                                                   RowHeights.begin() + r + cell->RowSpan, 0);
+        if (final)
+            LayoutCells(canvas, r, rowY, pos, cellsMax);
+        rowY += row.RowHeight;
+    }
+    FlowHeight = std::accumulate(RowHeights.begin(), RowHeights.end(), 0) + CellSpacing;
+    PaintHeight = FlowHeight;
+    PosCount = pos - FirstPos;
+    maxWidth = TableWidth;
+    FlowBottom = PaintBottom = y + FlowHeight;
+    return FlowHeight;
+}
+
+int ThtmlTable::Paint(THtmlCanvas& canvas, const TRect& clip, int x) {
+    const int below = LayoutTop + FlowHeight;
+    const int viewTop = Document ? Document->ViewTop : 0;
+    const TRect box{x, LayoutTop - viewTop, x + std::max(TableWidth, 0), below - viewTop};
+    if (!Meets(box, clip))
+        return below;
+    int rowY = LayoutTop;
+    for (int r = 0; r < static_cast<int>(Rows.size()); ++r)
+        rowY = PaintRow(canvas, clip, r, x, rowY);
+    return below;
+}
+
+int ThtmlTable::PaintRow(THtmlCanvas& canvas, const TRect& clip, int row, int x, int y) {
+    TCellList& cells = *Rows[row];
+    const int viewTop = Document ? Document->ViewTop : 0;
+    // Cells spanning rows reach below the row itself.
+    int reach = cells.RowHeight;
+    for (auto& cell : cells.Cells)
+        if (!cell->IsPlaceholder())
+            reach = std::max(reach, cell->SpanHeight);
+    if (y + reach - viewTop < clip.Top || y - viewTop >= clip.Bottom)
+        return y + cells.RowHeight;
+    int colX = x;
+    for (int c = 0; c < cells.Count(); ++c) {
+        TCellObj& cell = *cells.Cells[c];
+        if (!cell.IsPlaceholder())
+            PaintCell(canvas, clip, cell, colX, y);
+        if (c < ColCount)
+            colX += Widths[c];
+    }
+    return y + cells.RowHeight;
+}
+
+void ThtmlTable::PaintCell(THtmlCanvas& canvas, const TRect& clip, TCellObj& cell, int x, int y) {
+    const int viewTop = Document ? Document->ViewTop : 0;
+    const TRect box{x + CellSpacing, y + CellSpacing - viewTop, x + cell.SpanWidth,
+                    y + cell.SpanHeight - viewTop};
+    cell.Cell->CellRect = box;
+    if (!Meets(box, clip))
+        return;
+    if (cell.Cell->HasBkColor && cell.Cell->BkColor != clNone) {
+        const TRect inner{box.Left + cell.BorderLeftWidth, box.Top + cell.BorderTopWidth,
+                          box.Right - cell.BorderRightWidth, box.Bottom - cell.BorderBottomWidth};
+        if (!inner.IsEmpty())
+            canvas.FillRect(inner, cell.Cell->BkColor);
+    }
+    if (cell.Cell->Count() > 0 && box.Bottom >= clip.Top - kCellPaintMargin &&
+        box.Top <= clip.Bottom + kCellPaintMargin) {
+        const TRect old = canvas.ClipRect();
+        const TRect inside = Intersect(old, box);
+        canvas.SetClipRect(inside);
+        cell.Cell->DoPaint(canvas, inside,
+                           x + CellSpacing + cell.PaddingLeft + cell.BorderLeftWidth);
+        canvas.SetClipRect(old);
+    }
+    if (cell.BorderTopWidth > 0)
+        canvas.FillRect({box.Left, box.Top, box.Right, box.Top + cell.BorderTopWidth},
+                        BorderColorDark);
+    if (cell.BorderLeftWidth > 0)
+        canvas.FillRect({box.Left, box.Top, box.Left + cell.BorderLeftWidth, box.Bottom},
+                        BorderColorDark);
+    if (cell.BorderBottomWidth > 0)
+        canvas.FillRect({box.Left, box.Bottom - cell.BorderBottomWidth, box.Right, box.Bottom},
+                        BorderColorLight);
+    if (cell.BorderRightWidth > 0)
+        canvas.FillRect({box.Right - cell.BorderRightWidth, box.Top, box.Right, box.Bottom},
+                        BorderColorLight);
+}
+
+int ThtmlTable::CursorAt(THtmlCanvas& canvas, int x, int y, bool& atChar, int& lineHeight,
+                         int& lineTop, int& caretX) {
+    if (y < LayoutTop || y >= LayoutTop + FlowHeight)
+        return -1;
+    int result = -1;
+    for (auto& row : Rows)
+        for (auto& cell : row->Cells)
+            if (result < 0 && !cell->IsPlaceholder())
+                result = cell->Cell->CursorAt(canvas, x, y, atChar, lineHeight, lineTop, caretX);
+    return result;
+}
+
+int ThtmlTable::PointOfCursor(THtmlCanvas& canvas, int pos, int& x, int& y) {
+    if (pos < FirstPos || pos > FirstPos + PosCount)
+        return 0;
+    for (auto& row : Rows)
+        for (auto& cell : row->Cells)
+            if (!cell->IsPlaceholder() && cell->Cell->PointOfCursor(canvas, pos, x, y))
+                return 1;
+    return 0;
+}
+
+int ThtmlTable::CharAt(int pos, char16_t& ch, TSection*& section) {
+    if (pos < FirstPos || pos >= FirstPos + PosCount)
+        return 0;
+    for (auto& row : Rows)
+        for (auto& cell : row->Cells)
+            if (!cell->IsPlaceholder() && cell->Cell->CharAt(pos, ch, section))
+                return 1;
+    return 0;
+}
+
+void ThtmlTable::CollectSections(std::vector<TSection*>& list) {
+    ForEachCell([&](TCellObj& c) { c.Cell->CollectSections(list); });
+}
+
+void ThtmlTable::CopySelection() {
+    ForEachCell([](TCellObj& c) { c.Cell->CopySelection(); });
+}
+
+// --- TTableBlock -----------------------------------------------------------------------------
+
+TTableBlock::TTableBlock(TSectionList* document, int level, const TAttributeList* attributes,
+                         std::unique_ptr<ThtmlTable> table, TCellBasic* ownerCell,
+                         TProperties& properties)
+    : TBlock(document, attributes, ownerCell, properties), Level(level) {
+    if (!table)
+        table = std::make_unique<ThtmlTable>(document, properties, attributes);
+    Table = table.get();
+    if (attributes)
+        for (const TAttribute& a : *attributes) {
+            switch (a.Kind) {
+            case symAttrWidth:
+                if (IsPercentValue(a)) {
+                    if (a.Number > 0) {
+                        TableWidthSetting = std::min(a.Number, 100) * 10;
+                        TableWidthIsPercent = true;
+                    }
+                } else if (a.Number > 0) {
+                    TableWidthSetting = a.Number;
+                }
+                break;
+            case symAttrAlign: {
+                const std::u16string v = LowerCase(Trim(a.Value));
+                if (v == u"center")
+                    TableAlign = taCenter;
+                else if (v == u"left")
+                    Float = ALeft;
+                else if (v == u"right")
+                    Float = ARight;
+                break;
+            }
+            case symAttrHspace:
+                HSpace = std::clamp(a.Number, 0, 40);
+                break;
+            case symAttrVspace:
+                VSpace = std::clamp(a.Number, 0, 200);
+                break;
+            default:
+                break;
+            }
+        }
+    HasOuterBorder = Table->BorderWidth > 0;
+    BlockCell.AddSection(std::move(table), 0);
+}
+
+int TTableBlock::ContentWidthFor(THtmlCanvas& canvas, int availWidth) {
+    if (MarginLeft == AutoValue)
+        MarginLeft = 0;
+    if (MarginRight == AutoValue)
+        MarginRight = 0;
+    Table->ImposedWidth = 0;
+    const int sides =
+        MarginLeft + MarginRight + PaddingLeft + PaddingRight + BorderLeftWidth + BorderRightWidth;
+    int mn = 0, mx = 0;
+    Table->MeasureWidths(canvas, mn, mx);
+    int w = 0;
+    if (TableWidthSetting == 0) {
+        const int room = availWidth - sides;
+        w = room < mx ? std::max(mn, room) : mx;
+    } else {
+        const int wanted =
+            TableWidthIsPercent
+                ? static_cast<int>(static_cast<long long>(availWidth) * TableWidthSetting / 1000) -
+                      sides
+                : TableWidthSetting;
+        w = std::max(mn, wanted);
+        Table->ImposedWidth = w;
+    }
+    const bool right = TableAlign == taRight || Float == ARight;
+    if ((TableAlign == taCenter || right) && MarginLeft == 0 && MarginRight == 0) {
+        const int rest = availWidth - w - sides;
+        if (rest > 0)
+            MarginLeft = right ? rest : rest / 2;
+    }
+    return w;
+}
+
+int TTableBlock::Layout(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, IndentManager& im,
+                        int width, int availHeight, int y) {
+    // Floats at this Y narrow the room from either side.
+    const int left = std::max(x, im.LeftAt(y));
+    const int right = std::min(x + width, im.RightAt(y));
+    FloatShift = left - x;
+    return TBlock::Layout(canvas, left, pos, maxWidth, im, std::max(0, right - left), availHeight,
+                          y);
+}
+
+int TTableBlock::Paint(THtmlCanvas& canvas, const TRect& clip, int x) {
+    return TBlock::Paint(canvas, clip, x + FloatShift);
+}
+
+void TTableBlock::MeasureWidths(THtmlCanvas& canvas, int& minWidth, int& maxWidth) {
+    ConvertMargins(0);
+    Table->ImposedWidth = 0;
+    Table->MeasureWidths(canvas, minWidth, maxWidth);
+    if (TableWidthSetting > 0 && !TableWidthIsPercent) {
+        minWidth = std::max(minWidth, TableWidthSetting);
+        maxWidth = std::max(minWidth, TableWidthSetting);
+    }
+    const int sides = (MarginLeft == AutoValue ? 0 : MarginLeft) +
+                      (MarginRight == AutoValue ? 0 : MarginRight) + PaddingLeft + PaddingRight +
+                      BorderLeftWidth + BorderRightWidth;
+    minWidth += sides;
+    maxWidth += sides;
+}
+
+void TTableBlock::PaintBorder(THtmlCanvas& canvas, const TRect& box) {
+    const int b = Table->BorderWidth;
+    if (b <= 0) {
+        TBlock::PaintBorder(canvas, box);
+        return;
+    }
+    // A raised frame around the table itself.
+    const int viewTop = Document ? Document->ViewTop : 0;
+    const int left = box.Left + BorderLeftWidth + PaddingLeft;
+    const TRect t{left, Table->LayoutTop - viewTop, left + Table->TableWidth,
+                  Table->LayoutTop + Table->FlowHeight - viewTop};
+    if (t.IsEmpty())
+        return;
+    canvas.FillRect({t.Left, t.Top, t.Right, t.Top + b}, Table->BorderColorLight);
+    canvas.FillRect({t.Left, t.Top, t.Left + b, t.Bottom}, Table->BorderColorLight);
+    canvas.FillRect({t.Left, t.Bottom - b, t.Right, t.Bottom}, Table->BorderColorDark);
+    canvas.FillRect({t.Right - b, t.Top, t.Right, t.Bottom}, Table->BorderColorDark);
+}
+
+// --- TTableAndCaptionBlock -------------------------------------------------------------------
+
+TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionList* document, TTableBlock* tableBlock,
+                                             const TAttributeList* attributes,
+                                             TCellBasic* ownerCell, TProperties& properties)
+    : TBlock(document, attributes, ownerCell, properties), TableBlock(tableBlock) {}
+
+} // namespace html
