@@ -1,5 +1,6 @@
 #include "html/viewer.h"
 
+#include "html/builder.h"
 #include "html/section.h"
 #include "platform/application.h"
 #include "platform/timing.h"
@@ -269,6 +270,10 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
         FHPosition = 0;
     }
     Invalidate();
+}
+
+void THTMLViewer::ParseSource() {
+    CodePage = ParseDocument(Source, Document);
 }
 
 // ---- layout and scroll bars ------------------------------------------------------------------

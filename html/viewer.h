@@ -120,6 +120,7 @@ public:
     bool Panning{false};
     int PanStartY{0};
     std::u16string CurrentFile;
+    int CodePage{0}; // of the page last read, as the document builder reports it
     int ScrollBarWidth{0};
     int SmallChange() const { return kVSmallChange; }
     int LargeChange() const { return FLargeChange; }
