@@ -509,6 +509,13 @@ void TControl::Hide() {
 bool TControl::Showing() const {
     return HostWidget && HostWidget->isVisible();
 }
+bool TControl::Enabled() const {
+    return HostWidget && HostWidget->isEnabled();
+}
+void TControl::SetEnabled(bool value) {
+    if (HostWidget)
+        HostWidget->setEnabled(value);
+}
 bool TControl::Focused() const {
     return HostWidget && HostWidget->hasFocus();
 }

@@ -55,6 +55,10 @@ public:
     void Hide();
     bool Showing() const;
 
+    // A disabled control takes no input and paints in its disabled look.
+    bool Enabled() const;
+    void SetEnabled(bool value);
+
     // Keyboard focus.
     bool Focused() const;
     bool CanFocus() const;

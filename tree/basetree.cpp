@@ -9,6 +9,7 @@ using namespace tree_detail;
 TBaseVirtualTree::TBaseVirtualTree() {
     States.Include(tsWindowCreating);
     InitRootNode();
+    BuildLinePattern();
     States.Exclude(tsWindowCreating);
     RegisterWithWorker();
 }
@@ -145,11 +146,8 @@ void TBaseVirtualTree::Paint(TCanvas& canvas, const TRect& updateRect) {
     // The update rectangle moved into content coordinates.
     const TRect window{updateRect.Left - FOffsetX, updateRect.Top - FOffsetY,
                        updateRect.Right - FOffsetX, updateRect.Bottom - FOffsetY};
-    if (States.Contains(tsPainting))
-        return;
-    States.Include(tsPainting);
-    TScopeExit leave([this] { States.Exclude(tsPainting); });
-    RenderContent(canvas, window, {updateRect.Left, updateRect.Top});
+    // The erase request never reaches the control: every pixel is painted here.
+    RenderContent(canvas, window, {updateRect.Left, updateRect.Top}, AllPaintOptions, pf32bit);
 }
 
 void TBaseVirtualTree::Resize() {

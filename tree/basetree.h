@@ -5,11 +5,19 @@
 // Sources by concern: basetree.cpp (construction, control events, update counter,
 // notifications), tree_structure.cpp (nodes, child lists, deletion, initialisation,
 // traversal), tree_expansion.cpp (toggling, selection, focus), tree_scrolling.cpp (offsets,
-// ranges, display rectangles, scroll bars), tree_cache.cpp (position cache hooks).
+// ranges, display rectangles, scroll bars), tree_cache.cpp (position cache hooks),
+// tree_paint.cpp (paint properties, the paint cycle, row geometry; tree_geometry.h).
 #include "platform/control.h"
 #include "platform/errors.h"
 #include "platform/thread.h"
 #include "tree/tree_types.h"
+// ---- painting ----
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
+#include "platform/font.h"
+#include "platform/imagelist.h"
+#include "tree/paint_types.h"
+#include "tree/tree_geometry.h"
 #include <atomic>
 #include <exception>
 #include <functional>
@@ -57,6 +65,29 @@ using TVTGetImageEvent =
     std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind,
                        TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
 using TNotifyEvent = std::function<void(TBaseVirtualTree* Sender)>;
+
+// ---- painting events ----
+using TVTPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas)>;
+using TVTBeforeItemPaintEvent =
+    std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas, PVirtualNode Node,
+                       const TRect& ItemRect, bool& CustomDraw)>;
+using TVTAfterItemPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas,
+                                                  PVirtualNode Node, const TRect& ItemRect)>;
+using TVTBeforeItemEraseEvent =
+    std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas, PVirtualNode Node,
+                       const TRect& ItemRect, TColor& ItemColor, TItemEraseAction& EraseAction)>;
+using TVTAfterItemEraseEvent = TVTAfterItemPaintEvent;
+using TVTBeforeCellPaintEvent = std::function<void(
+    TBaseVirtualTree* Sender, TCanvas& TargetCanvas, PVirtualNode Node, TColumnIndex Column,
+    TVTCellPaintMode CellPaintMode, const TRect& CellRect, TRect& ContentRect)>;
+using TVTAfterCellPaintEvent =
+    std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas, PVirtualNode Node,
+                       TColumnIndex Column, const TRect& CellRect)>;
+using TVTBackgroundPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas,
+                                                   const TRect& R, bool& Handled)>;
+using TVTGetImageExEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                              TVTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                                              int& ImageIndex, TImageList*& ImageList)>;
 
 class TBaseVirtualTree : public TControl {
 public:
@@ -182,6 +213,98 @@ public:
     // Whether the worker has the tree queued or is building its cache now.
     bool CacheValidationPending() const;
 
+    // ======== painting (tree_paint.cpp) ========
+    // Paints the content rectangle `window` (content coordinates) at `target` on the canvas.
+    void RenderContent(TCanvas& canvas, const TRect& window, TPoint target,
+                       TVTInternalPaintOptions options = AllPaintOptions,
+                       TPixelFormat format = pf32bit);
+
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+    // The tree's font and its colour (node text, button strokes).
+    const TFontSpec& Font() const { return FFont; }
+    TColor FontColor() const { return FFontColor; }
+    void SetFont(const TFontSpec& font, TColor color = clWindowText);
+    const std::shared_ptr<const TPlatformFont>& PlatformFont() const;
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* images);
+    TImageList* StateImages() const { return FStateImages; }
+    void SetStateImages(TImageList* images) { FStateImages = images; }
+    TVTColors& Colors() { return FColors; }
+    void SetColors(const TVTColors& colors);
+    TVTLineStyle LineStyle() const { return FLineStyle; }
+    void SetLineStyle(TVTLineStyle value);
+    // lsCustomStyle paints this pattern.
+    void SetCustomLinePattern(const TPattern8x8& pattern);
+    const TPattern8x8& LinePattern() const { return FLinePattern; }
+    TVTLineMode LineMode() const { return FLineMode; }
+    void SetLineMode(TVTLineMode value) { FLineMode = value; }
+    TVTButtonStyle ButtonStyle() const { return FButtonStyle; }
+    void SetButtonStyle(TVTButtonStyle value) { FButtonStyle = value; }
+    TVTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
+    void SetButtonFillMode(TVTButtonFillMode value);
+    TVTNodeAlignment NodeAlignment() const { return FNodeAlignment; }
+    void SetNodeAlignment(TVTNodeAlignment value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode value);
+    TVTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
+    void SetDrawSelectionMode(TVTDrawSelectionMode value);
+    int SelectionBlendFactor() const { return FSelectionBlendFactor; }
+    void SetSelectionBlendFactor(int value); // 0..255
+    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
+    void SetSelectionCurveRadius(int value);
+    // The picture behind the rows; an empty bitmap means none.
+    const TBitmap& Background() const { return FBackground; }
+    void SetBackground(const TBitmap& picture);
+    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
+    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    void SetBackgroundOffsetX(int value);
+    void SetBackgroundOffsetY(int value);
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
+    // Off in tests that stand in a machine without blending.
+    bool BlendingAvailable() const { return FBlendingAvailable; }
+    void SetBlendingAvailable(bool value);
+
+    // The node a drag from outside is over and where it would land.
+    PVirtualNode DropTargetNode() const { return FDropTargetNode; }
+    TDropMode LastDropMode() const { return FLastDropMode; }
+    void SetDropTarget(PVirtualNode node, TDropMode mode);
+
+    // Row geometry with the tree's current properties (no columns: x from the row's left).
+    TRowGeometry RowGeometry() const;
+    int NodeIndentSteps(PVirtualNode node) const;
+    // The node's vertical anchor (from its row's top).
+    int VerticalAnchor(PVirtualNode node) const;
+    // The normal image index the owner gives for the node (ikSelected when selected), -1 for
+    // none or when the tree has no images.
+    int NodeImageIndex(PVirtualNode node);
+    // The text area of the node's row: from where the text area begins, NodeTextWidth wide;
+    // content x, row-relative y.
+    TRect NodeTextArea(PVirtualNode node);
+    // One line type per indentation step, leftmost first.
+    TLineImage GetLineImage(PVirtualNode node) const;
+    // The plus and minus buttons as painted (9 x 9, magenta where transparent).
+    const TBitmap& PlusButton();
+    const TBitmap& MinusButton();
+    // The content width: the larger of the client width and the horizontal range.
+    int ContentWidth() const;
+    // Clears every node's cached measures (text widths).
+    void ResetAllNodeCaches();
+
+    TVTPaintEvent OnBeforePaint, OnAfterPaint;
+    TVTBeforeItemPaintEvent OnBeforeItemPaint;
+    TVTAfterItemPaintEvent OnAfterItemPaint;
+    TVTBeforeItemEraseEvent OnBeforeItemErase;
+    TVTAfterItemEraseEvent OnAfterItemErase;
+    TVTBeforeCellPaintEvent OnBeforeCellPaint;
+    TVTAfterCellPaintEvent OnAfterCellPaint;
+    TVTBackgroundPaintEvent OnPaintBackground;
+    TVTGetImageExEvent OnGetImageIndexEx;
+    // ======== end of painting ========
+
     // ---- events ----
     TVTChangingEvent OnExpanding, OnCollapsing;
     TVTChangeEvent OnExpanded, OnCollapsed, OnChange;
@@ -206,12 +329,16 @@ protected:
     // horizontal range and the text-only display rectangle use it.
     virtual int GetNodeContentWidth(PVirtualNode node, TColumnIndex column) { return 0; }
     // Width taken by the normal image of a row, 0 while the tree has no images.
-    virtual int GetImagesWidth() const { return 0; }
+    virtual int GetImagesWidth() const { return FImages ? FImages->Width() : 0; }
     // Called when a node is invalidated or re-initialised, so cached measures are dropped.
     virtual void ResetNodeCaches(PVirtualNode node) {}
-    // The painting entry point: paint the content rectangle `window` (content coordinates)
-    // at `target` on the canvas.
-    virtual void RenderContent(TCanvas& canvas, const TRect& window, TPoint target) {}
+    // ---- painting: hooks for derived classes ----
+    // Paints the node's text (a string tree); ContentRect is the text area.
+    virtual void DoPaintNode(TVTPaintInfo& paintInfo) {}
+    // Whether the text of the node is drawn in the highlight text colour.
+    bool TextHighlighted(PVirtualNode node) const;
+    // Whether the node is drawn in the disabled look.
+    bool NodeDisabledLook(PVirtualNode node) const;
 
     // TControl events.
     void Paint(TCanvas& canvas, const TRect& updateRect) override;
@@ -285,6 +412,53 @@ private:
     };
     // content top of the node's row, or -1 when it is not fully visible
     int NodeTop(PVirtualNode node) const;
+
+    // ======== painting (tree_paint.cpp) ========
+    void BuildButtons();
+    void BuildLinePattern();
+    void PaintRowBackground(TCanvas& canvas, PVirtualNode node, const TRect& rowRect,
+                            const TRect& window, int clientTop, bool useBackground);
+    void PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos);
+    void PaintCell(TVTPaintInfo& info, const TRect& window, bool drawSelection, bool drawFocus);
+    void PrepareCell(TVTPaintInfo& info, const TRect& window, bool drawSelection, bool drawFocus);
+    void PaintTreeLines(TVTPaintInfo& info);
+    void PaintNodeButton(TVTPaintInfo& info);
+    void PaintNodeImage(TVTPaintInfo& info);
+    void PaintDropMark(TCanvas& canvas, const TRect& rowRect);
+    void WashRect(TBitmap& bitmap, const TRect& r, TColor color, int alpha);
+    bool UseBlendedSelection() const;
+    int AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& ghosted, TImageList*& list);
+
+    TColor FColor{clWindow};
+    TFontSpec FFont{u"MS Sans Serif", -11, FW_NORMAL, false, false, false, RUSSIAN_CHARSET};
+    TColor FFontColor{clWindowText};
+    mutable std::shared_ptr<const TPlatformFont> FPlatformFont;
+    TImageList* FImages{nullptr};
+    TImageList* FStateImages{nullptr};
+    TVTColors FColors;
+    TVTLineStyle FLineStyle{lsDotted};
+    TPattern8x8 FLinePattern{};
+    TPattern8x8 FCustomLinePattern{};
+    TVTLineMode FLineMode{lmNormal};
+    TVTButtonStyle FButtonStyle{bsRectangle};
+    TVTButtonFillMode FButtonFillMode{fmTreeColor};
+    TVTNodeAlignment FNodeAlignment{naProportional};
+    TAlignment FAlignment{taLeftJustify};
+    TBiDiMode FBiDiMode{bdLeftToRight};
+    TVTDrawSelectionMode FDrawSelectionMode{smDottedRectangle};
+    int FSelectionBlendFactor{128};
+    int FSelectionCurveRadius{0};
+    TBitmap FBackground;
+    int FBackgroundOffsetX{0};
+    int FBackgroundOffsetY{0};
+    TFormBorderStyle FBorderStyle{bsSingle};
+    bool FBlendingAvailable{true};
+    PVirtualNode FDropTargetNode{nullptr};
+    TDropMode FLastDropMode{dmNowhere};
+    TBitmap FPlusBM, FMinusBM;
+    bool FButtonsDirty{true};
+    TBitmap FRowBitmap; // reused by every paint cycle
+    // ======== end of painting ========
     void UpdateVerticalScrollBar(bool doRepaint);
     void UpdateHorizontalScrollBar(bool doRepaint);
 

@@ -6,9 +6,18 @@
 using TVSTGetTextEvent =
     std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
                        TVSTTextType TextType, std::u16string& CellText)>;
-// Measures a text in the tree's font, in pixels. Stands in until the tree paints with fonts of
-// its own.
+// Measures a text in the tree's font, in pixels; replaces the font's own measure (tests stand
+// in a fixed-width one with it).
 using TTextWidthMeasure = std::function<int(const std::u16string& text)>;
+using TVTPaintText =
+    std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas, PVirtualNode Node,
+                       TColumnIndex Column, TVSTTextType TextType)>;
+using TVTDrawTextEvent = std::function<void(
+    TBaseVirtualTree* Sender, TCanvas& TargetCanvas, PVirtualNode Node, TColumnIndex Column,
+    const std::u16string& Text, const TRect& CellRect, bool& DefaultDraw)>;
+using TVTMeasureTextEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
+                       const std::u16string& CellText, int& Extent)>;
 
 class TCustomVirtualStringTree : public TBaseVirtualTree {
 public:
@@ -26,13 +35,18 @@ public:
     void SetTextWidthMeasure(TTextWidthMeasure measure);
 
     TVSTGetTextEvent OnGetText;
+    TVTPaintText OnPaintText;
+    TVTDrawTextEvent OnDrawText;
+    TVTMeasureTextEvent OnMeasureTextWidth;
 
 protected:
     int GetNodeContentWidth(PVirtualNode node, TColumnIndex column) override;
     void ResetNodeCaches(PVirtualNode node) override;
+    void DoPaintNode(TVTPaintInfo& paintInfo) override;
 
 private:
     std::uint32_t& CachedTextWidth(PVirtualNode node) const;
+    int MeasureText(PVirtualNode node, const std::u16string& text, const TPlatformFont* font);
 
     unsigned InternalDataOffset{0};
     std::u16string FDefaultText{u"Node"};

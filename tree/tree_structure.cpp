@@ -558,6 +558,10 @@ void TBaseVirtualTree::DropReferences(PVirtualNode node) {
         LastStructureChangeNode = node->Parent == Root ? nullptr : node->Parent;
     if (FRangeAnchor == node)
         FRangeAnchor = nullptr;
+    if (FDropTargetNode == node) {
+        FDropTargetNode = nullptr;
+        FLastDropMode = dmNowhere;
+    }
 }
 
 void TBaseVirtualTree::Clear() {

@@ -1,0 +1,786 @@
+// Painting: the paint properties, row geometry, the paint cycle with its row bitmap, lines,
+// buttons, images, the selection wash, the focus frame and the fixed background picture.
+#include "platform/colors.h"
+#include "tree/basetree.h"
+#include "tree/tree_internal.h"
+#include <algorithm>
+
+using namespace tree_detail;
+
+namespace {
+
+constexpr TColor ButtonKeyColor = RGBColor(255, 0, 255);
+
+TRect Intersect(const TRect& a, const TRect& b) {
+    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+            std::min(a.Bottom, b.Bottom)};
+    return r.IsEmpty() ? TRect{} : r;
+}
+
+PVirtualNode NextVisibleSibling(PVirtualNode n) {
+    for (n = n->NextSibling; n != nullptr; n = n->NextSibling)
+        if (IsVisibleNode(n))
+            return n;
+    return nullptr;
+}
+
+bool HasVisiblePreviousSibling(PVirtualNode n) {
+    for (n = n->PrevSibling; n != nullptr; n = n->PrevSibling)
+        if (IsVisibleNode(n))
+            return true;
+    return false;
+}
+
+} // namespace
+
+// ---- properties ------------------------------------------------------------------------------
+
+void TBaseVirtualTree::SetColor(TColor value) {
+    if (value == FColor)
+        return;
+    FColor = value;
+    FButtonsDirty = true; // the button interior
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetFont(const TFontSpec& font, TColor color) {
+    FFont = font;
+    FFontColor = color;
+    FPlatformFont.reset();
+    FButtonsDirty = true; // the strokes use the font colour
+    ResetAllNodeCaches();
+    UpdateScrollBars(true);
+    Invalidate();
+}
+
+const std::shared_ptr<const TPlatformFont>& TBaseVirtualTree::PlatformFont() const {
+    if (!FPlatformFont)
+        FPlatformFont = std::make_shared<const TPlatformFont>(FFont);
+    return FPlatformFont;
+}
+
+void TBaseVirtualTree::SetImages(TImageList* images) {
+    if (images == FImages)
+        return;
+    FImages = images;
+    UpdateScrollBars(true);
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetColors(const TVTColors& colors) {
+    if (colors == FColors)
+        return;
+    FColors = colors;
+    FButtonsDirty = true; // the button outline is the tree line colour
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetLineStyle(TVTLineStyle value) {
+    if (value == FLineStyle)
+        return;
+    FLineStyle = value;
+    BuildLinePattern();
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetCustomLinePattern(const TPattern8x8& pattern) {
+    FCustomLinePattern = pattern;
+    BuildLinePattern();
+    Invalidate();
+}
+
+void TBaseVirtualTree::BuildLinePattern() {
+    switch (FLineStyle) {
+    case lsDotted:
+        for (int row = 0; row < 8; ++row)
+            FLinePattern[static_cast<std::size_t>(row)] = (row % 2 == 0) ? 0x55 : 0xAA;
+        break;
+    case lsSolid:
+        FLinePattern.fill(0);
+        break;
+    case lsCustomStyle:
+        FLinePattern = FCustomLinePattern;
+        break;
+    }
+}
+
+void TBaseVirtualTree::SetButtonFillMode(TVTButtonFillMode value) {
+    if (value == FButtonFillMode)
+        return;
+    FButtonFillMode = value;
+    FButtonsDirty = true;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetNodeAlignment(TVTNodeAlignment value) {
+    if (value == FNodeAlignment)
+        return;
+    FNodeAlignment = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetAlignment(TAlignment value) {
+    if (value == FAlignment)
+        return;
+    FAlignment = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetBiDiMode(TBiDiMode value) {
+    if (value == FBiDiMode)
+        return;
+    FBiDiMode = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetDrawSelectionMode(TVTDrawSelectionMode value) {
+    if (value == FDrawSelectionMode)
+        return;
+    FDrawSelectionMode = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetSelectionBlendFactor(int value) {
+    value = std::clamp(value, 0, 255);
+    if (value == FSelectionBlendFactor)
+        return;
+    FSelectionBlendFactor = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetSelectionCurveRadius(int value) {
+    value = std::max(value, 0);
+    if (value == FSelectionCurveRadius)
+        return;
+    FSelectionCurveRadius = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetBackground(const TBitmap& picture) {
+    FBackground = picture;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetBackgroundOffsetX(int value) {
+    if (value == FBackgroundOffsetX)
+        return;
+    FBackgroundOffsetX = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetBackgroundOffsetY(int value) {
+    if (value == FBackgroundOffsetY)
+        return;
+    FBackgroundOffsetY = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetBlendingAvailable(bool value) {
+    if (value == FBlendingAvailable)
+        return;
+    FBlendingAvailable = value;
+    Invalidate();
+}
+
+void TBaseVirtualTree::SetDropTarget(PVirtualNode node, TDropMode mode) {
+    if (node == Root)
+        node = nullptr;
+    if (node == FDropTargetNode && mode == FLastDropMode)
+        return;
+    InvalidateNode(FDropTargetNode);
+    FDropTargetNode = node;
+    FLastDropMode = node != nullptr ? mode : dmNowhere;
+    InvalidateNode(FDropTargetNode);
+}
+
+void TBaseVirtualTree::ResetAllNodeCaches() {
+    // Every node, collapsed subtrees included: they are measured again when shown.
+    PVirtualNode n = Root->FirstChild;
+    while (n != nullptr) {
+        ResetNodeCaches(n);
+        if (n->FirstChild != nullptr) {
+            n = n->FirstChild;
+            continue;
+        }
+        while (n != nullptr && n != Root && n->NextSibling == nullptr)
+            n = n->Parent;
+        n = (n == nullptr || n == Root) ? nullptr : n->NextSibling;
+    }
+}
+
+// ---- geometry --------------------------------------------------------------------------------
+
+TRowGeometry TBaseVirtualTree::RowGeometry() const {
+    TRowGeometry g;
+    g.Indent = FIndent;
+    g.Margin = FMargin;
+    g.TextMargin = 0;
+    g.ImageWidth = FImages ? FImages->Width() : 0;
+    g.ImageHeight = FImages ? FImages->Height() : 0;
+    g.ShowRoot = Options.PaintOptions.Contains(toShowRoot);
+    g.ShowButtons = Options.PaintOptions.Contains(toShowButtons);
+    g.NodeAlignment = FNodeAlignment;
+    return g;
+}
+
+int TBaseVirtualTree::NodeIndentSteps(PVirtualNode node) const {
+    if (node == nullptr || node == Root)
+        return 0;
+    return RowGeometry().IndentSteps(GetNodeLevel(node));
+}
+
+int TBaseVirtualTree::VerticalAnchor(PVirtualNode node) const {
+    if (node == nullptr || node == Root)
+        return 0;
+    return RowGeometry().VerticalAnchor(node->NodeHeight, node->LineAlign);
+}
+
+int TBaseVirtualTree::ContentWidth() const {
+    return std::max(ClientWidth(), FRangeX);
+}
+
+int TBaseVirtualTree::AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& ghosted,
+                                    TImageList*& list) {
+    int index = -1;
+    ghosted = false;
+    list = FImages;
+    if (OnGetImageIndexEx)
+        OnGetImageIndexEx(this, node, kind, NoColumn, ghosted, index, list);
+    else if (OnGetImageIndex)
+        OnGetImageIndex(this, node, kind, NoColumn, ghosted, index);
+    return index;
+}
+
+int TBaseVirtualTree::NodeImageIndex(PVirtualNode node) {
+    if (node == nullptr || node == Root)
+        return -1;
+    bool ghosted = false;
+    TImageList* list = nullptr;
+    const int index = AskImageIndex(node, node->States.Contains(nsSelected) ? ikSelected : ikNormal,
+                                    ghosted, list);
+    return list != nullptr && index >= 0 ? index : -1;
+}
+
+TRect TBaseVirtualTree::NodeTextArea(PVirtualNode node) {
+    if (node == nullptr || node == Root)
+        return {};
+    const TRowGeometry g = RowGeometry();
+    const int left = g.ContentLeft(g.IndentSteps(GetNodeLevel(node)), NodeImageIndex(node) >= 0);
+    return {left, 0, left + GetNodeContentWidth(node, NoColumn),
+            static_cast<int>(node->NodeHeight)};
+}
+
+TLineImage TBaseVirtualTree::GetLineImage(PVirtualNode node) const {
+    const int steps = NodeIndentSteps(node);
+    TLineImage image(static_cast<std::size_t>(std::max(steps, 0)), ltNone);
+    if (steps <= 0)
+        return image;
+    const bool showRoot = Options.PaintOptions.Contains(toShowRoot);
+    // The step that belongs to a node at a level: the last of its steps.
+    auto ownStep = [&](std::uint32_t level) {
+        return static_cast<int>(level) + (showRoot ? 0 : -1);
+    };
+    const std::uint32_t level = GetNodeLevel(node);
+    for (PVirtualNode n = node; n != nullptr && n != Root; n = n->Parent) {
+        const std::uint32_t l = GetNodeLevel(n);
+        const int step = ownStep(l);
+        if (step < 0)
+            break;
+        const bool follows = NextVisibleSibling(n) != nullptr;
+        TVTLineType type;
+        if (n == node) {
+            if (l == 0) {
+                const bool first = !HasVisiblePreviousSibling(n);
+                type = first ? (follows ? ltBottomRight : ltRight)
+                             : (follows ? ltTopDownRight : ltTopRight);
+            } else {
+                type = follows ? ltTopDownRight : ltTopRight;
+            }
+        } else {
+            type = follows ? ltTopDown : ltNone;
+        }
+        image[static_cast<std::size_t>(step)] = type;
+        (void)level;
+    }
+    return image;
+}
+
+// ---- buttons ---------------------------------------------------------------------------------
+
+void TBaseVirtualTree::BuildButtons() {
+    const int size = TRowGeometry::ButtonWidth;
+    const TPixel outline = PixelFromColor(ColorToRGB(FColors.TreeLineColor));
+    const TPixel interior =
+        PixelFromColor(ColorToRGB(FButtonFillMode == fmWindowColor ? clWindow : FColor));
+    const TPixel stroke = PixelFromColor(ColorToRGB(FFontColor));
+    for (TBitmap* bm : {&FMinusBM, &FPlusBM}) {
+        bm->SetFormat(bfOpaque);
+        bm->SetSize(size, size);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+                bm->SetPixel(x, y, edge ? outline : interior);
+            }
+        for (int x = 2; x <= 6; ++x)
+            bm->SetPixel(x, 4, stroke);
+    }
+    for (int y = 2; y <= 6; ++y)
+        FPlusBM.SetPixel(4, y, stroke);
+    FButtonsDirty = false;
+}
+
+const TBitmap& TBaseVirtualTree::PlusButton() {
+    if (FButtonsDirty)
+        BuildButtons();
+    return FPlusBM;
+}
+
+const TBitmap& TBaseVirtualTree::MinusButton() {
+    if (FButtonsDirty)
+        BuildButtons();
+    return FMinusBM;
+}
+
+// ---- paint cycle -----------------------------------------------------------------------------
+
+bool TBaseVirtualTree::UseBlendedSelection() const {
+    return FBlendingAvailable && Options.PaintOptions.Contains(toUseBlendedSelection);
+}
+
+bool TBaseVirtualTree::TextHighlighted(PVirtualNode node) const {
+    if (node == FDropTargetNode && node != nullptr &&
+        (FLastDropMode == dmOnNode || node->States.Contains(nsSelected)))
+        return true;
+    const auto& po = Options.PaintOptions;
+    const bool focused = Focused() || po.Contains(toPopupMode);
+    const bool drawSelection =
+        !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused()));
+    return drawSelection && node->States.Contains(nsSelected) && focused;
+}
+
+bool TBaseVirtualTree::NodeDisabledLook(PVirtualNode node) const {
+    return node->States.Contains(nsDisabled) || !Enabled();
+}
+
+void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoint target,
+                                     TVTInternalPaintOptions options, TPixelFormat format) {
+    if (States.Contains(tsPainting))
+        return;
+    States.Include(tsPainting);
+    TScopeExit leave([this] { States.Exclude(tsPainting); });
+    if (OnBeforePaint)
+        OnBeforePaint(this, canvas);
+    if (window.IsEmpty()) {
+        if (OnAfterPaint)
+            OnAfterPaint(this, canvas);
+        return;
+    }
+    // The row bitmap is 32-bit here whatever the device: blending needs direct pixel access.
+    (void)format;
+    TBitmap& bm = FRowBitmap;
+    const int width = window.Width();
+    const auto& po = Options.PaintOptions;
+    const bool useBackground =
+        po.Contains(toShowBackground) && options.Contains(poBackground) && !FBackground.Empty();
+    const bool drawSelection =
+        !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused()));
+    const bool drawFocus = !po.Contains(toHideFocusRect);
+    const int contentWidth = ContentWidth();
+
+    int runningTop = window.Top;
+    PVirtualNode node = nullptr;
+    if (window.Top >= 0) {
+        int top = 0;
+        node = GetNodeAt(window.Top, false, &top);
+        if (node != nullptr)
+            runningTop = top;
+    } else if (PVirtualNode first = GetFirstVisibleNoInit()) {
+        // Above the content: the first row starts at 0, the space above it is background.
+        node = first;
+        runningTop = 0;
+        TBitmap& gap = bm;
+        gap.SetSize(width, -window.Top);
+        TCanvas& gc = gap.Canvas();
+        gc.SetWindowOrigin({window.Left, 0});
+        gc.FillRect({window.Left, 0, window.Right, -window.Top}, FColor);
+        canvas.Draw(target.X, target.Y, gap);
+    }
+
+    while (node != nullptr && runningTop < window.Bottom) {
+        if (!node->States.Contains(nsInitialized)) {
+            TNodeWatch watch(*this, node);
+            InitNode(node);
+            if (watch.Node == nullptr)
+                break; // the init handler took the node away; the next cycle paints anew
+        }
+        const int height = node->NodeHeight;
+        if (height > 0) {
+            if (bm.Width() != width || bm.Height() != height)
+                bm.SetSize(width, height);
+            TCanvas& rc = bm.Canvas();
+            rc.ResetClip();
+            rc.SetWindowOrigin({window.Left, 0});
+            rc.SetBrushOrigin({window.Left % 2, runningTop % 2});
+
+            TVTPaintInfo info;
+            info.Canvas = &rc;
+            info.PaintOptions = options;
+            info.Node = node;
+            info.Column = NoColumn;
+            info.CellRect = {0, 0, contentWidth, height};
+            info.Alignment = FAlignment;
+            info.BidiMode = FBiDiMode;
+            info.IndentSteps = NodeIndentSteps(node);
+            if (po.Contains(toShowTreeLines))
+                info.LineImage = GetLineImage(node);
+            info.VerticalAnchor = VerticalAnchor(node);
+            info.RowTop = runningTop;
+
+            bool customDraw = false;
+            if (OnBeforeItemPaint)
+                OnBeforeItemPaint(this, rc, node, info.CellRect, customDraw);
+            if (!customDraw) {
+                PaintRowBackground(rc, node, info.CellRect, window, runningTop + FOffsetY,
+                                   useBackground);
+                PaintCell(info, window, drawSelection && options.Contains(poDrawSelection),
+                          drawFocus && options.Contains(poDrawFocusRect));
+                if (OnAfterItemPaint)
+                    OnAfterItemPaint(this, rc, node, info.CellRect);
+            }
+            if (node == FDropTargetNode && po.Contains(toShowDropmark) &&
+                options.Contains(poDrawDropMark))
+                PaintDropMark(rc, info.CellRect);
+
+            // Only the part of the row inside the window reaches the canvas.
+            const int srcTop = std::max(0, window.Top - runningTop);
+            const int srcBottom = std::min(height, window.Bottom - runningTop);
+            if (srcBottom > srcTop)
+                canvas.Draw(target.X, target.Y + runningTop - window.Top + srcTop, bm,
+                            {0, srcTop, width, srcBottom});
+        }
+        runningTop += height;
+        node = GetNextVisibleNoInit(node);
+    }
+
+    if (runningTop < window.Bottom) {
+        const int height = window.Bottom - runningTop;
+        bm.SetSize(width, height);
+        TCanvas& rc = bm.Canvas();
+        rc.ResetClip();
+        rc.SetWindowOrigin({window.Left, 0});
+        rc.SetBrushOrigin({window.Left % 2, runningTop % 2});
+        const TRect r{window.Left, 0, window.Right, height};
+        bool handled = false;
+        if (OnPaintBackground)
+            OnPaintBackground(this, rc, r, handled);
+        if (!handled) {
+            if (useBackground)
+                PaintStaticBackground(rc, r, {window.Left + FOffsetX, runningTop + FOffsetY});
+            else
+                rc.FillRect(r, FColor);
+        }
+        canvas.Draw(target.X, target.Y + runningTop - window.Top, bm);
+    }
+    if (OnAfterPaint)
+        OnAfterPaint(this, canvas);
+}
+
+void TBaseVirtualTree::PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos) {
+    canvas.FillRect(r, FColor);
+    const TRect picture{FBackgroundOffsetX, FBackgroundOffsetY,
+                        FBackgroundOffsetX + FBackground.Width(),
+                        FBackgroundOffsetY + FBackground.Height()};
+    const TRect client{clientPos.X, clientPos.Y, clientPos.X + r.Width(), clientPos.Y + r.Height()};
+    const TRect i = Intersect(picture, client);
+    if (i.IsEmpty())
+        return;
+    canvas.Draw(r.Left + (i.Left - client.Left), r.Top + (i.Top - client.Top), FBackground,
+                {i.Left - picture.Left, i.Top - picture.Top, i.Right - picture.Left,
+                 i.Bottom - picture.Top});
+}
+
+void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, const TRect& rowRect,
+                                          const TRect& window, int clientTop, bool useBackground) {
+    TColor itemColor = FColor;
+    TItemEraseAction action = eaDefault;
+    if (OnBeforeItemErase)
+        OnBeforeItemErase(this, canvas, node, rowRect, itemColor, action);
+    // The row as far as the bitmap reaches.
+    const TRect row{window.Left, 0, window.Right, rowRect.Bottom};
+    const auto& po = Options.PaintOptions;
+    if (action == eaColor) {
+        canvas.FillRect(row, itemColor);
+    } else if (action == eaDefault) {
+        if (useBackground) {
+            PaintStaticBackground(canvas, row, {window.Left + FOffsetX, clientTop});
+        } else {
+            canvas.FillRect(row, FColor);
+            const bool drawSelection = !(po.Contains(toAlwaysHideSelection) ||
+                                         (po.Contains(toHideSelection) && !Focused()));
+            if (Options.SelectionOptions.Contains(toFullRowSelect) && drawSelection &&
+                node->States.Contains(nsSelected) && !UseBlendedSelection() &&
+                !po.Contains(toUseExplorerTheme)) {
+                const bool focused = Focused() || po.Contains(toPopupMode);
+                canvas.SetBrushColor(focused ? FColors.FocusedSelectionColor
+                                             : FColors.UnfocusedSelectionColor);
+                canvas.SetPenColor(focused ? FColors.FocusedSelectionBorderColor
+                                           : FColors.UnfocusedSelectionBorderColor);
+                TRect r = rowRect;
+                if (po.Contains(toShowHorzGridLines))
+                    --r.Bottom;
+                canvas.RoundRect(r, FSelectionCurveRadius);
+            }
+        }
+    }
+    if (OnAfterItemErase)
+        OnAfterItemErase(this, canvas, node, rowRect);
+}
+
+void TBaseVirtualTree::PaintCell(TVTPaintInfo& info, const TRect& window, bool drawSelection,
+                                 bool drawFocus) {
+    PVirtualNode node = info.Node;
+    const auto& po = Options.PaintOptions;
+    info.NodeWidth = GetNodeContentWidth(node, info.Column);
+    info.ContentRect = info.CellRect;
+    info.ContentRect.Left += FMargin;
+
+    TVTImageInfo& normal = info.ImageInfo[static_cast<int>(iiNormal)];
+    {
+        bool ghosted = false;
+        TImageList* list = nullptr;
+        const int index = AskImageIndex(
+            node, node->States.Contains(nsSelected) ? ikSelected : ikNormal, ghosted, list);
+        if (list != nullptr && index >= 0) {
+            normal.Index = index;
+            normal.Ghosted = ghosted;
+            normal.Images = list;
+            normal.XPos = info.ContentRect.Left;
+            normal.YPos = info.VerticalAnchor - list->Height() / 2;
+            info.ContentRect.Left += list->Width() + 2;
+            bool overlayGhosted = false;
+            TImageList* overlayList = list;
+            TVTImageInfo& overlay = info.ImageInfo[static_cast<int>(iiOverlay)];
+            overlay.Index = AskImageIndex(node, ikOverlay, overlayGhosted, overlayList);
+            overlay.Images = overlayList;
+        }
+    }
+    const int indent = FIndent * info.IndentSteps;
+    info.ContentRect.Left += indent;
+    normal.XPos += indent;
+
+    PrepareCell(info, window, drawSelection, drawFocus);
+    if (po.Contains(toShowTreeLines))
+        PaintTreeLines(info);
+    if (po.Contains(toShowButtons) && node->States.Contains(nsHasChildren) &&
+        !(node->States.Contains(nsNoVisibleChildren) &&
+          Options.AutoOptions.Contains(toAutoHideButtons)))
+        PaintNodeButton(info);
+    if (normal.Index >= 0)
+        PaintNodeImage(info);
+    DoPaintNode(info);
+    if (OnAfterCellPaint)
+        OnAfterCellPaint(this, *info.Canvas, node, info.Column, info.CellRect);
+}
+
+void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool drawSelection,
+                                   bool drawFocus) {
+    TCanvas& canvas = *info.Canvas;
+    PVirtualNode node = info.Node;
+    const auto& po = Options.PaintOptions;
+    const auto& so = Options.SelectionOptions;
+    if (OnBeforeCellPaint)
+        OnBeforeCellPaint(this, canvas, node, info.Column, cpmPaint, info.CellRect,
+                          info.ContentRect);
+    TRect inner = info.ContentRect;
+    if (!Options.MiscOptions.Contains(toGridExtensions)) {
+        switch (info.Alignment) {
+        case taLeftJustify:
+            if (inner.Left + info.NodeWidth < inner.Right)
+                inner.Right = inner.Left + info.NodeWidth;
+            break;
+        case taRightJustify:
+            if (inner.Right - info.NodeWidth > inner.Left)
+                inner.Left = inner.Right - info.NodeWidth;
+            break;
+        case taCenter:
+            inner.Left = (inner.Left + inner.Right - info.NodeWidth) / 2;
+            inner.Right = inner.Left + info.NodeWidth;
+            break;
+        }
+    }
+    const bool focused = Focused() || po.Contains(toPopupMode);
+    const bool selected = node->States.Contains(nsSelected);
+    if (drawSelection && (info.Column == FFocusedColumn || so.Contains(toFullRowSelect))) {
+        TColor fill = clNone, border = clNone;
+        if (node == FDropTargetNode && (FLastDropMode == dmOnNode || selected)) {
+            fill = FColors.DropTargetColor;
+            border = FColors.DropTargetBorderColor;
+        } else if (selected) {
+            fill = focused ? FColors.FocusedSelectionColor : FColors.UnfocusedSelectionColor;
+            border = focused ? FColors.FocusedSelectionBorderColor
+                             : FColors.UnfocusedSelectionBorderColor;
+        }
+        if (fill != clNone) {
+            if (so.Contains(toFullRowSelect) || Options.MiscOptions.Contains(toGridExtensions))
+                inner = info.CellRect;
+            if (!inner.IsEmpty()) {
+                if (UseBlendedSelection()) {
+                    const TRect r{inner.Left - window.Left, inner.Top, inner.Right - window.Left,
+                                  inner.Bottom};
+                    WashRect(FRowBitmap, r, fill, FSelectionBlendFactor);
+                } else {
+                    canvas.SetBrushColor(fill);
+                    canvas.SetPenColor(border);
+                    canvas.RoundRect(inner, FSelectionCurveRadius);
+                }
+            }
+        }
+    }
+    if (drawFocus && focused && node == FFocusedNode && info.Column == FFocusedColumn) {
+        const TColor oldText = canvas.TextColor(), oldBk = canvas.BkColor();
+        canvas.SetTextColor(clWhite);
+        canvas.SetBkColor(clBlack);
+        canvas.DrawFocusRect(inner);
+        canvas.SetTextColor(oldText);
+        canvas.SetBkColor(oldBk);
+    }
+}
+
+void TBaseVirtualTree::WashRect(TBitmap& bitmap, const TRect& r, TColor color, int alpha) {
+    const TRect c = Intersect(r, {0, 0, bitmap.Width(), bitmap.Height()});
+    if (c.IsEmpty())
+        return;
+    const TColor rgb = ColorToRGB(color);
+    // Blue, green, red and the unused fourth byte, which is left opaque (see below).
+    const std::uint16_t cb[3] = {static_cast<std::uint16_t>(GetBValue(rgb)),
+                                 static_cast<std::uint16_t>(GetGValue(rgb)),
+                                 static_cast<std::uint16_t>(GetRValue(rgb))};
+    const std::uint16_t a = static_cast<std::uint16_t>(alpha);
+    const std::uint16_t na = static_cast<std::uint16_t>(256 - alpha);
+    for (int y = c.Top; y < c.Bottom; ++y) {
+        TPixel* row = bitmap.ScanLine(y);
+        for (int x = c.Left; x < c.Right; ++x) {
+            TPixel p = row[x];
+            TPixel out = 0xFF000000u; // the toolkit's 32-bit format keeps this byte at 0xFF
+            for (int b = 0; b < 3; ++b) {
+                const std::uint16_t old = static_cast<std::uint16_t>((p >> (8 * b)) & 0xFF);
+                const std::uint16_t v = static_cast<std::uint16_t>(
+                    static_cast<std::uint16_t>(old * na + cb[b] * a) >> 8);
+                out |= static_cast<TPixel>(std::min<std::uint16_t>(v, 255)) << (8 * b);
+            }
+            row[x] = out;
+        }
+    }
+}
+
+void TBaseVirtualTree::PaintTreeLines(TVTPaintInfo& info) {
+    TCanvas& canvas = *info.Canvas;
+    const int h = info.CellRect.Height();
+    const int top = info.CellRect.Top;
+    const int y = top + info.VerticalAnchor;
+    const TColor lineColor = FColors.TreeLineColor;
+    auto vertical = [&](int x, int y1, int y2) {
+        canvas.FillPattern({x, y1, x + 1, y2 + 1}, FLinePattern, lineColor, FColor);
+    };
+    auto horizontal = [&](int x1, int x2, int yy) {
+        canvas.FillPattern({x1, yy, x2 + 1, yy + 1}, FLinePattern, lineColor, FColor);
+    };
+    for (std::size_t i = 0; i < info.LineImage.size(); ++i) {
+        const int x0 = info.CellRect.Left + static_cast<int>(i) * FIndent;
+        const int cx = x0 + FIndent / 2;
+        const int xr = x0 + FIndent;
+        switch (info.LineImage[i]) {
+        case ltNone:
+            break;
+        case ltTopDown:
+            vertical(cx, top, top + h);
+            break;
+        case ltTopDownRight:
+            vertical(cx, top, top + h);
+            horizontal(cx, xr, y);
+            break;
+        case ltTopRight:
+            vertical(cx, top, y);
+            horizontal(cx, xr, y);
+            break;
+        case ltBottomRight:
+            vertical(cx, y, top + h);
+            horizontal(cx, xr, y);
+            break;
+        case ltRight:
+            horizontal(cx, xr, y);
+            break;
+        case ltLeft:
+            vertical(x0, top, top + h);
+            break;
+        case ltLeftBottom:
+            vertical(x0, top, top + h);
+            horizontal(x0, xr, top + h - 1);
+            break;
+        }
+    }
+}
+
+void TBaseVirtualTree::PaintNodeButton(TVTPaintInfo& info) {
+    if (info.IndentSteps <= 0)
+        return;
+    const TRowGeometry g = RowGeometry();
+    const TBitmap& button = IsExpandedNode(info.Node) ? MinusButton() : PlusButton();
+    info.Canvas->DrawTransparent(info.CellRect.Left + g.ButtonLeft(info.IndentSteps),
+                                 info.CellRect.Top + info.VerticalAnchor -
+                                     TRowGeometry::ButtonHeight / 2,
+                                 button, ButtonKeyColor);
+}
+
+void TBaseVirtualTree::PaintNodeImage(TVTPaintInfo& info) {
+    const TVTImageInfo& image = info.ImageInfo[static_cast<int>(iiNormal)];
+    const TVTImageInfo& overlay = info.ImageInfo[static_cast<int>(iiOverlay)];
+    if (image.Images == nullptr)
+        return;
+    PVirtualNode node = info.Node;
+    const auto& po = Options.PaintOptions;
+    const bool fullRow = Options.SelectionOptions.Contains(toFullRowSelect) ||
+                         Options.MiscOptions.Contains(toGridExtensions);
+    const bool selected = node->States.Contains(nsSelected);
+    const bool cut = node->States.Contains(nsClipboardMarked);
+    TImageDrawStyle style = idNormal;
+    TColor blend = clNone;
+    if (NodeDisabledLook(node)) {
+        style = idDisabled;
+    } else if ((Focused() || po.Contains(toGhostedIfUnfocused)) &&
+               po.Contains(toUseBlendedImages) &&
+               (image.Ghosted || cut || (selected && !fullRow))) {
+        style = idBlend50;
+        // The list's own blend colour for a selected node that is not ghosted.
+        blend = (selected && !image.Ghosted) ? clNone : FColor;
+    }
+    int overlayNumber = 0;
+    if (overlay.Index >= 0 && overlay.Index <= 14)
+        overlayNumber = overlay.Index + 1;
+    image.Images->Draw(*info.Canvas, image.XPos, info.CellRect.Top + image.YPos, image.Index, style,
+                       blend, overlayNumber);
+    if (overlay.Index >= 15 && overlay.Images != nullptr)
+        overlay.Images->Draw(*info.Canvas, image.XPos, info.CellRect.Top + image.YPos,
+                             overlay.Index, style, blend);
+}
+
+void TBaseVirtualTree::PaintDropMark(TCanvas& canvas, const TRect& r) {
+    if (FLastDropMode != dmAbove && FLastDropMode != dmBelow)
+        return;
+    const int l = r.Left, t = r.Top, rr = r.Right, b = r.Bottom;
+    canvas.SetBrushColor(FColors.DropMarkColor);
+    if (FLastDropMode == dmAbove)
+        canvas.Polygon({{l + 2, t},
+                        {rr - 2, t},
+                        {rr - 2, t + 6},
+                        {rr - 6, t + 2},
+                        {l + 6, t + 2},
+                        {l + 2, t + 6}});
+    else
+        canvas.Polygon({{l + 2, b - 1},
+                        {rr - 2, b - 1},
+                        {rr - 2, b - 8},
+                        {rr - 7, b - 3},
+                        {l + 7, b - 3},
+                        {l + 2, b - 8}});
+}
