@@ -202,6 +202,7 @@ void THTMLViewer::ClearDocument() {
     int cw = 0, ch = 0;
     ClientSize(cw, ch);
     FVBarShown = false;
+    FVBarEnabled = true;
     FSurfaceWidth = cw;
     FSurfaceHeight = ch;
     VertScrollBar().SetScrollInfo({0, 0, FSurfaceHeight + 1, 0}, false);
@@ -327,8 +328,9 @@ void THTMLViewer::ArrangeScrollBars() {
     FSurfaceWidth = cw - (FVBarShown ? s : 0);
     FSurfaceHeight = ch;
     FLargeChange = FSurfaceHeight - kVSmallChange;
+    FVBarEnabled = !showV || vNeeded;
     VertScrollBar().SetScrollInfo({0, DocHeight, FSurfaceHeight + 1, FPosition}, FVBarShown,
-                                  !showV || vNeeded);
+                                  FVBarEnabled);
     FHMax = std::max(0, std::max(DocWidth, FSurfaceWidth));
     HorzScrollBar().SetScrollInfo({}, false);
 }
@@ -341,7 +343,7 @@ void THTMLViewer::SetBarPosition(int position) {
     FPosition = position;
     TScrollInfo info = VertScrollBar().GetScrollInfo();
     info.Pos = position;
-    VertScrollBar().SetScrollInfo(info, FVBarShown, VertScrollBar().Enabled() || !FVBarShown);
+    VertScrollBar().SetScrollInfo(info, FVBarShown, FVBarEnabled);
     Document.ViewTop = position;
 }
 

@@ -32,8 +32,8 @@ enum class ThtOption {
     htPrintBackground,
     htPrintMonochromeBlack,
     htShowDummyCaret,
-    htShowVScroll,   // reserve and always show the vertical bar
-    htNoWheelMouse,  // ignore the wheel; no middle-button panning
+    htShowVScroll,  // reserve and always show the vertical bar
+    htNoWheelMouse, // ignore the wheel; no middle-button panning
     htNoLinkHilite
 };
 using enum ThtOption;
@@ -62,8 +62,8 @@ public:
     int ImageCacheCount{5};
     ThtmlViewerOptions htOptions{htPrintTableBackground, htPrintMonochromeBlack};
     TCursorShape Cursor{crIBeam};
-    double PrintMarginLeft{2.0}, PrintMarginRight{2.0}, PrintMarginTop{2.0},
-        PrintMarginBottom{2.0}, PrintScale{1.0};
+    double PrintMarginLeft{2.0}, PrintMarginRight{2.0}, PrintMarginTop{2.0}, PrintMarginBottom{2.0},
+        PrintScale{1.0};
 
     THTMLBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(THTMLBorderStyle style);
@@ -74,12 +74,12 @@ public:
 
     // ---- events; the system assigns none ----
     std::function<void(THTMLViewer* Sender, bool ProcessingOn)> OnProcessing;
-    std::function<void(THTMLViewer* Sender)> OnParseBegin, OnParseEnd;
+    std::function<void(THTMLViewer*Sender)> OnParseBegin, OnParseEnd;
     std::function<void(THTMLViewer* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos,
                        bool& Handled)>
         OnMouseWheel;
     std::function<void(THTMLViewer* Sender, TVirtualKey& Key, TShiftState Shift)> OnKeyDown;
-    std::function<void(THTMLViewer* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
+    std::function<void(THTMLViewer*Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
         OnMouseDown, OnMouseUp, OnMouseDouble;
     std::function<void(THTMLViewer* Sender, TShiftState Shift, int X, int Y)> OnMouseMove;
 
@@ -190,6 +190,7 @@ private:
     int FSurfaceWidth{0};
     int FSurfaceHeight{0};
     bool FVBarShown{false};
+    bool FVBarEnabled{true};
     bool FPainting{false};
     bool FAutoScrollPosted{false};
     int FLastWidth{-1};

@@ -29,8 +29,8 @@ void TViewerCanvas::TextOut(const TMyFont& font, int x, int baseline, std::u16st
     if (!FTarget || text.empty())
         return;
     // The font lives in the document, which outlives this call: the canvas only borrows it.
-    FTarget->SetFont(std::shared_ptr<const TPlatformFont>(std::shared_ptr<void>(),
-                                                          &font.PlatformFont()));
+    FTarget->SetFont(
+        std::shared_ptr<const TPlatformFont>(std::shared_ptr<void>(), &font.PlatformFont()));
     FTarget->SetTextColor(color);
     if (background == clNone) {
         FTarget->SetBkMode(bmTransparent);

@@ -456,8 +456,8 @@ void TControl::SetBorder(TBorderKind kind) {
     QPalette pal = HostWidget->palette();
     const QPalette base = HostWidget->parentWidget() ? HostWidget->parentWidget()->palette()
                                                      : QApplication::palette();
-    pal.setColor(QPalette::WindowText, kind == bkBlank ? pal.color(QPalette::Window)
-                                                       : base.color(QPalette::WindowText));
+    pal.setColor(QPalette::WindowText,
+                 kind == bkBlank ? pal.color(QPalette::Window) : base.color(QPalette::WindowText));
     HostWidget->setPalette(pal);
 }
 void TControl::SetCursor(TCursorShape shape) {
