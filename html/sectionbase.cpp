@@ -190,11 +190,24 @@ void TCellBasic::MeasureWidths(THtmlCanvas& canvas, int& minWidth, int& maxWidth
 
 int TCellBasic::CursorAt(THtmlCanvas& canvas, int x, int y, bool& atChar, int& lineHeight,
                          int& lineTop, int& caretX) {
-    for (auto& e : Items) {
-        const int r = e->CursorAt(canvas, x, y, atChar, lineHeight, lineTop, caretX);
-        if (r >= 0)
-            return r;
-    }
+    // An element that holds y answers alone; only a point between elements goes to the next
+    // one below it, so that a later element cannot answer for a point inside an earlier one.
+    bool held = false;
+    for (auto& e : Items)
+        if (y >= e->LayoutTop && y < e->LayoutTop + e->FlowHeight) {
+            held = true;
+            const int r = e->CursorAt(canvas, x, y, atChar, lineHeight, lineTop, caretX);
+            if (r >= 0)
+                return r;
+        }
+    if (held)
+        return -1;
+    for (auto& e : Items)
+        if (e->LayoutTop + e->FlowHeight > y) {
+            const int r = e->CursorAt(canvas, x, y, atChar, lineHeight, lineTop, caretX);
+            if (r >= 0)
+                return r;
+        }
     return -1;
 }
 

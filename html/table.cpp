@@ -640,8 +640,9 @@ void ThtmlTable::PaintCell(THtmlCanvas& canvas, const TRect& clip, TCellObj& cel
     }
     if (cell.Cell->Count() > 0 && box.Bottom >= clip.Top - kCellPaintMargin &&
         box.Top <= clip.Bottom + kCellPaintMargin) {
+        // The clip handed down is the one in force; the canvas may not report one of its own.
         const TRect old = canvas.ClipRect();
-        const TRect inside = Intersect(old, box);
+        const TRect inside = Intersect(clip, box);
         canvas.SetClipRect(inside);
         cell.Cell->DoPaint(canvas, inside,
                            x + CellSpacing + cell.PaddingLeft + cell.BorderLeftWidth);
@@ -665,12 +666,20 @@ int ThtmlTable::CursorAt(THtmlCanvas& canvas, int x, int y, bool& atChar, int& l
                          int& lineTop, int& caretX) {
     if (y < LayoutTop || y >= LayoutTop + FlowHeight)
         return -1;
-    int result = -1;
-    for (auto& row : Rows)
+    // Only cells whose rows hold y are asked: a section takes a point above its first line
+    // as its own, which would let a later row answer for this one.
+    int rowTop = LayoutTop;
+    for (auto& row : Rows) {
         for (auto& cell : row->Cells)
-            if (result < 0 && !cell->IsPlaceholder())
-                result = cell->Cell->CursorAt(canvas, x, y, atChar, lineHeight, lineTop, caretX);
-    return result;
+            if (!cell->IsPlaceholder() && y >= rowTop && y < rowTop + cell->SpanHeight) {
+                const int r =
+                    cell->Cell->CursorAt(canvas, x, y, atChar, lineHeight, lineTop, caretX);
+                if (r >= 0)
+                    return r;
+            }
+        rowTop += row->RowHeight;
+    }
+    return -1;
 }
 
 int ThtmlTable::PointOfCursor(THtmlCanvas& canvas, int pos, int& x, int& y) {
