@@ -1,3 +1,4 @@
+#include "fuzz/html/builder_entry.h"
 #include "fuzz/html/reader_entry.h"
 #include "html/entities.h"
 
@@ -34,4 +35,19 @@ TEST(HtmlEntities, Table) {
     EXPECT_EQ(c, 0x2020);
     EXPECT_FALSE(html::FindNamedReference(u"", c));
     EXPECT_FALSE(html::FindNamedReference(u"AMP", c));
+}
+
+// The same seeds built into documents, laid out and painted.
+TEST(HtmlBuilderFuzzSeeds, ReplayCorpus) {
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(MKB_HTML_CORPUS_DIR)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(
+            HtmlBuilderFuzzOne(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+            0)
+            << entry.path();
+        ++replayed;
+    }
+    EXPECT_GE(replayed, 14);
 }
