@@ -55,12 +55,11 @@ struct Viewer {
 } // namespace
 
 TEST(DetailsPageView, SubBlockRecordNotesAndBreaks) {
-    std::vector<TMKBRec> store = {
-        Rec(1, u"КЛАСС II", u"НОВООБРАЗОВАНИЯ (C00-D48)", -1),
-        Rec(2, u"", u"ЗЛОКАЧЕСТВЕННЫЕ НОВООБРАЗОВАНИЯ (C00-C97)", 1),
-        Rec(3, u"", u"ГУБЫ, ПОЛОСТИ РТА И ГЛОТКИ (C00-C14)", 2),
-        Rec(4, u"C00", u"Злокачественное новообразование губы", 3),
-        Rec(5, u"C00.0", u"Наружной поверхности верхней губы", 4)};
+    std::vector<TMKBRec> store = {Rec(1, u"КЛАСС II", u"НОВООБРАЗОВАНИЯ (C00-D48)", -1),
+                                  Rec(2, u"", u"ЗЛОКАЧЕСТВЕННЫЕ НОВООБРАЗОВАНИЯ (C00-C97)", 1),
+                                  Rec(3, u"", u"ГУБЫ, ПОЛОСТИ РТА И ГЛОТКИ (C00-C14)", 2),
+                                  Rec(4, u"C00", u"Злокачественное новообразование губы", 3),
+                                  Rec(5, u"C00.0", u"Наружной поверхности верхней губы", 4)};
     store[4].note = u"первая<br>вторая<br><br>третья";
     store[4].incl = u"   ";
     store[3].note = u" \t  ";
@@ -103,8 +102,8 @@ TEST(DetailsPageView, LongestRealTextsStayInsideThePane) {
     // The record with the most text.
     std::size_t best = 0, longest = 0;
     for (std::size_t i = 0; i < store.size(); ++i) {
-        const std::size_t n = store[i].name.size() + store[i].incl.size() +
-                              store[i].excl.size() + store[i].note.size();
+        const std::size_t n = store[i].name.size() + store[i].incl.size() + store[i].excl.size() +
+                              store[i].note.size();
         if (n > longest) {
             longest = n;
             best = i;
