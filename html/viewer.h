@@ -61,7 +61,7 @@ public:
     int VisitedMaxCount{50};
     int ImageCacheCount{5};
     ThtmlViewerOptions htOptions{htPrintTableBackground, htPrintMonochromeBlack};
-    TCursorShape Cursor{crIBeam};
+    TCursor Cursor{crIBeam};
     double PrintMarginLeft{2.0}, PrintMarginRight{2.0}, PrintMarginTop{2.0}, PrintMarginBottom{2.0},
         PrintScale{1.0};
 

@@ -32,7 +32,7 @@ void THTMLViewer::MouseDown(TMouseButton button, TShiftState shift, int x, int y
     } else if (button == mbMiddle && !htOptions.Contains(htNoWheelMouse)) {
         Panning = true;
         PanStartY = y;
-        SetCursor(crSizeAll);
+        SetCursor(crMoveNS);
     }
     if (button != mbLeft)
         return;
@@ -67,9 +67,9 @@ void THTMLViewer::MouseMove(TShiftState shift, int x, int y) {
     }
     bool atChar = false;
     int caretX = 0;
-    const TCursorShape shape =
+    const TCursor shape =
         CursorAtPoint(x, y + Document.ViewTop, atChar, caretX) >= 0 ? Cursor : crArrow;
-    if (shape != CurrentCursor())
+    if (shape != TControl::Cursor())
         SetCursor(shape);
     if (!FLeftHeld)
         return;
@@ -200,7 +200,7 @@ void THTMLViewer::AutoScrollLoop() {
                 step = std::abs(d) > 60 ? 32 : 8;
                 if (d < 0)
                     step = -step;
-                SetCursor(d < 0 ? crUpArrow : crDownArrow);
+                SetCursor(d < 0 ? crMoveN : crMoveS);
             }
             const int target = std::max(0, std::min(FPosition + step, MaxPosition()));
             SetBarPosition(target);
@@ -215,7 +215,7 @@ void THTMLViewer::AutoScrollLoop() {
     }
     AutoScrolling = false;
     if (Panning)
-        SetCursor(crSizeAll);
+        SetCursor(crMoveNS);
 }
 
 } // namespace html

@@ -5,6 +5,7 @@
 #include "platform/control_host.h"
 #include <QApplication>
 #include <QCursor>
+#include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -328,17 +329,66 @@ bool TControlHost::viewportEvent(QEvent* event) {
         e->setAccepted(used);
         return used;
     }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        const QPoint p = e->position().toPoint();
+        const TShiftState shift = ShiftStateFromQt(e->modifiers(), e->buttons());
+        bool accepted;
+        if (event->type() == QEvent::DragEnter)
+            accepted = Owner->DragEnter(shift, {p.x(), p.y()});
+        else if (event->type() == QEvent::DragMove)
+            accepted = Owner->DragOver(shift, {p.x(), p.y()});
+        else
+            accepted = Owner->DragDrop(shift, {p.x(), p.y()});
+        if (accepted) {
+            e->acceptProposedAction();
+        } else {
+            e->setDropAction(Qt::IgnoreAction);
+            // A refused enter would stop the moves, and the control still reacts to them
+            // (scrolling at the edges, opening nodes).
+            if (event->type() == QEvent::DragEnter)
+                e->accept();
+            else
+                e->ignore();
+        }
+        return true;
+    }
+    case QEvent::DragLeave:
+        Owner->DragLeave();
+        return true;
     default:
         return QAbstractScrollArea::viewportEvent(event);
     }
 }
 
+namespace {
+// The character of a key with Ctrl ignored: Qt's text carries a control code instead then.
+char16_t KeyCharOf(const QKeyEvent& event) {
+    const QString text = event.text();
+    if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() != 127)
+        return text[0].unicode();
+    const int key = event.key();
+    if (key >= 0x20 && key < 0x7F) {
+        if (key >= 'A' && key <= 'Z' && !(event.modifiers() & Qt::ShiftModifier))
+            return static_cast<char16_t>(key - 'A' + 'a');
+        return static_cast<char16_t>(key);
+    }
+    return 0;
+}
+} // namespace
+
 void TControlHost::keyPressEvent(QKeyEvent* event) {
     if (Owner == nullptr)
         return QAbstractScrollArea::keyPressEvent(event);
     TVirtualKey key = VirtualKeyFromQt(event->key(), event->modifiers());
+    Owner->FKeyChar = KeyCharOf(*event);
     if (key != 0)
         Owner->KeyDown(key, ShiftStateFromQt(event->modifiers(), Qt::NoButton));
+    if (Owner == nullptr)
+        return;
+    Owner->FKeyChar = 0;
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() >= 32) {
         char16_t ch = text[0].unicode();
@@ -460,36 +510,6 @@ void TControl::SetBorder(TBorderKind kind) {
                  kind == bkBlank ? pal.color(QPalette::Window) : base.color(QPalette::WindowText));
     HostWidget->setPalette(pal);
 }
-void TControl::SetCursor(TCursorShape shape) {
-    CursorShape = shape;
-    if (!HostWidget)
-        return;
-    Qt::CursorShape q = Qt::ArrowCursor;
-    switch (shape) {
-    case crDefault:
-        HostWidget->viewport()->unsetCursor();
-        return;
-    case crArrow:
-        q = Qt::ArrowCursor;
-        break;
-    case crIBeam:
-        q = Qt::IBeamCursor;
-        break;
-    case crSizeAll:
-        q = Qt::SizeAllCursor;
-        break;
-    case crSizeNS:
-        q = Qt::SizeVerCursor;
-        break;
-    case crUpArrow:
-        q = Qt::UpArrowCursor;
-        break;
-    case crDownArrow:
-        q = Qt::SizeVerCursor; // the toolkit has no downward arrow of its own
-        break;
-    }
-    HostWidget->viewport()->setCursor(q);
-}
 void TControl::ScrollContents(int dx, int dy) {
     if (HostWidget)
         HostWidget->viewport()->scroll(dx, dy);
@@ -554,4 +574,42 @@ TScrollBar& TControl::HorzScrollBar() {
 }
 TScrollBar& TControl::VertScrollBar() {
     return *VertBar;
+}
+
+// ---- pointer and drag-and-drop -------------------------------------------------------------
+
+void TControl::SetCursor(TCursor cursor) {
+    FCursor = cursor;
+    if (HostWidget)
+        HostWidget->viewport()->setCursor(QtCursor(cursor));
+}
+void TControl::SetCapture() {
+    if (HostWidget && HostWidget->isVisible())
+        HostWidget->viewport()->grabMouse();
+}
+void TControl::ReleaseCapture() {
+    if (MouseCaptured())
+        HostWidget->viewport()->releaseMouse();
+}
+bool TControl::MouseCaptured() const {
+    return HostWidget && QWidget::mouseGrabber() == HostWidget->viewport();
+}
+TPoint TControl::ClientToScreen(TPoint p) const {
+    if (!HostWidget)
+        return p;
+    const QPoint q = HostWidget->viewport()->mapToGlobal(QPoint(p.X, p.Y));
+    return {q.x(), q.y()};
+}
+TPoint TControl::ScreenToClient(TPoint p) const {
+    if (!HostWidget)
+        return p;
+    const QPoint q = HostWidget->viewport()->mapFromGlobal(QPoint(p.X, p.Y));
+    return {q.x(), q.y()};
+}
+void TControl::RegisterDropTarget(bool on) {
+    if (HostWidget)
+        HostWidget->viewport()->setAcceptDrops(on);
+}
+bool TControl::IsDropTarget() const {
+    return HostWidget && HostWidget->viewport()->acceptDrops();
 }

@@ -2,6 +2,7 @@
 // The base of the system's own controls (the tree, the HTML viewer). A control is a window
 // with its own pair of scroll bars; the platform's events reach it as the virtual methods
 // below, named after the events. The toolkit stays behind TControlHost.
+#include "platform/cursors.h"
 #include "platform/keys.h"
 #include "platform/scrollbar.h"
 #include "platform/types.h"
@@ -13,18 +14,6 @@ class TControlHost;
 
 enum class TBorderKind { bkPlatform, bkNone, bkBlank, bkSingle };
 using enum TBorderKind;
-
-// Pointer shapes a control can show over its client area.
-enum class TCursorShape {
-    crDefault,
-    crArrow,
-    crIBeam,
-    crSizeAll,
-    crSizeNS,
-    crUpArrow,
-    crDownArrow
-};
-using enum TCursorShape;
 
 class TControl {
 public:
@@ -46,10 +35,6 @@ public:
     // width, or none; until set, the platform's own frame.
     void SetBorder(TBorderKind kind);
     TBorderKind Border() const { return BorderKind; }
-
-    // The pointer shape over the client area.
-    void SetCursor(TCursorShape shape);
-    TCursorShape CurrentCursor() const { return CursorShape; }
 
     void Show();
     void Hide();
@@ -86,6 +71,20 @@ public:
     TScrollBar& HorzScrollBar();
     TScrollBar& VertScrollBar();
 
+    // ---- pointer and drag-and-drop ----
+    // The shape shown while the pointer is over the client area.
+    void SetCursor(TCursor cursor);
+    TCursor Cursor() const { return FCursor; }
+    // While captured, every mouse event goes to this control, wherever the pointer is.
+    void SetCapture();
+    void ReleaseCapture();
+    bool MouseCaptured() const;
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+    // Whether objects dragged from other programs are reported to the Drag* methods.
+    void RegisterDropTarget(bool on);
+    bool IsDropTarget() const;
+
     // The toolkit side; none once a parent window has destroyed it, after which the control
     // answers neutrally (zero sizes, no painting, no timers).
     TControlHost* Host() const { return HostWidget.get(); }
@@ -107,9 +106,18 @@ protected:
     virtual void KeyDown(TVirtualKey& key, TShiftState shift) {}
     // The character a key produced, after KeyDown.
     virtual void KeyPress(char16_t& ch) {}
+    // Inside KeyDown: the character the key translates to with Ctrl ignored ('+' for the plus
+    // key on the keypad and on the main block alike), 0 when it gives none.
+    char16_t KeyChar() const { return FKeyChar; }
     virtual void Timer(unsigned id) {}
     virtual void Scroll(TScrollBarKind bar, TScrollCode code, int pos) {}
     virtual void Message(unsigned id, std::uintptr_t a, std::intptr_t b) {}
+    // Something dragged from another program (only while IsDropTarget). Enter, Over and Drop
+    // return whether a drop at that point would be taken; a refused drop changes nothing.
+    virtual bool DragEnter(TShiftState shift, TPoint p) { return false; }
+    virtual bool DragOver(TShiftState shift, TPoint p) { return false; }
+    virtual void DragLeave() {}
+    virtual bool DragDrop(TShiftState shift, TPoint p) { return false; }
 
 private:
     friend class TControlHost;
@@ -117,6 +125,7 @@ private:
     std::unique_ptr<TControlHost> HostWidget;
     std::unique_ptr<TScrollBar> HorzBar;
     std::unique_ptr<TScrollBar> VertBar;
-    TCursorShape CursorShape{crDefault};
     TBorderKind BorderKind{bkPlatform};
+    TCursor FCursor{crDefault};
+    char16_t FKeyChar{0};
 };

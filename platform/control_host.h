@@ -3,6 +3,7 @@
 // platform/.
 #include "platform/control.h"
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <map>
 
 class TControlHost : public QAbstractScrollArea {
@@ -38,6 +39,9 @@ private:
     TControl* Owner;
     std::map<unsigned, int> TimerIds; // control's number -> toolkit's timer id
 };
+
+// The toolkit's pointer shape for a control's cursor.
+QCursor QtCursor(TCursor cursor);
 
 // Exposed for the platform tests.
 TVirtualKey VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);

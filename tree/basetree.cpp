@@ -11,6 +11,8 @@ TBaseVirtualTree::TBaseVirtualTree() {
     InitRootNode();
     BuildLinePattern();
     States.Exclude(tsWindowCreating);
+    // Drags from other programs are refused, but hovering still scrolls and opens nodes.
+    RegisterDropTarget(Options.MiscOptions.Contains(toAcceptOLEDrop));
     RegisterWithWorker();
 }
 
@@ -22,7 +24,10 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     OnStructureChange = nullptr;
     OnScroll = nullptr;
     OnResize = nullptr;
+    OnShowScrollbar = nullptr;
     States.Include(tsDestroying);
+    FPanningWindow.reset();
+    ReleaseCapture();
     UnregisterFromWorker();
     // A read-only tree refuses deletions, but its nodes must still go.
     Options.MiscOptions.Exclude(toReadOnly);
@@ -140,6 +145,10 @@ void TBaseVirtualTree::Timer(unsigned id) {
         FireChange();
     else if (id == StructureChangeTimer)
         FireStructureChange();
+    else if (id == ScrollTimer)
+        DoTimerScroll();
+    else if (id == ExpandTimer)
+        DoAutoExpand();
 }
 
 void TBaseVirtualTree::Paint(TCanvas& canvas, const TRect& updateRect) {
@@ -158,14 +167,4 @@ void TBaseVirtualTree::Resize() {
     States.Include(tsSizing);
     TScopeExit leave([this] { States.Exclude(tsSizing); });
     UpdateScrollBars(true);
-}
-
-void TBaseVirtualTree::FocusIn() {
-    Invalidate();
-}
-
-void TBaseVirtualTree::FocusOut() {
-    States.Exclude({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown, tsEditPending,
-                    tsIncrementalSearching, tsScrollPending, tsScrolling});
-    Invalidate();
 }

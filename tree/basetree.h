@@ -11,6 +11,7 @@
 #include "platform/errors.h"
 #include "platform/thread.h"
 #include "tree/tree_types.h"
+#include <algorithm>
 // ---- painting ----
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
@@ -66,6 +67,68 @@ using TVTGetImageEvent =
                        TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
 using TNotifyEvent = std::function<void(TBaseVirtualTree* Sender)>;
 
+// ==== input: hit testing, mouse, keyboard, wheel panning, drags from other programs ====
+// (tree_input.cpp)
+
+// Where a client point lies relative to the rows and the parts of a row.
+enum class THitPosition {
+    hpAbove,
+    hpBelow,
+    hpToLeft,
+    hpToRight,
+    hpNowhere,
+    hpOnNode,
+    hpOnButton,
+    hpOnButtonGlyph,
+    hpOnCheckBox,
+    hpOnStateImage,
+    hpOnImage,
+    hpOnText,
+    hpLeftOfText,
+    hpRightOfText,
+    hpUpperEdge,
+    hpLowerEdge,
+};
+using enum THitPosition;
+using THitPositions = TFlags<THitPosition>;
+
+struct THitInfo {
+    PVirtualNode HitNode{nullptr};
+    TColumnIndex HitColumn{NoColumn};
+    THitPositions HitPositions;
+};
+
+// Directions of timed scrolling (wheel panning, edge scrolling while dragging).
+enum class TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
+using enum TScrollDirection;
+using TScrollDirections = TFlags<TScrollDirection, std::uint8_t>;
+
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using enum TDragState;
+// Drop effects; a refused drop has none.
+constexpr int DROPEFFECT_NONE = 0;
+constexpr int DROPEFFECT_COPY = 1;
+constexpr int DROPEFFECT_MOVE = 2;
+
+using TVTKeyActionEvent = std::function<void(TBaseVirtualTree* Sender, TVirtualKey& CharCode,
+                                             TShiftState& Shift, bool& DoDefault)>;
+using TVTScrollbarShowEvent =
+    std::function<void(TBaseVirtualTree* Sender, TScrollBarKind Bar, bool Show)>;
+using TMouseEvent = std::function<void(TBaseVirtualTree* Sender, TMouseButton Button,
+                                       TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent =
+    std::function<void(TBaseVirtualTree* Sender, TShiftState Shift, int X, int Y)>;
+using TMouseWheelEvent = std::function<void(TBaseVirtualTree* Sender, TShiftState Shift,
+                                            int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TKeyEvent =
+    std::function<void(TBaseVirtualTree* Sender, TVirtualKey& Key, TShiftState Shift)>;
+using TVTColumnClickEvent =
+    std::function<void(TBaseVirtualTree* Sender, TColumnIndex Column, TShiftState Shift)>;
+// Source is the dragged object when it comes from this program, none for other programs.
+using TVTDragOverEvent =
+    std::function<void(TBaseVirtualTree* Sender, void* Source, TShiftState Shift, TDragState State,
+                       TPoint Pt, TDropMode Mode, int& Effect, bool& Accept)>;
+// ==== end of input types ====
 // ---- painting events ----
 using TVTPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas)>;
 using TVTBeforeItemPaintEvent =
@@ -207,6 +270,24 @@ public:
     void InvalidateNode(PVirtualNode node);
     void InvalidateToBottom(PVirtualNode node);
 
+    // ==== input (tree_input.cpp) ====
+    // The node and the parts of its row at a client point.
+    THitInfo GetHitTestInfoAt(int x, int y);
+    unsigned AutoScrollDelay() const { return FAutoScrollDelay; }
+    void SetAutoScrollDelay(unsigned ms) { FAutoScrollDelay = ms; }
+    unsigned AutoScrollInterval() const { return FAutoScrollInterval; }
+    void SetAutoScrollInterval(unsigned ms) { FAutoScrollInterval = ms; }
+    unsigned AutoExpandDelay() const { return FAutoExpandDelay; }
+    void SetAutoExpandDelay(unsigned ms) { FAutoExpandDelay = ms; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool value) { FWantTabs = value; }
+    // Client position of the last mouse press.
+    TPoint LastClickPos() const { return FLastClickPos; }
+    TScrollDirections ScrollDirections() const { return FScrollDirections; }
+    // The window that marks the panning origin, none while not panning.
+    const TPanningWindow* PanningWindow() const { return FPanningWindow.get(); }
+    // ==== end of input ====
+
     // ---- position cache ----
     // Meaningful only while tsUseCache is set.
     const TCache& PositionCache() const { return FPositionCache; }
@@ -318,6 +399,17 @@ public:
     TVTGetImageEvent OnGetImageIndex;
     TVTScrollEvent OnScroll;
     TNotifyEvent OnResize;
+    // ==== input events: the standard control events fire before the tree's own handling ====
+    TVTKeyActionEvent OnKeyAction;
+    TVTScrollbarShowEvent OnShowScrollbar;
+    TMouseEvent OnMouseDown, OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnDblClick;
+    TMouseWheelEvent OnMouseWheel;
+    TKeyEvent OnKeyDown;
+    TVTColumnClickEvent OnColumnClick, OnColumnDblClick;
+    TVTDragOverEvent OnDragOver;
+    // ==== end of input events ====
 
 protected:
     // Derived classes request their internal node areas while being constructed; the result
@@ -347,6 +439,20 @@ protected:
     void FocusOut() override;
     void Timer(unsigned id) override;
     void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override;
+    // ==== input (tree_input.cpp) ====
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void DoubleClick(TMouseButton button, TShiftState shift, int x, int y) override;
+    bool MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+    void KeyDown(TVirtualKey& key, TShiftState shift) override;
+    bool DragEnter(TShiftState shift, TPoint p) override;
+    bool DragOver(TShiftState shift, TPoint p) override;
+    void DragLeave() override;
+    bool DragDrop(TShiftState shift, TPoint p) override;
+    // The millisecond clock of the drag auto-scroll delay.
+    virtual std::uint32_t TickCount() const;
+    // ==== end of input ====
 
     void DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave = {});
 
@@ -461,6 +567,20 @@ private:
     // ======== end of painting ========
     void UpdateVerticalScrollBar(bool doRepaint);
     void UpdateHorizontalScrollBar(bool doRepaint);
+    // ==== input (tree_input.cpp) ====
+    void HandleLeftDown(TShiftState shift, int x, int y);
+    void HandleMiddleDown(int x, int y);
+    void HandleKey(TVirtualKey key, TShiftState shift, char16_t ch);
+    void HandleNavigationKey(TVirtualKey key, TShiftState shift);
+    bool Panning() const { return States.ContainsAny({tsWheelPanning, tsWheelScrolling}); }
+    void StartWheelPanning(TPoint p);
+    void StopWheelPanning();
+    void UpdatePanning(TPoint p);
+    void DoTimerScroll();
+    void DoAutoExpand();
+    // The drop target with the auto-expand timer restarted for a new target.
+    void ChangeDropTarget(PVirtualNode node, TDropMode mode);
+    // ==== end of input ====
 
     PVirtualNode Root{nullptr};
     unsigned InternalDataSize{0};
@@ -494,6 +614,20 @@ private:
     int FIndent{18};
     int FMargin{4};
 
+    // ==== input ====
+    unsigned FAutoScrollDelay{1000};
+    unsigned FAutoScrollInterval{1};
+    unsigned FAutoExpandDelay{1000};
+    bool FWantTabs{false};
+    TPoint FLastClickPos;
+    TPoint FPanPointer; // the pointer's last position while panning
+    TScrollDirections FScrollDirections;
+    std::unique_ptr<TPanningWindow> FPanningWindow;
+    TCursor FCursorBeforePanning{crDefault};
+    bool FInDragScrollZone{false};
+    std::uint32_t FDragScrollZoneSince{0};
+    // ==== end of input ====
+
     TCache FPositionCache;
     // tsStopValidation as the worker polls it.
     std::atomic<bool> FStopValidation{false};
@@ -506,3 +640,5 @@ private:
 // Timer numbers the tree uses.
 constexpr unsigned ChangeTimer = 1;
 constexpr unsigned StructureChangeTimer = 2;
+constexpr unsigned ScrollTimer = 3;
+constexpr unsigned ExpandTimer = 4;

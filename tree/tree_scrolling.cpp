@@ -248,10 +248,14 @@ void TBaseVirtualTree::UpdateVerticalScrollBar(bool doRepaint) {
     }
     const int clientHeight = ClientHeight();
     const bool canScroll = clientHeight < FRangeY;
-    if (canScroll || FScrollBarOptions.AlwaysVisible)
+    const bool wasShown = VertScrollBar().Visible();
+    const bool show = canScroll || FScrollBarOptions.AlwaysVisible;
+    if (show)
         VertScrollBar().SetScrollInfo({0, FRangeY, clientHeight + 1, -FOffsetY}, true, canScroll);
     else
         VertScrollBar().SetScrollInfo({}, false);
+    if (show != wasShown && OnShowScrollbar)
+        OnShowScrollbar(this, sbVertical, show);
     DoSetOffsetXY(FOffsetX, -VertScrollBar().Position());
     (void)doRepaint;
 }
@@ -269,10 +273,14 @@ void TBaseVirtualTree::UpdateHorizontalScrollBar(bool doRepaint) {
     }
     const int clientWidth = ClientWidth();
     const bool canScroll = clientWidth < FRangeX;
-    if (canScroll || FScrollBarOptions.AlwaysVisible)
+    const bool wasShown = HorzScrollBar().Visible();
+    const bool show = canScroll || FScrollBarOptions.AlwaysVisible;
+    if (show)
         HorzScrollBar().SetScrollInfo({0, FRangeX, clientWidth + 1, -FOffsetX}, true, canScroll);
     else
         HorzScrollBar().SetScrollInfo({}, false);
+    if (show != wasShown && OnShowScrollbar)
+        OnShowScrollbar(this, sbHorizontal, show);
     DoSetOffsetXY(-HorzScrollBar().Position(), FOffsetY);
     (void)doRepaint;
 }

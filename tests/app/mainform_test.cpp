@@ -173,8 +173,6 @@ TEST_F(MainFormTest, DetailsPaneStartsWithTheEmptyPage) {
     EXPECT_EQ(img.pixelColor(img.width() - 1, img.height() - 1), QColor(0xF7, 0xF8, 0xFA));
 }
 
-// The tree's own keyboard handling is not on this branch yet: the focus moves through the
-// tree's interface, which fires the same focus-change event.
 TEST_F(MainFormTest, FocusingANodeShowsItsPageFromTheTop) {
     html::THTMLViewer& v = Form->_HTMLViewer();
     PVirtualNode classI = Tree().RootNode()->FirstChild;
@@ -205,6 +203,16 @@ TEST_F(MainFormTest, FocusingANodeShowsItsPageFromTheTop) {
     Tree().SetFocusedNode(block->NextSibling);
     EXPECT_EQ(v.Position(), 0);
     EXPECT_EQ(v.Document.ViewTop, 0);
+
+    // The Down key in the tree moves the focus to the next block, whose page follows.
+    PVirtualNode third = block->NextSibling->NextSibling;
+    ASSERT_NE(third, nullptr);
+    QTest::keyClick(ControlWidget(Tree()), Qt::Key_Down);
+    ASSERT_EQ(Tree().FocusedNode(), third);
+    std::u16string name;
+    Form->Browser().vstPartsTreeGetText(&Tree(), third, 0, TVSTTextType{}, name);
+    EXPECT_EQ(SectionsWith(v, name), 2); // a block shows itself under Раздел and Наименование
+    EXPECT_NE(v.Source.find(u">" + name + u"<"), std::u16string::npos);
 }
 
 TEST_F(MainFormTest, ASearchShowsTheFoundPageWhileTheTreeFocusStays) {

@@ -7,7 +7,9 @@
 #include "platform/control_host.h"
 #include "platform/timing.h"
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -24,6 +26,8 @@ public:
     std::vector<unsigned> Timers;
     std::vector<std::pair<TScrollCode, int>> Scrolls;
     TVirtualKey LastKey = 0;
+    char16_t LastKeyChar = 0;
+    bool AcceptDrops = false;
     TShiftState LastShift;
     char16_t LastChar = 0;
     bool UseWheel = true;
@@ -56,8 +60,22 @@ protected:
         Log.push_back("wheel " + std::to_string(delta));
         return UseWheel;
     }
+    bool DragEnter(TShiftState, TPoint p) override {
+        Log.push_back("drag enter " + std::to_string(p.X) + "," + std::to_string(p.Y));
+        return AcceptDrops;
+    }
+    bool DragOver(TShiftState, TPoint p) override {
+        Log.push_back("drag over " + std::to_string(p.X) + "," + std::to_string(p.Y));
+        return AcceptDrops;
+    }
+    void DragLeave() override { Log.push_back("drag leave"); }
+    bool DragDrop(TShiftState, TPoint) override {
+        Log.push_back("drop");
+        return AcceptDrops;
+    }
     void KeyDown(TVirtualKey& key, TShiftState shift) override {
         LastKey = key;
+        LastKeyChar = KeyChar();
         LastShift = shift;
     }
     void KeyPress(char16_t& ch) override { LastChar = ch; }
@@ -295,4 +313,89 @@ TEST(Timing, TickAdvancesInMilliseconds) {
         b = GetTickCount();
     EXPECT_GE(b - a, 20u);
     EXPECT_LT(b - a, 1000u);
+}
+
+TEST_F(ControlTest, KeysCarryTheirCharacterWithCtrlIgnored) {
+    struct TCase {
+        int QtKey;
+        Qt::KeyboardModifiers Mods;
+        QString Text;
+        char16_t Expected;
+    } cases[] = {
+        {Qt::Key_Plus, Qt::KeypadModifier, "+", u'+'},
+        {Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier, "", u'+'},
+        {Qt::Key_Minus, Qt::ControlModifier, QString(QChar(0x1F)), u'-'},
+        {Qt::Key_Asterisk, Qt::NoModifier, "*", u'*'},
+        {Qt::Key_A, Qt::ControlModifier, QString(QChar(1)), u'a'},
+        {Qt::Key_Down, Qt::NoModifier, "", 0},
+    };
+    for (const TCase& c : cases) {
+        Control.LastKeyChar = 0xFFFF;
+        QKeyEvent e(QEvent::KeyPress, c.QtKey, c.Mods, c.Text);
+        QApplication::sendEvent(Control.Host(), &e);
+        EXPECT_EQ(Control.LastKeyChar, c.Expected) << c.QtKey;
+    }
+}
+
+TEST_F(ControlTest, DragsFromOutsideAreForwardedAndMayBeRefused) {
+    Control.RegisterDropTarget(true);
+    EXPECT_TRUE(Control.IsDropTarget());
+    QMimeData mime;
+    mime.setText("dragged");
+    Control.Log.clear();
+    QDragEnterEvent enter(QPoint(10, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &enter);
+    // A refused enter is still taken, so that the moves keep coming, but with no action.
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::IgnoreAction);
+    QDragMoveEvent move(QPoint(15, 25), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &move);
+    EXPECT_FALSE(move.isAccepted());
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(Viewport(), &leave);
+    QDragEnterEvent again(QPoint(10, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &again);
+    QDropEvent drop(QPointF(15, 25), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &drop);
+    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(Control.Log, (std::vector<std::string>{"drag enter 10,20", "drag over 15,25",
+                                                     "drag leave", "drag enter 10,20", "drop"}));
+    // A control that takes the drop gets the proposed action.
+    Control.AcceptDrops = true;
+    QDragEnterEvent taken(QPoint(15, 25), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &taken);
+    EXPECT_TRUE(taken.isAccepted());
+    EXPECT_EQ(taken.dropAction(), Qt::CopyAction);
+    Control.RegisterDropTarget(false);
+    EXPECT_FALSE(Control.IsDropTarget());
+}
+
+TEST_F(ControlTest, CursorCaptureAndScreenPositions) {
+    EXPECT_EQ(Control.Cursor(), crDefault);
+    Control.SetCursor(crMoveNE);
+    EXPECT_EQ(Control.Cursor(), crMoveNE);
+    EXPECT_EQ(Viewport()->cursor().shape(), Qt::BitmapCursor);
+    Control.SetCursor(crDefault);
+    EXPECT_EQ(Viewport()->cursor().shape(), Qt::ArrowCursor);
+    const TPoint screen = Control.ClientToScreen({7, 9});
+    const QPoint expected = Viewport()->mapToGlobal(QPoint(7, 9));
+    EXPECT_EQ(screen, (TPoint{expected.x(), expected.y()}));
+    EXPECT_EQ(Control.ScreenToClient(screen), (TPoint{7, 9}));
+    EXPECT_FALSE(Control.MouseCaptured());
+    Control.SetCapture();
+    EXPECT_TRUE(Control.MouseCaptured());
+    Control.ReleaseCapture();
+    EXPECT_FALSE(Control.MouseCaptured());
+}
+
+TEST(PanningWindow, ShowsItsPictureWhereAsked) {
+    EnsureApplication();
+    for (TCursor kind : {crMoveAll, crMoveEW, crMoveNS}) {
+        TPanningWindow window(kind);
+        EXPECT_EQ(window.Kind(), kind);
+        EXPECT_FALSE(window.Visible());
+        window.ShowAt({100, 120});
+        EXPECT_TRUE(window.Visible());
+        EXPECT_EQ(window.ScreenPos(), (TPoint{100, 120}));
+    }
 }

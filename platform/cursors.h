@@ -1,0 +1,50 @@
+#pragma once
+// Pointer shapes, and the small window that marks where wheel panning started.
+#include "platform/types.h"
+#include <memory>
+
+// crMove* are the panning shapes: all directions, east-west, north-south, then the eight
+// single directions; crArrow and crIBeam are the platform's own arrow and text beam.
+enum class TCursor {
+    crDefault,
+    crMoveAll,
+    crMoveEW,
+    crMoveNS,
+    crMoveN,
+    crMoveS,
+    crMoveE,
+    crMoveW,
+    crMoveNE,
+    crMoveNW,
+    crMoveSE,
+    crMoveSW,
+    crArrow,
+    crIBeam
+};
+using enum TCursor;
+
+// The pointer position in screen coordinates.
+TPoint CursorPos();
+
+class QWidget;
+
+// A 32 x 32 tool window with the panning picture of crMoveAll, crMoveEW or crMoveNS, shaped
+// to the picture's opaque pixels and shown without taking the activation.
+class TPanningWindow {
+public:
+    explicit TPanningWindow(TCursor kind);
+    ~TPanningWindow();
+    TPanningWindow(const TPanningWindow&) = delete;
+    TPanningWindow& operator=(const TPanningWindow&) = delete;
+
+    // Shows the window with its top left corner at the screen point.
+    void ShowAt(TPoint screenTopLeft);
+    TCursor Kind() const { return FKind; }
+    bool Visible() const;
+    TPoint ScreenPos() const;
+    static constexpr int Size = 32;
+
+private:
+    TCursor FKind;
+    std::unique_ptr<QWidget> Window;
+};

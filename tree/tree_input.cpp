@@ -1,0 +1,749 @@
+// Input: hit testing, the mouse buttons, wheel panning, the wheel, the keyboard, keyboard focus
+// and objects dragged over the control from other programs.
+#include "platform/application.h"
+#include "platform/timing.h"
+#include "tree/basetree.h"
+#include "tree/tree_internal.h"
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+using namespace tree_detail;
+
+namespace {
+// Pointer offsets from the panning origin within this distance scroll nothing.
+constexpr int PanDeadZone = 8;
+constexpr unsigned PanInterval = 20;
+
+int ClampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+// Wheel amounts round to the nearest pixel, halves to even.
+int RoundWheel(double v) {
+    const double r = std::nearbyint(v);
+    if (!(r >= std::numeric_limits<int>::min() && r <= std::numeric_limits<int>::max()))
+        return r < 0 ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    return static_cast<int>(r);
+}
+
+// The character of the keypad's operator keys, for handlers that replaced the key code.
+char16_t KeypadChar(TVirtualKey key) {
+    switch (key) {
+    case vk::Multiply:
+        return u'*';
+    case vk::Add:
+        return u'+';
+    case vk::Subtract:
+        return u'-';
+    case vk::Divide:
+        return u'/';
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+std::uint32_t TBaseVirtualTree::TickCount() const {
+    return GetTickCount();
+}
+
+// ---- hit testing -----------------------------------------------------------------------------
+
+THitInfo TBaseVirtualTree::GetHitTestInfoAt(int x, int y) {
+    THitInfo hit;
+    if (x < 0)
+        hit.HitPositions |= hpToLeft;
+    else if (x > ContentWidth())
+        hit.HitPositions |= hpToRight;
+    if (y < 0)
+        hit.HitPositions |= hpAbove;
+    else if (y > std::max(ClientHeight(), FRangeY))
+        hit.HitPositions |= hpBelow;
+    if (!hit.HitPositions.Empty())
+        return hit;
+
+    const std::int64_t cx = static_cast<std::int64_t>(x) - FOffsetX;
+    const int cy = ClampToInt(static_cast<std::int64_t>(y) - FOffsetY);
+    PVirtualNode node = GetNodeAt(cy, false);
+    if (node != nullptr && !node->States.Contains(nsInitialized)) {
+        TNodeWatch watch(*this, node);
+        InitNode(node);
+        node = watch.Node;
+    }
+    if (node == nullptr) {
+        hit.HitPositions = hpNowhere;
+        return hit;
+    }
+    hit.HitNode = node;
+    hit.HitPositions = hpOnNode;
+
+    // Row geometry as painted, in content x.
+    const TRowGeometry g = RowGeometry();
+    const int steps = g.IndentSteps(GetNodeLevel(node));
+    const std::int64_t indentEnd = static_cast<std::int64_t>(g.StepLeft(steps));
+    if (cx < indentEnd) {
+        if (g.ShowButtons && node->States.Contains(nsHasChildren) && cx >= indentEnd - FIndent) {
+            hit.HitPositions |= hpOnButton;
+            if (cx >= indentEnd - TRowGeometry::ButtonWidth)
+                hit.HitPositions |= hpOnButtonGlyph;
+        }
+        return hit;
+    }
+    if (cx < g.ImageLeft(steps))
+        return hit; // the margin
+    const bool hasImage = NodeImageIndex(node) >= 0;
+    const std::int64_t textLeft = g.ContentLeft(steps, hasImage);
+    if (hasImage && cx < textLeft) {
+        hit.HitPositions |= hpOnImage;
+        return hit;
+    }
+    const int textWidth = GetNodeContentWidth(node, NoColumn);
+    // A text that does not fit reaches the end of the content.
+    if (ContentWidth() - textLeft < textWidth || cx < textLeft + textWidth)
+        hit.HitPositions |= hpOnText;
+    else
+        hit.HitPositions |= hpRightOfText;
+    return hit;
+}
+
+// ---- mouse buttons ---------------------------------------------------------------------------
+
+void TBaseVirtualTree::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    switch (button) {
+    case mbLeft:
+        States.Include(tsLeftButtonDown);
+        if (OnMouseDown)
+            OnMouseDown(this, button, shift, x, y);
+        HandleLeftDown(shift, x, y);
+        break;
+    case mbMiddle:
+        States.Include(tsMiddleButtonDown);
+        if (OnMouseDown)
+            OnMouseDown(this, button, shift, x, y);
+        HandleMiddleDown(x, y);
+        break;
+    case mbRight:
+        // Panning that goes on after the middle button was released ends with any press.
+        if (Panning())
+            StopWheelPanning();
+        States.Include(tsRightButtonDown);
+        if (OnMouseDown)
+            OnMouseDown(this, button, shift, x, y);
+        // Right clicks do not select here, and no popup menu is assigned.
+        break;
+    }
+}
+
+void TBaseVirtualTree::HandleLeftDown(TShiftState shift, int x, int y) {
+    THitInfo hit = GetHitTestInfoAt(x, y);
+    if (Panning()) {
+        StopWheelPanning();
+        return;
+    }
+    if (!Focused() && CanFocus()) {
+        SetFocus();
+        hit = GetHitTestInfoAt(x, y);
+    }
+    const bool alt = shift.Contains(ssAlt);
+    const bool shiftEmpty = !shift.ContainsAny({ssShift, ssCtrl});
+    PVirtualNode node = hit.HitNode;
+    const bool onButton = hit.HitPositions.Contains(hpOnButton);
+    const bool cellHit =
+        node != nullptr && !alt && !onButton && !hit.HitPositions.Contains(hpOnCheckBox);
+    const bool nodeSelected = cellHit && Selected(node);
+
+    if (onButton && node->States.Contains(nsHasChildren)) {
+        ToggleExpanded(node);
+        return;
+    }
+
+    TNodeWatch watch(*this, node);
+    if (node != nullptr) {
+        if (nodeSelected || alt) {
+            // Only this node keeps its selection, quietly unless others lose theirs.
+            const std::size_t before = Selection.size();
+            const TNodeArray others = Selection;
+            for (PVirtualNode n : others)
+                if (n != node) {
+                    InternalRemoveFromSelection(n, false);
+                    InvalidateNode(n);
+                }
+            if (before > 1) {
+                Invalidate();
+                Change(nullptr);
+            }
+        } else {
+            ClearSelection();
+        }
+    }
+    FLastClickPos = {x, y};
+    if (!cellHit || watch.Node == nullptr)
+        return;
+
+    bool allowed = true;
+    PVirtualNode old = FFocusedNode;
+    if (OnFocusChanging)
+        OnFocusChanging(this, old, node, FFocusedColumn, FFocusedColumn, allowed);
+    if (!allowed || watch.Node == nullptr)
+        return;
+    if (node != FFocusedNode)
+        MoveFocus(node, false);
+    if (watch.Node == nullptr)
+        return;
+    if (shiftEmpty)
+        FRangeAnchor = node;
+    if (!nodeSelected)
+        AddToSelection(node);
+    if (FFocusedNode != old) {
+        ScrollIntoView(FFocusedNode, Options.SelectionOptions.Contains(toCenterScrollIntoView),
+                       false);
+        if (OnFocusChanged)
+            OnFocusChanged(this, FFocusedNode, FFocusedColumn);
+    }
+}
+
+void TBaseVirtualTree::DoubleClick(TMouseButton button, TShiftState shift, int x, int y) {
+    if (button != mbLeft) {
+        // A quick second press of another button is a press like any other.
+        MouseDown(button, shift, x, y);
+        return;
+    }
+    States.Include(tsLeftDblClick);
+    TScopeExit leave([this] { States.Exclude(tsLeftDblClick); });
+    if (OnDblClick)
+        OnDblClick(this, button, shift, x, y);
+    const THitInfo hit = GetHitTestInfoAt(x, y);
+    if (OnColumnDblClick)
+        OnColumnDblClick(this, hit.HitColumn, shift);
+    if (hit.HitNode == nullptr)
+        return;
+    const THitPositions pos = hit.HitPositions;
+    const bool toggle =
+        pos.Contains(hpOnButton) ||
+        (Options.MiscOptions.Contains(toToggleOnDblClick) &&
+         (pos.ContainsAny({hpOnButton, hpOnImage, hpOnText}) ||
+          (Options.SelectionOptions.Contains(toFullRowSelect) && pos.Contains(hpOnNode))));
+    if (toggle)
+        ToggleExpanded(hit.HitNode);
+}
+
+void TBaseVirtualTree::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+    switch (button) {
+    case mbLeft:
+        // A left release while panning goes on (started during the press) leaves it running.
+        if (!Panning()) {
+            ReleaseCapture();
+            KillTimer(ScrollTimer);
+        }
+        if (OnColumnClick)
+            OnColumnClick(this, NoColumn, shift);
+        States.Exclude(tsLeftButtonDown);
+        break;
+    case mbMiddle:
+        States.Exclude(tsMiddleButtonDown);
+        if (States.Contains(tsWheelScrolling))
+            // Released where it was pressed: scrolling goes on until the next press.
+            States.Exclude(tsWheelPanning);
+        else if (Panning())
+            StopWheelPanning();
+        break;
+    case mbRight:
+        States.Exclude(tsRightButtonDown);
+        break;
+    }
+}
+
+// ---- wheel panning ---------------------------------------------------------------------------
+
+void TBaseVirtualTree::HandleMiddleDown(int x, int y) {
+    const bool canScroll = ClientWidth() < FRangeX || ClientHeight() < FRangeY;
+    if (!Panning() && Options.MiscOptions.Contains(toWheelPanning) && canScroll) {
+        FLastClickPos = {x, y};
+        StartWheelPanning({x, y});
+    } else if (Panning()) {
+        StopWheelPanning();
+    }
+}
+
+void TBaseVirtualTree::StartWheelPanning(TPoint p) {
+    KillTimer(ScrollTimer);
+    DoStateChange({tsWheelPanning, tsWheelScrolling});
+    const bool horizontal = ClientWidth() < FRangeX;
+    const bool vertical = ClientHeight() < FRangeY;
+    const TCursor kind = horizontal && vertical ? crMoveAll : horizontal ? crMoveEW : crMoveNS;
+    FPanningWindow = std::make_unique<TPanningWindow>(kind);
+    const TPoint screen = ClientToScreen(p);
+    FPanningWindow->ShowAt(
+        {screen.X - TPanningWindow::Size / 2, screen.Y - TPanningWindow::Size / 2});
+    FCursorBeforePanning = Cursor();
+    FScrollDirections = {};
+    UpdatePanning(p);
+    SetCapture();
+    SetTimer(ScrollTimer, PanInterval);
+}
+
+void TBaseVirtualTree::StopWheelPanning() {
+    KillTimer(ScrollTimer);
+    ReleaseCapture();
+    DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+    FPanningWindow.reset();
+    FScrollDirections = {};
+    SetCursor(FCursorBeforePanning);
+}
+
+void TBaseVirtualTree::UpdatePanning(TPoint p) {
+    FPanPointer = p;
+    const int dx = p.X - FLastClickPos.X;
+    const int dy = p.Y - FLastClickPos.Y;
+    FScrollDirections = {};
+    if (dx > PanDeadZone)
+        FScrollDirections |= sdRight;
+    else if (dx < -PanDeadZone)
+        FScrollDirections |= sdLeft;
+    if (dy > PanDeadZone)
+        FScrollDirections |= sdDown;
+    else if (dy < -PanDeadZone)
+        FScrollDirections |= sdUp;
+
+    const bool horizontal = ClientWidth() < FRangeX;
+    const bool vertical = ClientHeight() < FRangeY;
+    TCursor cursor;
+    if (std::abs(dx) < PanDeadZone && std::abs(dy) < PanDeadZone) {
+        cursor = !horizontal ? crMoveNS : vertical ? crMoveAll : crMoveEW;
+    } else if (horizontal && vertical) {
+        if (dx >= -PanDeadZone && dx <= PanDeadZone)
+            cursor = dy < 0 ? crMoveN : crMoveS;
+        else if (dx < -PanDeadZone)
+            cursor = dy < -PanDeadZone ? crMoveNW : dy <= PanDeadZone ? crMoveW : crMoveSW;
+        else
+            cursor = dy < -PanDeadZone ? crMoveNE : dy <= PanDeadZone ? crMoveE : crMoveSE;
+    } else if (horizontal) {
+        cursor = dx < 0 ? crMoveW : crMoveE;
+    } else {
+        cursor = dy < 0 ? crMoveN : crMoveS;
+    }
+    SetCursor(cursor);
+}
+
+void TBaseVirtualTree::DoTimerScroll() {
+    if (!Panning()) {
+        KillTimer(ScrollTimer);
+        return;
+    }
+    const std::int64_t towardsX = static_cast<std::int64_t>(FLastClickPos.X) - FPanPointer.X;
+    const std::int64_t towardsY = static_cast<std::int64_t>(FLastClickPos.Y) - FPanPointer.Y;
+    std::int64_t dx = 0, dy = 0;
+    if (FScrollDirections.Contains(sdUp))
+        dy = towardsY - PanDeadZone;
+    else if (FScrollDirections.Contains(sdDown))
+        dy = towardsY + PanDeadZone;
+    if (FScrollDirections.Contains(sdLeft))
+        dx = towardsX - PanDeadZone;
+    else if (FScrollDirections.Contains(sdRight))
+        dx = towardsX + PanDeadZone;
+    if (dx != 0 || dy != 0) {
+        DoSetOffsetXY(ClampToInt(FOffsetX + dx), ClampToInt(FOffsetY + dy));
+        Repaint();
+    }
+    // A direction that reached its end is dropped until the pointer moves again.
+    if (FOffsetY == 0)
+        FScrollDirections -= sdUp;
+    if (static_cast<std::int64_t>(ClientHeight()) - FOffsetY >= FRangeY)
+        FScrollDirections -= sdDown;
+    if (FOffsetX == 0)
+        FScrollDirections -= sdLeft;
+    if (static_cast<std::int64_t>(ClientWidth()) - FOffsetX >= FRangeX)
+        FScrollDirections -= sdRight;
+}
+
+void TBaseVirtualTree::MouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+    if (!Panning())
+        return;
+    if (States.ContainsAll({tsWheelPanning, tsWheelScrolling})) {
+        const int threshold = DragThreshold();
+        if (std::abs(x - FLastClickPos.X) >= threshold ||
+            std::abs(y - FLastClickPos.Y) >= threshold)
+            // The user pans with the button held; releasing it ends panning.
+            States.Exclude(tsWheelScrolling);
+    }
+    UpdatePanning({x, y});
+}
+
+// ---- wheel -----------------------------------------------------------------------------------
+
+bool TBaseVirtualTree::MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    if (Panning())
+        StopWheelPanning();
+    if (OnMouseWheel) {
+        bool handled = false;
+        OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+        if (handled)
+            return true;
+    }
+    const double factor = wheelDelta / 120.0;
+    const bool ctrl = shift.Contains(ssCtrl);
+    const int lines = WheelScrollLines();
+    // A negative line count is the desktop's "one page per notch".
+    const bool byPage = ctrl || lines < 0;
+    if (ClientHeight() >= FRangeY || shift.Contains(ssShift)) {
+        const double amount = byPage ? factor * ClientWidth() : factor * lines * FIndent;
+        DoSetOffsetXY(ClampToInt(static_cast<std::int64_t>(FOffsetX) + RoundWheel(amount)),
+                      FOffsetY);
+    } else {
+        const double amount = byPage ? factor * ClientHeight()
+                                     : factor * lines * static_cast<int>(FDefaultNodeHeight);
+        DoSetOffsetXY(FOffsetX,
+                      ClampToInt(static_cast<std::int64_t>(FOffsetY) + RoundWheel(amount)));
+    }
+    return true;
+}
+
+// ---- keyboard --------------------------------------------------------------------------------
+
+void TBaseVirtualTree::KeyDown(TVirtualKey& key, TShiftState shift) {
+    if (OnKeyDown) {
+        OnKeyDown(this, key, shift);
+        if (key == 0)
+            return;
+    }
+    TVirtualKey code = key;
+    TShiftState actionShift = shift;
+    bool doDefault = true;
+    if (OnKeyAction)
+        OnKeyAction(this, code, actionShift, doDefault);
+    if (!doDefault || code == 0)
+        return;
+    char16_t ch = code == key ? KeyChar() : 0;
+    if (ch == 0)
+        ch = KeypadChar(code);
+    HandleKey(code, actionShift, ch);
+}
+
+void TBaseVirtualTree::HandleKey(TVirtualKey key, TShiftState shift, char16_t ch) {
+    switch (key) {
+    case vk::Back:
+    case vk::Prior:
+    case vk::Next:
+    case vk::Home:
+    case vk::End:
+    case vk::Left:
+    case vk::Right:
+    case vk::Up:
+    case vk::Down:
+        HandleNavigationKey(key, shift);
+        return;
+    case vk::Tab:
+    case vk::Escape:
+    case vk::Apps:
+        // No columns, no editing, no draw selection, no popup menu.
+        return;
+    default:
+        break;
+    }
+    if (key == vk::F(1) || key == vk::F(2))
+        return; // no help context handler, no editing
+    const bool ctrl = shift.Contains(ssCtrl);
+    const bool withShift = shift.Contains(ssShift);
+    PVirtualNode focused = FFocusedNode;
+    switch (ch) {
+    case u'*':
+        if (focused != nullptr)
+            FullExpand(focused);
+        break;
+    case u'/':
+        if (focused != nullptr)
+            FullCollapse(focused);
+        break;
+    case u'+':
+        if (ctrl) {
+            if (withShift)
+                FullExpand(nullptr);
+            // Ctrl alone fits header columns, and there are none.
+        } else if (focused != nullptr && !IsExpandedNode(focused)) {
+            ToggleExpanded(focused);
+        }
+        break;
+    case u'-':
+        if (ctrl) {
+            if (withShift)
+                FullCollapse(nullptr);
+        } else if (focused != nullptr && IsExpandedNode(focused)) {
+            ToggleExpanded(focused);
+        }
+        break;
+    default:
+        // Printable keys would start an incremental search, which is off.
+        break;
+    }
+}
+
+void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
+    const bool ctrl = shift.Contains(ssCtrl);
+    const bool withShift = shift.Contains(ssShift);
+    PVirtualNode old = FFocusedNode;
+    const std::size_t selectedBefore = Selection.size();
+    auto focus = [this](PVirtualNode n) {
+        if (n != nullptr)
+            SetFocusedNode(n);
+    };
+    auto scrollY = [this](std::int64_t delta) {
+        DoSetOffsetXY(FOffsetX, ClampToInt(FOffsetY + delta));
+    };
+    auto scrollX = [this](std::int64_t delta) {
+        DoSetOffsetXY(ClampToInt(FOffsetX + delta), FOffsetY);
+    };
+    const int clientHeight = ClientHeight();
+    PVirtualNode f = FFocusedNode;
+
+    switch (key) {
+    case vk::Back:
+        if (f != nullptr && f->Parent != nullptr && f->Parent != Root)
+            focus(f->Parent);
+        break;
+    case vk::Prior:
+        if (ctrl) {
+            scrollY(clientHeight);
+        } else if (f == nullptr) {
+            focus(GetFirstVisibleNoInit());
+        } else {
+            std::int64_t sum = 0;
+            PVirtualNode n = f;
+            for (;;) {
+                PVirtualNode prev = GetPreviousVisibleNoInit(n);
+                if (prev == nullptr || sum + n->NodeHeight >= clientHeight)
+                    break;
+                n = prev;
+                sum += n->NodeHeight;
+            }
+            focus(n);
+        }
+        break;
+    case vk::Next:
+        if (ctrl) {
+            scrollY(-static_cast<std::int64_t>(clientHeight));
+        } else if (f == nullptr) {
+            focus(GetLastVisibleNoInit());
+        } else {
+            std::int64_t sum = 0;
+            PVirtualNode n = f;
+            for (;;) {
+                PVirtualNode next = GetNextVisibleNoInit(n);
+                if (next == nullptr)
+                    break;
+                sum += n->NodeHeight;
+                if (sum >= clientHeight)
+                    break;
+                n = next;
+            }
+            focus(n);
+        }
+        break;
+    case vk::Home:
+        if (ctrl) {
+            ScrollIntoView(GetFirstVisibleNoInit(), false, true);
+            DoSetOffsetXY(0, FOffsetY);
+        } else {
+            focus(GetFirstVisibleNoInit());
+        }
+        break;
+    case vk::End:
+        if (ctrl) {
+            ScrollIntoView(GetLastVisibleNoInit(), false, true);
+            DoSetOffsetXY(std::numeric_limits<int>::min(), FOffsetY);
+        } else {
+            focus(GetLastVisibleNoInit());
+        }
+        break;
+    case vk::Left:
+        if (ctrl)
+            scrollX(FIndent);
+        else if (f == nullptr)
+            focus(GetFirstVisibleNoInit());
+        else if (IsExpandedNode(f) && f->States.Contains(nsHasChildren) && !withShift)
+            ToggleExpanded(f);
+        else if (f->Parent != nullptr && f->Parent != Root)
+            focus(f->Parent);
+        break;
+    case vk::Right:
+        if (ctrl) {
+            scrollX(-static_cast<std::int64_t>(FIndent));
+        } else if (f == nullptr) {
+            focus(GetFirstVisibleNoInit());
+        } else if (!IsExpandedNode(f) && f->States.Contains(nsHasChildren) && !withShift) {
+            ToggleExpanded(f);
+        } else {
+            PVirtualNode c = f->FirstChild;
+            while (c != nullptr && !IsVisibleNode(c))
+                c = c->NextSibling;
+            focus(c);
+        }
+        break;
+    case vk::Up:
+        if (ctrl) {
+            scrollY(FDefaultNodeHeight);
+        } else if (f == nullptr) {
+            focus(GetLastVisibleNoInit());
+        } else if (PVirtualNode prev = GetPreviousVisibleNoInit(f)) {
+            focus(prev);
+        } else {
+            InvalidateNode(f);
+        }
+        break;
+    case vk::Down:
+        if (ctrl) {
+            scrollY(-static_cast<std::int64_t>(FDefaultNodeHeight));
+        } else if (f == nullptr) {
+            focus(GetFirstVisibleNoInit());
+        } else if (PVirtualNode next = GetNextVisibleNoInit(f)) {
+            focus(next);
+        } else {
+            InvalidateNode(f);
+        }
+        break;
+    default:
+        return;
+    }
+
+    // The selection follows the focus.
+    const bool moved = FFocusedNode != old;
+    bool cleared = false;
+    if (moved || Selection.size() != 1) {
+        ClearSelection();
+        cleared = true;
+    }
+    if (!shift.ContainsAny({ssShift, ssCtrl, ssAlt}))
+        FRangeAnchor = FFocusedNode;
+    if ((moved || cleared) && FFocusedNode != nullptr)
+        AddToSelection(FFocusedNode);
+    if (selectedBefore > 1)
+        Invalidate();
+}
+
+// ---- keyboard focus --------------------------------------------------------------------------
+
+void TBaseVirtualTree::FocusIn() {
+    // Selection colours, the focus frame and text colours depend on the focus.
+    Invalidate();
+}
+
+void TBaseVirtualTree::FocusOut() {
+    if (Panning())
+        StopWheelPanning();
+    KillTimer(ExpandTimer);
+    KillTimer(ScrollTimer);
+    States.Exclude({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown, tsEditPending,
+                    tsIncrementalSearching, tsScrollPending, tsScrolling});
+    Invalidate();
+}
+
+// ---- objects dragged from other programs -----------------------------------------------------
+
+bool TBaseVirtualTree::DragEnter(TShiftState shift, TPoint p) {
+    SetDropTarget(nullptr, dmNowhere);
+    FInDragScrollZone = false;
+    int effect = DROPEFFECT_NONE;
+    bool accept = false;
+    if (OnDragOver)
+        OnDragOver(this, nullptr, shift, dsDragEnter, p, dmNowhere, effect, accept);
+    return accept && effect != DROPEFFECT_NONE;
+}
+
+void TBaseVirtualTree::ChangeDropTarget(PVirtualNode node, TDropMode mode) {
+    const bool nodeChanged = node != FDropTargetNode;
+    SetDropTarget(node, mode);
+    if (!nodeChanged)
+        return;
+    KillTimer(ExpandTimer);
+    if (node != nullptr && Options.AutoOptions.Contains(toAutoDropExpand) &&
+        node->States.Contains(nsHasChildren))
+        SetTimer(ExpandTimer, FAutoExpandDelay);
+}
+
+bool TBaseVirtualTree::DragOver(TShiftState shift, TPoint p) {
+    // Scrolling at the edges, once the pointer has stayed in an edge zone long enough.
+    const int zone = static_cast<int>(FDefaultNodeHeight);
+    TScrollDirections dirs;
+    if (p.X < zone && FOffsetX != 0)
+        dirs |= sdLeft;
+    else if (p.X > ClientWidth() - zone && ClientWidth() - FOffsetX < FRangeX)
+        dirs |= sdRight;
+    if (p.Y < zone && FOffsetY != 0)
+        dirs |= sdUp;
+    else if (p.Y > ClientHeight() - zone && ClientHeight() - FOffsetY < FRangeY)
+        dirs |= sdDown;
+    if (dirs.Empty()) {
+        FInDragScrollZone = false;
+    } else {
+        const std::uint32_t now = TickCount();
+        if (!FInDragScrollZone) {
+            FInDragScrollZone = true;
+            FDragScrollZoneSince = now;
+        }
+        if (now - FDragScrollZoneSince >= FAutoScrollDelay) {
+            const std::int64_t stepY =
+                std::min(FScrollBarOptions.VerticalIncrement, ClientHeight());
+            const std::int64_t stepX = FScrollBarOptions.HorizontalIncrement;
+            std::int64_t x = FOffsetX, y = FOffsetY;
+            if (dirs.Contains(sdUp))
+                y += stepY;
+            if (dirs.Contains(sdDown))
+                y -= stepY;
+            if (dirs.Contains(sdLeft))
+                x += stepX;
+            if (dirs.Contains(sdRight))
+                x -= stepX;
+            DoSetOffsetXY(ClampToInt(x), ClampToInt(y));
+        }
+    }
+
+    const THitInfo hit = GetHitTestInfoAt(p.X, p.Y);
+    TDropMode mode = dmNowhere;
+    if (hit.HitNode != nullptr) {
+        if (hit.HitPositions.ContainsAny({hpOnText, hpOnImage}) ||
+            !Options.PaintOptions.Contains(toShowDropmark)) {
+            mode = dmOnNode;
+        } else {
+            const TRect row = GetDisplayRect(hit.HitNode);
+            mode = p.Y - row.Top < hit.HitNode->NodeHeight / 2 ? dmAbove : dmBelow;
+        }
+    }
+    ChangeDropTarget(hit.HitNode, mode);
+
+    int effect = DROPEFFECT_NONE;
+    bool accept = false;
+    if (OnDragOver)
+        OnDragOver(this, nullptr, shift, dsDragMove, p, mode, effect, accept);
+    return accept && effect != DROPEFFECT_NONE;
+}
+
+void TBaseVirtualTree::DoAutoExpand() {
+    KillTimer(ExpandTimer);
+    PVirtualNode target = FDropTargetNode;
+    if (target != nullptr && !IsExpandedNode(target) && target->States.Contains(nsHasChildren))
+        ToggleExpanded(target);
+}
+
+void TBaseVirtualTree::DragLeave() {
+    KillTimer(ExpandTimer);
+    SetDropTarget(nullptr, dmNowhere);
+    FInDragScrollZone = false;
+    int effect = DROPEFFECT_NONE;
+    bool accept = false;
+    if (OnDragOver)
+        OnDragOver(this, nullptr, {}, dsDragLeave, {}, dmNowhere, effect, accept);
+}
+
+bool TBaseVirtualTree::DragDrop(TShiftState shift, TPoint p) {
+    DragOver(shift, p);
+    // Nothing is ever inserted from a drop.
+    KillTimer(ExpandTimer);
+    SetDropTarget(nullptr, dmNowhere);
+    FInDragScrollZone = false;
+    return false;
+}
