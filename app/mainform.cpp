@@ -118,7 +118,11 @@ TfrmMainForm::TfrmMainForm() {
     setWindowTitle(QStringLiteral("Международная классификацая болезней"));
     setFont(FormFont());
     FTree = std::make_unique<TVirtualStringTree>();
+    FViewer = std::make_unique<html::THTMLViewer>();
+    SetUpViewer();
+    FDetails = std::make_unique<THtmlDetailsView>(*FViewer);
     FBrowser = std::make_unique<TBrowser>(MKBStore(), *FTree);
+    FBrowser->Details = FDetails.get();
     FBrowser->SearchBar = this;
     FBrowser->ShowInformation = [this](const std::u16string& text) {
         QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), Q(text),
@@ -139,6 +143,8 @@ TfrmMainForm::~TfrmMainForm() {
     disconnect(edFastSearch, nullptr, this, nullptr);
     // The tree's window belongs to this window's widgets: the control goes first.
     FBrowser.reset();
+    FDetails.reset();
+    FViewer.reset();
     FTree.reset();
 }
 
@@ -192,7 +198,9 @@ void TfrmMainForm::BuildWidgets() {
     panDetails->setPalette(page);
     panDetails->setAutoFillBackground(true);
     auto* detailsLayout = new QVBoxLayout(panDetails);
-    detailsLayout->setContentsMargins(1, 1, 1, 1);
+    // The frame's own line is the border; the viewer fills what lies inside it.
+    detailsLayout->setContentsMargins(0, 0, 0, 0);
+    detailsLayout->addWidget(ControlWidget(*FViewer)); // alClient
     rightColumn->addWidget(panDetails, 1);
 
     Splitter1->addWidget(panParts);
@@ -209,9 +217,11 @@ void TfrmMainForm::BuildWidgets() {
     status->setSizeGripEnabled(true);
     setStatusBar(status);
 
-    // Tab order: the tree, the right panel, then the search box and its button.
+    // Tab order: the tree, the details pane, then the search box and its button.
     QWidget* treeWidget = ControlWidget(*FTree);
-    setTabOrder(treeWidget, edFastSearch);
+    QWidget* viewerWidget = ControlWidget(*FViewer);
+    setTabOrder(treeWidget, viewerWidget);
+    setTabOrder(viewerWidget, edFastSearch);
     setTabOrder(edFastSearch, btnSearch);
     // The tree comes first in the tab order, so it, not the search box, starts with the focus.
     treeWidget->setFocus();
@@ -273,6 +283,20 @@ void TfrmMainForm::ConnectTree() {
     tree.OnFocusChanged = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c) {
         b->vstPartsTreeFocusChanged(s, n, c);
     };
+}
+
+void TfrmMainForm::SetUpViewer() {
+    html::THTMLViewer& v = *FViewer;
+    v.Align = html::alClient;
+    v.SetBorderStyle(html::htNone);
+    v.HistoryMaxCount = 0;
+    v.DefFontName = u"Times New Roman";
+    v.DefPreFontName = u"Courier New";
+    v.NoSelect = false;
+    v.SetScrollBars(html::ssVertical);
+    v.CharSet = RUSSIAN_CHARSET;
+    v.PrintMarginLeft = v.PrintMarginRight = v.PrintMarginTop = v.PrintMarginBottom = 2.0;
+    v.PrintScale = 1.0;
 }
 
 void TfrmMainForm::LayoutSearchBar() {

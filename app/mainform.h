@@ -3,6 +3,8 @@
 // the right, a status bar and the menu. Its logic lives in TBrowser; this class builds the
 // widgets and connects their events to it.
 #include "browser/browser.h"
+#include "browser/detailsview.h"
+#include "html/viewer.h"
 #include "platform/imagelist.h"
 #include "tree/stringtree.h"
 
@@ -46,6 +48,7 @@ public:
 
     // Components, open to the application's tests.
     TVirtualStringTree& vstPartsTree() { return *FTree; }
+    html::THTMLViewer& _HTMLViewer() { return *FViewer; }
     TBrowser& Browser() { return *FBrowser; }
     TSearchEdit* edFastSearch{nullptr};
     QPushButton* btnSearch{nullptr};
@@ -75,9 +78,12 @@ private:
     void BuildWidgets();
     void BuildMenu();
     void ConnectTree();
+    void SetUpViewer();
     void LayoutSearchBar();
 
     std::unique_ptr<TImageList> FTreeImages{std::make_unique<TImageList>(24, 24)};
     std::unique_ptr<TVirtualStringTree> FTree;
+    std::unique_ptr<html::THTMLViewer> FViewer;
+    std::unique_ptr<THtmlDetailsView> FDetails;
     std::unique_ptr<TBrowser> FBrowser;
 };

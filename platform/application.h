@@ -7,6 +7,9 @@ void EnsureApplication();
 int WheelScrollLines();          // lines per wheel notch; -1 would mean "one page per notch"
 int DragThreshold();             // pixels the pointer must move before a drag or pan starts
 int HorizontalScrollBarHeight(); // pixel height of a horizontal scroll bar
+int VerticalScrollBarWidth();    // pixel width of a vertical scroll bar
 
 // Handles the window messages (timers, posted repaints) that are waiting, then returns.
 void ProcessMessages();
+// The same, but first waits up to milliseconds for a message when none is waiting.
+void WaitAndProcessMessages(unsigned milliseconds);

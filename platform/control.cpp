@@ -4,11 +4,13 @@
 #include "platform/control_bridge.h"
 #include "platform/control_host.h"
 #include <QApplication>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
 
@@ -29,6 +31,16 @@ void ProcessMessages() {
         QApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void WaitAndProcessMessages(unsigned milliseconds) {
+    if (QApplication::instance() == nullptr)
+        return;
+    // The timer only wakes the wait; whatever arrives first ends it.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(static_cast<int>(milliseconds));
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 int WheelScrollLines() {
     return 3;
 }
@@ -36,6 +48,12 @@ int DragThreshold() {
     return 5;
 }
 int HorizontalScrollBarHeight() {
+    if (QApplication::instance() == nullptr)
+        return 17;
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+int VerticalScrollBarWidth() {
     if (QApplication::instance() == nullptr)
         return 17;
     return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -233,6 +251,21 @@ void TControlHost::timerEvent(QTimerEvent* event) {
 }
 
 namespace {
+
+// A message posted to a control; the toolkit drops it with the widget.
+class TPostedMessage : public QEvent {
+public:
+    static QEvent::Type Kind() {
+        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return kind;
+    }
+    TPostedMessage(unsigned id, std::uintptr_t a, std::intptr_t b)
+        : QEvent(Kind()), Id(id), A(a), B(b) {}
+    unsigned Id;
+    std::uintptr_t A;
+    std::intptr_t B;
+};
+
 TMouseButton ButtonFromQt(Qt::MouseButton b) {
     switch (b) {
     case Qt::RightButton:
@@ -244,6 +277,16 @@ TMouseButton ButtonFromQt(Qt::MouseButton b) {
     }
 }
 } // namespace
+
+bool TControlHost::event(QEvent* event) {
+    if (event->type() == TPostedMessage::Kind()) {
+        auto* m = static_cast<TPostedMessage*>(event);
+        if (Owner != nullptr)
+            Owner->Message(m->Id, m->A, m->B);
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
 
 bool TControlHost::viewportEvent(QEvent* event) {
     if (Owner == nullptr)
@@ -445,6 +488,35 @@ int TControl::ClientWidth() const {
 }
 int TControl::ClientHeight() const {
     return HostWidget ? HostWidget->viewport()->height() : 0;
+}
+int TControl::Width() const {
+    return HostWidget ? HostWidget->width() : 0;
+}
+int TControl::Height() const {
+    return HostWidget ? HostWidget->height() : 0;
+}
+void TControl::SetBorder(TBorderKind kind) {
+    if (!HostWidget || kind == BorderKind || kind == bkPlatform)
+        return;
+    BorderKind = kind;
+    HostWidget->setFrameStyle(kind == bkNone ? QFrame::NoFrame : (QFrame::Box | QFrame::Plain));
+    HostWidget->setLineWidth(1);
+    // A blank border is a line drawn in the background colour, so the client area keeps its
+    // place when the line comes and goes.
+    QPalette pal = HostWidget->palette();
+    const QPalette base = HostWidget->parentWidget() ? HostWidget->parentWidget()->palette()
+                                                     : QApplication::palette();
+    pal.setColor(QPalette::WindowText,
+                 kind == bkBlank ? pal.color(QPalette::Window) : base.color(QPalette::WindowText));
+    HostWidget->setPalette(pal);
+}
+void TControl::ScrollContents(int dx, int dy) {
+    if (HostWidget)
+        HostWidget->viewport()->scroll(dx, dy);
+}
+void TControl::PostMessage(unsigned id, std::uintptr_t a, std::intptr_t b) {
+    if (HostWidget)
+        QCoreApplication::postEvent(HostWidget.get(), new TPostedMessage(id, a, b));
 }
 void TControl::Show() {
     if (HostWidget)

@@ -6,10 +6,14 @@
 #include "platform/keys.h"
 #include "platform/scrollbar.h"
 #include "platform/types.h"
+#include <cstdint>
 #include <memory>
 
 class TCanvas;
 class TControlHost;
+
+enum class TBorderKind { bkPlatform, bkNone, bkBlank, bkSingle };
+using enum TBorderKind;
 
 class TControl {
 public:
@@ -23,6 +27,14 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
     TRect ClientRect() const { return {0, 0, ClientWidth(), ClientHeight()}; }
+    // The whole control: border, client area and scroll bars.
+    int Width() const;
+    int Height() const;
+
+    // A one-pixel border inside the control's bounds: a line, or blank space of the same
+    // width, or none; until set, the platform's own frame.
+    void SetBorder(TBorderKind kind);
+    TBorderKind Border() const { return BorderKind; }
 
     void Show();
     void Hide();
@@ -42,6 +54,13 @@ public:
     void Invalidate();
     void InvalidateRect(const TRect& r);
     void Repaint();
+    // Moves the painted client area by dx, dy pixels and repaints only the strip uncovered.
+    void ScrollContents(int dx, int dy);
+
+    // Queues a message to this control; Message(id, a, b) receives it once the messages
+    // waiting before it have been handled. Messages still queued when the control goes are
+    // dropped.
+    void PostMessage(unsigned id, std::uintptr_t a = 0, std::intptr_t b = 0);
 
     // Numbered timers: SetTimer (re)starts timer id with the interval, Timer(id) fires every
     // interval until KillTimer.
@@ -92,6 +111,7 @@ protected:
     char16_t KeyChar() const { return FKeyChar; }
     virtual void Timer(unsigned id) {}
     virtual void Scroll(TScrollBarKind bar, TScrollCode code, int pos) {}
+    virtual void Message(unsigned id, std::uintptr_t a, std::intptr_t b) {}
     // Something dragged from another program (only while IsDropTarget). Enter, Over and Drop
     // return whether a drop at that point would be taken; a refused drop changes nothing.
     virtual bool DragEnter(TShiftState shift, TPoint p) { return false; }
@@ -105,6 +125,7 @@ private:
     std::unique_ptr<TControlHost> HostWidget;
     std::unique_ptr<TScrollBar> HorzBar;
     std::unique_ptr<TScrollBar> VertBar;
+    TBorderKind BorderKind{bkPlatform};
     TCursor FCursor{crDefault};
     char16_t FKeyChar{0};
 };

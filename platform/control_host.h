@@ -21,6 +21,7 @@ public:
     bool HasTimer(unsigned id) const { return TimerIds.count(id) != 0; }
 
 protected:
+    bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // An unused wheel turn goes to the parent window, never to the scroll bars.

@@ -38,6 +38,8 @@ std::vector<int> ArrowAngles(TCursor kind) {
     case crMoveSW:
         return {225};
     case crDefault:
+    case crArrow:
+    case crIBeam:
         break;
     }
     return {};
@@ -98,8 +100,10 @@ private:
 } // namespace
 
 QCursor QtCursor(TCursor cursor) {
-    if (cursor == crDefault)
+    if (cursor == crDefault || cursor == crArrow)
         return QCursor(Qt::ArrowCursor);
+    if (cursor == crIBeam)
+        return QCursor(Qt::IBeamCursor);
     QPixmap pixmap = QPixmap::fromImage(PanningPicture(cursor));
     pixmap.setMask(OpaqueMask(PanningPicture(cursor)));
     return QCursor(pixmap, TPanningWindow::Size / 2, TPanningWindow::Size / 2);

@@ -4,7 +4,7 @@
 #include <memory>
 
 // crMove* are the panning shapes: all directions, east-west, north-south, then the eight
-// single directions.
+// single directions; crArrow and crIBeam are the platform's own arrow and text beam.
 enum class TCursor {
     crDefault,
     crMoveAll,
@@ -17,7 +17,9 @@ enum class TCursor {
     crMoveNE,
     crMoveNW,
     crMoveSE,
-    crMoveSW
+    crMoveSW,
+    crArrow,
+    crIBeam
 };
 using enum TCursor;
 

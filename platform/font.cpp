@@ -1,4 +1,5 @@
 #include "platform/font.h"
+#include "platform/application.h"
 #include "platform/font_qt.h"
 
 #include <QFontDatabase>
@@ -12,16 +13,10 @@
 namespace {
 
 // Fonts need the GUI application object. The program makes one in main() before anything
-// else; a program that made none (a test, a tool) gets one here, on the platform that
-// QT_QPA_PLATFORM names.
+// else; a program that made none (a test, a tool) gets the full widget application here, so
+// that controls made later in the same process find the object they need.
 void EnsureGuiApplication() {
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "mkb10";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
+    EnsureApplication();
 }
 
 QString ToQString(std::u16string_view s) {

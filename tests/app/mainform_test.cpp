@@ -1,14 +1,18 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "browser/records.h"
+#include "html/section.h"
 #include "platform/bitmap.h"
 #include "platform/colors.h"
+#include "platform/control_bridge.h"
 #include "platform/dialogs.h"
 #include "tree/tree_geometry.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -163,6 +167,24 @@ bool SameRows(const TBitmap& a, const TBitmap& b, int top, int bottom) {
 
 } // namespace
 
+// ---- the details pane ----
+
+namespace {
+
+int SectionsWith(html::THTMLViewer& v, std::u16string_view text) {
+    int n = 0;
+    for (const html::TSection* s : v.Document.SearchList)
+        n += s->Text.find(text) != std::u16string::npos;
+    return n;
+}
+
+QImage GrabViewer(html::THTMLViewer& v) {
+    auto* area = qobject_cast<QAbstractScrollArea*>(ControlWidget(v));
+    return area->viewport()->grab().toImage();
+}
+
+} // namespace
+
 TEST_F(MainFormTest, TreeCarriesItsPicturesColoursAndBackgroundPlacement) {
     ASSERT_NE(Tree().Images(), nullptr);
     EXPECT_EQ(Tree().Images()->Count(), 4);
@@ -238,4 +260,80 @@ TEST_F(MainFormTest, FontCommandCancelledKeepsTheFontConfirmedRedrawsTheTexts) {
     EXPECT_EQ(Tree().Font().Weight, FW_BOLD);
     EXPECT_EQ(Tree().Font().CharSet, before.CharSet);
     EXPECT_FALSE(SameRows(original, RenderTree(Tree()), 0, 24));
+}
+
+TEST_F(MainFormTest, DetailsPaneStartsWithTheEmptyPage) {
+    html::THTMLViewer& v = Form->_HTMLViewer();
+    EXPECT_EQ(v.BorderStyle(), html::htNone);
+    EXPECT_EQ(v.ScrollBars(), html::ssVertical);
+    EXPECT_EQ(v.CharSet, RUSSIAN_CHARSET);
+    EXPECT_EQ(v.DefFontName, u"Times New Roman");
+    EXPECT_EQ(ControlWidget(v)->parentWidget(), Form->panDetails);
+    EXPECT_EQ(v.Source, u"\uFEFF<html><body bgColor=\"#f7f8fa\"></body></html>");
+    EXPECT_TRUE(v.Document.SearchList.empty());
+    EXPECT_FALSE(v.VertScrollBar().Visible());
+    // The pane fills the panel inside its one-pixel border.
+    EXPECT_EQ(v.Width(), Form->panDetails->width() - 2);
+    QImage img = GrabViewer(v);
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.pixelColor(0, 0), QColor(0xF7, 0xF8, 0xFA));
+    EXPECT_EQ(img.pixelColor(img.width() - 1, img.height() - 1), QColor(0xF7, 0xF8, 0xFA));
+}
+
+TEST_F(MainFormTest, FocusingANodeShowsItsPageFromTheTop) {
+    html::THTMLViewer& v = Form->_HTMLViewer();
+    PVirtualNode classI = Tree().RootNode()->FirstChild;
+    Tree().SetFocusedNode(classI);
+    QApplication::processEvents();
+    std::u16string expected;
+    for (const auto& line : Form->Browser().BuildDetailsPage(0, classI))
+        expected += line + u"\r\n";
+    EXPECT_EQ(v.Source, expected);
+    EXPECT_EQ(SectionsWith(v, u"Класс"), 1);
+    EXPECT_EQ(SectionsWith(v, u"КЛАСС I.НЕКОТОРЫЕ"), 1);
+    EXPECT_EQ(SectionsWith(v, u"Раздел"), 0);
+    EXPECT_GT(v.DocHeight, 0);
+    // The headings are painted in their dark red.
+    QImage img = GrabViewer(v);
+    int red = 0;
+    for (int y = 0; y < std::min(img.height(), 60); ++y)
+        for (int x = 0; x < std::min(img.width(), 120); ++x)
+            red += img.pixelColor(x, y) == QColor(0x87, 0x1F, 0x1C);
+    EXPECT_GT(red, 5);
+
+    // A block's page, scrolled down, and then the next page starts at the top again.
+    Tree().SetExpanded(classI, true);
+    PVirtualNode block = classI->FirstChild;
+    Tree().SetFocusedNode(block);
+    EXPECT_EQ(SectionsWith(v, u"Раздел"), 1);
+    v.ScrollTo(40);
+    Tree().SetFocusedNode(block->NextSibling);
+    EXPECT_EQ(v.Position(), 0);
+    EXPECT_EQ(v.Document.ViewTop, 0);
+
+    // The Down key in the tree moves the focus to the next block, whose page follows.
+    PVirtualNode third = block->NextSibling->NextSibling;
+    ASSERT_NE(third, nullptr);
+    QTest::keyClick(ControlWidget(Tree()), Qt::Key_Down);
+    ASSERT_EQ(Tree().FocusedNode(), third);
+    std::u16string name;
+    Form->Browser().vstPartsTreeGetText(&Tree(), third, 0, TVSTTextType{}, name);
+    EXPECT_EQ(SectionsWith(v, name), 2); // a block shows itself under Раздел and Наименование
+    EXPECT_NE(v.Source.find(u">" + name + u"<"), std::u16string::npos);
+}
+
+TEST_F(MainFormTest, ASearchShowsTheFoundPageWhileTheTreeFocusStays) {
+    html::THTMLViewer& v = Form->_HTMLViewer();
+    PVirtualNode last = Tree().RootNode()->LastChild;
+    Tree().SetFocusedNode(last);
+    Form->Browser().edFastSearchEnter();
+    Form->edFastSearch->setText(QStringLiteral("A01.1"));
+    QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    EXPECT_EQ(Tree().FocusedNode(), last);
+    EXPECT_NE(v.Source.find(u">A01.1<"), std::u16string::npos);
+    EXPECT_EQ(SectionsWith(v, u"A01.1"), 1);
+    // Focusing a node the search opened replaces the page.
+    PVirtualNode found = Tree().GetSelection()[0];
+    Tree().SetFocusedNode(found->Parent);
+    EXPECT_EQ(v.Source.find(u">A01.1<"), std::u16string::npos);
 }

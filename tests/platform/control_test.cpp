@@ -80,6 +80,10 @@ protected:
     }
     void KeyPress(char16_t& ch) override { LastChar = ch; }
     void Timer(unsigned id) override { Timers.push_back(id); }
+    void Message(unsigned id, std::uintptr_t a, std::intptr_t b) override {
+        Log.push_back("message " + std::to_string(id) + " " + std::to_string(a) + " " +
+                      std::to_string(b));
+    }
     void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override {
         Scrolls.emplace_back(code, pos);
         if (code == scLineDown) {
@@ -250,6 +254,36 @@ TEST_F(ControlTest, ResizeAndBridge) {
     ASSERT_FALSE(Control.Log.empty());
     EXPECT_EQ(Control.Log.back(), "resize " + std::to_string(Control.ClientWidth()));
     EXPECT_EQ(ControlWidget(Control), Control.Host());
+}
+
+TEST_F(ControlTest, BorderTakesOnePixelOnEachSide) {
+    Control.SetBorder(bkNone);
+    ProcessMessages();
+    EXPECT_EQ(Control.Border(), bkNone);
+    EXPECT_EQ(Control.Width(), 300);
+    EXPECT_EQ(Control.ClientWidth(), 300);
+    Control.SetBorder(bkSingle);
+    ProcessMessages();
+    EXPECT_EQ(Control.ClientWidth(), 298);
+    EXPECT_EQ(Control.ClientHeight(), 198);
+    // Blank space of the same width keeps the client area where the line had it.
+    Control.SetBorder(bkBlank);
+    ProcessMessages();
+    EXPECT_EQ(Control.ClientWidth(), 298);
+    // The vertical bar takes its width from the client area, not from the control.
+    Control.VertScrollBar().SetScrollInfo({0, 1000, 100, 0}, true);
+    ProcessMessages();
+    EXPECT_EQ(Control.ClientWidth(), 298 - VerticalScrollBarWidth());
+    EXPECT_EQ(Control.Width(), 300);
+}
+
+TEST_F(ControlTest, PostedMessagesArriveLaterInOrder) {
+    Control.Log.clear();
+    Control.PostMessage(7, 1, -2);
+    Control.PostMessage(8);
+    EXPECT_TRUE(Control.Log.empty()); // not from inside the call
+    ProcessMessages();
+    EXPECT_EQ(Control.Log, (std::vector<std::string>{"message 7 1 -2", "message 8 0 0"}));
 }
 
 TEST(ControlLifetime, ParentWidgetMayDestroyTheHostFirst) {

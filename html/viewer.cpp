@@ -1,0 +1,523 @@
+#include "html/viewer.h"
+
+#include "html/builder.h"
+#include "html/section.h"
+#include "platform/application.h"
+#include "platform/timing.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace html {
+
+namespace {
+
+// Sets a flag for the lifetime of the guard, so that an exception cannot leave it set.
+class TFlagGuard {
+public:
+    explicit TFlagGuard(bool& flag) : Flag(flag) { Flag = true; }
+    ~TFlagGuard() { Flag = false; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& Flag;
+};
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD, as the platform's converter makes it.
+std::string ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// UTF-8 to UTF-16; a malformed sequence gives U+FFFD for its first byte.
+std::u16string FromUtf8(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        std::size_t extra = 0;
+        char32_t c = b;
+        if (b >= 0x80) {
+            if ((b & 0xE0) == 0xC0) {
+                extra = 1;
+                c = b & 0x1F;
+            } else if ((b & 0xF0) == 0xE0) {
+                extra = 2;
+                c = b & 0x0F;
+            } else if ((b & 0xF8) == 0xF0) {
+                extra = 3;
+                c = b & 0x07;
+            } else {
+                extra = bytes.size(); // never well-formed
+            }
+        }
+        bool ok = i + extra < bytes.size();
+        for (std::size_t k = 1; ok && k <= extra; ++k) {
+            const unsigned char t = static_cast<unsigned char>(bytes[i + k]);
+            ok = (t & 0xC0) == 0x80;
+            c = (c << 6) | (t & 0x3F);
+        }
+        if (!ok) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        i += extra + 1;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// ---- construction and properties -------------------------------------------------------------
+
+THTMLViewer::THTMLViewer() : Document(this, this) {
+    Creating = true;
+    Clock = [] { return GetTickCount(); };
+    WaitForMessages = [](unsigned ms) { WaitAndProcessMessages(ms); };
+    ScrollBarWidth = VerticalScrollBarWidth();
+    SetDocumentDefaults();
+    UpdateBorder();
+    SetCursor(Cursor);
+    VertScrollBar().SetScrollInfo({}, false);
+    HorzScrollBar().SetScrollInfo({}, false);
+    SetBounds(0, 0, 150, 150);
+    int cw = 0, ch = 0;
+    ClientSize(cw, ch);
+    FSurfaceWidth = cw;
+    FSurfaceHeight = ch;
+    FLargeChange = std::max(0, ch - kVSmallChange);
+    Creating = false;
+}
+
+THTMLViewer::~THTMLViewer() {
+    // A running auto-scroll loop checks this before touching the control again.
+    *FAlive = false;
+}
+
+void THTMLViewer::SetBorderStyle(THTMLBorderStyle style) {
+    if (style == FBorderStyle)
+        return;
+    FBorderStyle = style;
+    UpdateBorder();
+    FLastWidth = FLastHeight = -1; // the client size changed though the control's did not
+    Resize();
+}
+
+void THTMLViewer::SetScrollBars(TScrollStyle style) {
+    if (style == FScrollBars)
+        return;
+    FScrollBars = style;
+    FLastWidth = FLastHeight = -1;
+    Resize();
+}
+
+void THTMLViewer::SetDefBackground(TColor color) {
+    if (Processing)
+        return;
+    FDefBackground = color;
+    Document.Background = color;
+    Invalidate();
+}
+
+int THTMLViewer::BorderWidth() const {
+    return FBorderStyle == htNone ? 0 : 2;
+}
+
+void THTMLViewer::UpdateBorder() {
+    switch (FBorderStyle) {
+    case htNone:
+        SetBorder(bkNone);
+        break;
+    case htSingle:
+        SetBorder(bkSingle);
+        break;
+    case htFocused:
+        SetBorder(Focused() ? bkSingle : bkBlank);
+        break;
+    }
+}
+
+bool THTMLViewer::IsWordChar(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+           c >= 0x0410;
+}
+
+void THTMLViewer::SetProcessing(bool on) {
+    Processing = on;
+    if (OnProcessing)
+        OnProcessing(this, on);
+}
+
+void THTMLViewer::SetDocumentDefaults() {
+    Document.SetDefaults(DefFontName, DefPreFontName, MarginWidth, MarginHeight, CharSet,
+                         !htOptions.Contains(htNoLinkUnderline),
+                         htOptions.Contains(htOverLinksActive), FDefBackground, DefOverLinkColor,
+                         DefVisitedLinkColor, DefHotSpotColor, DefFontColor, DefFontSize);
+}
+
+// ---- loading ---------------------------------------------------------------------------------
+
+void THTMLViewer::ClearDocument() {
+    if (Processing)
+        return;
+    Document.Clear();
+    SetDocumentDefaults();
+    int cw = 0, ch = 0;
+    ClientSize(cw, ch);
+    FVBarShown = false;
+    FVBarEnabled = true;
+    FSurfaceWidth = cw;
+    FSurfaceHeight = ch;
+    VertScrollBar().SetScrollInfo({0, 0, FSurfaceHeight + 1, 0}, false);
+    FPosition = VertScrollBar().Position();
+    HorzScrollBar().SetScrollInfo({}, false);
+    CaretPos = 0;
+    SelAnchor = -1;
+    Invalidate();
+}
+
+void THTMLViewer::LoadHtmlText(const std::u16string& text, const std::u16string& reference) {
+    const std::string bytes = "\xEF\xBB\xBF" + ToUtf8(text);
+    LoadSource(FromUtf8(bytes), reference, false);
+}
+
+void THTMLViewer::LoadHtmlLines(const std::vector<std::u16string>& lines,
+                                const std::u16string& reference) {
+    std::size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 2;
+    std::u16string text;
+    text.reserve(size);
+    for (const auto& line : lines) {
+        text += line;
+        text += u"\r\n";
+    }
+    LoadSource(text, reference, false);
+}
+
+void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string& reference,
+                             bool asPlainText) {
+    if (Processing)
+        return;
+    SetProcessing(true);
+    struct TEnd {
+        THTMLViewer& V;
+        ~TEnd() { V.SetProcessing(false); }
+    } end{*this};
+
+    const std::size_t hash = reference.find(u'#');
+    const std::u16string filePart = reference.substr(0, hash);
+    const std::u16string previousFile = CurrentFile;
+    // The system hands no file references; the file part is kept as given.
+    CurrentFile = filePart;
+
+    Document.ProgressBase = 75;
+    Document.Clear();
+    SetDocumentDefaults();
+    CaretPos = 0;
+    SelAnchor = -1;
+
+    Source = source;
+    if (OnParseBegin)
+        OnParseBegin(this);
+    // Plain-text loading is not offered: the text is always read as HTML.
+    (void)asPlainText;
+    ParseSource();
+    if (OnParseEnd)
+        OnParseEnd(this);
+
+    DoLayout();
+    // No anchor can be shown (the document registers none that is asked for), so a load of a
+    // new or unnamed file starts at the top.
+    if (CurrentFile.empty() || CurrentFile != previousFile) {
+        ScrollTo(0);
+        FHPosition = 0;
+    }
+    Invalidate();
+}
+
+void THTMLViewer::ParseSource() {
+    CodePage = ParseDocument(Source, Document);
+}
+
+// ---- layout and scroll bars ------------------------------------------------------------------
+
+void THTMLViewer::ClientSize(int& cw, int& ch) const {
+    const int b = BorderWidth();
+    cw = Width() - b;
+    ch = Height() - b;
+}
+
+void THTMLViewer::LayoutAt(int width) {
+    int cw = 0, ch = 0;
+    ClientSize(cw, ch);
+    DocWidth = 0;
+    int pos = 0;
+    DocHeight = Document.Layout(FCanvas, 0, pos, DocWidth, width, ch);
+}
+
+void THTMLViewer::DoLayout() {
+    int cw = 0, ch = 0;
+    ClientSize(cw, ch);
+    const int s = ScrollBarWidth;
+    if (FScrollBars == ssNone || FScrollBars == ssHorizontal) {
+        LayoutAt(cw);
+    } else if (htOptions.Contains(htShowVScroll) || Source.size() > 9999) {
+        // Long pages are taller than the pane anyway: lay out once, beside the bar.
+        LayoutAt(cw - s);
+    } else {
+        LayoutAt(cw);
+        if (DocHeight > ch) {
+            LayoutAt(cw - s);
+            // Fits only at the narrower width: back to the full width; the bar still shows.
+            if (DocHeight <= ch)
+                LayoutAt(cw);
+        }
+    }
+    ArrangeScrollBars();
+}
+
+void THTMLViewer::ArrangeScrollBars() {
+    DocWidth = std::min(DocWidth, kMaxDocWidth);
+    int cw = 0, ch = 0;
+    ClientSize(cw, ch);
+    const int s = ScrollBarWidth;
+    const bool showV = htOptions.Contains(htShowVScroll);
+    const bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
+    const bool noBars = !showV && ch >= DocHeight && cw >= DocWidth;
+    const bool vNeeded = !noBars && vertical && DocHeight >= ch;
+    FVBarShown = vNeeded || (vertical && showV);
+    // The horizontal bar is not offered: content wider than the pane is reached with the keys.
+    FSurfaceWidth = cw - (FVBarShown ? s : 0);
+    FSurfaceHeight = ch;
+    FLargeChange = FSurfaceHeight - kVSmallChange;
+    FVBarEnabled = !showV || vNeeded;
+    VertScrollBar().SetScrollInfo({0, DocHeight, FSurfaceHeight + 1, FPosition}, FVBarShown,
+                                  FVBarEnabled);
+    FHMax = std::max(0, std::max(DocWidth, FSurfaceWidth));
+    HorzScrollBar().SetScrollInfo({}, false);
+}
+
+int THTMLViewer::MaxPosition() const {
+    return std::max(0, DocHeight - FSurfaceHeight);
+}
+
+void THTMLViewer::SetBarPosition(int position) {
+    FPosition = position;
+    TScrollInfo info = VertScrollBar().GetScrollInfo();
+    info.Pos = position;
+    VertScrollBar().SetScrollInfo(info, FVBarShown, FVBarEnabled);
+    Document.ViewTop = position;
+}
+
+void THTMLViewer::ScrollTo(int position) {
+    position = std::max(0, std::min(position, DocHeight - FSurfaceHeight));
+    SetBarPosition(position);
+    Invalidate();
+}
+
+void THTMLViewer::MoveTo(int target, bool shift) {
+    target = std::max(0, std::min(target, MaxPosition()));
+    const int old = FPosition;
+    if (target == old)
+        return;
+    SetBarPosition(target);
+    if (shift)
+        ScrollContents(0, old - target);
+    else
+        Invalidate();
+}
+
+void THTMLViewer::ReLayoutKeepingView() {
+    if (Processing)
+        return;
+    SetProcessing(true);
+    struct TEnd {
+        THTMLViewer& V;
+        ~TEnd() { V.SetProcessing(false); }
+    } end{*this};
+    const TSection* anchor = nullptr;
+    for (const TSection* s : Document.SearchList)
+        if (s->LayoutTop <= FPosition)
+            anchor = s;
+    const int offset = anchor ? FPosition - anchor->LayoutTop : 0;
+    Document.ProgressBase = 0;
+    DoLayout();
+    ScrollTo(anchor ? anchor->LayoutTop + offset : FPosition);
+}
+
+void THTMLViewer::Resize() {
+    if (Creating)
+        return;
+    // Showing or hiding the bar resizes the client area only; the control itself is unchanged.
+    if (Width() == FLastWidth && Height() == FLastHeight)
+        return;
+    FLastWidth = Width();
+    FLastHeight = Height();
+    if (Processing) {
+        ArrangeScrollBars();
+        return;
+    }
+    ReLayoutKeepingView();
+    if (DocHeight < FSurfaceHeight)
+        ScrollTo(0);
+    else
+        ScrollTo(FPosition);
+    FHPosition = std::max(0, std::min(FHPosition, FHMax - FSurfaceWidth));
+}
+
+// ---- scrolling by the bar, the keys and the wheel ----------------------------------------------
+
+void THTMLViewer::Scroll(TScrollBarKind bar, TScrollCode code, int pos) {
+    if (bar != sbVertical)
+        return;
+    int target = FPosition;
+    switch (code) {
+    case scLineUp:
+        target -= kVSmallChange;
+        break;
+    case scLineDown:
+        target += kVSmallChange;
+        break;
+    case scPageUp:
+        target -= FLargeChange;
+        break;
+    case scPageDown:
+        target += FLargeChange;
+        break;
+    case scTop:
+        target = 0;
+        break;
+    case scBottom:
+        target = DocHeight - FSurfaceHeight;
+        break;
+    case scTrack:
+    case scPosition: // the thumb's final place, or a wheel turn over the bar
+        target = pos;
+        break;
+    default:
+        break;
+    }
+    MoveTo(target, true);
+}
+
+void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
+    if (OnKeyDown) {
+        OnKeyDown(this, key, shift);
+        if (key == 0)
+            return;
+    }
+    if (Panning) {
+        EndPanning();
+        return;
+    }
+    if (shift.ContainsAny({ssShift, ssAlt, ssCtrl}))
+        return;
+    int target = FPosition;
+    switch (key) {
+    case vk::Prior:
+        target -= FLargeChange;
+        break;
+    case vk::Next:
+        target += FLargeChange;
+        break;
+    case vk::End:
+        target = DocHeight;
+        break;
+    case vk::Home:
+        target = 0;
+        break;
+    case vk::Up:
+        target -= kVSmallChange;
+        break;
+    case vk::Down:
+        target += kVSmallChange;
+        break;
+    case vk::Left:
+    case vk::Right: {
+        const int step = key == vk::Left ? -kHSmallChange : kHSmallChange;
+        const int h = std::max(0, std::min(FHPosition + step, FHMax - FSurfaceWidth));
+        if (h != FHPosition) {
+            FHPosition = h;
+            Invalidate();
+        }
+        key = 0;
+        return;
+    }
+    default:
+        return;
+    }
+    target = std::max(0, std::min(target, MaxPosition()));
+    MoveTo(target, std::abs(target - FPosition) == kVSmallChange);
+    key = 0;
+}
+
+bool THTMLViewer::MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    if (htOptions.Contains(htNoWheelMouse))
+        return false;
+    if (OnMouseWheel) {
+        bool handled = false;
+        OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+        if (handled)
+            return true;
+    }
+    const int lines = WheelScrollLines();
+    int step;
+    if (lines > 0)
+        step = wheelDelta > 0 ? -kVSmallChange * lines : kVSmallChange * lines;
+    else
+        step = -(wheelDelta / 2);
+    const int target = std::max(0, std::min(FPosition + step, MaxPosition()));
+    if (target != FPosition)
+        ScrollTo(target);
+    return true;
+}
+
+// ---- focus -----------------------------------------------------------------------------------
+
+void THTMLViewer::FocusIn() {
+    UpdateBorder();
+}
+
+void THTMLViewer::FocusOut() {
+    UpdateBorder();
+}
+
+} // namespace html

@@ -1,0 +1,203 @@
+#pragma once
+// The HTML viewer control: holds one document, lays it out to its own width, paints the
+// visible part through an off-screen bitmap, scrolls vertically and selects text with the
+// mouse. History, links, images, forms, frames and printing are not offered.
+#include "html/document.h"
+#include "html/viewercanvas.h"
+#include "platform/control.h"
+#include "platform/flags.h"
+#include "platform/font.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace html {
+
+enum class THTMLBorderStyle { htFocused, htNone, htSingle };
+using enum THTMLBorderStyle;
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+using enum TScrollStyle;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+using enum TAlign;
+
+enum class ThtOption {
+    htOverLinksActive,
+    htNoLinkUnderline,
+    htPrintTableBackground,
+    htPrintBackground,
+    htPrintMonochromeBlack,
+    htShowDummyCaret,
+    htShowVScroll,  // reserve and always show the vertical bar
+    htNoWheelMouse, // ignore the wheel; no middle-button panning
+    htNoLinkHilite
+};
+using enum ThtOption;
+using ThtmlViewerOptions = TFlags<ThtOption, std::uint16_t>;
+
+class THTMLViewer : public TControl {
+public:
+    THTMLViewer();
+    ~THTMLViewer() override;
+
+    // ---- published properties; the text defaults take effect with the next load ----
+    TAlign Align{alNone};
+    std::u16string DefFontName{u"Times New Roman"};
+    std::u16string DefPreFontName{u"Courier New"};
+    double DefFontSize{12};
+    TColor DefFontColor{SystemColor(COLOR_BTNTEXT)};
+    TColor DefHotSpotColor{0xFF0000};
+    TColor DefOverLinkColor{0xFF0000};
+    TColor DefVisitedLinkColor{0x800080};
+    int CharSet{DEFAULT_CHARSET};
+    int MarginWidth{10};
+    int MarginHeight{5};
+    bool NoSelect{false};
+    int HistoryMaxCount{0};
+    int VisitedMaxCount{50};
+    int ImageCacheCount{5};
+    ThtmlViewerOptions htOptions{htPrintTableBackground, htPrintMonochromeBlack};
+    TCursor Cursor{crIBeam};
+    double PrintMarginLeft{2.0}, PrintMarginRight{2.0}, PrintMarginTop{2.0}, PrintMarginBottom{2.0},
+        PrintScale{1.0};
+
+    THTMLBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(THTMLBorderStyle style);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle style);
+    TColor DefBackground() const { return FDefBackground; }
+    void SetDefBackground(TColor color);
+
+    // ---- events; the system assigns none ----
+    std::function<void(THTMLViewer* Sender, bool ProcessingOn)> OnProcessing;
+    std::function<void(THTMLViewer*Sender)> OnParseBegin, OnParseEnd;
+    std::function<void(THTMLViewer* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos,
+                       bool& Handled)>
+        OnMouseWheel;
+    std::function<void(THTMLViewer* Sender, TVirtualKey& Key, TShiftState Shift)> OnKeyDown;
+    std::function<void(THTMLViewer*Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
+        OnMouseDown, OnMouseUp, OnMouseDouble;
+    std::function<void(THTMLViewer* Sender, TShiftState Shift, int X, int Y)> OnMouseMove;
+
+    // ---- loading ----
+    void ClearDocument();
+    // The text goes through UTF-8 with a byte-order mark, so what is parsed begins with U+FEFF.
+    void LoadHtmlText(const std::u16string& text, const std::u16string& reference = u"");
+    // The lines, each followed by CR LF.
+    void LoadHtmlLines(const std::vector<std::u16string>& lines,
+                       const std::u16string& reference = u"");
+    void LoadSource(const std::u16string& source, const std::u16string& reference,
+                    bool asPlainText);
+
+    // ---- layout and scrolling ----
+    // Lays the document out to the width the scroll bar rule gives and arranges the bars.
+    void DoLayout();
+    void ArrangeScrollBars();
+    // Lays out again and scrolls so that the text at the top of the view stays there.
+    void ReLayoutKeepingView();
+    void ScrollTo(int position);
+    int Position() const { return FPosition; }
+    int HScrollPosition() const { return FHPosition; }
+    // The largest position that shows a full surface: DocHeight - surface height, at least 0.
+    int MaxPosition() const;
+
+    // ---- state ----
+    TSectionList Document;
+    std::u16string Source;
+    bool Processing{false};
+    bool Creating{true};
+    int DocHeight{0};
+    int DocWidth{0};
+    int CaretPos{0};
+    int SelAnchor{-1};
+    bool LeftDown{false};
+    bool Selecting{false};
+    bool AutoScrolling{false};
+    bool Panning{false};
+    int PanStartY{0};
+    std::u16string CurrentFile;
+    int CodePage{0}; // of the page last read, as the document builder reports it
+    int ScrollBarWidth{0};
+    int SmallChange() const { return kVSmallChange; }
+    int LargeChange() const { return FLargeChange; }
+
+    // The drawing surface: where the viewer paints, beside the vertical bar.
+    int SurfaceWidth() const { return FSurfaceWidth; }
+    int SurfaceHeight() const { return FSurfaceHeight; }
+    bool VScrollBarShown() const { return FVBarShown; }
+    // Border of the control's frame: 0 without border, else 1 on each side.
+    int BorderWidth() const;
+
+    // Pacing of the auto-scroll loop: a millisecond clock and a wait that handles the messages
+    // that arrive meanwhile. The platform's unless replaced.
+    std::function<std::uint32_t()> Clock;
+    std::function<void(unsigned milliseconds)> WaitForMessages;
+
+    static bool IsWordChar(char16_t c);
+
+protected:
+    void Paint(TCanvas& canvas, const TRect& updateRect) override;
+    void Resize() override;
+    void FocusIn() override;
+    void FocusOut() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void DoubleClick(TMouseButton button, TShiftState shift, int x, int y) override;
+    bool MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+    void KeyDown(TVirtualKey& key, TShiftState shift) override;
+    void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override;
+    void Message(unsigned id, std::uintptr_t a, std::intptr_t b) override;
+
+private:
+    static constexpr int kVSmallChange = 16;
+    static constexpr int kHSmallChange = 15;
+    static constexpr int kMaxDocWidth = 6000;
+    static constexpr unsigned kAutoScrollMessage = 1;
+    static constexpr unsigned kAutoScrollInterval = 100;
+    static constexpr int kPanDeadZone = 20;
+
+    void SetProcessing(bool on);
+    // Reads Source into the document.
+    void ParseSource();
+    void SetDocumentDefaults();
+    void LayoutAt(int width);
+    void ClientSize(int& cw, int& ch) const;
+    // Moves the view to a clamped target and repaints: by shifting the surface contents when
+    // shift is set, else the whole surface.
+    void MoveTo(int target, bool shift);
+    void SetBarPosition(int position);
+    void UpdateBorder();
+    void EndPanning();
+    void ExtendSelection(int x, int y);
+    void StartAutoScroll();
+    void AutoScrollLoop();
+    bool AutoScrollWanted() const;
+    int CursorAtPoint(int x, int y, bool& atChar, int& caretX);
+
+    THTMLBorderStyle FBorderStyle{htFocused};
+    TScrollStyle FScrollBars{ssBoth};
+    TColor FDefBackground{clBtnFace};
+    TViewerCanvas FCanvas;
+    int FPosition{0};
+    int FHPosition{0};
+    int FHMax{0};
+    int FLargeChange{0};
+    int FSurfaceWidth{0};
+    int FSurfaceHeight{0};
+    bool FVBarShown{false};
+    bool FVBarEnabled{true};
+    bool FPainting{false};
+    bool FAutoScrollPosted{false};
+    int FLastWidth{-1};
+    int FLastHeight{-1};
+    TPoint FPointer;       // last pointer position reported, surface coordinates
+    bool FLeftHeld{false}; // left button as the last mouse event reported it
+    std::shared_ptr<bool> FAlive{std::make_shared<bool>(true)};
+};
+
+} // namespace html
