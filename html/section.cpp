@@ -67,7 +67,8 @@ TSection::TSection(TSectionList* document, TCellBasic* cell, bool useFirstIndent
     if (!linkTarget.empty() && Document)
         Document->LinkRuns.push_back(run.get());
     FontRuns.push_back(std::move(run));
-    LineHeightSetting = properties.GetLineHeight(FontRuns[0]->FontHeight);
+    LineHeightSetting =
+        std::min(properties.GetLineHeight(FontRuns[0]->FontHeight), MaxLayoutLength);
     Align = AlignOf(properties);
     BreakWord = LowerCase(properties.Values[WordWrap].AsString()) == u"break-word";
     TextTransform = properties.GetTextTransform();
@@ -77,7 +78,7 @@ TSection::TSection(TSectionList* document, TCellBasic* cell, bool useFirstIndent
         if (percent)
             FirstIndentPercent = std::clamp(v, 0, 90);
         else
-            FirstIndent = v;
+            FirstIndent = ClampLayoutLength(v);
     }
     if (attributes && !attributes->IdValue().empty() && Document) {
         Id = attributes->IdValue();

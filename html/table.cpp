@@ -187,6 +187,13 @@ TCellObj::TCellObj(TSectionList* document, TProperties& properties,
     const TColor bg = properties.GetBackgroundColor();
     if (bg != clNone && !Cell->HasBkColor)
         SetBackground(bg);
+    if (!WidthIsPercent)
+        WidthSetting = std::clamp(WidthSetting, 0, MaxLayoutLength);
+    HeightSetting = std::clamp(HeightSetting, 0, MaxLayoutLength);
+    for (int* v : {&PaddingTop, &PaddingRight, &PaddingBottom, &PaddingLeft})
+        *v = std::min(*v, MaxLayoutLength); // -1 stays: not given
+    for (int* v : {&BorderTopWidth, &BorderRightWidth, &BorderBottomWidth, &BorderLeftWidth})
+        *v = std::clamp(*v, 0, MaxLayoutLength);
 }
 
 std::unique_ptr<TCellObj> TCellObj::Placeholder(int rowSpan, bool fromAbove) {
@@ -737,7 +744,7 @@ TTableBlock::TTableBlock(TSectionList* document, int level, const TAttributeList
                         TableWidthIsPercent = true;
                     }
                 } else if (a.Number > 0) {
-                    TableWidthSetting = a.Number;
+                    TableWidthSetting = std::min(a.Number, MaxLayoutLength);
                 }
                 break;
             case symAttrAlign: {
