@@ -51,7 +51,12 @@ TBlock::TBlock(TSectionList* document, const TAttributeList* attributes, TCellBa
 }
 
 void TBlock::ConvertMargins(int availWidth) {
-    const TBoxValues b = ConvertBoxValues(BoxValues, availWidth, 0, EmHeight, ExHeight);
+    TBoxValues b = ConvertBoxValues(BoxValues, availWidth, 0, EmHeight, ExHeight);
+    for (int i : {html::MarginTop, html::MarginRight, html::MarginBottom, html::MarginLeft,
+                  html::PaddingTop, html::PaddingRight, html::PaddingBottom, html::PaddingLeft,
+                  html::BorderTopWidth, html::BorderRightWidth, html::BorderBottomWidth,
+                  html::BorderLeftWidth, html::piWidth})
+        b.M[i] = ClampLayoutLength(b.M[i]);
     MarginTop = b.M[html::MarginTop];
     MarginRight = b.M[html::MarginRight];
     MarginBottom = b.M[html::MarginBottom];

@@ -89,6 +89,15 @@ inline bool IsBoxProperty(int index) {
 constexpr int NoValue = -12345678;   // not given
 constexpr int ParaSpace = -12348766; // automatic paragraph margin: 14 pixels, dropped at cell edges
 constexpr int AutoValue = -12348765; // auto width, height or offset
+// Layout keeps the lengths a page gives within this many pixels either way, so that sums of
+// margins, widths and heights cannot overflow however large the page's numbers are.
+constexpr int MaxLayoutLength = 1000000;
+// v clamped to -MaxLayoutLength..MaxLayoutLength; AutoValue stays as it is.
+constexpr int ClampLayoutLength(int v) {
+    return v == AutoValue ? v
+                          : (v < -MaxLayoutLength ? -MaxLayoutLength
+                                                  : (v > MaxLayoutLength ? MaxLayoutLength : v));
+}
 constexpr int ParaSpacePixels = 14;
 
 // 0x02000000 on a display of 8 bits per pixel or fewer, else 0; measured once.

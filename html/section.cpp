@@ -67,7 +67,8 @@ TSection::TSection(TSectionList* document, TCellBasic* cell, bool useFirstIndent
     if (!linkTarget.empty() && Document)
         Document->LinkRuns.push_back(run.get());
     FontRuns.push_back(std::move(run));
-    LineHeightSetting = properties.GetLineHeight(FontRuns[0]->FontHeight);
+    LineHeightSetting =
+        std::min(properties.GetLineHeight(FontRuns[0]->FontHeight), MaxLayoutLength);
     Align = AlignOf(properties);
     BreakWord = LowerCase(properties.Values[WordWrap].AsString()) == u"break-word";
     TextTransform = properties.GetTextTransform();
@@ -77,7 +78,7 @@ TSection::TSection(TSectionList* document, TCellBasic* cell, bool useFirstIndent
         if (percent)
             FirstIndentPercent = std::clamp(v, 0, 90);
         else
-            FirstIndent = v;
+            FirstIndent = ClampLayoutLength(v);
     }
     if (attributes && !attributes->IdValue().empty() && Document) {
         Id = attributes->IdValue();
@@ -231,6 +232,7 @@ void TSection::Finish(int sourceIndex) {
     if (!Text.empty() && Document)
         Number = ++Document->SectionCount;
     CachedMinWidth = CachedMaxWidth = 0;
+    FBreakFound = -1;
 }
 
 int TSection::SourceOfChar(int i) const {
@@ -245,13 +247,11 @@ int TSection::SourceOfChar(int i) const {
 }
 
 int TSection::RunIndexAt(int i) const {
-    int r = 0;
-    for (std::size_t k = 1; k < FontRuns.size(); ++k)
-        if (FontRuns[k]->StartPos <= i)
-            r = static_cast<int>(k);
-        else
-            break;
-    return r;
+    // Runs are sorted by start and the first starts at 0.
+    auto it =
+        std::upper_bound(FontRuns.begin() + 1, FontRuns.end(), i,
+                         [](int v, const std::unique_ptr<TFontObj>& r) { return v < r->StartPos; });
+    return static_cast<int>(it - FontRuns.begin()) - 1;
 }
 
 const TFontObj& TSection::RunAt(int i) const {

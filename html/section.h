@@ -121,6 +121,12 @@ private:
     int PaintedCharWidth(THtmlCanvas& canvas, const LineRec& line, int i, int& spacesSeen);
     int RunIndexAt(int i) const;
     int RunEnd(int run) const;
+    // Offset of the next forced break at or after lineStart, or the text length.
+    int NextForcedBreak(int lineStart);
+
+    // [FBreakScanFrom, FBreakFound) holds no forced break; FBreakFound is one or the end.
+    int FBreakScanFrom{0};
+    int FBreakFound{-1};
 };
 
 } // namespace html

@@ -38,19 +38,29 @@ int TSection::MeasureText(THtmlCanvas& canvas, int start, int count, bool stripT
     return w;
 }
 
+int TSection::NextForcedBreak(int lineStart) {
+    // Lines are fitted front to back, so one scan serves a whole layout.
+    if (lineStart < FBreakScanFrom || lineStart > FBreakFound) {
+        const std::size_t at = Text.find(BreakChar, static_cast<std::size_t>(lineStart));
+        FBreakScanFrom = lineStart;
+        FBreakFound =
+            at == std::u16string::npos ? static_cast<int>(Text.size()) : static_cast<int>(at);
+    }
+    return FBreakFound;
+}
+
 int TSection::FitChars(THtmlCanvas& canvas, IndentManager& im, int lineStart, int maxCount, int y,
                        int x) {
     (void)x;
     int avail = im.RightAt(y) - (im.LeftAt(y) + (lineStart == 0 ? FirstIndent : 0));
     bool forced = false;
-    for (int d = 0; d < maxCount; ++d)
-        if (Text[lineStart + d] == BreakChar) {
-            if (d == 0)
-                return 1;
-            maxCount = d;
-            forced = true;
-            break;
-        }
+    const int d = NextForcedBreak(lineStart) - lineStart;
+    if (d < maxCount) {
+        if (d == 0)
+            return 1;
+        maxCount = d;
+        forced = true;
+    }
     const int extra = forced ? 1 : 0;
     if (lineStart == 0 && static_cast<long long>(maxCount) * FontRuns[0]->MaxCharWidth <= avail &&
         RunEnd(0) >= maxCount)

@@ -9,6 +9,7 @@
 #include "html/units.h"
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 
 namespace html {
@@ -186,6 +187,13 @@ TCellObj::TCellObj(TSectionList* document, TProperties& properties,
     const TColor bg = properties.GetBackgroundColor();
     if (bg != clNone && !Cell->HasBkColor)
         SetBackground(bg);
+    if (!WidthIsPercent)
+        WidthSetting = std::clamp(WidthSetting, 0, MaxLayoutLength);
+    HeightSetting = std::clamp(HeightSetting, 0, MaxLayoutLength);
+    for (int* v : {&PaddingTop, &PaddingRight, &PaddingBottom, &PaddingLeft})
+        *v = std::min(*v, MaxLayoutLength); // -1 stays: not given
+    for (int* v : {&BorderTopWidth, &BorderRightWidth, &BorderBottomWidth, &BorderLeftWidth})
+        *v = std::clamp(*v, 0, MaxLayoutLength);
 }
 
 std::unique_ptr<TCellObj> TCellObj::Placeholder(int rowSpan, bool fromAbove) {
@@ -403,49 +411,50 @@ void ThtmlTable::ColumnWidths(THtmlCanvas& canvas, int avail, int& totalMin, int
     std::fill(MinWidths.begin(), MinWidths.end(), 0);
     std::fill(Percents.begin(), Percents.end(), 0);
     RowHeights.clear();
-    int widest = 1;
-    for (int pass = 1; pass <= widest; ++pass)
-        for (auto& row : Rows)
-            for (int c = 0; c < row->Count() && c < ColCount; ++c) {
-                TCellObj& cell = *row->Cells[c];
-                if (cell.IsPlaceholder())
-                    continue;
-                const int span = std::min(cell.ColSpan, ColCount - c);
-                widest = std::max(widest, span);
-                if (span != pass)
-                    continue;
-                int mn = 0, mx = 0;
-                cell.Cell->MeasureWidths(canvas, mn, mx);
-                mn += cell.HorzExtra + CellSpacing;
-                mx = std::max(mx + cell.HorzExtra + CellSpacing, mn);
-                int pct = 0;
-                if (cell.WidthIsPercent)
-                    pct = cell.WidthSetting;
-                else if (cell.WidthSetting > 0 && avail > 0)
-                    pct = static_cast<int>(std::min<long long>(
-                        1000, (cell.WidthSetting * 1000LL + avail / 2) / avail));
-                if (span == 1) {
-                    MaxWidths[c] = std::max(MaxWidths[c], mx);
-                    MinWidths[c] = std::max(MinWidths[c], mn);
-                    Percents[c] = std::max(Percents[c], pct);
-                    continue;
-                }
-                const int sumMin =
-                    std::accumulate(MinWidths.begin() + c, MinWidths.begin() + c + span, 0);
-                const int sumMax =
-                    std::accumulate(MaxWidths.begin() + c, MaxWidths.begin() + c + span, 0);
-                const int sumPct =
-                    std::accumulate(Percents.begin() + c, Percents.begin() + c + span, 0);
-                const std::vector<int>& weights = sumPct > 0 ? Percents : MaxWidths;
-                if (mn > sumMin)
-                    Spread(MinWidths, c, span, mn - sumMin, weights);
-                if (mx > sumMax)
-                    Spread(MaxWidths, c, span, mx - sumMax, weights);
-                for (int k = c; k < c + span; ++k)
-                    MaxWidths[k] = std::max(MaxWidths[k], MinWidths[k]);
-                if (pct > sumPct)
-                    Spread(Percents, c, span, pct - sumPct, MaxWidths);
+    // Cells by the number of columns they span, in document order within each size; a pass
+    // per size then only visits its own cells.
+    std::map<int, std::vector<std::pair<TCellObj*, int>>> bySpan;
+    for (auto& row : Rows)
+        for (int c = 0; c < row->Count() && c < ColCount; ++c) {
+            TCellObj& cell = *row->Cells[c];
+            if (!cell.IsPlaceholder())
+                bySpan[std::min(cell.ColSpan, ColCount - c)].push_back({&cell, c});
+        }
+    for (auto& [span, cells] : bySpan)
+        for (auto [cellPtr, c] : cells) {
+            TCellObj& cell = *cellPtr;
+            int mn = 0, mx = 0;
+            cell.Cell->MeasureWidths(canvas, mn, mx);
+            mn += cell.HorzExtra + CellSpacing;
+            mx = std::max(mx + cell.HorzExtra + CellSpacing, mn);
+            int pct = 0;
+            if (cell.WidthIsPercent)
+                pct = cell.WidthSetting;
+            else if (cell.WidthSetting > 0 && avail > 0)
+                pct = static_cast<int>(
+                    std::min<long long>(1000, (cell.WidthSetting * 1000LL + avail / 2) / avail));
+            if (span == 1) {
+                MaxWidths[c] = std::max(MaxWidths[c], mx);
+                MinWidths[c] = std::max(MinWidths[c], mn);
+                Percents[c] = std::max(Percents[c], pct);
+                continue;
             }
+            const int sumMin =
+                std::accumulate(MinWidths.begin() + c, MinWidths.begin() + c + span, 0);
+            const int sumMax =
+                std::accumulate(MaxWidths.begin() + c, MaxWidths.begin() + c + span, 0);
+            const int sumPct =
+                std::accumulate(Percents.begin() + c, Percents.begin() + c + span, 0);
+            const std::vector<int>& weights = sumPct > 0 ? Percents : MaxWidths;
+            if (mn > sumMin)
+                Spread(MinWidths, c, span, mn - sumMin, weights);
+            if (mx > sumMax)
+                Spread(MaxWidths, c, span, mx - sumMax, weights);
+            for (int k = c; k < c + span; ++k)
+                MaxWidths[k] = std::max(MaxWidths[k], MinWidths[k]);
+            if (pct > sumPct)
+                Spread(Percents, c, span, pct - sumPct, MaxWidths);
+        }
     totalMin = std::accumulate(MinWidths.begin(), MinWidths.end(), 0);
     totalMax = std::accumulate(MaxWidths.begin(), MaxWidths.end(), 0);
 }
@@ -483,51 +492,56 @@ void ThtmlTable::DistributeWidths(int totalMin, int totalMax, int avail) {
 void ThtmlTable::RowHeightsFor(THtmlCanvas& canvas) {
     const int rowCount = static_cast<int>(Rows.size());
     std::vector<int> natural(rowCount, 0);
-    int tallest = 1;
-    for (int pass = 1; pass <= tallest; ++pass)
-        for (int r = 0; r < rowCount; ++r) {
-            TCellList& row = *Rows[r];
-            for (int c = 0; c < row.Count() && c < ColCount; ++c) {
-                TCellObj& cell = *row.Cells[c];
-                if (cell.IsPlaceholder())
-                    continue;
-                tallest = std::max(tallest, cell.RowSpan);
-                if (cell.RowSpan != pass)
-                    continue;
-                const int span = std::min(cell.ColSpan, ColCount - c);
-                cell.SpanWidth = std::accumulate(Widths.begin() + c, Widths.begin() + c + span, 0);
-                int target = cell.HeightSetting;
-                if (target == 0 && TableHeight > 0)
-                    target = cell.HeightPercent > 0 ? TableHeight * cell.HeightPercent / 100
-                                                    : (rowCount == 1 ? TableHeight : 0);
-                int trialPos = 0, trialMax = 0;
-                {
-                    TCountScope trial(Document ? &Document->TrialLayoutDepth : nullptr);
-                    cell.ContentHeight =
-                        cell.Cell->LayoutContent(canvas, 0, trialPos, trialMax,
-                                                 cell.SpanWidth - cell.HorzExtra - CellSpacing,
-                                                 std::max(0, target - cell.VertExtra), 0);
-                }
-                int request = cell.ContentHeight + cell.VertExtra;
-                if (cell.HeightSetting > 0)
-                    request = std::max(request, cell.HeightSetting);
-                if (pass == 1) {
-                    natural[r] = std::max(natural[r], request);
-                    continue;
-                }
-                const int have =
-                    std::accumulate(natural.begin() + r, natural.begin() + r + pass, 0);
-                const int want = request + CellSpacing;
-                if (want > have) {
-                    const int diff = want - have;
-                    for (int k = r; k < r + pass; ++k)
-                        natural[k] += diff / pass;
-                    natural[r + pass - 1] += diff % pass;
-                }
-            }
-            if (pass == 1)
-                natural[r] += CellSpacing;
+    // Cells by the number of rows they span, row by row and left to right within each size.
+    std::map<int, std::vector<std::pair<TCellObj*, int>>> bySpan;
+    for (int r = 0; r < rowCount; ++r) {
+        TCellList& row = *Rows[r];
+        for (int c = 0; c < row.Count() && c < ColCount; ++c) {
+            TCellObj& cell = *row.Cells[c];
+            if (cell.IsPlaceholder())
+                continue;
+            const int span = std::min(cell.ColSpan, ColCount - c);
+            cell.SpanWidth = std::accumulate(Widths.begin() + c, Widths.begin() + c + span, 0);
+            bySpan[std::clamp(cell.RowSpan, 1, rowCount - r)].push_back({&cell, r});
         }
+    }
+    if (bySpan.find(1) == bySpan.end())
+        bySpan[1]; // every row gets its spacing in the first pass
+    for (auto& [pass, cells] : bySpan) {
+        for (auto [cellPtr, r] : cells) {
+            TCellObj& cell = *cellPtr;
+            int target = cell.HeightSetting;
+            if (target == 0 && TableHeight > 0)
+                target = cell.HeightPercent > 0 ? TableHeight * cell.HeightPercent / 100
+                                                : (rowCount == 1 ? TableHeight : 0);
+            int trialPos = 0, trialMax = 0;
+            {
+                TCountScope trial(Document ? &Document->TrialLayoutDepth : nullptr);
+                cell.ContentHeight = cell.Cell->LayoutContent(
+                    canvas, 0, trialPos, trialMax, cell.SpanWidth - cell.HorzExtra - CellSpacing,
+                    std::max(0, target - cell.VertExtra), 0);
+            }
+            int request = cell.ContentHeight + cell.VertExtra;
+            if (cell.HeightSetting > 0)
+                request = std::max(request, cell.HeightSetting);
+            if (pass == 1) {
+                natural[r] = std::max(natural[r], request);
+                continue;
+            }
+            const int have = std::accumulate(natural.begin() + r, natural.begin() + r + pass, 0);
+            const int want = request + CellSpacing;
+            if (want > have) {
+                const int diff = want - have;
+                for (int k = r; k < r + pass; ++k)
+                    natural[k] += diff / pass;
+                natural[r + pass - 1] += diff % pass;
+            }
+        }
+        if (pass == 1)
+            // A collapsed border spacing of -1 must not make an empty row negative.
+            for (int& h : natural)
+                h = std::max(0, h + CellSpacing);
+    }
     // A height given by the page would spread its extra over the rows here.
     RowHeights = natural;
 }
@@ -584,7 +598,8 @@ int ThtmlTable::Layout(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, Inde
             LayoutCells(canvas, r, rowY, pos, cellsMax);
         rowY += row.RowHeight;
     }
-    FlowHeight = std::accumulate(RowHeights.begin(), RowHeights.end(), 0) + CellSpacing;
+    FlowHeight =
+        std::max(0, std::accumulate(RowHeights.begin(), RowHeights.end(), 0) + CellSpacing);
     PaintHeight = FlowHeight;
     PosCount = pos - FirstPos;
     maxWidth = TableWidth;
@@ -729,7 +744,7 @@ TTableBlock::TTableBlock(TSectionList* document, int level, const TAttributeList
                         TableWidthIsPercent = true;
                     }
                 } else if (a.Number > 0) {
-                    TableWidthSetting = a.Number;
+                    TableWidthSetting = std::min(a.Number, MaxLayoutLength);
                 }
                 break;
             case symAttrAlign: {

@@ -140,3 +140,27 @@ TEST_F(DetailsLayout, AnyWidthLaysOutWithoutLosingText) {
 }
 
 } // namespace
+
+namespace {
+
+// Sizes far beyond any screen are held at a million pixels, so that the sums of widths, heights
+// and margins stay exact instead of wrapping round.
+TEST_F(DetailsLayout, HugeSizesFromThePageAreHeldAtAMillionPixels) {
+    Parse(u"<table cellspacing=40><tr><td height=2147483647>x<tr><td height=99999999999>y"
+          u"</table><table width=2147483647 style=\"margin-left:2000000000px\"><tr><td>z</table>");
+    ThtmlTable* tall = TableIn(Body()->BlockCell, 0);
+    ThtmlTable* wide = TableIn(Body()->BlockCell, 1);
+    ASSERT_NE(tall, nullptr);
+    ASSERT_NE(wide, nullptr);
+    int pos = 0, maxWidth = 0;
+    const int h = doc.Layout(canvas, 0, pos, maxWidth, 300, 1000);
+    ASSERT_EQ(tall->RowHeights.size(), 2u);
+    EXPECT_EQ(tall->RowHeights[0], MaxLayoutLength + 40);
+    EXPECT_EQ(tall->RowHeights[1], MaxLayoutLength + 40);
+    EXPECT_EQ(tall->FlowHeight, 2 * (MaxLayoutLength + 40) + 40);
+    EXPECT_EQ(wide->TableWidth, MaxLayoutLength);
+    EXPECT_EQ(maxWidth, 10 + MaxLayoutLength + MaxLayoutLength + 10);
+    EXPECT_GT(h, tall->FlowHeight);
+}
+
+} // namespace

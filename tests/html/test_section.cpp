@@ -69,3 +69,28 @@ TEST_F(SectionFixture, LinesBreakAtSpacesSoftHyphensAndOverflowLongWords) {
 }
 
 } // namespace
+
+namespace {
+
+// Forced breaks inside one section end lines wherever they stand, at every width and in every
+// layout, also after a layout at another width.
+TEST_F(SectionFixture, ForcedBreaksInsideASectionEndTheirLinesInEveryLayout) {
+    auto s = std::make_unique<TSection>(&doc, &doc, false, u"", props, nullptr);
+    s->AddText(u"aa", 0);
+    s->AddChar(BreakChar, 2);
+    s->AddText(u"bb cc", 3);
+    s->AddChar(BreakChar, 8);
+    s->AddChar(BreakChar, 9);
+    s->AddText(u"dd", 10);
+    s->Finish(12);
+    ASSERT_EQ(s->Text, u"aa\bbb cc\b\bdd ");
+    const std::vector<std::u16string> wide{u"aa\b", u"bb cc\b", u"\b", u"dd "};
+    EXPECT_EQ(Lines(*s, 500), wide);
+    EXPECT_EQ(Lines(*s, 30),
+              (std::vector<std::u16string>{u"aa\b", u"bb ", u"cc\b", u"\b", u"dd "}));
+    EXPECT_EQ(Lines(*s, 500), wide);
+    // The empty line between the two breaks is as tall as the others.
+    EXPECT_EQ(s->LineList[2].BoxHeight, s->LineList[0].BoxHeight);
+}
+
+} // namespace

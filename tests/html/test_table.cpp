@@ -311,3 +311,29 @@ TEST_F(TDocFixture, DegenerateTablesStillLayOut) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace layout_test;
+
+// A collapsed border spacing of -1 with no padding: empty rows and an empty table are 0 tall,
+// never negative, and the rows below start where the ones above end.
+TEST_F(TDocFixture, CollapsedSpacingNeverGivesNegativeHeights) {
+    ThtmlTable* t =
+        AddTable({Attr(symAttrCellspacing, u"-1", -1), Attr(symAttrCellpadding, u"0", 0)});
+    EXPECT_EQ(t->CellSpacing, -1);
+    AddCell(AddRow(t));
+    AddCell(AddRow(t));
+    TCellObj* text = AddCell(AddRow(t));
+    AddText(text->Cell.get(), {u"ab"});
+    ThtmlTable* bare = AddTable({Attr(symAttrCellspacing, u"-1", -1)});
+    Layout(200);
+    EXPECT_EQ(t->RowHeights[0], 0);
+    EXPECT_EQ(t->RowHeights[1], 0);
+    EXPECT_GT(t->RowHeights[2], 0);
+    EXPECT_GE(t->FlowHeight, 0);
+    EXPECT_EQ(bare->FlowHeight, 0);
+    EXPECT_EQ(bare->LayoutTop, t->LayoutTop + t->FlowHeight);
+}
+
+} // namespace
