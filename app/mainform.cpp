@@ -162,6 +162,9 @@ void TfrmMainForm::BuildWidgets() {
 
     panSearch = new QWidget(client);
     panSearch->setFixedHeight(29);
+    // The bar's children follow the panel's own width, which is settled only after the
+    // window's resize has been handled.
+    panSearch->installEventFilter(this);
     edFastSearch = new TSearchEdit(Q(SearchPlaceholder), panSearch);
     edFastSearch->setFont(FormFont());
     SetTextColor(clInactiveCaption);
@@ -306,6 +309,12 @@ void TfrmMainForm::LayoutSearchBar() {
     edFastSearch->setGeometry(1, 3, width - 87, 21);
     if (auto* bottom = panSearch->findChild<QFrame*>(QStringLiteral("bvlSearchBottom")))
         bottom->setGeometry(0, panSearch->height() - 2, width, 2);
+}
+
+bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == panSearch && event->type() == QEvent::Resize)
+        LayoutSearchBar();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMainForm::resizeEvent(QResizeEvent* e) {

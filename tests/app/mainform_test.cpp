@@ -86,6 +86,11 @@ TEST_F(MainFormTest, RightPanelKeepsItsWidthWhenTheWindowGrows) {
     QApplication::processEvents();
     EXPECT_EQ(Form->panRightPanel->width(), right);
     EXPECT_GE(Form->panParts->width(), 650);
+    // The search box stretches with the window and the button stays at the right edge.
+    const int bar = Form->panSearch->width();
+    EXPECT_GE(bar, 1300);
+    EXPECT_EQ(Form->btnSearch->geometry(), QRect(bar - 79, 1, 75, 25));
+    EXPECT_EQ(Form->edFastSearch->geometry(), QRect(1, 3, bar - 87, 21));
     EXPECT_EQ(Form->Splitter1->handleWidth(), 3);
 }
 
