@@ -375,6 +375,25 @@ TEST_F(InputRandomTest, RandomInputKeepsTheTreeSound) {
             }
             Tree->Paint(out.Canvas(), r);
             ++paints;
+            // Rows are composed whatever part is asked for: a part inside the client area
+            // comes out exactly as in a paint of the whole area.
+            if (w > 0 && h > 0) {
+                const TRect part{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, w),
+                                 std::min(r.Bottom, h)};
+                if (!part.IsEmpty()) {
+                    TBitmap whole(w, h);
+                    Tree->Paint(whole.Canvas(), Tree->ClientRect());
+                    TBitmap piece(w, h);
+                    piece.Fill(RGBColor(1, 2, 3));
+                    Tree->Paint(piece.Canvas(), part);
+                    for (int y = part.Top; y < part.Bottom; ++y)
+                        for (int x = part.Left; x < part.Right; ++x)
+                            ASSERT_EQ(piece.PixelAt(x, y), whole.PixelAt(x, y))
+                                << "pixel " << x << ", " << y << " of a paint of " << part.Left
+                                << ", " << part.Top << " - " << part.Right << ", " << part.Bottom
+                                << " at step " << step;
+                }
+            }
             break;
         }
         case 17: {
