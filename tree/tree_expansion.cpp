@@ -99,9 +99,14 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
         if (childrenFit) {
             scrolled = ScrollIntoView(GetLastVisibleNoInit(node), false, false);
         } else {
-            for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent)
+            // Opening an ancestor may rebuild its children and free this node, and a nested
+            // walk may free the ancestor itself: the walk ends with the node.
+            for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent) {
                 if (!IsExpandedNode(p))
                     ToggleExpanded(p);
+                if (freed())
+                    break;
+            }
             if (!freed() && Revealed(node))
                 scrolled = DoSetOffsetXY(FOffsetX, FOffsetY - GetDisplayRect(node).Top);
         }

@@ -400,3 +400,27 @@ TEST_F(TreeTest, RevealingThroughRebuildingAncestors) {
     EXPECT_NE(b->FirstChild, nullptr);
     EXPECT_TRUE(TreeInvariantsHold(*Tree));
 }
+
+TEST_F(TreeTest, ExpandingAHiddenNodeWhoseAncestorsAreRebuilt) {
+    // a > b > c, all collapsed; b and c have more children than fit, so expanding c opens its
+    // ancestors, and opening each one rebuilds its children: b's frees c, a's frees b.
+    PVirtualNode a = Tree->AddChild(nullptr);
+    PVirtualNode b = Tree->AddChild(a);
+    auto bKids = Add(b, 20);
+    PVirtualNode c = bKids[0];
+    Add(c, 20);
+    ASSERT_GT(20 * 24, Tree->ClientHeight());
+    std::vector<PVirtualNode> rebuilt;
+    Tree->OnExpanding = [&](TBaseVirtualTree* sender, PVirtualNode n, bool& allowed) {
+        if (n == a || n == b) {
+            rebuilt.push_back(n);
+            Rebuild(sender, n, allowed);
+        }
+    };
+    Tree->ToggleExpanded(c);
+    EXPECT_EQ(rebuilt, (std::vector<PVirtualNode>{b, a}));
+    EXPECT_TRUE(Tree->Expanded(a));
+    EXPECT_EQ(a->ChildCount, 1u);
+    EXPECT_FALSE(Tree->TreeStates().Contains(tsToggling));
+    EXPECT_TRUE(TreeInvariantsHold(*Tree));
+}

@@ -548,6 +548,59 @@ TEST_F(InputTest, ArrowKeysMoveTheFocusAndTheSelectionFollows) {
     EXPECT_EQ(Tree->SelectedCount(), 1u);
 }
 
+TEST_F(InputTest, LeftAndRightWalkTheLevelsAndArrowsSkipHiddenNodes) {
+    auto top = Add(nullptr, 3);
+    auto kids = Add(top[1], 3);
+    auto grand = Add(kids[1], 2);
+    Tree->SetExpanded(top[1], true);
+    // Left on a collapsed child goes to its parent; on an expanded one it collapses first.
+    Tree->SetFocusedNode(kids[1]);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(Tree->FocusedNode(), top[1]);
+    Tree->SetExpanded(kids[1], true);
+    Tree->SetFocusedNode(kids[1]);
+    Key(Qt::Key_Left);
+    EXPECT_FALSE(Tree->Expanded(kids[1]));
+    EXPECT_EQ(Tree->FocusedNode(), kids[1]);
+    // With Shift an expanded node is not collapsed: the focus goes up at once.
+    Tree->SetExpanded(kids[1], true);
+    Key(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_TRUE(Tree->Expanded(kids[1]));
+    EXPECT_EQ(Tree->FocusedNode(), top[1]);
+    // Right on an expanded node goes to its first child that is not hidden.
+    Tree->SetIsVisible(kids[0], false);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Tree->FocusedNode(), kids[1]);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Tree->FocusedNode(), grand[0]);
+    // Backspace climbs one level at a time, Ctrl or not.
+    Key(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(Tree->FocusedNode(), kids[1]);
+    // Up and Down step over hidden rows in display order, into and out of subtrees.
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Tree->FocusedNode(), top[1]);
+    Tree->SetIsVisible(top[0], false);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Tree->FocusedNode(), top[1]); // nothing visible above
+    Tree->SetFocusedNode(grand[1]);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Tree->FocusedNode(), kids[2]);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Tree->FocusedNode(), top[2]);
+    Key(Qt::Key_Home);
+    EXPECT_EQ(Tree->FocusedNode(), top[1]);
+    Tree->SetIsVisible(top[2], false);
+    Key(Qt::Key_End);
+    EXPECT_EQ(Tree->FocusedNode(), kids[2]);
+    // The selection follows; with a modifier the range anchor stays where it was.
+    EXPECT_EQ(Tree->RangeAnchor(), kids[2]);
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(Tree->FocusedNode(), grand[1]);
+    EXPECT_TRUE(Tree->Selected(grand[1]));
+    EXPECT_EQ(Tree->SelectedCount(), 1u);
+    EXPECT_EQ(Tree->RangeAnchor(), kids[2]);
+}
+
 TEST_F(InputTest, PageKeysMoveByAClientHeight) {
     auto top = Add(nullptr, 40);
     SizeClient(300, 240);

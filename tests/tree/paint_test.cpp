@@ -4,6 +4,7 @@
 #include "platform/colors.h"
 #include "tree/stringtree.h"
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -506,3 +507,31 @@ TEST_F(PaintTest, NestedPaintDoesNothingAndDropMarkIsDrawn) {
 }
 
 } // namespace
+
+TEST_F(PaintTest, TextWiderThanTheClientIsWholeAndReachableByScrolling) {
+    Tree->SetFont({u"", -13, FW_NORMAL, false, false, false, DEFAULT_CHARSET}, TextColor);
+    // Alternating wide letters and spaces: a shortened text would end in dots and a gap.
+    std::u16string text;
+    for (int i = 0; i < 60; ++i)
+        text += u"M ";
+    text += u"MMMM";
+    const int w = Tree->PlatformFont()->TextWidth(text);
+    // The text is set after the node was added and measured: measure it again.
+    Tree->InvalidateNode(Add(nullptr, text, 0));
+    Tree->UpdateScrollBars(true);
+    ASSERT_GT(52 + w, Tree->ClientWidth());
+    // The range counts the margin once: it ends where the text does.
+    EXPECT_EQ(Tree->HorzRange(), 52 + w);
+    // Scrolled to the right end, the last letters fill the end of the row.
+    Tree->SetOffsetX(std::numeric_limits<int>::min());
+    EXPECT_EQ(Tree->OffsetX(), Tree->ClientWidth() - Tree->HorzRange());
+    const TBitmap out = Render();
+    const int textEnd = 52 + w + Tree->OffsetX();
+    const int fourM = Tree->PlatformFont()->TextWidth(u"MMMM");
+    EXPECT_EQ(textEnd, Tree->ClientWidth());
+    // Every M of the closing four leaves ink in its own quarter.
+    for (int i = 0; i < 4; ++i) {
+        const int l = textEnd - fourM + i * fourM / 4;
+        EXPECT_TRUE(AnyOtherThan(out, {l, 0, l + fourM / 4, RowHeight}, White)) << "letter " << i;
+    }
+}

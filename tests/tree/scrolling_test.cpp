@@ -248,3 +248,28 @@ TEST_F(TreeTest, TextOnlyDisplayRectStartsWhereTheTextIs) {
     Tree->SetOffsetX(0);
     Tree->SetImages(nullptr);
 }
+
+TEST_F(TreeTest, ScrollIntoViewCentresFromAboveAndStopsAtARefusedAncestor) {
+    SizeClient(*Tree, 300, 200);
+    auto top = Add(nullptr, 30);
+    Tree->SetOffsetY(-20 * 24);
+    // A row above the client area comes to the middle: its top at half the client height.
+    EXPECT_TRUE(Tree->ScrollIntoView(top[10], true));
+    EXPECT_EQ(Tree->GetDisplayRect(top[10]).Top, 100);
+    // Near the start the offset is clamped at 0.
+    EXPECT_TRUE(Tree->ScrollIntoView(top[1], true));
+    EXPECT_EQ(Tree->OffsetY(), 0);
+
+    // An ancestor that refuses to open keeps the node hidden; the others are still opened.
+    auto kids = Add(top[5], 2);
+    PVirtualNode deep = Tree->AddChild(kids[1]);
+    Tree->OnExpanding = [&](TBaseVirtualTree*, PVirtualNode n, bool& allowed) {
+        allowed = n != top[5];
+    };
+    EXPECT_FALSE(Tree->ScrollIntoView(deep, false));
+    EXPECT_TRUE(Tree->Expanded(kids[1]));
+    EXPECT_FALSE(Tree->Expanded(top[5]));
+    EXPECT_FALSE(Tree->Revealed(deep));
+    EXPECT_EQ(Tree->OffsetY(), 0);
+    EXPECT_TRUE(TreeInvariantsHold(*Tree));
+}
