@@ -3,36 +3,11 @@
 #include "html/builder.h"
 #include "html/document.h"
 
+#include "fixed_layout.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class TFixedFonts final : public TFontServices {
-public:
-    const std::vector<std::u16string>& InstalledFaces() override { return FFaces; }
-    int PixelsPerInch() override { return 96; }
-    int ScreenBitsPerPixel() override { return 32; }
-    TFontMetrics Measure(const TFontSpec& request) override {
-        TFontMetrics m;
-        m.Height = 13;
-        m.Ascent = 11;
-        m.Descent = 2;
-        m.MaxCharWidth = 14;
-        m.AveCharWidth = 6;
-        m.CharSet = request.CharSet == DEFAULT_CHARSET ? RUSSIAN_CHARSET : request.CharSet;
-        return m;
-    }
-
-private:
-    std::vector<std::u16string> FFaces{u"Times New Roman", u"Verdana"};
-};
-
-// Characters as wide as Verdana's at 10 points, about; measuring is cached per character in
-// the real canvas too, so the figure is that of the layout's own work.
-class TFixedCanvas final : public html::TMeasureCanvas {
-protected:
-    int Advance(const html::TMyFont&, char16_t c) override { return c == u' ' ? 4 : 7; }
-};
 
 // The pane: the right panel is 320 wide, its bordered panel leaves the viewer 318, and a page
 // taller than the pane is laid out again without the scroll bar's 17.
@@ -72,9 +47,7 @@ std::u16string LongNotePage() {
 }
 
 struct TSetup {
-    TFixedFonts Fonts;
-    TFontServices* Previous{SetFontServices(&Fonts)};
-    ~TSetup() { SetFontServices(Previous); }
+    TFixedFontServices Fonts{VerdanaLikeMetrics()};
 };
 
 void Load(html::TSectionList& doc, const std::u16string& page) {

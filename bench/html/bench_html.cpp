@@ -3,26 +3,17 @@
 #include "html/propstack.h"
 #include "html/reader.h"
 #include "html/stylelist.h"
+#include "platform/fixedfonts.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-class TFixedFonts final : public TFontServices {
-public:
-    const std::vector<std::u16string>& InstalledFaces() override { return FFaces; }
-    int PixelsPerInch() override { return 96; }
-    int ScreenBitsPerPixel() override { return 32; }
-    TFontMetrics Measure(const TFontSpec& request) override {
-        TFontMetrics m;
-        m.Height = 16;
-        m.CharSet = request.CharSet == DEFAULT_CHARSET ? RUSSIAN_CHARSET : request.CharSet;
-        return m;
-    }
-
-private:
-    std::vector<std::u16string> FFaces{u"Times New Roman", u"Verdana"};
-};
+TFontMetrics SixteenPixelMetrics() {
+    TFontMetrics m;
+    m.Height = 16;
+    return m;
+}
 
 // A page of the largest kind: seven items, long notes with line breaks.
 std::u16string DetailsPage() {
@@ -59,8 +50,7 @@ void BM_ReaderDetailsPage(benchmark::State& state) {
 BENCHMARK(BM_ReaderDetailsPage);
 
 void BM_PropertyStackDetailsPage(benchmark::State& state) {
-    TFixedFonts fonts;
-    TFontServices* previous = SetFontServices(&fonts);
+    TFixedFontServices fonts{SixteenPixelMetrics()};
     html::TStyleList styles;
     styles.InitializeStyles(u"Times New Roman", u"Courier New", 12, clWindowText, 0, 0, 0, true,
                             RUSSIAN_CHARSET, 5, 10);
@@ -84,13 +74,11 @@ void BM_PropertyStackDetailsPage(benchmark::State& state) {
             stack.PopProperties();
         }
     }
-    SetFontServices(previous);
 }
 BENCHMARK(BM_PropertyStackDetailsPage);
 
 void BM_ParseColorAlternating(benchmark::State& state) {
-    TFixedFonts fonts;
-    TFontServices* previous = SetFontServices(&fonts);
+    TFixedFontServices fonts{SixteenPixelMetrics()};
     TColor c;
     bool flip = false;
     for (auto _ : state) {
@@ -98,7 +86,6 @@ void BM_ParseColorAlternating(benchmark::State& state) {
         benchmark::DoNotOptimize(
             html::ParseColor(flip ? u"#871f1c" : u"lightgoldenrodyellow", true, c));
     }
-    SetFontServices(previous);
 }
 BENCHMARK(BM_ParseColorAlternating);
 

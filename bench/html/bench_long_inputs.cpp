@@ -3,41 +3,16 @@
 #include "html/builder.h"
 #include "html/document.h"
 
+#include "fixed_layout.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 namespace {
 
-class TFixedFonts final : public TFontServices {
-public:
-    const std::vector<std::u16string>& InstalledFaces() override { return FFaces; }
-    int PixelsPerInch() override { return 96; }
-    int ScreenBitsPerPixel() override { return 32; }
-    TFontMetrics Measure(const TFontSpec& request) override {
-        TFontMetrics m;
-        m.Height = 13;
-        m.Ascent = 11;
-        m.Descent = 2;
-        m.MaxCharWidth = 14;
-        m.AveCharWidth = 6;
-        m.CharSet = request.CharSet == DEFAULT_CHARSET ? RUSSIAN_CHARSET : request.CharSet;
-        return m;
-    }
-
-private:
-    std::vector<std::u16string> FFaces{u"Times New Roman", u"Verdana"};
-};
-
-class TFixedCanvas final : public html::TMeasureCanvas {
-protected:
-    int Advance(const html::TMyFont&, char16_t c) override { return c == u' ' ? 4 : 7; }
-};
-
 struct TSetup {
-    TFixedFonts Fonts;
-    TFontServices* Previous{SetFontServices(&Fonts)};
-    ~TSetup() { SetFontServices(Previous); }
+    TFixedFontServices Fonts{VerdanaLikeMetrics()};
 };
 
 std::u16string Repeat(std::u16string_view piece, std::size_t times) {

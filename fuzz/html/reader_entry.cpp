@@ -5,7 +5,7 @@
 #include "html/propstack.h"
 #include "html/reader.h"
 #include "html/stylelist.h"
-#include "platform/font.h"
+#include "platform/fixedfonts.h"
 
 #include <cstdlib>
 #include <string>
@@ -13,32 +13,18 @@
 namespace {
 
 // Fixed font answers, so that the run needs no display and is the same everywhere.
-class TFixedFontServices final : public TFontServices {
-public:
-    const std::vector<std::u16string>& InstalledFaces() override { return FFaces; }
-    int PixelsPerInch() override { return 96; }
-    int ScreenBitsPerPixel() override { return 32; }
-    TFontMetrics Measure(const TFontSpec& request) override {
-        TFontMetrics m;
-        m.Height = 16;
-        m.Ascent = 13;
-        m.Descent = 3;
-        m.CharSet = request.CharSet == DEFAULT_CHARSET ? RUSSIAN_CHARSET : request.CharSet;
-        return m;
-    }
-
-private:
-    std::vector<std::u16string> FFaces{u"Arial"};
-};
+TFontMetrics FuzzMetrics() {
+    TFontMetrics m;
+    m.Height = 16;
+    m.Ascent = 13;
+    m.Descent = 3;
+    return m;
+}
 
 } // namespace
 
 int HtmlReaderFuzzOne(const std::uint8_t* data, std::size_t size) {
-    static TFixedFontServices services;
-    struct TRestore {
-        TFontServices* Previous;
-        ~TRestore() { SetFontServices(Previous); }
-    } restore{SetFontServices(&services)};
+    TFixedFontServices services{FuzzMetrics(), {u"Arial"}};
     static constexpr int kCodePages[] = {1251, 1252, 65001, 932, 28592, 866, 950, 1250};
     int codePage = 1251;
     if (size > 0) {
