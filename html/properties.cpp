@@ -200,6 +200,8 @@ void TProperties::GetFontInfo(ThtFontInfo& info) const {
         info.LetterSpacing = RoundHalfEven(ls.AsNumber());
     else if (ls.IsString() && LowerCase(Trim(ls.AsString())) != u"normal")
         info.LetterSpacing = ConvertLength(ls.AsString(), false, EmHeight, 0, EmHeight, ExHeight);
+    // Added after every character: held small enough that no line of text can overflow.
+    info.LetterSpacing = std::clamp(info.LetterSpacing, -MaxLetterSpacing, MaxLetterSpacing);
 }
 
 std::unique_ptr<TMyFont> TProperties::GetFont() {

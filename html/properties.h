@@ -92,6 +92,8 @@ constexpr int AutoValue = -12348765; // auto width, height or offset
 // Layout keeps the lengths a page gives within this many pixels either way, so that sums of
 // margins, widths and heights cannot overflow however large the page's numbers are.
 constexpr int MaxLayoutLength = 1000000;
+// The most letter spacing a page may ask for, in pixels either way.
+constexpr int MaxLetterSpacing = 100;
 // v clamped to -MaxLayoutLength..MaxLayoutLength; AutoValue stays as it is.
 constexpr int ClampLayoutLength(int v) {
     return v == AutoValue ? v

@@ -164,3 +164,31 @@ TEST_F(DetailsLayout, HugeSizesFromThePageAreHeldAtAMillionPixels) {
 }
 
 } // namespace
+
+namespace {
+
+// Spacing after every character is held at a hundred pixels, so that a long run cannot make a
+// width wrap round; the run still lays out whole.
+TEST_F(DetailsLayout, HugeLetterSpacingIsHeldAndLosesNoText) {
+    Parse(u"<span style=\"letter-spacing:2000000000px\">abc</span>"
+          u"<span style=\"letter-spacing:-2000000000px\">de</span>");
+    const int h = LayOut(300);
+    EXPECT_GT(h, 0);
+    std::vector<TSection*> sections;
+    doc.CollectSections(sections);
+    ASSERT_FALSE(sections.empty());
+    int chars = 0, text = 0;
+    for (const TSection* s : sections) {
+        text += static_cast<int>(s->Text.size());
+        EXPECT_NE(s->Text.find(u"abcde"), std::u16string::npos);
+        for (const LineRec& l : s->LineList)
+            chars += l.CharCount;
+        for (const auto& run : s->FontRuns) {
+            EXPECT_LE(run->Font->LetterSpacing, MaxLetterSpacing);
+            EXPECT_GE(run->Font->LetterSpacing, -MaxLetterSpacing);
+        }
+    }
+    EXPECT_EQ(chars, text);
+}
+
+} // namespace
