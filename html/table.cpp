@@ -9,6 +9,7 @@
 #include "html/units.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <numeric>
 
@@ -21,6 +22,8 @@ constexpr int kCellPaintMargin = 200;
 // Spans beyond these are taken as these; a larger grid only costs memory.
 constexpr int kMaxColSpan = 1000;
 constexpr int kMaxRowSpan = 65534;
+// Cells and span placeholders of one table together.
+constexpr std::int64_t kMaxGridCells = 200000;
 
 bool IsPercentValue(const TAttribute& a) {
     const std::u16string t = Trim(a.Value);
@@ -300,9 +303,15 @@ void ThtmlTable::Initialize() {
         return;
     Initialized = true;
     const int rowCount = static_cast<int>(Rows.size());
+    // Placeholders the spans may still add: a page of huge spans costs bounded memory, and the
+    // spans past the budget shrink instead.
+    std::int64_t budget = kMaxGridCells;
+    for (auto& row : Rows)
+        budget -= row->Count();
     for (int r = 0; r < rowCount; ++r) {
         TCellList& row = *Rows[r];
-        for (int i = row.Count() - 1; i >= 0; --i) {
+        bool spans = false;
+        for (int i = 0; i < row.Count(); ++i) {
             TCellObj& cell = *row.Cells[i];
             if (cell.IsPlaceholder())
                 continue;
@@ -325,10 +334,29 @@ void ThtmlTable::Initialize() {
             if (!cell.Cell->HasBkColor && HasBkColor)
                 cell.SetBackground(BkColor);
             cell.RowSpan = std::min(cell.RowSpan, rowCount - r);
-            for (int k = 1; k < cell.ColSpan; ++k)
-                row.Cells.insert(row.Cells.begin() + i + k,
-                                 TCellObj::Placeholder(cell.RowSpan, false));
+            cell.ColSpan = static_cast<int>(std::clamp<std::int64_t>(
+                std::min<std::int64_t>(cell.ColSpan - 1, budget) + 1, 1, cell.ColSpan));
+            budget -= cell.ColSpan - 1;
+            const std::int64_t below =
+                std::min<std::int64_t>(static_cast<std::int64_t>(cell.RowSpan - 1) * cell.ColSpan,
+                                       std::max<std::int64_t>(budget, 0));
+            // Rows below get ColSpan placeholders for each row the cell reaches into.
+            cell.RowSpan = 1 + static_cast<int>(below / cell.ColSpan);
+            budget -= static_cast<std::int64_t>(cell.RowSpan - 1) * cell.ColSpan;
+            spans = spans || cell.ColSpan > 1;
         }
+        if (!spans)
+            continue;
+        // Rebuilt in one pass: inserting into the row cell by cell would be quadratic.
+        std::vector<std::unique_ptr<TCellObj>> cells;
+        for (auto& cell : row.Cells) {
+            const int extra = cell->IsPlaceholder() ? 0 : cell->ColSpan - 1;
+            const int rowSpan = cell->RowSpan;
+            cells.push_back(std::move(cell));
+            for (int k = 0; k < extra; ++k)
+                cells.push_back(TCellObj::Placeholder(rowSpan, false));
+        }
+        row.Cells = std::move(cells);
     }
     auto longestRow = [this] {
         int n = 0;

@@ -192,3 +192,33 @@ TEST_F(DetailsLayout, HugeLetterSpacingIsHeldAndLosesNoText) {
 }
 
 } // namespace
+
+namespace {
+
+// Spans of a hostile page add placeholders up to a fixed budget only; every real cell stays
+// and lays out.
+TEST_F(DetailsLayout, HugeSpansFillABoundedGrid) {
+    std::u16string page = u"<table>";
+    for (int r = 0; r < 2; ++r) {
+        page += u"<tr>";
+        for (int c = 0; c < 300; ++c)
+            page += u"<td colspan=1000 rowspan=3>x";
+    }
+    page += u"<tr><td>end</table>";
+    Parse(page);
+    ThtmlTable* table = TableIn(Body()->BlockCell);
+    ASSERT_NE(table, nullptr);
+    EXPECT_GT(LayOut(300), 0);
+    std::size_t grid = 0;
+    int real = 0;
+    for (const auto& row : table->Rows) {
+        grid += row->Cells.size();
+        for (const auto& cell : row->Cells)
+            real += !cell->IsPlaceholder();
+    }
+    EXPECT_LE(grid, 200000u);
+    EXPECT_GT(grid, 100000u); // the budget is used, not thrown away
+    EXPECT_EQ(real, 2 * 300 + 1);
+}
+
+} // namespace
