@@ -342,3 +342,30 @@ TEST_F(MainFormTest, ASearchShowsTheFoundPageWhileTheTreeFocusStays) {
     Tree().SetFocusedNode(found->Parent);
     EXPECT_EQ(v.Source.find(u">A01.1<"), std::u16string::npos);
 }
+
+TEST_F(MainFormTest, ExpandingClassOneShowsBlocksCategoriesAndTheirPictures) {
+    auto image = [&](PVirtualNode n) { return Tree().NodeImageIndex(n); };
+    ASSERT_EQ(Tree().RootNodeCount(), 22u);
+    for (PVirtualNode n = Tree().RootNode()->FirstChild; n; n = n->NextSibling) {
+        EXPECT_EQ(image(n), 0);                         // closed folder
+        EXPECT_TRUE(n->States.Contains(nsHasChildren)); // an expand button
+    }
+    PVirtualNode classI = Tree().RootNode()->FirstChild;
+    EXPECT_EQ(Tree().Text(classI).substr(0, 8), u"КЛАСС I ");
+    Tree().SetExpanded(classI, true);
+    EXPECT_EQ(image(classI), 1); // open folder
+    PVirtualNode block = classI->FirstChild;
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(Tree().Text(block), u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)"); // no code before a block
+    EXPECT_EQ(image(block), 0);
+    Tree().SetExpanded(block, true);
+    EXPECT_EQ(image(block), 1);
+    PVirtualNode cholera = block->FirstChild;
+    ASSERT_NE(cholera, nullptr);
+    EXPECT_EQ(Tree().Text(cholera), u"A00 Холера");
+    EXPECT_EQ(image(cholera), 2); // a category with subcategories
+    Tree().SetExpanded(cholera, true);
+    ASSERT_NE(cholera->FirstChild, nullptr);
+    EXPECT_EQ(Tree().Text(cholera->FirstChild).substr(0, 5), u"A00.0");
+    EXPECT_EQ(image(cholera->FirstChild), 3); // a leaf
+}
