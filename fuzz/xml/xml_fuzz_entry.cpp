@@ -73,7 +73,7 @@ struct TPassResult {
 std::uint64_t TagAttrsAfter(const TPassResult& r, const char* doctypeEnd) {
     std::uint64_t h = 0;
     for (const auto& [start, attrs] : r.TagAttrs)
-        if (!doctypeEnd || start > doctypeEnd)
+        if (!doctypeEnd || !start || start > doctypeEnd)
             h = h * 1000003 + attrs;
     return h;
 }
@@ -158,7 +158,9 @@ bool WalkPass(TFuzzParser& parser, TPassResult& result, std::string& failure) {
         if (kind == xpProlog || kind == xpPI)
             result.Own = result.Own * 1000003 + attrs;
         if (kind == xpStartTag || kind == xpEmptyTag || kind == xpEndTag)
-            result.TagAttrs.emplace_back(start, attrs);
+            // Included texts lie wherever each pass allocates them: only document positions
+            // can be compared with the declaration's end.
+            result.TagAttrs.emplace_back(inDoc ? start : nullptr, attrs);
     }
     // Exhausted: the position rests on the terminating zero and stays there.
     if (parser.PartStart != doc.data() + doc.size() || parser.PartEnd != parser.PartStart - 1)
