@@ -236,11 +236,7 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
                              bool asPlainText) {
     if (Processing)
         return;
-    SetProcessing(true);
-    struct TEnd {
-        THTMLViewer& V;
-        ~TEnd() { V.SetProcessing(false); }
-    } end{*this};
+    TProcessingScope processing(*this);
 
     const std::size_t hash = reference.find(u'#');
     const std::u16string filePart = reference.substr(0, hash);
@@ -368,11 +364,7 @@ void THTMLViewer::MoveTo(int target, bool shift) {
 void THTMLViewer::ReLayoutKeepingView() {
     if (Processing)
         return;
-    SetProcessing(true);
-    struct TEnd {
-        THTMLViewer& V;
-        ~TEnd() { V.SetProcessing(false); }
-    } end{*this};
+    TProcessingScope processing(*this);
     const TSection* anchor = nullptr;
     for (const TSection* s : Document.SearchList)
         if (s->LayoutTop <= FPosition)

@@ -162,6 +162,19 @@ private:
     static constexpr int kPanDeadZone = 20;
 
     void SetProcessing(bool on);
+    // Marks the viewer as processing for the length of a scope.
+    class TProcessingScope {
+    public:
+        explicit TProcessingScope(THTMLViewer& viewer) : FViewer(viewer) {
+            FViewer.SetProcessing(true);
+        }
+        ~TProcessingScope() { FViewer.SetProcessing(false); }
+        TProcessingScope(const TProcessingScope&) = delete;
+        TProcessingScope& operator=(const TProcessingScope&) = delete;
+
+    private:
+        THTMLViewer& FViewer;
+    };
     // Reads Source into the document.
     void ParseSource();
     void SetDocumentDefaults();

@@ -1,15 +1,14 @@
 // Finding the row at a position and the top of a node's row on a tree of 40,000 visible rows,
 // once with the position cache in use and once walking from the first visible node.
+#include "forty_thousand.h"
 #include "platform/application.h"
 #include "tree/stringtree.h"
+
 #include <benchmark/benchmark.h>
 #include <random>
 #include <vector>
 
 namespace {
-
-constexpr int Parents = 200;
-constexpr int ChildrenEach = 199; // 200 + 200 * 199 = 40,000 visible rows
 
 struct TFixture {
     std::unique_ptr<TVirtualStringTree> Tree;
@@ -24,17 +23,7 @@ TFixture Make(bool cached) {
     TVirtualStringTree& tree = *f.Tree;
     tree.SetDefaultNodeHeight(24);
     tree.SetBounds(0, 0, 400, 600);
-    tree.BeginUpdate();
-    for (int p = 0; p < Parents; ++p) {
-        PVirtualNode parent = tree.AddChild(nullptr);
-        for (int c = 0; c < ChildrenEach; ++c)
-            tree.AddChild(parent);
-    }
-    tree.EndUpdate();
-    tree.FullExpand();
-    while (tree.CacheValidationPending())
-        ProcessMessages();
-    ProcessMessages();
+    FillFortyThousandRows(tree);
     if (!cached)
         tree.SetDefaultNodeHeight(25); // marks the cache out of date; rows keep their heights
     for (PVirtualNode n = tree.GetFirstVisibleNoInit(); n != nullptr;

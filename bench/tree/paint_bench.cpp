@@ -1,14 +1,14 @@
 // Painting a full client area of 30 rows (row bitmap, lines, buttons, images, text), and one
 // wheel notch of scrolling (offset change and repaint) on a tree of 40,000 expanded rows.
+#include "forty_thousand.h"
 #include "platform/application.h"
 #include "tree/stringtree.h"
+
 #include <benchmark/benchmark.h>
 #include <string>
 
 namespace {
 
-constexpr int Parents = 200;
-constexpr int ChildrenEach = 199; // 200 + 200 * 199 = 40,000 visible rows
 constexpr int RowHeight = 24;
 
 class TBenchTree : public TVirtualStringTree {
@@ -56,17 +56,7 @@ TFixture Make() {
                               bool&, int& index) { index = static_cast<int>(n->Index % 4); };
     tree.SetBounds(0, 0, 700, 30 * RowHeight + 4);
     tree.Show();
-    tree.BeginUpdate();
-    for (int p = 0; p < Parents; ++p) {
-        PVirtualNode parent = tree.AddChild(nullptr);
-        for (int c = 0; c < ChildrenEach; ++c)
-            tree.AddChild(parent);
-    }
-    tree.EndUpdate();
-    tree.FullExpand();
-    while (tree.CacheValidationPending())
-        ProcessMessages();
-    ProcessMessages();
+    FillFortyThousandRows(tree);
     tree.SetBackgroundOffsetX(tree.ClientWidth() - 161 - 24);
     tree.SetBackgroundOffsetY(tree.ClientHeight() - 169 - 24);
     PVirtualNode selected = tree.GetFirstVisibleNoInit();
