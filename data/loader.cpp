@@ -34,9 +34,18 @@ void DecodeText(const std::string& raw, std::u16string& out) {
         out.replace(pos, kTag.size(), kTag);
 }
 
+bool IsField(const std::string& name) {
+    return name == "id" || name == "code" || name == "name" || name == "incl" || name == "excl" ||
+           name == "note" || name == "parent_id";
+}
+
+std::string Records(std::size_t n) {
+    return std::to_string(n) + (n == 1 ? " record" : " records");
+}
+
 std::string OverflowMessage(std::size_t records, std::size_t capacity) {
-    return "The classification document holds " + std::to_string(records) +
-           " records, but the record store has room for " + std::to_string(capacity) +
+    return "The classification document holds " + Records(records) +
+           ", but the record store has room for " + Records(capacity) +
            "; nothing beyond the store was written.";
 }
 
@@ -76,8 +85,7 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
         }
         if (kind != xpText && kind != xpCData)
             continue;
-        if (name != "id" && name != "code" && name != "name" && name != "incl" && name != "excl" &&
-            name != "note" && name != "parent_id")
+        if (!IsField(name))
             continue;
         if (index >= capacity)
             goto overflow;
@@ -101,12 +109,20 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
     return;
 
 overflow:
-    // Count the rest without writing, so that the message names both figures.
+    // Count the rest without writing, so that the message names both figures. Field values
+    // after the last "</rec>" belong to one more record that the document never closes.
     std::size_t records = index;
+    bool open = false;
     do {
-        if (parser->PartKind == xpEndTag && parser->PartName == "rec")
+        if (parser->PartKind == xpEndTag && parser->PartName == "rec") {
             ++records;
+            open = false;
+        } else if (parser->PartKind == xpText || parser->PartKind == xpCData) {
+            open = open || IsField(parser->PartName);
+        }
     } while (parser->NextPart());
+    if (open)
+        ++records;
     throw EMkbError(OverflowMessage(records, capacity));
 }
 

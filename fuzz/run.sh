@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a libFuzzer target for a given time: fuzz/run.sh <target> <seconds> [libFuzzer options]
-# The target is a folder under fuzz/ (xml) or its executable's name (fuzz_xml). The fuzz build
-# lives in build-fuzz/ and is configured on first use; the run works on a copy of the seeds in
-# fuzz/corpus-work/<target>/ and leaves crash and slow inputs in fuzz/corpus-work/<target>-artifacts/.
+# The target is a folder under fuzz/ (xml, html) or its executable's name (fuzz_xml). The fuzz
+# build lives in build-fuzz/ and is configured on first use; the run works on a copy of the seeds
+# (corpus/ and the fixed crashes in crashes/) in fuzz/corpus-work/<target>/ and leaves crash and
+# slow inputs in fuzz/corpus-work/<target>-artifacts/. A <target>.dict beside the seeds is used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ $# -lt 2 ]; then
@@ -29,7 +30,10 @@ work=fuzz/corpus-work/$target
 artifacts=fuzz/corpus-work/$target-artifacts
 mkdir -p "$work" "$artifacts"
 cp -n fuzz/"$target"/corpus/* "$work"/
+if [ -d "fuzz/$target/crashes" ]; then
+  cp -n fuzz/"$target"/crashes/* "$work"/
+fi
 dict=()
 [ -f "fuzz/$target/$target.dict" ] && dict=(-dict="fuzz/$target/$target.dict")
-exec "$build/fuzz/$target/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
+exec "$build/fuzz/$target/fuzz_$target" -max_total_time="$seconds" -timeout=10 -max_len=8192 \
   -artifact_prefix="$artifacts/" -print_final_stats=1 "${dict[@]}" "$@" "$work"

@@ -4,6 +4,7 @@
 #include "xml/strtoint.h"
 #include "xml/xmlparser.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -96,11 +97,28 @@ TExternalID::TExternalID(const char* start) {
         Final = p - 1;
 }
 
+std::size_t TXmlParser::EntityExpansionBudget(std::size_t documentSize) {
+    const std::size_t scaled = documentSize > MaxEntityExpansion / EntityExpansionFactor
+                                   ? MaxEntityExpansion
+                                   : documentSize * EntityExpansionFactor;
+    return std::clamp(scaled, MinEntityExpansion, MaxEntityExpansion);
+}
+
+bool TXmlParser::Expanding(const TEntityDef* def) const {
+    return std::find(FExpanding.begin(), FExpanding.end(), def) != FExpanding.end();
+}
+
 bool TXmlParser::SpendExpansion(std::size_t bytes) {
-    if (bytes > MaxEntityExpansion - FExpanded)
+    const std::size_t budget = EntityExpansionBudget(FSize);
+    if (FExpanded > budget || bytes > budget - FExpanded)
         return false;
     FExpanded += bytes;
     return true;
+}
+
+void TXmlParser::Report(const TDtdDeclaration& declaration) {
+    if (!FDeclarationsRead)
+        DeclarationFound(declaration);
 }
 
 void TXmlParser::ReportDeclaration(TDtdDeclarationKind kind, const char* start, const char* final) {
@@ -108,7 +126,7 @@ void TXmlParser::ReportDeclaration(TDtdDeclarationKind kind, const char* start, 
     d.Kind = kind;
     d.Start = start;
     d.Final = final;
-    DeclarationFound(d);
+    Report(d);
 }
 
 void TXmlParser::ScanDoctype() {
@@ -151,7 +169,10 @@ void TXmlParser::ScanDoctype() {
             ++p;
         } else if (state == BeforeName) {
             if (IsNameStarter(c)) {
-                p = ReadDtdName(p, "\t\n\r [", RootElementName);
+                std::string name;
+                p = ReadDtdName(p, "\t\n\r [", name);
+                if (!FDeclarationsRead)
+                    RootElementName = std::move(name);
                 state = AfterName;
             } else {
                 ++p;
@@ -191,6 +212,8 @@ void TXmlParser::ScanDoctype() {
 }
 
 void TXmlParser::ReadExternalSubset(const std::string& systemId, const std::string& publicId) {
+    if (FDeclarationsRead)
+        return;
     std::unique_ptr<TXmlParser> subset = OpenExternalEntity(systemId, publicId, std::string());
     if (!subset || subset->DocumentText().empty())
         return;
@@ -212,10 +235,10 @@ const char* TXmlParser::ParameterEntityReference(const char* p) {
         return p + 1;
     std::string_view name(p + 1, static_cast<std::size_t>(semi - p - 1));
     TEntityDef* def = ParameterEntityDefinitions.Node(name);
-    if (!def || def->Value.empty() || EntityStack.Count() >= MaxEntityDepth ||
-        !SpendExpansion(def->Value.size()))
+    if (!def || def->Value.empty() || EntityStack.Includes(def) ||
+        EntityStack.Count() >= MaxEntityDepth || !SpendExpansion(def->Value.size()))
         return semi + 1;
-    EntityStack.Push(nullptr, CurrentEncoding, semi + 1);
+    EntityStack.Push(nullptr, CurrentEncoding, semi + 1, def);
     return xmlscan::EntityWalkText(*def);
 }
 
@@ -259,7 +282,7 @@ const char* TXmlParser::WalkDeclarations(const char* p) {
             d.Target = PartName;
             d.Content = PartContent;
             d.Attributes = &PartAttributes;
-            DeclarationFound(d);
+            Report(d);
         } else if (StartsWith(p, "<!--")) {
             const char* close = xmlscan::FindText(p + 4, "-->");
             last = close ? close + 2 : p + std::strlen(p) - 1;
@@ -294,6 +317,8 @@ const char* TXmlParser::ReadElementDecl(const char* start) {
         def->ContentKind = TElemContentKind::ChildsOnly;
     else
         def->ContentKind = TElemContentKind::Any;
+    if (FDeclarationsRead)
+        return last;
     // Attribute lists may come before the element's own declaration; they carry over.
     if (int old = ElementDefinitions.IndexOf(def->Name); old >= 0) {
         std::unique_ptr<TElemDef> previous = ElementDefinitions.Extract(old);
@@ -307,7 +332,7 @@ const char* TXmlParser::ReadElementDecl(const char* start) {
     d.Start = start;
     d.Final = last;
     d.ElemDef = &added;
-    DeclarationFound(d);
+    Report(d);
     return last;
 }
 
@@ -316,6 +341,8 @@ const char* TXmlParser::ReadAttlistDecl(const char* start) {
     enum { ElemName, AttrName, Type, NotationList, Default } state = ElemName;
     TElemDef* elem = nullptr;
     TAttrDef* attr = nullptr;
+    // Where a repeated pass puts what it reads, keeping the declarations the first one made.
+    TElemDef scratch;
     const int baseDepth = EntityStack.Count();
     const char* p = start + 9;
     const char* last = nullptr;
@@ -345,7 +372,7 @@ const char* TXmlParser::ReadAttlistDecl(const char* start) {
         switch (state) {
         case ElemName:
             p = ReadDtdName(p, kDelims, word);
-            elem = ElementDefinitions.Node(word);
+            elem = FDeclarationsRead ? &scratch : ElementDefinitions.Node(word);
             if (!elem) {
                 auto def = std::make_unique<TElemDef>(word, std::string());
                 def->Definition = "ANY";
@@ -356,7 +383,7 @@ const char* TXmlParser::ReadAttlistDecl(const char* start) {
             break;
         case AttrName: {
             p = ReadDtdName(p, kDelims, word);
-            if (int old = elem->Attributes.IndexOf(word); old >= 0)
+            if (int old = elem->Attributes.IndexOf(word); old >= 0 && elem != &scratch)
                 FRetired.push_back(elem->Attributes.Extract(old));
             attr = &elem->Attributes.Add(std::make_unique<TAttrDef>(word, ""));
             state = Type;
@@ -414,13 +441,13 @@ const char* TXmlParser::ReadAttlistDecl(const char* start) {
             break;
         }
     }
-    if (elem) {
+    if (elem && elem != &scratch) {
         TDtdDeclaration d;
         d.Kind = TDtdDeclarationKind::AttributeList;
         d.Start = start;
         d.Final = last;
         d.ElemDef = elem;
-        DeclarationFound(d);
+        Report(d);
     }
     return last;
 }
@@ -488,7 +515,7 @@ const char* TXmlParser::ReadEntityDecl(const char* start) {
             break;
         }
     }
-    if (def->Name.empty())
+    if (def->Name.empty() || FDeclarationsRead)
         return last;
     auto& list = parameter ? ParameterEntityDefinitions : EntityDefinitions;
     if (!parameter)
@@ -503,7 +530,7 @@ const char* TXmlParser::ReadEntityDecl(const char* start) {
     d.Start = start;
     d.Final = last;
     d.EntityDef = &added;
-    DeclarationFound(d);
+    Report(d);
     return last;
 }
 
@@ -534,13 +561,15 @@ const char* TXmlParser::ReadNotationDecl(const char* start) {
             p = id.Final + 1;
         }
     }
+    if (FDeclarationsRead)
+        return last;
     TNotationDef& added = NotationDefinitions.Add(std::move(def));
     TDtdDeclaration d;
     d.Kind = TDtdDeclarationKind::Notation;
     d.Start = start;
     d.Final = last;
     d.NotationDef = &added;
-    DeclarationFound(d);
+    Report(d);
     return last;
 }
 
@@ -559,13 +588,16 @@ std::string TXmlParser::ReplaceParameterReferences(const std::string& value, int
         }
         std::string_view name(value.data() + pct + 1, semi - pct - 1);
         TEntityDef* def = ParameterEntityDefinitions.Node(name);
-        if (!def || depth >= MaxEntityDepth || !SpendExpansion(def->Value.size())) {
+        if (!def || depth >= MaxEntityDepth || Expanding(def) ||
+            !SpendExpansion(def->Value.size())) {
             out.append(value, from, pct + 1 - from);
             from = pct + 1;
             continue;
         }
         out.append(value, from, pct - from);
+        FExpanding.push_back(def);
         out += ReplaceParameterReferences(def->Value, depth + 1);
+        FExpanding.pop_back();
         from = semi + 1;
     }
 }

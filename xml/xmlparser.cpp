@@ -195,8 +195,15 @@ const char* DisplayName(TAttrDefaultKind kind) {
 // ---- entity stack ----
 
 void TEntityStack::Push(std::unique_ptr<TXmlParser> owner, const std::string& encoding,
-                        const char* resume) {
-    FNodes.push_back({std::move(owner), encoding, resume});
+                        const char* resume, const TEntityDef* entity) {
+    FNodes.push_back({std::move(owner), encoding, resume, entity});
+}
+
+bool TEntityStack::Includes(const TEntityDef* entity) const {
+    for (const TEntityStackNode& node : FNodes)
+        if (node.Entity == entity)
+            return true;
+    return false;
 }
 
 const char* TEntityStack::Pop(std::string& encoding) {
@@ -240,6 +247,7 @@ void TXmlParser::ResetDocument() {
     NotationDefinitions.Clear();
     PartAttributes.Clear();
     FRetired.clear();
+    FDeclarationsRead = false;
     Rewind();
 }
 
@@ -253,6 +261,7 @@ void TXmlParser::Rewind() {
     EntityStack.Clear();
     FStarted = false;
     FExpanded = 0;
+    FExpanding.clear();
     FSemiFrom = FSemiFound = nullptr;
     // A new pass reads the text as the first one did, whatever encoding the last one ended in.
     CurrentEncoding = "UTF-8";
@@ -337,6 +346,7 @@ bool TXmlParser::NextPart() {
             PartStart = TextEnd();
             PartEnd = PartStart - 1;
             EntityStack.Clear();
+            FDeclarationsRead = true;
             return false;
         }
         PartStart = start;
@@ -428,8 +438,11 @@ void TXmlParser::ScanProlog() {
     TAttr* standalone = PartAttributes.Node("standalone");
     std::string enc = encoding && !encoding->Value.empty() ? encoding->Value : "UTF-8";
     CurrentEncoding = ToUpperAscii(enc);
+    // The declaration's list reports the encoding in force, also when it was left out.
     if (encoding)
-        encoding->Value = ToUpperAscii(encoding->Value);
+        encoding->Value = CurrentEncoding;
+    else
+        PartAttributes.Add(std::make_unique<TAttr>("encoding", CurrentEncoding));
     if (EntityStack.Empty()) {
         XmlVersion = version ? version->Value : std::string();
         Encoding = CurrentEncoding;
@@ -556,8 +569,9 @@ const char* TXmlParser::HandleTextReference(const char* amp) {
         PartContent += '\'';
     else if (ref == "quot")
         PartContent += '"';
-    else if (TEntityDef* def = EntityDefinitions.Node(ref);
-             def && EntityStack.Count() < MaxEntityDepth && SpendExpansion(def->Value.size())) {
+    else if (TEntityDef* def = EntityDefinitions.Node(ref); def && !EntityStack.Includes(def) &&
+                                                            EntityStack.Count() < MaxEntityDepth &&
+                                                            SpendExpansion(def->Value.size())) {
         if (def->IsExternal()) {
             std::unique_ptr<TXmlParser> entity =
                 OpenExternalEntity(def->SystemId, def->PublicId, def->NotationName);
@@ -568,12 +582,12 @@ const char* TXmlParser::HandleTextReference(const char* amp) {
                 return next;
             }
             const char* text = entity->DocumentText().data();
-            EntityStack.Push(std::move(entity), CurrentEncoding, next);
+            EntityStack.Push(std::move(entity), CurrentEncoding, next, def);
             return text;
         }
         if (def->Value.empty())
             return next;
-        EntityStack.Push(nullptr, CurrentEncoding, next);
+        EntityStack.Push(nullptr, CurrentEncoding, next, def);
         return EntityWalkText(*def);
     } else {
         PartContent += ref;
@@ -673,12 +687,15 @@ std::string TXmlParser::NormalizeAttrValue(std::string_view raw, int depth) {
             out += '\'';
         else if (ref == "quot")
             out += '"';
-        else if (TEntityDef* def = EntityDefinitions.Node(ref);
-                 def && depth < MaxEntityDepth && SpendExpansion(def->Value.size())) {
+        else if (TEntityDef* def = EntityDefinitions.Node(ref); def && depth < MaxEntityDepth &&
+                                                                !Expanding(def) &&
+                                                                SpendExpansion(def->Value.size())) {
+            FExpanding.push_back(def);
             if (def->IsExternal())
                 ExternalEntityContent(*def, out, depth);
             else
                 out += NormalizeAttrValue(def->Value, depth + 1);
+            FExpanding.pop_back();
         } else
             out += ref;
     }

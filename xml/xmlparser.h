@@ -18,8 +18,12 @@ class TXmlParser;
 // Inclusions of entity replacement texts being scanned.
 class TEntityStack {
 public:
-    // Remembers where to go on in the including text and the encoding in force.
-    void Push(std::unique_ptr<TXmlParser> owner, const std::string& encoding, const char* resume);
+    // Remembers where to go on in the including text and the encoding in force, and which
+    // declared entity's text is entered (none for other inclusions).
+    void Push(std::unique_ptr<TXmlParser> owner, const std::string& encoding, const char* resume,
+              const TEntityDef* entity = nullptr);
+    // Whether the entity's text is being scanned at some level of the stack.
+    bool Includes(const TEntityDef* entity) const;
     // Frees the top node's scanner, restores its encoding (when recorded) into `encoding`, and
     // returns the position to go on at; nullptr when the stack is empty.
     const char* Pop(std::string& encoding);
@@ -32,6 +36,7 @@ private:
         std::unique_ptr<TXmlParser> Owner;
         std::string Encoding;
         const char* Resume{nullptr};
+        const TEntityDef* Entity{nullptr};
     };
     std::vector<TEntityStackNode> FNodes;
 };
@@ -78,13 +83,17 @@ public:
     const char* PartEnd{nullptr};
     TAttrList PartAttributes;
 
-    // Entity expansion is bounded so that self-referencing or exponentially nested
-    // declarations terminate in bounded memory. A reference nested deeper than MaxEntityDepth,
-    // or one that would take the replacement text entered during one pass over the document
-    // beyond MaxEntityExpansion bytes, is not expanded: in text it stands for its name, at
-    // declaration level it is passed over.
+    // Entity expansion is bounded so that hostile declarations cost little time and memory. A
+    // reference to an entity already being expanded (XML forbids such recursion), one nested
+    // deeper than MaxEntityDepth, or one that would take the replacement text entered during
+    // one pass beyond the document's budget is not expanded: in text it stands for its name,
+    // at declaration level it is passed over. The budget is a multiple of the document's size,
+    // at least MinEntityExpansion and at most MaxEntityExpansion bytes.
     static constexpr int MaxEntityDepth = 64;
     static constexpr std::size_t MaxEntityExpansion = std::size_t{1} << 20;
+    static constexpr std::size_t MinEntityExpansion = std::size_t{16} << 10;
+    static constexpr std::size_t EntityExpansionFactor = 16;
+    static std::size_t EntityExpansionBudget(std::size_t documentSize);
 
 protected:
     // A new scanner holding the external entity's text; the caller owns it.
@@ -120,10 +129,12 @@ private:
     const char* ReadNotationDecl(const char* p);
     void ReadExternalSubset(const std::string& systemId, const std::string& publicId);
     void ReportDeclaration(TDtdDeclarationKind kind, const char* start, const char* final);
+    void Report(const TDtdDeclaration& declaration);
     std::string ReplaceParameterReferences(const std::string& value, int depth);
     std::string ReplaceCharacterReferences(const std::string& value);
     // Counts replacement text about to be entered; false once the budget is spent.
     bool SpendExpansion(std::size_t bytes);
+    bool Expanding(const TEntityDef* def) const;
 
     const char* ReadName(const char* p, const unsigned char* delimiters, std::string& name) const;
     const char* ReadAttributes(const char* p, TAttrList& list);
@@ -141,6 +152,12 @@ private:
     bool FStarted{false};
     bool FDeliver{true};
     std::size_t FExpanded{0};
+    // Set once a whole pass has read the declarations: a repeated pass walks them only to find
+    // their ends and keeps what the first one declared, so that every repeated pass reads the
+    // document alike (declarations may refer forward to ones made later in the text).
+    bool FDeclarationsRead{false};
+    // Entities whose values are being expanded into an attribute value or a declared value.
+    std::vector<const TEntityDef*> FExpanding;
     // Where the declaration that DoctypeEnd belongs to begins.
     const char* FDoctypeStart{nullptr};
     // The last ";" search: from FSemiFrom the first ";" is FSemiFound, or none up to the zero

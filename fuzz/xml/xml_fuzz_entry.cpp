@@ -18,8 +18,16 @@ public:
     // Every external text handed out, for the span checks; freed ones stay listed, which can
     // only make a check more lenient.
     std::vector<std::string_view> ExternalTexts;
+    // Every entity declared since loading: one replaced while its text is being scanned is
+    // retired, not freed, and the parts that follow still lie in its text.
+    std::vector<const TEntityDef*> Declared;
 
 protected:
+    void DeclarationFound(const TDtdDeclaration& declaration) override {
+        if (declaration.EntityDef)
+            Declared.push_back(declaration.EntityDef);
+    }
+
     std::unique_ptr<TXmlParser> OpenExternalEntity(const std::string& systemId,
                                                    const std::string& publicId,
                                                    const std::string& notation) override {
@@ -45,6 +53,9 @@ const char* EntityTextOf(const TFuzzParser& parser, const char* p) {
         for (const auto& def : *list)
             if (!def->WalkText.empty() && Within(std::string_view(def->WalkText).substr(1), p))
                 return def->WalkText.data();
+    for (const TEntityDef* def : parser.Declared)
+        if (!def->WalkText.empty() && Within(std::string_view(def->WalkText).substr(1), p))
+            return def->WalkText.data();
     for (std::string_view t : parser.ExternalTexts)
         if (Within(t, p))
             return t.data();
@@ -86,19 +97,11 @@ bool Fail(std::string& failure, std::string text) {
 bool WalkPass(TFuzzParser& parser, TPassResult& result, std::string& failure) {
     const std::string_view doc = parser.DocumentText();
     const char* previousStart = nullptr;
-    // Every part takes at least one character of the document or of an included text, and an
-    // inclusion nests at most MaxEntityDepth deep; the definitions grow while the scan reads
-    // them, so the bound is taken afresh.
-    auto limit = [&parser, &doc] {
-        std::size_t included = 64;
-        for (const auto* list : {&parser.EntityDefinitions, &parser.ParameterEntityDefinitions})
-            for (const auto& def : *list)
-                included += def->Value.size() + 64;
-        return (doc.size() + 2 + included * (parser.ExternalTexts.size() + 1)) *
-               (TXmlParser::MaxEntityDepth + 1);
-    };
+    // Every part starts at its own character of the document or of a replacement text entered
+    // during the pass, and the text entered during one pass is held to the document's budget.
+    const std::size_t limit = doc.size() + 2 + TXmlParser::EntityExpansionBudget(doc.size());
     while (parser.NextPart()) {
-        if (++result.Parts > doc.size() + 2 && result.Parts > limit())
+        if (++result.Parts > limit)
             return Fail(failure, "more parts than characters: the scan does not advance");
         const char* start = parser.PartStart;
         const char* end = parser.PartEnd;
@@ -180,6 +183,9 @@ bool ScanTwice(const std::string& text, bool normalize, std::string& failure) {
     TPassResult first, second, third;
     if (!WalkPass(parser, first, failure))
         return false;
+    const bool declares = !parser.EntityDefinitions.Empty() ||
+                          !parser.ParameterEntityDefinitions.Empty() ||
+                          !parser.ElementDefinitions.Empty();
     parser.Rewind();
     if (!WalkPass(parser, second, failure)) {
         failure = "second pass: " + failure;
@@ -201,8 +207,10 @@ bool ScanTwice(const std::string& text, bool normalize, std::string& failure) {
         return true;
     };
     // Declarations stay known after Rewind, so a reference met before its declaration expands
-    // only on a repeated pass: the first pass matches the others only without declarations.
-    if (!first.LastDoctypeEnd && !same(first, second, "the first pass and the one after Rewind"))
+    // only on a repeated pass: the first pass matches the others only without declarations
+    // (which a declaration ending inside an entity's text makes too, not only one wholly in
+    // the document).
+    if (!declares && !same(first, second, "the first pass and the one after Rewind"))
         return false;
     if (!same(second, third, "two passes after Rewind"))
         return false;

@@ -101,6 +101,17 @@ TEST(Loader, MoreRecordsThanTheStoreHolds) {
     EXPECT_EQ(store[1].name, u"b");
     EXPECT_EQ(store[2].id, 0);
     EXPECT_TRUE(store[2].name.empty());
+    // Field values after the last closed record are one more record, and one is singular.
+    std::vector<TMKBRec> one(1);
+    try {
+        LoadClassificationInto(one, Doc(Rec("1", "", "a") + "<id>2</id><name>b</name>"));
+        FAIL() << "no error raised";
+    } catch (const EMkbError& e) {
+        EXPECT_NE(std::string(e.what()).find("holds 2 records, but the record store has room "
+                                             "for 1 record;"),
+                  std::string::npos)
+            << e.what();
+    }
     // Exactly full is fine.
     std::vector<TMKBRec> exact(2);
     EXPECT_NO_THROW(LoadClassificationInto(exact, Doc(Rec("1", "", "a") + Rec("2", "", "b"))));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -245,27 +246,73 @@ TEST(Doctype, ExternalSubsetAndEntitiesFromFiles) {
     EXPECT_EQ(p.PartAttributes.Value("v"), "[filetext]");
 }
 
-TEST(Doctype, SelfReferenceTerminates) {
-    // A general entity that includes itself stops at the nesting limit.
-    std::string text = AllText("<!DOCTYPE r [<!ENTITY e \"<&e;>\">]><r>&e;</r>");
-    EXPECT_LE(text.size(), 2u * TXmlParser::MaxEntityDepth + 8);
-    // Two entities that include each other.
-    text = AllText("<!DOCTYPE r [<!ENTITY a \"a&b;\"><!ENTITY b \"b&a;\">]><r>&a;</r>");
-    EXPECT_EQ(text.size(), static_cast<std::size_t>(TXmlParser::MaxEntityDepth) + 1);
+TEST(Doctype, RecursiveReferencesAreNotExpanded) {
+    // Inside its own expansion a reference to an entity stands for its name.
+    EXPECT_EQ(AllText("<!DOCTYPE r [<!ENTITY e \"x&e;y\">]><r>&e;</r>"), "xey");
+    EXPECT_EQ(AllText("<!DOCTYPE r [<!ENTITY a \"a&b;\"><!ENTITY b \"b&a;\">]><r>&a;</r>"), "aba");
+    // Sequential uses of one entity are not recursion.
+    EXPECT_EQ(AllText("<!DOCTYPE r [<!ENTITY e \"x\"><!ENTITY f \"&e;&e;\">]><r>&f;&e;</r>"),
+              "xxx");
     // A parameter entity naming itself, at declaration level and inside a value.
     TXmlParser p;
     ASSERT_TRUE(
         p.LoadFromMemory("<!DOCTYPE r [<!ENTITY % p \"%p;\">%p;<!ENTITY v \"[%p;]\">]><r/>"));
     ASSERT_TRUE(p.NextPart());
     EXPECT_EQ(p.PartKind, xpDoctype);
-    EXPECT_TRUE(p.EntityDefinitions.Node("v") != nullptr);
+    EXPECT_EQ(p.EntityDefinitions.Value("v"), "[%p;]");
     ASSERT_TRUE(p.NextPart());
     EXPECT_EQ(p.PartKind, xpEmptyTag);
     // In an attribute value.
-    ASSERT_TRUE(p.LoadFromMemory("<!DOCTYPE r [<!ENTITY e \"x&e;\">]><r a='&e;'/>"));
+    ASSERT_TRUE(p.LoadFromMemory("<!DOCTYPE r [<!ENTITY e \"x&e;\">]><r a='&e;&e;'/>"));
     ASSERT_TRUE(p.NextPart());
     ASSERT_TRUE(p.NextPart());
-    EXPECT_LE(p.PartAttributes.Value("a").size(), TXmlParser::MaxEntityDepth + 8u);
+    EXPECT_EQ(p.PartAttributes.Value("a"), "xexe");
+}
+
+TEST(Doctype, RepeatedPassesReadTheDocumentAlike) {
+    // Declarations refer forward: %b; is declared by %a;, which is declared after both uses.
+    // Were each pass to read them again, every pass would unlock one more level.
+    RecordingParser p;
+    ASSERT_TRUE(p.LoadFromMemory("<!DOCTYPE r><!DOCTYPE r [%b;%a;<!ENTITY % a \"<!ENTITY &#37; b "
+                                 "'<!ENTITY e &#34;v&#34;>'>\">]><r>&e;</r>"));
+    std::vector<std::string> texts;
+    for (int pass = 0; pass < 4; ++pass) {
+        texts.push_back(AllText(p));
+        p.Rewind();
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"e", "e", "e", "e"}));
+    EXPECT_EQ(p.Names, (std::vector<std::string>{"a"})); // read once, on the first pass
+    // A declaration may end inside a parameter entity's text and still declare what a reference
+    // earlier in the document uses: the first pass cannot see it, the repeated ones all do.
+    ASSERT_TRUE(p.LoadFromMemory("<r>&e;</r><!DOCTYPE r [<!ENTITY % p \"<!ENTITY e 'v'>>\">%p;]>"));
+    texts.clear();
+    for (int pass = 0; pass < 3; ++pass) {
+        texts.push_back(AllText(p));
+        p.Rewind();
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"e", "v", "v"}));
+}
+
+TEST(Doctype, ReplacedEntityTextStaysReadable) {
+    // The entity being scanned declares itself anew: the parts after that declaration still
+    // lie in the replaced text, which lives until the document is reset.
+    TXmlParser p;
+    ASSERT_TRUE(
+        p.LoadFromMemory("<!DOCTYPE a [<!ENTITY x \"<!DOCTYPE b [<!ENTITY x 'new'>]><i/>\">]>"
+                         "<r>&x;&x;</r>"));
+    std::string text;
+    bool sawTag = false;
+    while (p.NextPart()) {
+        if (p.PartKind == xpEmptyTag) {
+            sawTag = true;
+            EXPECT_EQ(std::string(p.PartStart, p.PartEnd + 1), "<i/>");
+            EXPECT_EQ(p.EntityDefinitions.Value("x"), "new");
+        } else if (p.PartKind == xpText) {
+            text += p.PartContent;
+        }
+    }
+    EXPECT_TRUE(sawTag);
+    EXPECT_EQ(text, "new");
 }
 
 TEST(Doctype, BillionLaughsIsCapped) {
@@ -280,10 +327,15 @@ TEST(Doctype, BillionLaughsIsCapped) {
         }
         return d;
     };
-    const std::size_t cap = TXmlParser::MaxEntityExpansion;
+    // The budget grows with the document between a floor and a ceiling.
+    EXPECT_EQ(TXmlParser::EntityExpansionBudget(10), TXmlParser::MinEntityExpansion);
+    EXPECT_EQ(TXmlParser::EntityExpansionBudget(100000), TXmlParser::MaxEntityExpansion);
+    EXPECT_EQ(TXmlParser::EntityExpansionBudget(SIZE_MAX), TXmlParser::MaxEntityExpansion);
     TXmlParser p;
     // In text.
     std::string doc = "<!DOCTYPE r [" + declarations("l", "&l") + "]><r>&l12;</r>";
+    const std::size_t cap = TXmlParser::EntityExpansionBudget(doc.size());
+    EXPECT_LT(cap, TXmlParser::MaxEntityExpansion);
     ASSERT_TRUE(p.LoadFromMemory(doc.c_str()));
     ASSERT_TRUE(p.NextPart());
     ASSERT_TRUE(p.NextPart());
