@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -165,6 +167,12 @@ TEST_F(BrowserTest, SearchOpensThePathAndKeepsTheFocus) {
     EXPECT_LE(r.Bottom, Tree->ClientHeight());
     ASSERT_FALSE(Details.Lines.empty());
     EXPECT_NE(Details.Lines[Details.Lines.size() - 10].find(u"C00.0"), std::u16string::npos);
+    // At depth 5 "Раздел" still names the second level, not one of the nested sub-blocks.
+    auto heading =
+        std::find_if(Details.Lines.begin(), Details.Lines.end(),
+                     [](const std::u16string& l) { return l.find(u"Раздел") != l.npos; });
+    ASSERT_LT(heading + 3, Details.Lines.end());
+    EXPECT_NE(heading[3].find(u"(C00-C97)"), std::u16string::npos);
     EXPECT_TRUE(Messages.empty());
     // Lower case finds the class whose range names the code.
     Bar.Value = u"a00";

@@ -242,6 +242,8 @@ TDocFacts CheckDocInvariants(std::vector<TDocRecord>& records, std::vector<std::
                 exception(r, "deeper than depth 4");
         }
         ++f.byDepth[r.depth];
+        if (r.depth > 0 && r.code.empty())
+            ++f.codelessByDepth[r.depth];
         if (r.depth == 2 && r.code.empty())
             ++f.emptyAtDepth2;
         else if (r.depth == 2 && r.code.size() == 3)

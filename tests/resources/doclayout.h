@@ -31,6 +31,7 @@ struct TDocFacts {
     std::size_t breaksName{0}, breaksIncl{0}, breaksExcl{0}, breaksNote{0};
     std::size_t classes{0};
     std::size_t threeCharAtDepth2{0}, emptyAtDepth2{0};
+    std::map<int, std::size_t> codelessByDepth; // blocks and sub-blocks below the classes
     long minId{0}, maxId{0};
 };
 

@@ -92,6 +92,12 @@ TEST(EmbeddedDocument, KeepsTheInvariants) {
     EXPECT_EQ(c.facts.longestIncl + c.facts.longestExcl + c.facts.longestNote, 0u);
     EXPECT_EQ(c.facts.breaksName, 0u);
     EXPECT_LE(c.facts.longestCode, 64u);
+    // Sub-blocks nest: code-less records reach depth 3 and codes depth 5 (C00-C97, C00-C75,
+    // C00-C14, C00, C00.0), the bounds every ancestor list and search path must take.
+    EXPECT_EQ(c.facts.byDepth.rbegin()->first, 5);
+    EXPECT_EQ(c.facts.byDepth.at(5), 2520u);
+    EXPECT_EQ(c.facts.codelessByDepth.rbegin()->first, 3);
+    EXPECT_EQ(c.facts.codelessByDepth.at(3), 37u);
 }
 
 TEST(SyntheticDocument, FollowsTheLayout) {
