@@ -7,6 +7,8 @@
 #include "xml/textbuffer.h"
 #include "xml/xmlparser.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -21,22 +23,63 @@ std::int32_t ToInteger(const std::string& text) {
     return value;
 }
 
+// Every windows-1251 byte's wide character, in one table: text mixes ASCII and Cyrillic, and a
+// branch per byte mispredicts at every change between the two.
+const std::array<char16_t, 256>& Cp1251Table() {
+    static const std::array<char16_t, 256> table = [] {
+        std::string bytes(256, '\0');
+        for (int b = 0; b < 256; ++b)
+            bytes[static_cast<std::size_t>(b)] = static_cast<char>(b);
+        std::u16string wide;
+        AppendCp1251(wide, bytes);
+        std::array<char16_t, 256> t{};
+        std::copy(wide.begin(), wide.end(), t.begin());
+        return t;
+    }();
+    return table;
+}
+
 // windows-1251 to wide text, the source's escaped line break becoming "<br>". Both are four
-// characters long, so the substitution is made in place.
+// ASCII characters, which the code page keeps as they are, so the breaks are found in the
+// bytes and replaced in place.
 void DecodeText(const std::string& raw, std::u16string& out) {
-    out.clear();
-    AppendCp1251(out, raw);
-    static constexpr std::u16string_view kBreak = u"\\n\\r";
+    const std::array<char16_t, 256>& table = Cp1251Table();
+    out.resize(raw.size());
+    char16_t* dst = out.data();
+    const auto* src = reinterpret_cast<const unsigned char*>(raw.data());
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        dst[i] = table[src[i]];
+    static constexpr std::string_view kBreak = "\\n\\r";
     static constexpr std::u16string_view kTag = u"<br>";
     static_assert(kBreak.size() == kTag.size());
-    for (std::size_t pos = out.find(kBreak); pos != std::u16string::npos;
-         pos = out.find(kBreak, pos + kTag.size()))
-        out.replace(pos, kTag.size(), kTag);
+    for (std::size_t pos = raw.find(kBreak); pos != std::string::npos;
+         pos = raw.find(kBreak, pos + kBreak.size()))
+        std::copy(kTag.begin(), kTag.end(), dst + pos);
+}
+
+enum class TField { None, Id, Code, Name, Incl, Excl, Note, ParentId };
+
+// By length first: every part of the document asks, and most are none of them.
+TField FieldOf(const std::string& name) {
+    switch (name.size()) {
+    case 2:
+        return name == "id" ? TField::Id : TField::None;
+    case 4:
+        return name == "code"   ? TField::Code
+               : name == "name" ? TField::Name
+               : name == "incl" ? TField::Incl
+               : name == "excl" ? TField::Excl
+               : name == "note" ? TField::Note
+                                : TField::None;
+    case 9:
+        return name == "parent_id" ? TField::ParentId : TField::None;
+    default:
+        return TField::None;
+    }
 }
 
 bool IsField(const std::string& name) {
-    return name == "id" || name == "code" || name == "name" || name == "incl" || name == "excl" ||
-           name == "note" || name == "parent_id";
+    return FieldOf(name) != TField::None;
 }
 
 std::string Records(std::size_t n) {
@@ -76,7 +119,7 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
     while (parser->NextPart()) {
         const TXmlPartKind kind = parser->PartKind;
         const std::string& name = parser->PartName;
-        if (kind == xpEndTag && name == "rec") {
+        if (kind == xpEndTag && name.size() == 3 && name == "rec") {
             if (index >= capacity)
                 goto overflow;
             store[index].child_count = -1;
@@ -85,26 +128,36 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
         }
         if (kind != xpText && kind != xpCData)
             continue;
-        if (!IsField(name))
+        const TField field = FieldOf(name);
+        if (field == TField::None)
             continue;
         if (index >= capacity)
             goto overflow;
         TMKBRec& rec = store[index];
         const std::string& content = parser->PartContent;
-        if (name == "id")
+        switch (field) {
+        case TField::Id:
             rec.id = ToInteger(content);
-        else if (name == "parent_id")
+            break;
+        case TField::ParentId:
             rec.parent_id = ToInteger(content);
-        else if (name == "code")
+            break;
+        case TField::Code:
             rec.code.assign(content, 0, MKBCodeMaxBytes);
-        else if (name == "name")
+            break;
+        case TField::Name:
             DecodeText(content, rec.name);
-        else if (name == "incl")
+            break;
+        case TField::Incl:
             DecodeText(content, rec.incl);
-        else if (name == "excl")
+            break;
+        case TField::Excl:
             DecodeText(content, rec.excl);
-        else
+            break;
+        default:
             DecodeText(content, rec.note);
+            break;
+        }
     }
     return;
 

@@ -2,6 +2,7 @@
 // Character tests and small text helpers shared by the scan step and the declaration reader.
 #include "xml/xmltypes.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,25 @@ inline const char* FindText(const char* p, std::string_view what) {
             ++i;
         if (i == what.size())
             return p;
+    }
+    return nullptr;
+}
+
+// The same search when the text is known to end (with its terminating zero) at `end`: the
+// library's bounded byte search, which instrumented builds check only as far as it reads.
+inline const char* FindText(const char* p, std::string_view what, const char* end) {
+    const char first = what[0];
+    while (p < end) {
+        p = static_cast<const char*>(std::memchr(p, first, static_cast<std::size_t>(end - p)));
+        if (!p)
+            return nullptr;
+        // The zero at `end` differs from every character of what, so this stops in the text.
+        std::size_t i = 1;
+        while (i < what.size() && p[i] == what[i])
+            ++i;
+        if (i == what.size())
+            return p;
+        ++p;
     }
     return nullptr;
 }

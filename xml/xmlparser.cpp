@@ -317,6 +317,17 @@ const char* TXmlParser::TextEnd() const {
     return FBuffer.get() + 1 + FSize;
 }
 
+const char* TXmlParser::Find(const char* p, std::string_view what) const {
+    // In the document its end is known, which allows the library's fast bounded search; an
+    // included text is searched up to its zero.
+    const auto at = reinterpret_cast<std::uintptr_t>(p);
+    const auto start = reinterpret_cast<std::uintptr_t>(TextStart());
+    const auto end = reinterpret_cast<std::uintptr_t>(TextEnd());
+    if (FBuffer && at >= start && at <= end)
+        return xmlscan::FindText(p, what, TextEnd());
+    return xmlscan::FindText(p, what);
+}
+
 const char* TXmlParser::LastChar(const char* from) const {
     return from + std::strlen(from) - 1;
 }
@@ -351,12 +362,13 @@ bool TXmlParser::NextPart() {
         }
         PartStart = start;
         PartEnd = start;
+        // The second character sorts out all but tags and text at once.
         if (start[0] != '<')
             ScanText();
-        else if (StartsWith(start, "<?xml") && IsWhite(start[5]))
-            ScanProlog();
         else if (start[1] == '?')
-            ScanPI();
+            StartsWith(start, "<?xml") && IsWhite(start[5]) ? ScanProlog() : ScanPI();
+        else if (start[1] != '!')
+            ScanTag();
         else if (StartsWith(start, "<!--"))
             ScanComment();
         else if (StartsWith(start, "<!DOCTYPE"))
@@ -388,6 +400,8 @@ const char* TXmlParser::ReadName(const char* p, const unsigned char* delimiters,
 const char* TXmlParser::ReadAttributes(const char* p, TAttrList& list) {
     static const unsigned char attrDelims = kAttrDelim;
     list.Clear();
+    if (*p == '>')
+        return p; // most tags have no attributes
     enum { ExpectName, ExpectEquals, ExpectValue } state = ExpectName;
     std::string name;
     for (;;) {
@@ -430,7 +444,7 @@ void TXmlParser::ScanProlog() {
     PartName.clear();
     PartContent.clear();
     const char* p = ReadAttributes(PartStart + 5, PartAttributes);
-    const char* close = xmlscan::FindText(p, "?>");
+    const char* close = Find(p, "?>");
     PartEnd = close ? close + 1 : LastChar(p);
 
     TAttr* version = PartAttributes.Node("version");
@@ -454,7 +468,7 @@ void TXmlParser::ScanPI() {
     static const unsigned char piDelims = kPIDelim;
     PartKind = xpPI;
     const char* afterTarget = ReadName(PartStart + 2, &piDelims, PartName);
-    const char* close = xmlscan::FindText(PartStart + 2, "?>");
+    const char* close = Find(PartStart + 2, "?>");
     const char* contentEnd = close ? close : afterTarget + std::strlen(afterTarget);
     if (afterTarget < contentEnd)
         PartContent.assign(afterTarget, contentEnd);
@@ -466,14 +480,14 @@ void TXmlParser::ScanPI() {
 
 void TXmlParser::ScanComment() {
     PartKind = xpComment;
-    const char* close = xmlscan::FindText(PartStart + 4, "-->");
+    const char* close = Find(PartStart + 4, "-->");
     PartEnd = close ? close + 2 : LastChar(PartStart);
 }
 
 void TXmlParser::ScanCData() {
     PartKind = xpCData;
     const char* content = PartStart + 9;
-    const char* close = xmlscan::FindText(content, "]]>");
+    const char* close = Find(content, "]]>");
     const char* end = close ? close : content + std::strlen(content);
     PartContent.clear();
     TranslateText(std::string_view(content, static_cast<std::size_t>(end - content)), PartContent);
@@ -483,6 +497,17 @@ void TXmlParser::ScanCData() {
 void TXmlParser::ScanText() {
     PartKind = xpText;
     PartContent.clear();
+    if (NormalizeText) {
+        // Indentation between tags, most of a document's text parts, is dropped at once.
+        const char* q = PartStart;
+        while (IsWhite(*q))
+            ++q;
+        if (*q == '<' || (*q == '\0' && EntityStack.Empty())) {
+            PartEnd = q - 1;
+            FDeliver = false;
+            return;
+        }
+    }
     const char* p = PartStart;
     const char* pending = p;
     for (;;) {
@@ -607,11 +632,17 @@ void TXmlParser::ScanTag() {
     p = ReadAttributes(p, PartAttributes);
     if (*p == '/')
         PartKind = xpEmptyTag;
-    const char* close = std::strchr(p, '>');
+    // The ">" is nearly always the very next character: no library call for it.
+    const char* close = p;
+    while (*close != '>' && *close != '\0')
+        ++close;
+    if (*close == '\0')
+        close = nullptr;
     PartEnd = close ? close : LastChar(p);
     if (PartKind == xpEndTag)
         return;
-    ApplyAttributeDefaults();
+    if (!ElementDefinitions.Empty())
+        ApplyAttributeDefaults();
     for (const auto& attr : PartAttributes) {
         attr->Value = NormalizeAttrValue(attr->Value, 0);
         if (attr->AttrKind != TAttrKind::Unknown && attr->AttrKind != TAttrKind::CDATA)
@@ -737,7 +768,7 @@ std::unique_ptr<TXmlParser> TXmlParser::OpenExternalEntity(const std::string& sy
 }
 
 void TXmlParser::TranslateText(std::string_view text, std::string& result) {
-    if (CurrentEncoding != "UTF-8") {
+    if (CurrentEncoding.size() != 5 || std::memcmp(CurrentEncoding.data(), "UTF-8", 5) != 0) {
         result.append(text);
         return;
     }
