@@ -107,11 +107,10 @@ void TBaseVirtualTree::FireChange() {
 void TBaseVirtualTree::StructureChange(PVirtualNode node, TChangeReason reason) {
     KillTimer(StructureChangeTimer);
     if (States.Contains(tsStructureChangePending)) {
+        // Several changes in one report: the reasons merge, the node is that of the last one.
         if (reason != crIgnore &&
             (reason != LastStructureChangeReason || node != LastStructureChangeNode)) {
-            // Several changes in one report: it names the root when they concern different nodes.
-            if (node != LastStructureChangeNode)
-                LastStructureChangeNode = nullptr;
+            LastStructureChangeNode = node;
             LastStructureChangeReason = crAccumulated;
         }
     } else {

@@ -344,6 +344,32 @@ TEST_F(TreeTest, StructureChangeNotifications) {
     EXPECT_EQ(seen[0].second, crAccumulated);
 }
 
+TEST_F(TreeTest, AccumulatedStructureChangeNamesTheLastNode) {
+    auto top = Add(nullptr, 2);
+    std::vector<std::pair<PVirtualNode, TChangeReason>> seen;
+    Tree->OnStructureChange = [&](TBaseVirtualTree*, PVirtualNode n, TChangeReason r) {
+        seen.emplace_back(n, r);
+    };
+    // Changes under two parents: one report, the reason merged, the node of the last change.
+    Tree->SetChangeDelay(20);
+    Tree->AddChild(top[0]);
+    Tree->AddChild(top[1]);
+    const std::uint32_t start = GetTickCount();
+    while (seen.empty() && GetTickCount() - start < 2000)
+        ProcessMessages();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(top[1], crAccumulated));
+
+    seen.clear();
+    Tree->SetChangeDelay(0);
+    Tree->BeginUpdate();
+    Tree->AddChild(top[1]);
+    Tree->DeleteChildren(top[0]);
+    Tree->EndUpdate();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(top[0], crAccumulated));
+}
+
 TEST_F(TreeTest, ChangeDelayDefersTheSelectionNotification) {
     PVirtualNode a = Tree->AddChild(nullptr);
     int changes = 0;
