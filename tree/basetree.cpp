@@ -70,7 +70,7 @@ void TBaseVirtualTree::EndUpdate() {
     if (--FUpdateCount != 0)
         return;
     if (States.Contains(tsUpdateHiddenChildrenNeeded))
-        States.Exclude(tsUpdateHiddenChildrenNeeded);
+        RecountPendingNoVisibleChildren();
     InvalidatePositionCache();
     RevalidatePositionCache();
     UpdateScrollBars(true);

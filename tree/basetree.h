@@ -479,6 +479,9 @@ private:
     void AdjustSubtreeHeight(PVirtualNode node, std::int64_t value, bool relative);
     void InternalDisconnectNode(PVirtualNode node, bool keepFocus, bool reindex);
     void UpdateNoVisibleChildren(PVirtualNode node);
+    // The recount at once, or, inside an update, when the outermost EndUpdate runs.
+    void RecountNoVisibleChildren(PVirtualNode node);
+    void RecountPendingNoVisibleChildren();
     void DropReferences(PVirtualNode node);
     void EnsureNodeDataSize();
     // expansion / selection
@@ -593,6 +596,8 @@ private:
     TStringTreeOptions Options;
     TVirtualTreeStates States;
     unsigned FUpdateCount{0};
+    // Parents whose nsNoVisibleChildren is recounted when the update ends.
+    std::vector<PVirtualNode> HiddenChildrenPending;
     std::uint32_t FVisibleCount{0};
 
     PVirtualNode FFocusedNode{nullptr};

@@ -2,6 +2,7 @@
 // traversal.
 #include "tree/basetree.h"
 #include "tree/tree_internal.h"
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -179,10 +180,7 @@ void TBaseVirtualTree::SetIsVisible(PVirtualNode node, bool value) {
         if (ancestorsShown)
             FVisibleCount -= CountShownDescendants(node) + 1;
         node->States.Exclude(nsVisible);
-        if (FUpdateCount == 0)
-            UpdateNoVisibleChildren(parent);
-        else
-            States.Include(tsUpdateHiddenChildrenNeeded);
+        RecountNoVisibleChildren(parent);
     }
     InvalidatePositionCache();
     if (FVisibleCount != oldVisibleCount && FUpdateCount == 0) {
@@ -272,6 +270,25 @@ void TBaseVirtualTree::UpdateNoVisibleChildren(PVirtualNode node) {
             }
     }
     node->States.Set(nsNoVisibleChildren, none);
+}
+
+void TBaseVirtualTree::RecountNoVisibleChildren(PVirtualNode node) {
+    if (FUpdateCount == 0) {
+        UpdateNoVisibleChildren(node);
+        return;
+    }
+    States.Include(tsUpdateHiddenChildrenNeeded);
+    if (std::find(HiddenChildrenPending.begin(), HiddenChildrenPending.end(), node) ==
+        HiddenChildrenPending.end())
+        HiddenChildrenPending.push_back(node);
+}
+
+void TBaseVirtualTree::RecountPendingNoVisibleChildren() {
+    States.Exclude(tsUpdateHiddenChildrenNeeded);
+    std::vector<PVirtualNode> pending;
+    pending.swap(HiddenChildrenPending);
+    for (PVirtualNode node : pending)
+        UpdateNoVisibleChildren(node);
 }
 
 // ---- growing and shrinking -------------------------------------------------------------------
@@ -509,12 +526,8 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode node, bool keepFocus,
     }
     if (node == FRangeAnchor)
         FRangeAnchor = FFocusedNode;
-    if (parent != Root && !parent->States.Contains(nsClearing)) {
-        if (FUpdateCount == 0)
-            UpdateNoVisibleChildren(parent);
-        else
-            States.Include(tsUpdateHiddenChildrenNeeded);
-    }
+    if (parent != Root && !parent->States.Contains(nsClearing))
+        RecountNoVisibleChildren(parent);
     if (node->States.Contains(nsDeleting))
         return;
     node->States.Exclude(nsChecking);
@@ -553,6 +566,8 @@ void TBaseVirtualTree::DropReferences(PVirtualNode node) {
             w->Node = nullptr;
     if (LastChangedNode == node)
         LastChangedNode = nullptr;
+    if (!HiddenChildrenPending.empty())
+        std::erase(HiddenChildrenPending, node);
     // A pending structure change moves up to the nearest node that stays.
     if (LastStructureChangeNode == node)
         LastStructureChangeNode = node->Parent == Root ? nullptr : node->Parent;

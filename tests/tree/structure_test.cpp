@@ -319,6 +319,31 @@ TEST_F(TreeTest, VisibleTraversalSkipsHiddenAndCollapsed) {
     EXPECT_TRUE(TreeInvariantsHold(*Tree));
 }
 
+TEST_F(TreeTest, HiddenChildrenAreRecountedWhenTheUpdateEnds) {
+    auto top = Add(nullptr, 2);
+    PVirtualNode only = Tree->AddChild(top[0]);
+    auto pair = Add(top[1], 2);
+    Tree->BeginUpdate();
+    Tree->SetIsVisible(only, false);
+    Tree->SetIsVisible(pair[0], false);
+    Tree->BeginUpdate();
+    Tree->EndUpdate();
+    // Still inside the outer update: the recount waits for its end.
+    EXPECT_FALSE(top[0]->States.Contains(nsNoVisibleChildren));
+    Tree->EndUpdate();
+    EXPECT_TRUE(top[0]->States.Contains(nsNoVisibleChildren));
+    EXPECT_FALSE(top[1]->States.Contains(nsNoVisibleChildren));
+    EXPECT_FALSE(Tree->TreeStates().Contains(tsUpdateHiddenChildrenNeeded));
+
+    // A parent freed while its recount waits is simply left out.
+    Tree->BeginUpdate();
+    Tree->SetIsVisible(pair[1], false);
+    Tree->DeleteNode(top[1]);
+    Tree->EndUpdate();
+    EXPECT_EQ(Tree->RootNodeCount(), 1u);
+    EXPECT_TRUE(TreeInvariantsHold(*Tree));
+}
+
 TEST_F(TreeTest, StructureChangeNotifications) {
     std::vector<std::pair<PVirtualNode, TChangeReason>> seen;
     Tree->OnStructureChange = [&](TBaseVirtualTree*, PVirtualNode n, TChangeReason r) {
