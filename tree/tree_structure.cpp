@@ -82,6 +82,8 @@ unsigned TBaseVirtualTree::AllocateInternalDataArea(unsigned size) {
 void TBaseVirtualTree::SetNodeDataSize(int value) {
     if (value < -1)
         value = -1;
+    // The same size again keeps the tree: a rebuild would only throw away every node's data,
+    // state, focus and selection.
     if (value == FNodeDataSize)
         return;
     FNodeDataSize = value;

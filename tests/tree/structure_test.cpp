@@ -177,6 +177,18 @@ TEST_F(TreeTest, ChangingNodeDataSizeRebuildsTopLevel) {
     EXPECT_EQ(Tree->SelectedCount(), 0u);
     EXPECT_EQ(Tree->GetNodeData(Tree->RootNode()->FirstChild), nullptr);
     EXPECT_TRUE(TreeInvariantsHold(*Tree));
+
+    // The same size again keeps the nodes, their data, the focus and the selection.
+    Tree->SetNodeDataSize(4);
+    PVirtualNode a = Tree->AddChild(Tree->RootNode()->FirstChild);
+    *Tree->GetNodeData<std::uint32_t>(a) = 42;
+    Tree->SetFocusedNode(a);
+    Tree->SetSelected(a, true);
+    Tree->SetNodeDataSize(4);
+    EXPECT_EQ(Tree->RootNode()->SubtreeCount, 5u);
+    EXPECT_EQ(*Tree->GetNodeData<std::uint32_t>(a), 42u);
+    EXPECT_EQ(Tree->FocusedNode(), a);
+    EXPECT_EQ(Tree->SelectedCount(), 1u);
 }
 
 TEST_F(TreeTest, UserDataWithoutRoomRaisesAfterAdding) {
