@@ -523,6 +523,9 @@ private:
     };
     // content top of the node's row, or -1 when it is not fully visible
     int NodeTop(PVirtualNode node) const;
+    // The one walk over visible rows in display order (tree_internal.h).
+    template <class Visit>
+    PVirtualNode WalkVisibleRows(PVirtualNode node, std::int64_t& top, Visit&& visit) const;
 
     // ======== painting (tree_paint.cpp) ========
     void BuildButtons();

@@ -190,23 +190,17 @@ bool TBaseVirtualTree::BuildPositionCache() {
         return false;
     const std::size_t entries = (visible + CacheThreshold - 1) / CacheThreshold;
     FPositionCache.reserve(entries);
-    std::uint64_t top = 0;
-    std::uint32_t counter = 0;
-    PVirtualNode node = GetFirstVisibleNoInit();
-    while (node != nullptr && !StopValidationRequested()) {
-        if (counter % CacheThreshold == 0)
-            FPositionCache.push_back({node, static_cast<std::uint32_t>(top)});
-        top += node->NodeHeight;
-        node = GetNextVisibleNoInit(node);
-        if (node == nullptr)
-            break;
-        ++counter;
-        if (FPositionCache.size() == entries) {
-            --counter;
-            break;
-        }
-    }
-    return counter > 0 && !StopValidationRequested();
+    std::int64_t top = 0;
+    std::uint32_t visited = 0;
+    WalkVisibleRows(GetFirstVisibleNoInit(), top, [&](PVirtualNode node, std::int64_t rowTop) {
+        if (StopValidationRequested() || FPositionCache.size() == entries)
+            return false;
+        if (visited % CacheThreshold == 0)
+            FPositionCache.push_back({node, static_cast<std::uint32_t>(rowTop)});
+        ++visited;
+        return true;
+    });
+    return visited > 1 && !StopValidationRequested();
 }
 
 // ---- lookups ---------------------------------------------------------------------------------

@@ -247,15 +247,20 @@ void TBaseVirtualTree::ClearSelection() {
         return;
     if (FUpdateCount == 0 && FVisibleCount != 0) {
         std::size_t remaining = Selection.size();
-        int top = 0;
-        PVirtualNode n = GetNodeAt(0, true, &top);
+        int start = 0;
+        PVirtualNode first = GetNodeAt(0, true, &start);
         const int clientHeight = ClientHeight();
-        for (int y = top + FOffsetY; n != nullptr && remaining > 0 && y < clientHeight;
-             y += n->NodeHeight, n = GetNextVisibleNoInit(n))
+        std::int64_t top = start;
+        WalkVisibleRows(first, top, [&](PVirtualNode n, std::int64_t rowTop) {
+            const int y = static_cast<int>(rowTop + FOffsetY);
+            if (remaining == 0 || y >= clientHeight)
+                return false;
             if (n->States.Contains(nsSelected)) {
                 InvalidateRect({0, y, ClientWidth(), y + n->NodeHeight});
                 --remaining;
             }
+            return true;
+        });
     }
     TCacheWriteGuard cacheGuard(*this);
     for (PVirtualNode n : Selection)

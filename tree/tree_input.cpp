@@ -530,17 +530,15 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         } else if (f == nullptr) {
             focus(GetLastVisibleNoInit());
         } else {
-            std::int64_t sum = 0;
+            // The last row that starts within a page below the focused one.
             PVirtualNode n = f;
-            for (;;) {
-                PVirtualNode next = GetNextVisibleNoInit(n);
-                if (next == nullptr)
-                    break;
-                sum += n->NodeHeight;
-                if (sum >= clientHeight)
-                    break;
-                n = next;
-            }
+            std::int64_t top = 0;
+            WalkVisibleRows(f, top, [&](PVirtualNode row, std::int64_t rowTop) {
+                if (row != f && rowTop >= clientHeight)
+                    return false;
+                n = row;
+                return true;
+            });
             focus(n);
         }
         break;

@@ -28,6 +28,21 @@ private:
 
 } // namespace tree_detail
 
+// Visits the visible rows from `node`, whose row starts at content `top`, in display order:
+// visit(node, top) returns false to stop at that row. The next row is looked up only once the
+// visitor is done, so it may initialise (and so expand) the node it was given. Returns the row
+// the walk stopped at with `top` at its top, or none with `top` below the last row visited.
+template <class Visit>
+PVirtualNode TBaseVirtualTree::WalkVisibleRows(PVirtualNode node, std::int64_t& top,
+                                               Visit&& visit) const {
+    for (; node != nullptr; node = GetNextVisibleNoInit(node)) {
+        if (!visit(node, top))
+            return node;
+        top += node->NodeHeight;
+    }
+    return nullptr;
+}
+
 template <class F> void TBaseVirtualTree::CallDuringDeletion(F&& f) {
     if (DeletionDepth == 0) {
         f();

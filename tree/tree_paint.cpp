@@ -388,15 +388,15 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
     const int contentWidth = ContentWidth();
 
     int runningTop = window.Top;
-    PVirtualNode node = nullptr;
+    PVirtualNode start = nullptr;
     if (window.Top >= 0) {
         int top = 0;
-        node = GetNodeAt(window.Top, false, &top);
-        if (node != nullptr)
+        start = GetNodeAt(window.Top, false, &top);
+        if (start != nullptr)
             runningTop = top;
     } else if (PVirtualNode first = GetFirstVisibleNoInit()) {
         // Above the content: the first row starts at 0, the space above it is background.
-        node = first;
+        start = first;
         runningTop = 0;
         TBitmap& gap = bm;
         gap.SetSize(width, -window.Top);
@@ -406,12 +406,16 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
         canvas.Draw(target.X, target.Y, gap);
     }
 
-    while (node != nullptr && runningTop < window.Bottom) {
+    std::int64_t walkTop = runningTop;
+    WalkVisibleRows(start, walkTop, [&](PVirtualNode node, std::int64_t rowTop) {
+        runningTop = static_cast<int>(rowTop);
+        if (runningTop >= window.Bottom)
+            return false;
         if (!node->States.Contains(nsInitialized)) {
             TNodeWatch watch(*this, node);
             InitNode(node);
             if (watch.Node == nullptr)
-                break; // the init handler took the node away; the next cycle paints anew
+                return false; // the init handler took the node away; the next cycle paints anew
         }
         const int height = node->NodeHeight;
         if (height > 0) {
@@ -459,8 +463,8 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
                             {0, srcTop, width, srcBottom});
         }
         runningTop += height;
-        node = GetNextVisibleNoInit(node);
-    }
+        return true;
+    });
 
     if (runningTop < window.Bottom) {
         const int height = window.Bottom - runningTop;
