@@ -9,7 +9,6 @@ using namespace tree_detail;
 TBaseVirtualTree::TBaseVirtualTree() {
     States.Include(tsWindowCreating);
     InitRootNode();
-    BuildLinePattern();
     States.Exclude(tsWindowCreating);
     // Drags from other programs are refused, but hovering still scrolls and opens nodes.
     RegisterDropTarget(Options.MiscOptions.Contains(toAcceptOLEDrop));

@@ -18,6 +18,7 @@
 #include "platform/font.h"
 #include "platform/imagelist.h"
 #include "tree/paint_types.h"
+#include "tree/tree_appearance.h"
 #include "tree/tree_geometry.h"
 #include <atomic>
 #include <exception>
@@ -250,9 +251,9 @@ public:
     void SetBottomSpace(unsigned value);
     TScrollBarOptions& ScrollBarOptions() { return FScrollBarOptions; }
 
-    int Indent() const { return FIndent; }
+    int Indent() const { return FAppearance.Indent(); }
     void SetIndent(int value);
-    int Margin() const { return FMargin; }
+    int Margin() const { return FAppearance.Margin(); }
     void SetMargin(int value);
 
     // The client rectangle of the node's row (text part only with textOnly); an empty
@@ -300,53 +301,53 @@ public:
                        TVTInternalPaintOptions options = AllPaintOptions,
                        TPixelFormat format = pf32bit);
 
-    TColor Color() const { return FColor; }
+    TColor Color() const { return FAppearance.Color(); }
     void SetColor(TColor value);
     // The tree's font and its colour (node text, button strokes).
-    const TFontSpec& Font() const { return FFont; }
-    TColor FontColor() const { return FFontColor; }
+    const TFontSpec& Font() const { return FAppearance.Font(); }
+    TColor FontColor() const { return FAppearance.FontColor(); }
     void SetFont(const TFontSpec& font, TColor color = clWindowText);
     const std::shared_ptr<const TPlatformFont>& PlatformFont() const;
-    TImageList* Images() const { return FImages; }
+    TImageList* Images() const { return FAppearance.Images(); }
     void SetImages(TImageList* images);
-    TImageList* StateImages() const { return FStateImages; }
-    void SetStateImages(TImageList* images) { FStateImages = images; }
-    TVTColors& Colors() { return FColors; }
+    TImageList* StateImages() const { return FAppearance.StateImages(); }
+    void SetStateImages(TImageList* images) { FAppearance.SetStateImages(images); }
+    TVTColors& Colors() { return FAppearance.Colors(); }
     void SetColors(const TVTColors& colors);
-    TVTLineStyle LineStyle() const { return FLineStyle; }
+    TVTLineStyle LineStyle() const { return FAppearance.LineStyle(); }
     void SetLineStyle(TVTLineStyle value);
     // lsCustomStyle paints this pattern.
     void SetCustomLinePattern(const TPattern8x8& pattern);
-    const TPattern8x8& LinePattern() const { return FLinePattern; }
-    TVTLineMode LineMode() const { return FLineMode; }
-    void SetLineMode(TVTLineMode value) { FLineMode = value; }
-    TVTButtonStyle ButtonStyle() const { return FButtonStyle; }
-    void SetButtonStyle(TVTButtonStyle value) { FButtonStyle = value; }
-    TVTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
+    const TPattern8x8& LinePattern() const { return FAppearance.LinePattern(); }
+    TVTLineMode LineMode() const { return FAppearance.LineMode(); }
+    void SetLineMode(TVTLineMode value) { FAppearance.SetLineMode(value); }
+    TVTButtonStyle ButtonStyle() const { return FAppearance.ButtonStyle(); }
+    void SetButtonStyle(TVTButtonStyle value) { FAppearance.SetButtonStyle(value); }
+    TVTButtonFillMode ButtonFillMode() const { return FAppearance.ButtonFillMode(); }
     void SetButtonFillMode(TVTButtonFillMode value);
-    TVTNodeAlignment NodeAlignment() const { return FNodeAlignment; }
+    TVTNodeAlignment NodeAlignment() const { return FAppearance.NodeAlignment(); }
     void SetNodeAlignment(TVTNodeAlignment value);
-    TAlignment Alignment() const { return FAlignment; }
+    TAlignment Alignment() const { return FAppearance.Alignment(); }
     void SetAlignment(TAlignment value);
-    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    TBiDiMode BiDiMode() const { return FAppearance.BiDiMode(); }
     void SetBiDiMode(TBiDiMode value);
-    TVTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
+    TVTDrawSelectionMode DrawSelectionMode() const { return FAppearance.DrawSelectionMode(); }
     void SetDrawSelectionMode(TVTDrawSelectionMode value);
-    int SelectionBlendFactor() const { return FSelectionBlendFactor; }
+    int SelectionBlendFactor() const { return FAppearance.SelectionBlendFactor(); }
     void SetSelectionBlendFactor(int value); // 0..255
-    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
+    int SelectionCurveRadius() const { return FAppearance.SelectionCurveRadius(); }
     void SetSelectionCurveRadius(int value);
     // The picture behind the rows; an empty bitmap means none.
-    const TBitmap& Background() const { return FBackground; }
+    const TBitmap& Background() const { return FAppearance.Background(); }
     void SetBackground(const TBitmap& picture);
-    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
-    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    int BackgroundOffsetX() const { return FAppearance.BackgroundOffsetX(); }
+    int BackgroundOffsetY() const { return FAppearance.BackgroundOffsetY(); }
     void SetBackgroundOffsetX(int value);
     void SetBackgroundOffsetY(int value);
-    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
+    TFormBorderStyle BorderStyle() const { return FAppearance.BorderStyle(); }
+    void SetBorderStyle(TFormBorderStyle value) { FAppearance.SetBorderStyle(value); }
     // Off in tests that stand in a machine without blending.
-    bool BlendingAvailable() const { return FBlendingAvailable; }
+    bool BlendingAvailable() const { return FAppearance.BlendingAvailable(); }
     void SetBlendingAvailable(bool value);
 
     // The node a drag from outside is over and where it would land.
@@ -421,7 +422,7 @@ protected:
     // horizontal range and the text-only display rectangle use it.
     virtual int GetNodeContentWidth(PVirtualNode node, TColumnIndex column) { return 0; }
     // Width taken by the normal image of a row, 0 while the tree has no images.
-    virtual int GetImagesWidth() const { return FImages ? FImages->Width() : 0; }
+    virtual int GetImagesWidth() const { return Images() != nullptr ? Images()->Width() : 0; }
     // Called when a node is invalidated or re-initialised, so cached measures are dropped.
     virtual void ResetNodeCaches(PVirtualNode node) {}
     // ---- painting: hooks for derived classes ----
@@ -528,8 +529,6 @@ private:
     PVirtualNode WalkVisibleRows(PVirtualNode node, std::int64_t& top, Visit&& visit) const;
 
     // ======== painting (tree_paint.cpp) ========
-    void BuildButtons();
-    void BuildLinePattern();
     void PaintRowBackground(TCanvas& canvas, PVirtualNode node, const TRect& rowRect,
                             const TRect& window, int clientTop, bool useBackground);
     void PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos);
@@ -543,34 +542,9 @@ private:
     bool UseBlendedSelection() const;
     int AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& ghosted, TImageList*& list);
 
-    TColor FColor{clWindow};
-    TFontSpec FFont{u"MS Sans Serif", -11, FW_NORMAL, false, false, false, RUSSIAN_CHARSET};
-    TColor FFontColor{clWindowText};
-    mutable std::shared_ptr<const TPlatformFont> FPlatformFont;
-    TImageList* FImages{nullptr};
-    TImageList* FStateImages{nullptr};
-    TVTColors FColors;
-    TVTLineStyle FLineStyle{lsDotted};
-    TPattern8x8 FLinePattern{};
-    TPattern8x8 FCustomLinePattern{};
-    TVTLineMode FLineMode{lmNormal};
-    TVTButtonStyle FButtonStyle{bsRectangle};
-    TVTButtonFillMode FButtonFillMode{fmTreeColor};
-    TVTNodeAlignment FNodeAlignment{naProportional};
-    TAlignment FAlignment{taLeftJustify};
-    TBiDiMode FBiDiMode{bdLeftToRight};
-    TVTDrawSelectionMode FDrawSelectionMode{smDottedRectangle};
-    int FSelectionBlendFactor{128};
-    int FSelectionCurveRadius{0};
-    TBitmap FBackground;
-    int FBackgroundOffsetX{0};
-    int FBackgroundOffsetY{0};
-    TFormBorderStyle FBorderStyle{bsSingle};
-    bool FBlendingAvailable{true};
+    TTreeAppearance FAppearance;
     PVirtualNode FDropTargetNode{nullptr};
     TDropMode FLastDropMode{dmNowhere};
-    TBitmap FPlusBM, FMinusBM;
-    bool FButtonsDirty{true};
     TBitmap FRowBitmap; // reused by every paint cycle
     // ======== end of painting ========
     void UpdateVerticalScrollBar(bool doRepaint);
@@ -621,8 +595,6 @@ private:
     int FRangeX{0}, FRangeY{0};
     unsigned FBottomSpace{0};
     TScrollBarOptions FScrollBarOptions;
-    int FIndent{18};
-    int FMargin{4};
 
     // ==== input ====
     unsigned FAutoScrollDelay{1000};

@@ -84,7 +84,8 @@ THitInfo TBaseVirtualTree::GetHitTestInfoAt(int x, int y) {
     const int steps = g.IndentSteps(GetNodeLevel(node));
     const std::int64_t indentEnd = static_cast<std::int64_t>(g.StepLeft(steps));
     if (cx < indentEnd) {
-        if (g.ShowButtons && node->States.Contains(nsHasChildren) && cx >= indentEnd - FIndent) {
+        if (g.ShowButtons && node->States.Contains(nsHasChildren) &&
+            cx >= indentEnd - FAppearance.Indent()) {
             hit.HitPositions |= hpOnButton;
             if (cx >= indentEnd - TRowGeometry::ButtonWidth)
                 hit.HitPositions |= hpOnButtonGlyph;
@@ -392,7 +393,8 @@ bool TBaseVirtualTree::MouseWheel(TShiftState shift, int wheelDelta, TPoint mous
     // A negative line count is the desktop's "one page per notch".
     const bool byPage = ctrl || lines < 0;
     if (ClientHeight() >= FRangeY || shift.Contains(ssShift)) {
-        const double amount = byPage ? factor * ClientWidth() : factor * lines * FIndent;
+        const double amount =
+            byPage ? factor * ClientWidth() : factor * lines * FAppearance.Indent();
         DoSetOffsetXY(ClampToInt(static_cast<std::int64_t>(FOffsetX) + RoundWheel(amount)),
                       FOffsetY);
     } else {
@@ -560,7 +562,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         break;
     case vk::Left:
         if (ctrl)
-            scrollX(FIndent);
+            scrollX(FAppearance.Indent());
         else if (f == nullptr)
             focus(GetFirstVisibleNoInit());
         else if (IsExpandedNode(f) && f->States.Contains(nsHasChildren) && !withShift)
@@ -570,7 +572,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         break;
     case vk::Right:
         if (ctrl) {
-            scrollX(-static_cast<std::int64_t>(FIndent));
+            scrollX(-static_cast<std::int64_t>(FAppearance.Indent()));
         } else if (f == nullptr) {
             focus(GetFirstVisibleNoInit());
         } else if (!IsExpandedNode(f) && f->States.Contains(nsHasChildren) && !withShift) {

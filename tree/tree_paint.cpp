@@ -36,150 +36,96 @@ bool HasVisiblePreviousSibling(PVirtualNode n) {
 // ---- properties ------------------------------------------------------------------------------
 
 void TBaseVirtualTree::SetColor(TColor value) {
-    if (value == FColor)
-        return;
-    FColor = value;
-    FButtonsDirty = true; // the button interior
-    Invalidate();
+    if (FAppearance.SetColor(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetFont(const TFontSpec& font, TColor color) {
-    FFont = font;
-    FFontColor = color;
-    FPlatformFont.reset();
-    FButtonsDirty = true; // the strokes use the font colour
+    FAppearance.SetFont(font, color);
     ResetAllNodeCaches();
     UpdateScrollBars(true);
     Invalidate();
 }
 
 const std::shared_ptr<const TPlatformFont>& TBaseVirtualTree::PlatformFont() const {
-    if (!FPlatformFont)
-        FPlatformFont = std::make_shared<const TPlatformFont>(FFont);
-    return FPlatformFont;
+    return FAppearance.PlatformFont();
 }
 
 void TBaseVirtualTree::SetImages(TImageList* images) {
-    if (images == FImages)
+    if (!FAppearance.SetImages(images))
         return;
-    FImages = images;
     UpdateScrollBars(true);
     Invalidate();
 }
 
 void TBaseVirtualTree::SetColors(const TVTColors& colors) {
-    if (colors == FColors)
-        return;
-    FColors = colors;
-    FButtonsDirty = true; // the button outline is the tree line colour
-    Invalidate();
+    if (FAppearance.SetColors(colors))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetLineStyle(TVTLineStyle value) {
-    if (value == FLineStyle)
-        return;
-    FLineStyle = value;
-    BuildLinePattern();
-    Invalidate();
+    if (FAppearance.SetLineStyle(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetCustomLinePattern(const TPattern8x8& pattern) {
-    FCustomLinePattern = pattern;
-    BuildLinePattern();
+    FAppearance.SetCustomLinePattern(pattern);
     Invalidate();
-}
-
-void TBaseVirtualTree::BuildLinePattern() {
-    switch (FLineStyle) {
-    case lsDotted:
-        for (int row = 0; row < 8; ++row)
-            FLinePattern[static_cast<std::size_t>(row)] = (row % 2 == 0) ? 0x55 : 0xAA;
-        break;
-    case lsSolid:
-        FLinePattern.fill(0);
-        break;
-    case lsCustomStyle:
-        FLinePattern = FCustomLinePattern;
-        break;
-    }
 }
 
 void TBaseVirtualTree::SetButtonFillMode(TVTButtonFillMode value) {
-    if (value == FButtonFillMode)
-        return;
-    FButtonFillMode = value;
-    FButtonsDirty = true;
-    Invalidate();
+    if (FAppearance.SetButtonFillMode(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetNodeAlignment(TVTNodeAlignment value) {
-    if (value == FNodeAlignment)
-        return;
-    FNodeAlignment = value;
-    Invalidate();
+    if (FAppearance.SetNodeAlignment(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetAlignment(TAlignment value) {
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    Invalidate();
+    if (FAppearance.SetAlignment(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBiDiMode(TBiDiMode value) {
-    if (value == FBiDiMode)
-        return;
-    FBiDiMode = value;
-    Invalidate();
+    if (FAppearance.SetBiDiMode(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetDrawSelectionMode(TVTDrawSelectionMode value) {
-    if (value == FDrawSelectionMode)
-        return;
-    FDrawSelectionMode = value;
-    Invalidate();
+    if (FAppearance.SetDrawSelectionMode(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetSelectionBlendFactor(int value) {
-    value = std::clamp(value, 0, 255);
-    if (value == FSelectionBlendFactor)
-        return;
-    FSelectionBlendFactor = value;
-    Invalidate();
+    if (FAppearance.SetSelectionBlendFactor(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetSelectionCurveRadius(int value) {
-    value = std::max(value, 0);
-    if (value == FSelectionCurveRadius)
-        return;
-    FSelectionCurveRadius = value;
-    Invalidate();
+    if (FAppearance.SetSelectionCurveRadius(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBackground(const TBitmap& picture) {
-    FBackground = picture;
+    FAppearance.SetBackground(picture);
     Invalidate();
 }
 
 void TBaseVirtualTree::SetBackgroundOffsetX(int value) {
-    if (value == FBackgroundOffsetX)
-        return;
-    FBackgroundOffsetX = value;
-    Invalidate();
+    if (FAppearance.SetBackgroundOffsetX(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBackgroundOffsetY(int value) {
-    if (value == FBackgroundOffsetY)
-        return;
-    FBackgroundOffsetY = value;
-    Invalidate();
+    if (FAppearance.SetBackgroundOffsetY(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBlendingAvailable(bool value) {
-    if (value == FBlendingAvailable)
-        return;
-    FBlendingAvailable = value;
-    Invalidate();
+    if (FAppearance.SetBlendingAvailable(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetDropTarget(PVirtualNode node, TDropMode mode) {
@@ -212,14 +158,14 @@ void TBaseVirtualTree::ResetAllNodeCaches() {
 
 TRowGeometry TBaseVirtualTree::RowGeometry() const {
     TRowGeometry g;
-    g.Indent = FIndent;
-    g.Margin = FMargin;
+    g.Indent = FAppearance.Indent();
+    g.Margin = FAppearance.Margin();
     g.TextMargin = GetTextMargin();
-    g.ImageWidth = FImages ? FImages->Width() : 0;
-    g.ImageHeight = FImages ? FImages->Height() : 0;
+    g.ImageWidth = FAppearance.Images() ? FAppearance.Images()->Width() : 0;
+    g.ImageHeight = FAppearance.Images() ? FAppearance.Images()->Height() : 0;
     g.ShowRoot = Options.PaintOptions.Contains(toShowRoot);
     g.ShowButtons = Options.PaintOptions.Contains(toShowButtons);
-    g.NodeAlignment = FNodeAlignment;
+    g.NodeAlignment = FAppearance.NodeAlignment();
     return g;
 }
 
@@ -243,7 +189,7 @@ int TBaseVirtualTree::AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& 
                                     TImageList*& list) {
     int index = -1;
     ghosted = false;
-    list = FImages;
+    list = FAppearance.Images();
     if (OnGetImageIndexEx)
         OnGetImageIndexEx(this, node, kind, NoColumn, ghosted, index, list);
     else if (OnGetImageIndex)
@@ -305,46 +251,18 @@ TLineImage TBaseVirtualTree::GetLineImage(PVirtualNode node) const {
     return image;
 }
 
-// ---- buttons ---------------------------------------------------------------------------------
-
-void TBaseVirtualTree::BuildButtons() {
-    const int size = TRowGeometry::ButtonWidth;
-    const TPixel outline = PixelFromColor(ColorToRGB(FColors.TreeLineColor));
-    const TPixel interior =
-        PixelFromColor(ColorToRGB(FButtonFillMode == fmWindowColor ? clWindow : FColor));
-    const TPixel stroke = PixelFromColor(ColorToRGB(FFontColor));
-    for (TBitmap* bm : {&FMinusBM, &FPlusBM}) {
-        bm->SetFormat(bfOpaque);
-        bm->SetSize(size, size);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
-                bm->SetPixel(x, y, edge ? outline : interior);
-            }
-        for (int x = 2; x <= 6; ++x)
-            bm->SetPixel(x, 4, stroke);
-    }
-    for (int y = 2; y <= 6; ++y)
-        FPlusBM.SetPixel(4, y, stroke);
-    FButtonsDirty = false;
-}
-
 const TBitmap& TBaseVirtualTree::PlusButton() {
-    if (FButtonsDirty)
-        BuildButtons();
-    return FPlusBM;
+    return FAppearance.PlusButton();
 }
 
 const TBitmap& TBaseVirtualTree::MinusButton() {
-    if (FButtonsDirty)
-        BuildButtons();
-    return FMinusBM;
+    return FAppearance.MinusButton();
 }
 
 // ---- paint cycle -----------------------------------------------------------------------------
 
 bool TBaseVirtualTree::UseBlendedSelection() const {
-    return FBlendingAvailable && Options.PaintOptions.Contains(toUseBlendedSelection);
+    return FAppearance.BlendingAvailable() && Options.PaintOptions.Contains(toUseBlendedSelection);
 }
 
 bool TBaseVirtualTree::TextHighlighted(PVirtualNode node) const {
@@ -380,8 +298,8 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
     TBitmap& bm = FRowBitmap;
     const int width = window.Width();
     const auto& po = Options.PaintOptions;
-    const bool useBackground =
-        po.Contains(toShowBackground) && options.Contains(poBackground) && !FBackground.Empty();
+    const bool useBackground = po.Contains(toShowBackground) && options.Contains(poBackground) &&
+                               !FAppearance.Background().Empty();
     const bool drawSelection =
         !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused()));
     const bool drawFocus = !po.Contains(toHideFocusRect);
@@ -402,7 +320,7 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
         gap.SetSize(width, -window.Top);
         TCanvas& gc = gap.Canvas();
         gc.SetWindowOrigin({window.Left, 0});
-        gc.FillRect({window.Left, 0, window.Right, -window.Top}, FColor);
+        gc.FillRect({window.Left, 0, window.Right, -window.Top}, FAppearance.Color());
         canvas.Draw(target.X, target.Y, gap);
     }
 
@@ -432,8 +350,8 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
             info.Node = node;
             info.Column = NoColumn;
             info.CellRect = {0, 0, contentWidth, height};
-            info.Alignment = FAlignment;
-            info.BidiMode = FBiDiMode;
+            info.Alignment = FAppearance.Alignment();
+            info.BidiMode = FAppearance.BiDiMode();
             info.IndentSteps = NodeIndentSteps(node);
             if (po.Contains(toShowTreeLines))
                 info.LineImage = GetLineImage(node);
@@ -481,7 +399,7 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
             if (useBackground)
                 PaintStaticBackground(rc, r, {window.Left + FOffsetX, runningTop + FOffsetY});
             else
-                rc.FillRect(r, FColor);
+                rc.FillRect(r, FAppearance.Color());
         }
         canvas.Draw(target.X, target.Y + runningTop - window.Top, bm);
     }
@@ -490,22 +408,23 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
 }
 
 void TBaseVirtualTree::PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos) {
-    canvas.FillRect(r, FColor);
-    const TRect picture{FBackgroundOffsetX, FBackgroundOffsetY,
-                        FBackgroundOffsetX + FBackground.Width(),
-                        FBackgroundOffsetY + FBackground.Height()};
+    canvas.FillRect(r, FAppearance.Color());
+    const TRect picture{FAppearance.BackgroundOffsetX(), FAppearance.BackgroundOffsetY(),
+                        FAppearance.BackgroundOffsetX() + FAppearance.Background().Width(),
+                        FAppearance.BackgroundOffsetY() + FAppearance.Background().Height()};
     const TRect client{clientPos.X, clientPos.Y, clientPos.X + r.Width(), clientPos.Y + r.Height()};
     const TRect i = Intersect(picture, client);
     if (i.IsEmpty())
         return;
-    canvas.Draw(r.Left + (i.Left - client.Left), r.Top + (i.Top - client.Top), FBackground,
+    canvas.Draw(r.Left + (i.Left - client.Left), r.Top + (i.Top - client.Top),
+                FAppearance.Background(),
                 {i.Left - picture.Left, i.Top - picture.Top, i.Right - picture.Left,
                  i.Bottom - picture.Top});
 }
 
 void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, const TRect& rowRect,
                                           const TRect& window, int clientTop, bool useBackground) {
-    TColor itemColor = FColor;
+    TColor itemColor = FAppearance.Color();
     TItemEraseAction action = eaDefault;
     if (OnBeforeItemErase)
         OnBeforeItemErase(this, canvas, node, rowRect, itemColor, action);
@@ -518,21 +437,21 @@ void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, co
         if (useBackground) {
             PaintStaticBackground(canvas, row, {window.Left + FOffsetX, clientTop});
         } else {
-            canvas.FillRect(row, FColor);
+            canvas.FillRect(row, FAppearance.Color());
             const bool drawSelection = !(po.Contains(toAlwaysHideSelection) ||
                                          (po.Contains(toHideSelection) && !Focused()));
             if (Options.SelectionOptions.Contains(toFullRowSelect) && drawSelection &&
                 node->States.Contains(nsSelected) && !UseBlendedSelection() &&
                 !po.Contains(toUseExplorerTheme)) {
                 const bool focused = Focused() || po.Contains(toPopupMode);
-                canvas.SetBrushColor(focused ? FColors.FocusedSelectionColor
-                                             : FColors.UnfocusedSelectionColor);
-                canvas.SetPenColor(focused ? FColors.FocusedSelectionBorderColor
-                                           : FColors.UnfocusedSelectionBorderColor);
+                canvas.SetBrushColor(focused ? FAppearance.Colors().FocusedSelectionColor
+                                             : FAppearance.Colors().UnfocusedSelectionColor);
+                canvas.SetPenColor(focused ? FAppearance.Colors().FocusedSelectionBorderColor
+                                           : FAppearance.Colors().UnfocusedSelectionBorderColor);
                 TRect r = rowRect;
                 if (po.Contains(toShowHorzGridLines))
                     --r.Bottom;
-                canvas.RoundRect(r, FSelectionCurveRadius);
+                canvas.RoundRect(r, FAppearance.SelectionCurveRadius());
             }
         }
     }
@@ -546,7 +465,7 @@ void TBaseVirtualTree::PaintCell(TVTPaintInfo& info, const TRect& window, bool d
     const auto& po = Options.PaintOptions;
     info.NodeWidth = GetNodeContentWidth(node, info.Column);
     info.ContentRect = info.CellRect;
-    info.ContentRect.Left += FMargin;
+    info.ContentRect.Left += FAppearance.Margin();
 
     TVTImageInfo& normal = info.ImageInfo[static_cast<int>(iiNormal)];
     {
@@ -568,7 +487,7 @@ void TBaseVirtualTree::PaintCell(TVTPaintInfo& info, const TRect& window, bool d
             overlay.Images = overlayList;
         }
     }
-    const int indent = FIndent * info.IndentSteps;
+    const int indent = FAppearance.Indent() * info.IndentSteps;
     info.ContentRect.Left += indent;
     normal.XPos += indent;
 
@@ -617,12 +536,13 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
     if (drawSelection && (info.Column == FFocusedColumn || so.Contains(toFullRowSelect))) {
         TColor fill = clNone, border = clNone;
         if (node == FDropTargetNode && (FLastDropMode == dmOnNode || selected)) {
-            fill = FColors.DropTargetColor;
-            border = FColors.DropTargetBorderColor;
+            fill = FAppearance.Colors().DropTargetColor;
+            border = FAppearance.Colors().DropTargetBorderColor;
         } else if (selected) {
-            fill = focused ? FColors.FocusedSelectionColor : FColors.UnfocusedSelectionColor;
-            border = focused ? FColors.FocusedSelectionBorderColor
-                             : FColors.UnfocusedSelectionBorderColor;
+            fill = focused ? FAppearance.Colors().FocusedSelectionColor
+                           : FAppearance.Colors().UnfocusedSelectionColor;
+            border = focused ? FAppearance.Colors().FocusedSelectionBorderColor
+                             : FAppearance.Colors().UnfocusedSelectionBorderColor;
         }
         if (fill != clNone) {
             if (so.Contains(toFullRowSelect) || Options.MiscOptions.Contains(toGridExtensions))
@@ -631,11 +551,11 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
                 if (UseBlendedSelection()) {
                     const TRect r{inner.Left - window.Left, inner.Top, inner.Right - window.Left,
                                   inner.Bottom};
-                    WashRect(FRowBitmap, r, fill, FSelectionBlendFactor);
+                    WashRect(FRowBitmap, r, fill, FAppearance.SelectionBlendFactor());
                 } else {
                     canvas.SetBrushColor(fill);
                     canvas.SetPenColor(border);
-                    canvas.RoundRect(inner, FSelectionCurveRadius);
+                    canvas.RoundRect(inner, FAppearance.SelectionCurveRadius());
                 }
             }
         }
@@ -682,17 +602,19 @@ void TBaseVirtualTree::PaintTreeLines(TVTPaintInfo& info) {
     const int h = info.CellRect.Height();
     const int top = info.CellRect.Top;
     const int y = top + info.VerticalAnchor;
-    const TColor lineColor = FColors.TreeLineColor;
+    const TColor lineColor = FAppearance.Colors().TreeLineColor;
     auto vertical = [&](int x, int y1, int y2) {
-        canvas.FillPattern({x, y1, x + 1, y2 + 1}, FLinePattern, lineColor, FColor);
+        canvas.FillPattern({x, y1, x + 1, y2 + 1}, FAppearance.LinePattern(), lineColor,
+                           FAppearance.Color());
     };
     auto horizontal = [&](int x1, int x2, int yy) {
-        canvas.FillPattern({x1, yy, x2 + 1, yy + 1}, FLinePattern, lineColor, FColor);
+        canvas.FillPattern({x1, yy, x2 + 1, yy + 1}, FAppearance.LinePattern(), lineColor,
+                           FAppearance.Color());
     };
     for (std::size_t i = 0; i < info.LineImage.size(); ++i) {
-        const int x0 = info.CellRect.Left + static_cast<int>(i) * FIndent;
-        const int cx = x0 + FIndent / 2;
-        const int xr = x0 + FIndent;
+        const int x0 = info.CellRect.Left + static_cast<int>(i) * FAppearance.Indent();
+        const int cx = x0 + FAppearance.Indent() / 2;
+        const int xr = x0 + FAppearance.Indent();
         switch (info.LineImage[i]) {
         case ltNone:
             break;
@@ -756,7 +678,7 @@ void TBaseVirtualTree::PaintNodeImage(TVTPaintInfo& info) {
                (image.Ghosted || cut || (selected && !fullRow))) {
         style = idBlend50;
         // The list's own blend colour for a selected node that is not ghosted.
-        blend = (selected && !image.Ghosted) ? clNone : FColor;
+        blend = (selected && !image.Ghosted) ? clNone : FAppearance.Color();
     }
     int overlayNumber = 0;
     if (overlay.Index >= 0 && overlay.Index <= 14)
@@ -772,7 +694,7 @@ void TBaseVirtualTree::PaintDropMark(TCanvas& canvas, const TRect& r) {
     if (FLastDropMode != dmAbove && FLastDropMode != dmBelow)
         return;
     const int l = r.Left, t = r.Top, rr = r.Right, b = r.Bottom;
-    canvas.SetBrushColor(FColors.DropMarkColor);
+    canvas.SetBrushColor(FAppearance.Colors().DropMarkColor);
     if (FLastDropMode == dmAbove)
         canvas.Polygon({{l + 2, t},
                         {rr - 2, t},

@@ -23,22 +23,14 @@ void TBaseVirtualTree::SetBottomSpace(unsigned value) {
 }
 
 void TBaseVirtualTree::SetIndent(int value) {
-    value = std::max(value, 0);
-    if (value == FIndent)
-        return;
-    FIndent = value;
-    if (FUpdateCount == 0) {
+    if (FAppearance.SetIndent(value) && FUpdateCount == 0) {
         UpdateScrollBars(true);
         Invalidate();
     }
 }
 
 void TBaseVirtualTree::SetMargin(int value) {
-    value = std::max(value, 0);
-    if (value == FMargin)
-        return;
-    FMargin = value;
-    if (FUpdateCount == 0)
+    if (FAppearance.SetMargin(value) && FUpdateCount == 0)
         Invalidate();
 }
 
@@ -58,7 +50,7 @@ void TBaseVirtualTree::UpdateHorizontalRange() {
     int start = 0;
     PVirtualNode first = GetNodeAt(0, true, &start);
     if (first == nullptr) {
-        FRangeX = FMargin;
+        FRangeX = FAppearance.Margin();
         return;
     }
     const int imageWidth = GetImagesWidth();
@@ -73,11 +65,11 @@ void TBaseVirtualTree::UpdateHorizontalRange() {
         if (!n->States.Contains(nsInitialized))
             InitNode(n);
         const std::int64_t indentWidth =
-            static_cast<std::int64_t>(FIndent) * (GetNodeLevel(n) + 1) + imageRoom;
+            static_cast<std::int64_t>(FAppearance.Indent()) * (GetNodeLevel(n) + 1) + imageRoom;
         widest = std::max(widest, indentWidth + GetNodeContentWidth(n, NoColumn));
         return true;
     });
-    FRangeX = ClampToInt(widest + FMargin);
+    FRangeX = ClampToInt(widest + FAppearance.Margin());
 }
 
 // ---- offsets ---------------------------------------------------------------------------------
