@@ -12,7 +12,7 @@ TBaseVirtualTree::TBaseVirtualTree() {
     States.Exclude(tsWindowCreating);
     // Drags from other programs are refused, but hovering still scrolls and opens nodes.
     RegisterDropTarget(Options.MiscOptions.Contains(toAcceptOLEDrop));
-    RegisterWithWorker();
+    FCache.RegisterWithWorker();
 }
 
 TBaseVirtualTree::~TBaseVirtualTree() {
@@ -27,7 +27,7 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     States.Include(tsDestroying);
     FPanningWindow.reset();
     ReleaseCapture();
-    UnregisterFromWorker();
+    FCache.UnregisterFromWorker();
     // A read-only tree refuses deletions, but its nodes must still go.
     Options.MiscOptions.Exclude(toReadOnly);
     ++FUpdateCount;
@@ -54,7 +54,7 @@ TBaseVirtualTree::TNodeWatch::~TNodeWatch() {
 void TBaseVirtualTree::DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave) {
     States.Include(enter);
     States.Exclude(leave);
-    FStopValidation.store(States.Contains(tsStopValidation), std::memory_order_relaxed);
+    FCache.NoteStates(States);
 }
 
 // ---- update counter --------------------------------------------------------------------------

@@ -20,22 +20,12 @@
 #include "tree/paint_types.h"
 #include "tree/tree_appearance.h"
 #include "tree/tree_geometry.h"
+#include "tree/tree_position_cache.h"
 #include <atomic>
 #include <exception>
 #include <functional>
 
 class TBaseVirtualTree;
-class TWorkerThread;
-
-// One entry of the position cache: a visible node and the content top of its row.
-struct TCacheEntry {
-    PVirtualNode Node;
-    std::uint32_t AbsoluteTop;
-};
-using TCache = std::vector<TCacheEntry>;
-
-// The private window message that carries the worker's state changes to a tree.
-constexpr unsigned WM_CHANGESTATE = 0x8000 + 32;
 
 // A failure of a tree operation; HelpContext is the number of the help topic about it.
 class EVirtualTreeError : public EMkbError {
@@ -291,9 +281,9 @@ public:
 
     // ---- position cache ----
     // Meaningful only while tsUseCache is set.
-    const TCache& PositionCache() const { return FPositionCache; }
+    const TCache& PositionCache() const { return FCache.Entries(); }
     // Whether the worker has the tree queued or is building its cache now.
-    bool CacheValidationPending() const;
+    bool CacheValidationPending() const { return FCache.ValidationPending(); }
 
     // ======== painting (tree_paint.cpp) ========
     // Paints the content rectangle `window` (content coordinates) at `target` on the canvas.
@@ -460,7 +450,7 @@ protected:
     void DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave = {});
 
 private:
-    friend class TWorkerThread;
+    friend class TPositionCache;
     // Keeps a node reference for the length of a scope and clears it when the node is freed,
     // for operations whose event handlers may delete the very node they work on.
     struct TNodeWatch {
@@ -497,31 +487,16 @@ private:
     void RaisePendingDeletionError();
     void FireStructureChange();
     // position cache hooks
-    void InvalidatePositionCache();
-    void RevalidatePositionCache();
-    void StopCacheValidation();
-    // Where a walk to the content position y may start: a visible node and its row top.
-    PVirtualNode CacheStartByPosition(int y, int& top) const;
-    // Where a walk to the node may start: a visible node at or before it and its row top.
-    PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const;
-    // Worker side: the state change goes through the tree's mailbox and is made on the
-    // user-interface thread.
-    void SendCacheState(TVirtualTreeStates enter, TVirtualTreeStates leave);
-    bool StopValidationRequested() const { return FStopValidation.load(std::memory_order_relaxed); }
-    bool BuildPositionCache();
-    void RegisterWithWorker();
-    void UnregisterFromWorker();
-    void HandleStateMessage(std::uintptr_t enterMask, std::intptr_t leaveMask);
-    // Node fields the worker reads change only between these: a pending build is stopped
-    // first and queued again afterwards.
-    struct TCacheWriteGuard {
-        explicit TCacheWriteGuard(TBaseVirtualTree& tree);
-        ~TCacheWriteGuard();
-        TCacheWriteGuard(const TCacheWriteGuard&) = delete;
-        TCacheWriteGuard& operator=(const TCacheWriteGuard&) = delete;
-        TBaseVirtualTree& Tree;
-        bool Resume;
-    };
+    void InvalidatePositionCache() { FCache.InvalidatePositionCache(); }
+    void RevalidatePositionCache() { FCache.RevalidatePositionCache(); }
+    void StopCacheValidation() { FCache.StopCacheValidation(); }
+    PVirtualNode CacheStartByPosition(int y, int& top) const {
+        return FCache.StartByPosition(y, top);
+    }
+    PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const {
+        return FCache.StartByNode(node, top);
+    }
+    using TCacheWriteGuard = TPositionCache::TWriteGuard;
     // content top of the node's row, or -1 when it is not fully visible
     int NodeTop(PVirtualNode node) const;
     // The one walk over visible rows in display order (tree_internal.h).
@@ -610,13 +585,7 @@ private:
     std::uint32_t FDragScrollZoneSince{0};
     // ==== end of input ====
 
-    TCache FPositionCache;
-    // tsStopValidation as the worker polls it.
-    std::atomic<bool> FStopValidation{false};
-    std::unique_ptr<TSyncMailbox> FCacheMailbox;
-    // Nesting depth of TCacheWriteGuard and whether a rebuild was asked for meanwhile.
-    unsigned FCacheHold{0};
-    bool FCacheResume{false};
+    TPositionCache FCache{*this};
 };
 
 // Timer numbers the tree uses.

@@ -600,7 +600,7 @@ void TBaseVirtualTree::Clear() {
 void TBaseVirtualTree::InitNode(PVirtualNode node) {
     if (node == nullptr || node == Root)
         return;
-    TCacheWriteGuard cacheGuard(*this);
+    TCacheWriteGuard cacheGuard(FCache);
     node->States.Include(nsInitialized);
     ResetNodeCaches(node);
     if (!OnInitNode)
