@@ -25,7 +25,7 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     OnResize = nullptr;
     OnShowScrollbar = nullptr;
     States.Include(tsDestroying);
-    FPanningWindow.reset();
+    FInput.StopPanning();
     ReleaseCapture();
     FCache.UnregisterFromWorker();
     // A read-only tree refuses deletions, but its nodes must still go.

@@ -20,6 +20,7 @@
 #include "tree/paint_types.h"
 #include "tree/tree_appearance.h"
 #include "tree/tree_geometry.h"
+#include "tree/tree_input_state.h"
 #include "tree/tree_position_cache.h"
 #include <atomic>
 #include <exception>
@@ -60,46 +61,6 @@ using TNotifyEvent = std::function<void(TBaseVirtualTree* Sender)>;
 
 // ==== input: hit testing, mouse, keyboard, wheel panning, drags from other programs ====
 // (tree_input.cpp)
-
-// Where a client point lies relative to the rows and the parts of a row.
-enum class THitPosition {
-    hpAbove,
-    hpBelow,
-    hpToLeft,
-    hpToRight,
-    hpNowhere,
-    hpOnNode,
-    hpOnButton,
-    hpOnButtonGlyph,
-    hpOnCheckBox,
-    hpOnStateImage,
-    hpOnImage,
-    hpOnText,
-    hpLeftOfText,
-    hpRightOfText,
-    hpUpperEdge,
-    hpLowerEdge,
-};
-using enum THitPosition;
-using THitPositions = TFlags<THitPosition>;
-
-struct THitInfo {
-    PVirtualNode HitNode{nullptr};
-    TColumnIndex HitColumn{NoColumn};
-    THitPositions HitPositions;
-};
-
-// Directions of timed scrolling (wheel panning, edge scrolling while dragging).
-enum class TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
-using enum TScrollDirection;
-using TScrollDirections = TFlags<TScrollDirection, std::uint8_t>;
-
-enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
-using enum TDragState;
-// Drop effects; a refused drop has none.
-constexpr int DROPEFFECT_NONE = 0;
-constexpr int DROPEFFECT_COPY = 1;
-constexpr int DROPEFFECT_MOVE = 2;
 
 using TVTKeyActionEvent = std::function<void(TBaseVirtualTree* Sender, TVirtualKey& CharCode,
                                              TShiftState& Shift, bool& DoDefault)>;
@@ -264,19 +225,19 @@ public:
     // ==== input (tree_input.cpp) ====
     // The node and the parts of its row at a client point.
     THitInfo GetHitTestInfoAt(int x, int y);
-    unsigned AutoScrollDelay() const { return FAutoScrollDelay; }
-    void SetAutoScrollDelay(unsigned ms) { FAutoScrollDelay = ms; }
-    unsigned AutoScrollInterval() const { return FAutoScrollInterval; }
-    void SetAutoScrollInterval(unsigned ms) { FAutoScrollInterval = ms; }
-    unsigned AutoExpandDelay() const { return FAutoExpandDelay; }
-    void SetAutoExpandDelay(unsigned ms) { FAutoExpandDelay = ms; }
-    bool WantTabs() const { return FWantTabs; }
-    void SetWantTabs(bool value) { FWantTabs = value; }
+    unsigned AutoScrollDelay() const { return FInput.AutoScrollDelay(); }
+    void SetAutoScrollDelay(unsigned ms) { FInput.SetAutoScrollDelay(ms); }
+    unsigned AutoScrollInterval() const { return FInput.AutoScrollInterval(); }
+    void SetAutoScrollInterval(unsigned ms) { FInput.SetAutoScrollInterval(ms); }
+    unsigned AutoExpandDelay() const { return FInput.AutoExpandDelay(); }
+    void SetAutoExpandDelay(unsigned ms) { FInput.SetAutoExpandDelay(ms); }
+    bool WantTabs() const { return FInput.WantTabs(); }
+    void SetWantTabs(bool value) { FInput.SetWantTabs(value); }
     // Client position of the last mouse press.
-    TPoint LastClickPos() const { return FLastClickPos; }
-    TScrollDirections ScrollDirections() const { return FScrollDirections; }
+    TPoint LastClickPos() const { return FInput.LastClickPos(); }
+    TScrollDirections ScrollDirections() const { return FInput.ScrollDirections(); }
     // The window that marks the panning origin, none while not panning.
-    const TPanningWindow* PanningWindow() const { return FPanningWindow.get(); }
+    const TPanningWindow* PanningWindow() const { return FInput.PanningWindow(); }
     // ==== end of input ====
 
     // ---- position cache ----
@@ -341,8 +302,8 @@ public:
     void SetBlendingAvailable(bool value);
 
     // The node a drag from outside is over and where it would land.
-    PVirtualNode DropTargetNode() const { return FDropTargetNode; }
-    TDropMode LastDropMode() const { return FLastDropMode; }
+    PVirtualNode DropTargetNode() const { return FInput.DropTargetNode(); }
+    TDropMode LastDropMode() const { return FInput.LastDropMode(); }
     void SetDropTarget(PVirtualNode node, TDropMode mode);
 
     // Row geometry with the tree's current properties (no columns: x from the row's left).
@@ -518,8 +479,6 @@ private:
     int AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& ghosted, TImageList*& list);
 
     TTreeAppearance FAppearance;
-    PVirtualNode FDropTargetNode{nullptr};
-    TDropMode FLastDropMode{dmNowhere};
     TBitmap FRowBitmap; // reused by every paint cycle
     // ======== end of painting ========
     void UpdateVerticalScrollBar(bool doRepaint);
@@ -529,6 +488,9 @@ private:
     void HandleMiddleDown(int x, int y);
     void HandleKey(TVirtualKey key, TShiftState shift, char16_t ch);
     void HandleNavigationKey(TVirtualKey key, TShiftState shift);
+    // The row a page up or down from the node moves the focus to.
+    PVirtualNode PageTarget(PVirtualNode from, bool down) const;
+    void SelectFocusedAfterKey(PVirtualNode old, std::size_t selectedBefore, TShiftState shift);
     bool Panning() const { return States.ContainsAny({tsWheelPanning, tsWheelScrolling}); }
     void StartWheelPanning(TPoint p);
     void StopWheelPanning();
@@ -571,19 +533,7 @@ private:
     unsigned FBottomSpace{0};
     TScrollBarOptions FScrollBarOptions;
 
-    // ==== input ====
-    unsigned FAutoScrollDelay{1000};
-    unsigned FAutoScrollInterval{1};
-    unsigned FAutoExpandDelay{1000};
-    bool FWantTabs{false};
-    TPoint FLastClickPos;
-    TPoint FPanPointer; // the pointer's last position while panning
-    TScrollDirections FScrollDirections;
-    std::unique_ptr<TPanningWindow> FPanningWindow;
-    TCursor FCursorBeforePanning{crDefault};
-    bool FInDragScrollZone{false};
-    std::uint32_t FDragScrollZoneSince{0};
-    // ==== end of input ====
+    TTreeInputState FInput;
 
     TPositionCache FCache{*this};
 };

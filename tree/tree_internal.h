@@ -1,6 +1,9 @@
 #pragma once
 // Small helpers shared by the tree's source files.
 #include "tree/basetree.h"
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace tree_detail {
 
@@ -12,6 +15,12 @@ inline bool IsExpandedNode(PVirtualNode n) {
 }
 inline bool IsVisibleNode(PVirtualNode n) {
     return n->States.Contains(nsVisible);
+}
+
+// Pixel sums are made in 64 bits and held to int at the end.
+inline int ClampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
 }
 
 // Restores a counter or flag on every way out of a scope.

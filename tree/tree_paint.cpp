@@ -131,12 +131,11 @@ void TBaseVirtualTree::SetBlendingAvailable(bool value) {
 void TBaseVirtualTree::SetDropTarget(PVirtualNode node, TDropMode mode) {
     if (node == Root)
         node = nullptr;
-    if (node == FDropTargetNode && mode == FLastDropMode)
+    if (node == DropTargetNode() && mode == LastDropMode())
         return;
-    InvalidateNode(FDropTargetNode);
-    FDropTargetNode = node;
-    FLastDropMode = node != nullptr ? mode : dmNowhere;
-    InvalidateNode(FDropTargetNode);
+    InvalidateNode(DropTargetNode());
+    FInput.SetDropTarget(node, mode);
+    InvalidateNode(DropTargetNode());
 }
 
 void TBaseVirtualTree::ResetAllNodeCaches() {
@@ -266,8 +265,8 @@ bool TBaseVirtualTree::UseBlendedSelection() const {
 }
 
 bool TBaseVirtualTree::TextHighlighted(PVirtualNode node) const {
-    if (node == FDropTargetNode && node != nullptr &&
-        (FLastDropMode == dmOnNode || node->States.Contains(nsSelected)))
+    if (node == DropTargetNode() && node != nullptr &&
+        (LastDropMode() == dmOnNode || node->States.Contains(nsSelected)))
         return true;
     const auto& po = Options.PaintOptions;
     const bool focused = Focused() || po.Contains(toPopupMode);
@@ -369,7 +368,7 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
                 if (OnAfterItemPaint)
                     OnAfterItemPaint(this, rc, node, info.CellRect);
             }
-            if (node == FDropTargetNode && po.Contains(toShowDropmark) &&
+            if (node == DropTargetNode() && po.Contains(toShowDropmark) &&
                 options.Contains(poDrawDropMark))
                 PaintDropMark(rc, info.CellRect);
 
@@ -535,7 +534,7 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
     const bool selected = node->States.Contains(nsSelected);
     if (drawSelection && (info.Column == FFocusedColumn || so.Contains(toFullRowSelect))) {
         TColor fill = clNone, border = clNone;
-        if (node == FDropTargetNode && (FLastDropMode == dmOnNode || selected)) {
+        if (node == DropTargetNode() && (LastDropMode() == dmOnNode || selected)) {
             fill = FAppearance.Colors().DropTargetColor;
             border = FAppearance.Colors().DropTargetBorderColor;
         } else if (selected) {
@@ -691,11 +690,11 @@ void TBaseVirtualTree::PaintNodeImage(TVTPaintInfo& info) {
 }
 
 void TBaseVirtualTree::PaintDropMark(TCanvas& canvas, const TRect& r) {
-    if (FLastDropMode != dmAbove && FLastDropMode != dmBelow)
+    if (LastDropMode() != dmAbove && LastDropMode() != dmBelow)
         return;
     const int l = r.Left, t = r.Top, rr = r.Right, b = r.Bottom;
     canvas.SetBrushColor(FAppearance.Colors().DropMarkColor);
-    if (FLastDropMode == dmAbove)
+    if (LastDropMode() == dmAbove)
         canvas.Polygon({{l + 2, t},
                         {rr - 2, t},
                         {rr - 2, t + 6},

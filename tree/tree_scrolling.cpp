@@ -8,13 +8,6 @@
 
 using namespace tree_detail;
 
-namespace {
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
-}
-} // namespace
-
 void TBaseVirtualTree::SetBottomSpace(unsigned value) {
     if (value == FBottomSpace)
         return;

@@ -575,10 +575,8 @@ void TBaseVirtualTree::DropReferences(PVirtualNode node) {
         LastStructureChangeNode = node->Parent == Root ? nullptr : node->Parent;
     if (FRangeAnchor == node)
         FRangeAnchor = nullptr;
-    if (FDropTargetNode == node) {
-        FDropTargetNode = nullptr;
-        FLastDropMode = dmNowhere;
-    }
+    if (DropTargetNode() == node)
+        FInput.SetDropTarget(nullptr, dmNowhere);
 }
 
 void TBaseVirtualTree::Clear() {
