@@ -465,6 +465,9 @@ private:
     PVirtualNode WalkVisibleRows(PVirtualNode node, std::int64_t& top, Visit&& visit) const;
 
     // ======== painting (tree_paint.cpp) ========
+    struct TPaintCycle;
+    void PaintRow(const TPaintCycle& cycle, PVirtualNode node, int rowTop);
+    void PaintBelowRows(const TPaintCycle& cycle, int top);
     void PaintRowBackground(TCanvas& canvas, PVirtualNode node, const TRect& rowRect,
                             const TRect& window, int clientTop, bool useBackground);
     void PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos);

@@ -17,20 +17,6 @@ TRect Intersect(const TRect& a, const TRect& b) {
     return r.IsEmpty() ? TRect{} : r;
 }
 
-PVirtualNode NextVisibleSibling(PVirtualNode n) {
-    for (n = n->NextSibling; n != nullptr; n = n->NextSibling)
-        if (IsVisibleNode(n))
-            return n;
-    return nullptr;
-}
-
-bool HasVisiblePreviousSibling(PVirtualNode n) {
-    for (n = n->PrevSibling; n != nullptr; n = n->PrevSibling)
-        if (IsVisibleNode(n))
-            return true;
-    return false;
-}
-
 } // namespace
 
 // ---- properties ------------------------------------------------------------------------------
@@ -153,103 +139,6 @@ void TBaseVirtualTree::ResetAllNodeCaches() {
     }
 }
 
-// ---- geometry --------------------------------------------------------------------------------
-
-TRowGeometry TBaseVirtualTree::RowGeometry() const {
-    TRowGeometry g;
-    g.Indent = FAppearance.Indent();
-    g.Margin = FAppearance.Margin();
-    g.TextMargin = GetTextMargin();
-    g.ImageWidth = FAppearance.Images() ? FAppearance.Images()->Width() : 0;
-    g.ImageHeight = FAppearance.Images() ? FAppearance.Images()->Height() : 0;
-    g.ShowRoot = Options.PaintOptions.Contains(toShowRoot);
-    g.ShowButtons = Options.PaintOptions.Contains(toShowButtons);
-    g.NodeAlignment = FAppearance.NodeAlignment();
-    return g;
-}
-
-int TBaseVirtualTree::NodeIndentSteps(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
-        return 0;
-    return RowGeometry().IndentSteps(GetNodeLevel(node));
-}
-
-int TBaseVirtualTree::VerticalAnchor(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
-        return 0;
-    return RowGeometry().VerticalAnchor(node->NodeHeight, node->LineAlign);
-}
-
-int TBaseVirtualTree::ContentWidth() const {
-    return std::max(ClientWidth(), FRangeX);
-}
-
-int TBaseVirtualTree::AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& ghosted,
-                                    TImageList*& list) {
-    int index = -1;
-    ghosted = false;
-    list = FAppearance.Images();
-    if (OnGetImageIndexEx)
-        OnGetImageIndexEx(this, node, kind, NoColumn, ghosted, index, list);
-    else if (OnGetImageIndex)
-        OnGetImageIndex(this, node, kind, NoColumn, ghosted, index);
-    return index;
-}
-
-int TBaseVirtualTree::NodeImageIndex(PVirtualNode node) {
-    if (node == nullptr || node == Root)
-        return -1;
-    bool ghosted = false;
-    TImageList* list = nullptr;
-    const int index = AskImageIndex(node, node->States.Contains(nsSelected) ? ikSelected : ikNormal,
-                                    ghosted, list);
-    return list != nullptr && index >= 0 ? index : -1;
-}
-
-TRect TBaseVirtualTree::NodeTextArea(PVirtualNode node) {
-    if (node == nullptr || node == Root)
-        return {};
-    const TRowGeometry g = RowGeometry();
-    const int left = g.ContentLeft(g.IndentSteps(GetNodeLevel(node)), NodeImageIndex(node) >= 0);
-    return {left, 0, left + GetNodeContentWidth(node, NoColumn),
-            static_cast<int>(node->NodeHeight)};
-}
-
-TLineImage TBaseVirtualTree::GetLineImage(PVirtualNode node) const {
-    const int steps = NodeIndentSteps(node);
-    TLineImage image(static_cast<std::size_t>(std::max(steps, 0)), ltNone);
-    if (steps <= 0)
-        return image;
-    const bool showRoot = Options.PaintOptions.Contains(toShowRoot);
-    // The step that belongs to a node at a level: the last of its steps.
-    auto ownStep = [&](std::uint32_t level) {
-        return static_cast<int>(level) + (showRoot ? 0 : -1);
-    };
-    const std::uint32_t level = GetNodeLevel(node);
-    for (PVirtualNode n = node; n != nullptr && n != Root; n = n->Parent) {
-        const std::uint32_t l = GetNodeLevel(n);
-        const int step = ownStep(l);
-        if (step < 0)
-            break;
-        const bool follows = NextVisibleSibling(n) != nullptr;
-        TVTLineType type;
-        if (n == node) {
-            if (l == 0) {
-                const bool first = !HasVisiblePreviousSibling(n);
-                type = first ? (follows ? ltBottomRight : ltRight)
-                             : (follows ? ltTopDownRight : ltTopRight);
-            } else {
-                type = follows ? ltTopDownRight : ltTopRight;
-            }
-        } else {
-            type = follows ? ltTopDown : ltNone;
-        }
-        image[static_cast<std::size_t>(step)] = type;
-        (void)level;
-    }
-    return image;
-}
-
 const TBitmap& TBaseVirtualTree::PlusButton() {
     return FAppearance.PlusButton();
 }
@@ -279,6 +168,18 @@ bool TBaseVirtualTree::NodeDisabledLook(PVirtualNode node) const {
     return node->States.Contains(nsDisabled) || !Enabled();
 }
 
+// What one paint cycle paints where, and how.
+struct TBaseVirtualTree::TPaintCycle {
+    TCanvas& Canvas;
+    TRect Window; // content coordinates
+    TPoint Target;
+    TVTInternalPaintOptions Options;
+    bool UseBackground;
+    bool DrawSelection;
+    bool DrawFocus;
+    int ContentWidth;
+};
+
 void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoint target,
                                      TVTInternalPaintOptions options, TPixelFormat format) {
     if (States.Contains(tsPainting))
@@ -294,15 +195,19 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
     }
     // The row bitmap is 32-bit here whatever the device: blending needs direct pixel access.
     (void)format;
-    TBitmap& bm = FRowBitmap;
-    const int width = window.Width();
     const auto& po = Options.PaintOptions;
-    const bool useBackground = po.Contains(toShowBackground) && options.Contains(poBackground) &&
-                               !FAppearance.Background().Empty();
-    const bool drawSelection =
-        !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused()));
-    const bool drawFocus = !po.Contains(toHideFocusRect);
-    const int contentWidth = ContentWidth();
+    const TPaintCycle cycle{
+        canvas,
+        window,
+        target,
+        options,
+        po.Contains(toShowBackground) && options.Contains(poBackground) &&
+            !FAppearance.Background().Empty(),
+        !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused())) &&
+            options.Contains(poDrawSelection),
+        !po.Contains(toHideFocusRect) && options.Contains(poDrawFocusRect),
+        ContentWidth(),
+    };
 
     int runningTop = window.Top;
     PVirtualNode start = nullptr;
@@ -315,8 +220,8 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
         // Above the content: the first row starts at 0, the space above it is background.
         start = first;
         runningTop = 0;
-        TBitmap& gap = bm;
-        gap.SetSize(width, -window.Top);
+        TBitmap& gap = FRowBitmap;
+        gap.SetSize(window.Width(), -window.Top);
         TCanvas& gc = gap.Canvas();
         gc.SetWindowOrigin({window.Left, 0});
         gc.FillRect({window.Left, 0, window.Right, -window.Top}, FAppearance.Color());
@@ -335,75 +240,86 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
                 return false; // the init handler took the node away; the next cycle paints anew
         }
         const int height = node->NodeHeight;
-        if (height > 0) {
-            if (bm.Width() != width || bm.Height() != height)
-                bm.SetSize(width, height);
-            TCanvas& rc = bm.Canvas();
-            rc.ResetClip();
-            rc.SetWindowOrigin({window.Left, 0});
-            rc.SetBrushOrigin({window.Left % 2, runningTop % 2});
-
-            TVTPaintInfo info;
-            info.Canvas = &rc;
-            info.PaintOptions = options;
-            info.Node = node;
-            info.Column = NoColumn;
-            info.CellRect = {0, 0, contentWidth, height};
-            info.Alignment = FAppearance.Alignment();
-            info.BidiMode = FAppearance.BiDiMode();
-            info.IndentSteps = NodeIndentSteps(node);
-            if (po.Contains(toShowTreeLines))
-                info.LineImage = GetLineImage(node);
-            info.VerticalAnchor = VerticalAnchor(node);
-            info.RowTop = runningTop;
-
-            bool customDraw = false;
-            if (OnBeforeItemPaint)
-                OnBeforeItemPaint(this, rc, node, info.CellRect, customDraw);
-            if (!customDraw) {
-                PaintRowBackground(rc, node, info.CellRect, window, runningTop + FOffsetY,
-                                   useBackground);
-                PaintCell(info, window, drawSelection && options.Contains(poDrawSelection),
-                          drawFocus && options.Contains(poDrawFocusRect));
-                if (OnAfterItemPaint)
-                    OnAfterItemPaint(this, rc, node, info.CellRect);
-            }
-            if (node == DropTargetNode() && po.Contains(toShowDropmark) &&
-                options.Contains(poDrawDropMark))
-                PaintDropMark(rc, info.CellRect);
-
-            // Only the part of the row inside the window reaches the canvas.
-            const int srcTop = std::max(0, window.Top - runningTop);
-            const int srcBottom = std::min(height, window.Bottom - runningTop);
-            if (srcBottom > srcTop)
-                canvas.Draw(target.X, target.Y + runningTop - window.Top + srcTop, bm,
-                            {0, srcTop, width, srcBottom});
-        }
+        if (height > 0)
+            PaintRow(cycle, node, runningTop);
         runningTop += height;
         return true;
     });
 
-    if (runningTop < window.Bottom) {
-        const int height = window.Bottom - runningTop;
-        bm.SetSize(width, height);
-        TCanvas& rc = bm.Canvas();
-        rc.ResetClip();
-        rc.SetWindowOrigin({window.Left, 0});
-        rc.SetBrushOrigin({window.Left % 2, runningTop % 2});
-        const TRect r{window.Left, 0, window.Right, height};
-        bool handled = false;
-        if (OnPaintBackground)
-            OnPaintBackground(this, rc, r, handled);
-        if (!handled) {
-            if (useBackground)
-                PaintStaticBackground(rc, r, {window.Left + FOffsetX, runningTop + FOffsetY});
-            else
-                rc.FillRect(r, FAppearance.Color());
-        }
-        canvas.Draw(target.X, target.Y + runningTop - window.Top, bm);
-    }
+    if (runningTop < window.Bottom)
+        PaintBelowRows(cycle, runningTop);
     if (OnAfterPaint)
         OnAfterPaint(this, canvas);
+}
+
+void TBaseVirtualTree::PaintRow(const TPaintCycle& cycle, PVirtualNode node, int rowTop) {
+    const TRect& window = cycle.Window;
+    const int width = window.Width();
+    const int height = node->NodeHeight;
+    TBitmap& bm = FRowBitmap;
+    if (bm.Width() != width || bm.Height() != height)
+        bm.SetSize(width, height);
+    TCanvas& rc = bm.Canvas();
+    rc.ResetClip();
+    rc.SetWindowOrigin({window.Left, 0});
+    rc.SetBrushOrigin({window.Left % 2, rowTop % 2});
+
+    const auto& po = Options.PaintOptions;
+    TVTPaintInfo info;
+    info.Canvas = &rc;
+    info.PaintOptions = cycle.Options;
+    info.Node = node;
+    info.Column = NoColumn;
+    info.CellRect = {0, 0, cycle.ContentWidth, height};
+    info.Alignment = FAppearance.Alignment();
+    info.BidiMode = FAppearance.BiDiMode();
+    info.IndentSteps = NodeIndentSteps(node);
+    if (po.Contains(toShowTreeLines))
+        info.LineImage = GetLineImage(node);
+    info.VerticalAnchor = VerticalAnchor(node);
+    info.RowTop = rowTop;
+
+    bool customDraw = false;
+    if (OnBeforeItemPaint)
+        OnBeforeItemPaint(this, rc, node, info.CellRect, customDraw);
+    if (!customDraw) {
+        PaintRowBackground(rc, node, info.CellRect, window, rowTop + FOffsetY, cycle.UseBackground);
+        PaintCell(info, window, cycle.DrawSelection, cycle.DrawFocus);
+        if (OnAfterItemPaint)
+            OnAfterItemPaint(this, rc, node, info.CellRect);
+    }
+    if (node == DropTargetNode() && po.Contains(toShowDropmark) &&
+        cycle.Options.Contains(poDrawDropMark))
+        PaintDropMark(rc, info.CellRect);
+
+    // Only the part of the row inside the window reaches the canvas.
+    const int srcTop = std::max(0, window.Top - rowTop);
+    const int srcBottom = std::min(height, window.Bottom - rowTop);
+    if (srcBottom > srcTop)
+        cycle.Canvas.Draw(cycle.Target.X, cycle.Target.Y + rowTop - window.Top + srcTop, bm,
+                          {0, srcTop, width, srcBottom});
+}
+
+void TBaseVirtualTree::PaintBelowRows(const TPaintCycle& cycle, int top) {
+    const TRect& window = cycle.Window;
+    const int height = window.Bottom - top;
+    TBitmap& bm = FRowBitmap;
+    bm.SetSize(window.Width(), height);
+    TCanvas& rc = bm.Canvas();
+    rc.ResetClip();
+    rc.SetWindowOrigin({window.Left, 0});
+    rc.SetBrushOrigin({window.Left % 2, top % 2});
+    const TRect r{window.Left, 0, window.Right, height};
+    bool handled = false;
+    if (OnPaintBackground)
+        OnPaintBackground(this, rc, r, handled);
+    if (!handled) {
+        if (cycle.UseBackground)
+            PaintStaticBackground(rc, r, {window.Left + FOffsetX, top + FOffsetY});
+        else
+            rc.FillRect(r, FAppearance.Color());
+    }
+    cycle.Canvas.Draw(cycle.Target.X, cycle.Target.Y + top - window.Top, bm);
 }
 
 void TBaseVirtualTree::PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos) {
