@@ -3,25 +3,27 @@
 // shown for a node is asked of the owner through events when it is needed.
 //
 // Sources by concern: basetree.cpp (construction, control events, update counter,
-// notifications), tree_structure.cpp (nodes, child lists, deletion, initialisation,
-// traversal), tree_expansion.cpp (toggling, selection, focus), tree_scrolling.cpp (offsets,
-// ranges, display rectangles, scroll bars), tree_cache.cpp (position cache hooks),
-// tree_paint.cpp (paint properties, the paint cycle, row geometry; tree_geometry.h).
-#include "platform/control.h"
-#include "platform/errors.h"
-#include "platform/thread.h"
-#include "tree/tree_types.h"
-#include <algorithm>
-// ---- painting ----
+// notifications), tree_structure.cpp (nodes, child lists, deletion, initialisation),
+// tree_traversal.cpp (display order), tree_expansion.cpp (toggling, selection, focus),
+// tree_scrolling.cpp (offsets, ranges, display rectangles, scroll bars), tree_paint.cpp (the
+// paint cycle), tree_geometry.cpp (row geometry, images, lines), tree_input.cpp (hit testing,
+// mouse, wheel panning, keyboard), tree_drop.cpp (drags from other programs). The tree owns
+// three parts: its appearance (tree_appearance.h), its input state (tree_input_state.h) and its
+// position cache with the worker hand-off (tree_position_cache.h, worker.h).
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "platform/control.h"
+#include "platform/errors.h"
 #include "platform/font.h"
 #include "platform/imagelist.h"
+#include "platform/thread.h"
 #include "tree/paint_types.h"
 #include "tree/tree_appearance.h"
 #include "tree/tree_geometry.h"
 #include "tree/tree_input_state.h"
 #include "tree/tree_position_cache.h"
+#include "tree/tree_types.h"
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <functional>
@@ -59,7 +61,7 @@ using TVTGetImageEvent =
                        TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
 using TNotifyEvent = std::function<void(TBaseVirtualTree* Sender)>;
 
-// ==== input: hit testing, mouse, keyboard, wheel panning, drags from other programs ====
+// ---- input events ----
 // (tree_input.cpp)
 
 using TVTKeyActionEvent = std::function<void(TBaseVirtualTree* Sender, TVirtualKey& CharCode,
@@ -80,7 +82,6 @@ using TVTColumnClickEvent =
 using TVTDragOverEvent =
     std::function<void(TBaseVirtualTree* Sender, void* Source, TShiftState Shift, TDragState State,
                        TPoint Pt, TDropMode Mode, int& Effect, bool& Accept)>;
-// ==== end of input types ====
 // ---- painting events ----
 using TVTPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas)>;
 using TVTBeforeItemPaintEvent =
@@ -222,7 +223,7 @@ public:
     void InvalidateNode(PVirtualNode node);
     void InvalidateToBottom(PVirtualNode node);
 
-    // ==== input (tree_input.cpp) ====
+    // ---- input (tree_input.cpp, tree_drop.cpp) ----
     // The node and the parts of its row at a client point.
     THitInfo GetHitTestInfoAt(int x, int y);
     unsigned AutoScrollDelay() const { return FInput.AutoScrollDelay(); }
@@ -238,7 +239,6 @@ public:
     TScrollDirections ScrollDirections() const { return FInput.ScrollDirections(); }
     // The window that marks the panning origin, none while not panning.
     const TPanningWindow* PanningWindow() const { return FInput.PanningWindow(); }
-    // ==== end of input ====
 
     // ---- position cache ----
     // Meaningful only while tsUseCache is set.
@@ -246,7 +246,7 @@ public:
     // Whether the worker has the tree queued or is building its cache now.
     bool CacheValidationPending() const { return FCache.ValidationPending(); }
 
-    // ======== painting (tree_paint.cpp) ========
+    // ---- painting (tree_paint.cpp, tree_geometry.cpp) ----
     // Paints the content rectangle `window` (content coordinates) at `target` on the canvas.
     void RenderContent(TCanvas& canvas, const TRect& window, TPoint target,
                        TVTInternalPaintOptions options = AllPaintOptions,
@@ -336,7 +336,6 @@ public:
     TVTAfterCellPaintEvent OnAfterCellPaint;
     TVTBackgroundPaintEvent OnPaintBackground;
     TVTGetImageExEvent OnGetImageIndexEx;
-    // ======== end of painting ========
 
     // ---- events ----
     TVTChangingEvent OnExpanding, OnCollapsing;
@@ -351,7 +350,7 @@ public:
     TVTGetImageEvent OnGetImageIndex;
     TVTScrollEvent OnScroll;
     TNotifyEvent OnResize;
-    // ==== input events: the standard control events fire before the tree's own handling ====
+    // ---- input events: the standard control events fire before the tree's own handling ----
     TVTKeyActionEvent OnKeyAction;
     TVTScrollbarShowEvent OnShowScrollbar;
     TMouseEvent OnMouseDown, OnMouseUp;
@@ -361,7 +360,6 @@ public:
     TKeyEvent OnKeyDown;
     TVTColumnClickEvent OnColumnClick, OnColumnDblClick;
     TVTDragOverEvent OnDragOver;
-    // ==== end of input events ====
 
 protected:
     // Derived classes request their internal node areas while being constructed; the result
@@ -393,7 +391,7 @@ protected:
     void FocusOut() override;
     void Timer(unsigned id) override;
     void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override;
-    // ==== input (tree_input.cpp) ====
+    // ---- input (tree_input.cpp, tree_drop.cpp) ----
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -406,12 +404,13 @@ protected:
     bool DragDrop(TShiftState shift, TPoint p) override;
     // The millisecond clock of the drag auto-scroll delay.
     virtual std::uint32_t TickCount() const;
-    // ==== end of input ====
 
     void DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave = {});
 
 private:
     friend class TPositionCache;
+
+    // ---- nodes and structure (tree_structure.cpp, tree_traversal.cpp) ----
     // Keeps a node reference for the length of a scope and clears it when the node is freed,
     // for operations whose event handlers may delete the very node they work on.
     struct TNodeWatch {
@@ -422,11 +421,10 @@ private:
         TBaseVirtualTree& Tree;
         PVirtualNode Node;
     };
-
-    // structure
     PVirtualNode MakeNewNode();
     void FreeNodeMemory(PVirtualNode node);
     void InitRootNode();
+    void EnsureNodeDataSize();
     void AdjustSubtreeCount(PVirtualNode node, std::int64_t value, bool relative);
     void AdjustSubtreeHeight(PVirtualNode node, std::int64_t value, bool relative);
     void InternalDisconnectNode(PVirtualNode node, bool keepFocus, bool reindex);
@@ -435,36 +433,62 @@ private:
     void RecountNoVisibleChildren(PVirtualNode node);
     void RecountPendingNoVisibleChildren();
     void DropReferences(PVirtualNode node);
-    void EnsureNodeDataSize();
-    // expansion / selection
-    bool InternalAddToSelection(PVirtualNode node, bool notify);
-    bool InternalRemoveFromSelection(PVirtualNode node, bool notify);
-    void ToggleNode(PVirtualNode node);
-    void DoExpandSubtree(PVirtualNode node, bool expand);
-    void FireChange();
     // Runs a handler called while nodes are being freed: its failure is kept and raised once
     // the deletion has finished, so that the tree is never left half-unlinked.
     template <class F> void CallDuringDeletion(F&& f);
     void RaisePendingDeletionError();
-    void FireStructureChange();
-    // position cache hooks
-    void InvalidatePositionCache() { FCache.InvalidatePositionCache(); }
-    void RevalidatePositionCache() { FCache.RevalidatePositionCache(); }
-    void StopCacheValidation() { FCache.StopCacheValidation(); }
-    PVirtualNode CacheStartByPosition(int y, int& top) const {
-        return FCache.StartByPosition(y, top);
-    }
-    PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const {
-        return FCache.StartByNode(node, top);
-    }
-    using TCacheWriteGuard = TPositionCache::TWriteGuard;
-    // content top of the node's row, or -1 when it is not fully visible
-    int NodeTop(PVirtualNode node) const;
     // The one walk over visible rows in display order (tree_internal.h).
     template <class Visit>
     PVirtualNode WalkVisibleRows(PVirtualNode node, std::int64_t& top, Visit&& visit) const;
 
-    // ======== painting (tree_paint.cpp) ========
+    PVirtualNode Root{nullptr};
+    unsigned InternalDataSize{0};
+    int FNodeDataSize{-1};
+    bool NodeDataSizeAsked{false};
+    unsigned FDefaultNodeHeight{18};
+    TStringTreeOptions Options;
+    TVirtualTreeStates States;
+    std::uint32_t FVisibleCount{0};
+    std::vector<TNodeWatch*> Watches;
+    unsigned DeletionDepth{0};
+    std::exception_ptr DeletionError;
+
+    // ---- update counter and notifications (basetree.cpp) ----
+    void FireChange();
+    void FireStructureChange();
+
+    unsigned FUpdateCount{0};
+    unsigned FChangeDelay{0};
+    // Parents whose nsNoVisibleChildren is recounted when the update ends.
+    std::vector<PVirtualNode> HiddenChildrenPending;
+    PVirtualNode LastChangedNode{nullptr};
+    PVirtualNode LastStructureChangeNode{nullptr};
+    TChangeReason LastStructureChangeReason{crIgnore};
+
+    // ---- expansion, selection, focus (tree_expansion.cpp) ----
+    bool InternalAddToSelection(PVirtualNode node, bool notify);
+    bool InternalRemoveFromSelection(PVirtualNode node, bool notify);
+    void ToggleNode(PVirtualNode node);
+    void DoExpandSubtree(PVirtualNode node, bool expand);
+
+    PVirtualNode FFocusedNode{nullptr};
+    TColumnIndex FFocusedColumn{NoColumn};
+    TNodeArray Selection; // sorted by address
+    PVirtualNode FRangeAnchor{nullptr};
+    bool SelectionLocked{false};
+
+    // ---- scroll state (tree_scrolling.cpp) ----
+    // content top of the node's row, or -1 when it is not fully visible
+    int NodeTop(PVirtualNode node) const;
+    void UpdateVerticalScrollBar(bool doRepaint);
+    void UpdateHorizontalScrollBar(bool doRepaint);
+
+    int FOffsetX{0}, FOffsetY{0};
+    int FRangeX{0}, FRangeY{0};
+    unsigned FBottomSpace{0};
+    TScrollBarOptions FScrollBarOptions;
+
+    // ---- appearance and painting (tree_appearance.h, tree_paint.cpp, tree_geometry.cpp) ----
     struct TPaintCycle;
     void PaintRow(const TPaintCycle& cycle, PVirtualNode node, int rowTop);
     void PaintBelowRows(const TPaintCycle& cycle, int top);
@@ -483,10 +507,8 @@ private:
 
     TTreeAppearance FAppearance;
     TBitmap FRowBitmap; // reused by every paint cycle
-    // ======== end of painting ========
-    void UpdateVerticalScrollBar(bool doRepaint);
-    void UpdateHorizontalScrollBar(bool doRepaint);
-    // ==== input (tree_input.cpp) ====
+
+    // ---- input (tree_input_state.h, tree_input.cpp, tree_drop.cpp) ----
     void HandleLeftDown(TShiftState shift, int x, int y);
     void HandleMiddleDown(int x, int y);
     void HandleKey(TVirtualKey key, TShiftState shift, char16_t ch);
@@ -502,41 +524,20 @@ private:
     void DoAutoExpand();
     // The drop target with the auto-expand timer restarted for a new target.
     void ChangeDropTarget(PVirtualNode node, TDropMode mode);
-    // ==== end of input ====
-
-    PVirtualNode Root{nullptr};
-    unsigned InternalDataSize{0};
-    int FNodeDataSize{-1};
-    bool NodeDataSizeAsked{false};
-    unsigned FDefaultNodeHeight{18};
-    unsigned FChangeDelay{0};
-    TStringTreeOptions Options;
-    TVirtualTreeStates States;
-    unsigned FUpdateCount{0};
-    // Parents whose nsNoVisibleChildren is recounted when the update ends.
-    std::vector<PVirtualNode> HiddenChildrenPending;
-    std::uint32_t FVisibleCount{0};
-
-    PVirtualNode FFocusedNode{nullptr};
-    TColumnIndex FFocusedColumn{NoColumn};
-    TNodeArray Selection; // sorted by address
-    PVirtualNode FRangeAnchor{nullptr};
-    bool SelectionLocked{false};
-
-    std::vector<TNodeWatch*> Watches;
-    unsigned DeletionDepth{0};
-    std::exception_ptr DeletionError;
-
-    PVirtualNode LastChangedNode{nullptr};
-    PVirtualNode LastStructureChangeNode{nullptr};
-    TChangeReason LastStructureChangeReason{crIgnore};
-
-    int FOffsetX{0}, FOffsetY{0};
-    int FRangeX{0}, FRangeY{0};
-    unsigned FBottomSpace{0};
-    TScrollBarOptions FScrollBarOptions;
 
     TTreeInputState FInput;
+
+    // ---- position cache (tree_position_cache.h) ----
+    void InvalidatePositionCache() { FCache.InvalidatePositionCache(); }
+    void RevalidatePositionCache() { FCache.RevalidatePositionCache(); }
+    void StopCacheValidation() { FCache.StopCacheValidation(); }
+    PVirtualNode CacheStartByPosition(int y, int& top) const {
+        return FCache.StartByPosition(y, top);
+    }
+    PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const {
+        return FCache.StartByNode(node, top);
+    }
+    using TCacheWriteGuard = TPositionCache::TWriteGuard;
 
     TPositionCache FCache{*this};
 };
