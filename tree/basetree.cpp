@@ -9,11 +9,10 @@ using namespace tree_detail;
 TBaseVirtualTree::TBaseVirtualTree() {
     States.Include(tsWindowCreating);
     InitRootNode();
-    BuildLinePattern();
     States.Exclude(tsWindowCreating);
     // Drags from other programs are refused, but hovering still scrolls and opens nodes.
     RegisterDropTarget(Options.MiscOptions.Contains(toAcceptOLEDrop));
-    RegisterWithWorker();
+    FCache.RegisterWithWorker();
 }
 
 TBaseVirtualTree::~TBaseVirtualTree() {
@@ -26,9 +25,9 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     OnResize = nullptr;
     OnShowScrollbar = nullptr;
     States.Include(tsDestroying);
-    FPanningWindow.reset();
+    FInput.StopPanning();
     ReleaseCapture();
-    UnregisterFromWorker();
+    FCache.UnregisterFromWorker();
     // A read-only tree refuses deletions, but its nodes must still go.
     Options.MiscOptions.Exclude(toReadOnly);
     ++FUpdateCount;
@@ -55,7 +54,7 @@ TBaseVirtualTree::TNodeWatch::~TNodeWatch() {
 void TBaseVirtualTree::DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave) {
     States.Include(enter);
     States.Exclude(leave);
-    FStopValidation.store(States.Contains(tsStopValidation), std::memory_order_relaxed);
+    FCache.NoteStates(States);
 }
 
 // ---- update counter --------------------------------------------------------------------------
@@ -70,7 +69,7 @@ void TBaseVirtualTree::EndUpdate() {
     if (--FUpdateCount != 0)
         return;
     if (States.Contains(tsUpdateHiddenChildrenNeeded))
-        States.Exclude(tsUpdateHiddenChildrenNeeded);
+        RecountPendingNoVisibleChildren();
     InvalidatePositionCache();
     RevalidatePositionCache();
     UpdateScrollBars(true);
@@ -107,11 +106,10 @@ void TBaseVirtualTree::FireChange() {
 void TBaseVirtualTree::StructureChange(PVirtualNode node, TChangeReason reason) {
     KillTimer(StructureChangeTimer);
     if (States.Contains(tsStructureChangePending)) {
+        // Several changes in one report: the reasons merge, the node is that of the last one.
         if (reason != crIgnore &&
             (reason != LastStructureChangeReason || node != LastStructureChangeNode)) {
-            // Several changes in one report: it names the root when they concern different nodes.
-            if (node != LastStructureChangeNode)
-                LastStructureChangeNode = nullptr;
+            LastStructureChangeNode = node;
             LastStructureChangeReason = crAccumulated;
         }
     } else {

@@ -3,38 +3,32 @@
 // shown for a node is asked of the owner through events when it is needed.
 //
 // Sources by concern: basetree.cpp (construction, control events, update counter,
-// notifications), tree_structure.cpp (nodes, child lists, deletion, initialisation,
-// traversal), tree_expansion.cpp (toggling, selection, focus), tree_scrolling.cpp (offsets,
-// ranges, display rectangles, scroll bars), tree_cache.cpp (position cache hooks),
-// tree_paint.cpp (paint properties, the paint cycle, row geometry; tree_geometry.h).
-#include "platform/control.h"
-#include "platform/errors.h"
-#include "platform/thread.h"
-#include "tree/tree_types.h"
-#include <algorithm>
-// ---- painting ----
+// notifications), tree_structure.cpp (nodes, child lists, deletion, initialisation),
+// tree_traversal.cpp (display order), tree_expansion.cpp (toggling, selection, focus),
+// tree_scrolling.cpp (offsets, ranges, display rectangles, scroll bars), tree_paint.cpp (the
+// paint cycle), tree_geometry.cpp (row geometry, images, lines), tree_input.cpp (hit testing,
+// mouse, wheel panning, keyboard), tree_drop.cpp (drags from other programs). The tree owns
+// three parts: its appearance (tree_appearance.h), its input state (tree_input_state.h) and its
+// position cache with the worker hand-off (tree_position_cache.h, worker.h).
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "platform/control.h"
+#include "platform/errors.h"
 #include "platform/font.h"
 #include "platform/imagelist.h"
+#include "platform/thread.h"
 #include "tree/paint_types.h"
+#include "tree/tree_appearance.h"
 #include "tree/tree_geometry.h"
+#include "tree/tree_input_state.h"
+#include "tree/tree_position_cache.h"
+#include "tree/tree_types.h"
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <functional>
 
 class TBaseVirtualTree;
-class TWorkerThread;
-
-// One entry of the position cache: a visible node and the content top of its row.
-struct TCacheEntry {
-    PVirtualNode Node;
-    std::uint32_t AbsoluteTop;
-};
-using TCache = std::vector<TCacheEntry>;
-
-// The private window message that carries the worker's state changes to a tree.
-constexpr unsigned WM_CHANGESTATE = 0x8000 + 32;
 
 // A failure of a tree operation; HelpContext is the number of the help topic about it.
 class EVirtualTreeError : public EMkbError {
@@ -67,48 +61,8 @@ using TVTGetImageEvent =
                        TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
 using TNotifyEvent = std::function<void(TBaseVirtualTree* Sender)>;
 
-// ==== input: hit testing, mouse, keyboard, wheel panning, drags from other programs ====
+// ---- input events ----
 // (tree_input.cpp)
-
-// Where a client point lies relative to the rows and the parts of a row.
-enum class THitPosition {
-    hpAbove,
-    hpBelow,
-    hpToLeft,
-    hpToRight,
-    hpNowhere,
-    hpOnNode,
-    hpOnButton,
-    hpOnButtonGlyph,
-    hpOnCheckBox,
-    hpOnStateImage,
-    hpOnImage,
-    hpOnText,
-    hpLeftOfText,
-    hpRightOfText,
-    hpUpperEdge,
-    hpLowerEdge,
-};
-using enum THitPosition;
-using THitPositions = TFlags<THitPosition>;
-
-struct THitInfo {
-    PVirtualNode HitNode{nullptr};
-    TColumnIndex HitColumn{NoColumn};
-    THitPositions HitPositions;
-};
-
-// Directions of timed scrolling (wheel panning, edge scrolling while dragging).
-enum class TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
-using enum TScrollDirection;
-using TScrollDirections = TFlags<TScrollDirection, std::uint8_t>;
-
-enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
-using enum TDragState;
-// Drop effects; a refused drop has none.
-constexpr int DROPEFFECT_NONE = 0;
-constexpr int DROPEFFECT_COPY = 1;
-constexpr int DROPEFFECT_MOVE = 2;
 
 using TVTKeyActionEvent = std::function<void(TBaseVirtualTree* Sender, TVirtualKey& CharCode,
                                              TShiftState& Shift, bool& DoDefault)>;
@@ -128,7 +82,6 @@ using TVTColumnClickEvent =
 using TVTDragOverEvent =
     std::function<void(TBaseVirtualTree* Sender, void* Source, TShiftState Shift, TDragState State,
                        TPoint Pt, TDropMode Mode, int& Effect, bool& Accept)>;
-// ==== end of input types ====
 // ---- painting events ----
 using TVTPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas& TargetCanvas)>;
 using TVTBeforeItemPaintEvent =
@@ -250,9 +203,9 @@ public:
     void SetBottomSpace(unsigned value);
     TScrollBarOptions& ScrollBarOptions() { return FScrollBarOptions; }
 
-    int Indent() const { return FIndent; }
+    int Indent() const { return FAppearance.Indent(); }
     void SetIndent(int value);
-    int Margin() const { return FMargin; }
+    int Margin() const { return FAppearance.Margin(); }
     void SetMargin(int value);
 
     // The client rectangle of the node's row (text part only with textOnly); an empty
@@ -270,88 +223,87 @@ public:
     void InvalidateNode(PVirtualNode node);
     void InvalidateToBottom(PVirtualNode node);
 
-    // ==== input (tree_input.cpp) ====
+    // ---- input (tree_input.cpp, tree_drop.cpp) ----
     // The node and the parts of its row at a client point.
     THitInfo GetHitTestInfoAt(int x, int y);
-    unsigned AutoScrollDelay() const { return FAutoScrollDelay; }
-    void SetAutoScrollDelay(unsigned ms) { FAutoScrollDelay = ms; }
-    unsigned AutoScrollInterval() const { return FAutoScrollInterval; }
-    void SetAutoScrollInterval(unsigned ms) { FAutoScrollInterval = ms; }
-    unsigned AutoExpandDelay() const { return FAutoExpandDelay; }
-    void SetAutoExpandDelay(unsigned ms) { FAutoExpandDelay = ms; }
-    bool WantTabs() const { return FWantTabs; }
-    void SetWantTabs(bool value) { FWantTabs = value; }
+    unsigned AutoScrollDelay() const { return FInput.AutoScrollDelay(); }
+    void SetAutoScrollDelay(unsigned ms) { FInput.SetAutoScrollDelay(ms); }
+    unsigned AutoScrollInterval() const { return FInput.AutoScrollInterval(); }
+    void SetAutoScrollInterval(unsigned ms) { FInput.SetAutoScrollInterval(ms); }
+    unsigned AutoExpandDelay() const { return FInput.AutoExpandDelay(); }
+    void SetAutoExpandDelay(unsigned ms) { FInput.SetAutoExpandDelay(ms); }
+    bool WantTabs() const { return FInput.WantTabs(); }
+    void SetWantTabs(bool value) { FInput.SetWantTabs(value); }
     // Client position of the last mouse press.
-    TPoint LastClickPos() const { return FLastClickPos; }
-    TScrollDirections ScrollDirections() const { return FScrollDirections; }
+    TPoint LastClickPos() const { return FInput.LastClickPos(); }
+    TScrollDirections ScrollDirections() const { return FInput.ScrollDirections(); }
     // The window that marks the panning origin, none while not panning.
-    const TPanningWindow* PanningWindow() const { return FPanningWindow.get(); }
-    // ==== end of input ====
+    const TPanningWindow* PanningWindow() const { return FInput.PanningWindow(); }
 
     // ---- position cache ----
     // Meaningful only while tsUseCache is set.
-    const TCache& PositionCache() const { return FPositionCache; }
+    const TCache& PositionCache() const { return FCache.Entries(); }
     // Whether the worker has the tree queued or is building its cache now.
-    bool CacheValidationPending() const;
+    bool CacheValidationPending() const { return FCache.ValidationPending(); }
 
-    // ======== painting (tree_paint.cpp) ========
+    // ---- painting (tree_paint.cpp, tree_geometry.cpp) ----
     // Paints the content rectangle `window` (content coordinates) at `target` on the canvas.
     void RenderContent(TCanvas& canvas, const TRect& window, TPoint target,
                        TVTInternalPaintOptions options = AllPaintOptions,
                        TPixelFormat format = pf32bit);
 
-    TColor Color() const { return FColor; }
+    TColor Color() const { return FAppearance.Color(); }
     void SetColor(TColor value);
     // The tree's font and its colour (node text, button strokes).
-    const TFontSpec& Font() const { return FFont; }
-    TColor FontColor() const { return FFontColor; }
+    const TFontSpec& Font() const { return FAppearance.Font(); }
+    TColor FontColor() const { return FAppearance.FontColor(); }
     void SetFont(const TFontSpec& font, TColor color = clWindowText);
     const std::shared_ptr<const TPlatformFont>& PlatformFont() const;
-    TImageList* Images() const { return FImages; }
+    TImageList* Images() const { return FAppearance.Images(); }
     void SetImages(TImageList* images);
-    TImageList* StateImages() const { return FStateImages; }
-    void SetStateImages(TImageList* images) { FStateImages = images; }
-    TVTColors& Colors() { return FColors; }
+    TImageList* StateImages() const { return FAppearance.StateImages(); }
+    void SetStateImages(TImageList* images) { FAppearance.SetStateImages(images); }
+    TVTColors& Colors() { return FAppearance.Colors(); }
     void SetColors(const TVTColors& colors);
-    TVTLineStyle LineStyle() const { return FLineStyle; }
+    TVTLineStyle LineStyle() const { return FAppearance.LineStyle(); }
     void SetLineStyle(TVTLineStyle value);
     // lsCustomStyle paints this pattern.
     void SetCustomLinePattern(const TPattern8x8& pattern);
-    const TPattern8x8& LinePattern() const { return FLinePattern; }
-    TVTLineMode LineMode() const { return FLineMode; }
-    void SetLineMode(TVTLineMode value) { FLineMode = value; }
-    TVTButtonStyle ButtonStyle() const { return FButtonStyle; }
-    void SetButtonStyle(TVTButtonStyle value) { FButtonStyle = value; }
-    TVTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
+    const TPattern8x8& LinePattern() const { return FAppearance.LinePattern(); }
+    TVTLineMode LineMode() const { return FAppearance.LineMode(); }
+    void SetLineMode(TVTLineMode value) { FAppearance.SetLineMode(value); }
+    TVTButtonStyle ButtonStyle() const { return FAppearance.ButtonStyle(); }
+    void SetButtonStyle(TVTButtonStyle value) { FAppearance.SetButtonStyle(value); }
+    TVTButtonFillMode ButtonFillMode() const { return FAppearance.ButtonFillMode(); }
     void SetButtonFillMode(TVTButtonFillMode value);
-    TVTNodeAlignment NodeAlignment() const { return FNodeAlignment; }
+    TVTNodeAlignment NodeAlignment() const { return FAppearance.NodeAlignment(); }
     void SetNodeAlignment(TVTNodeAlignment value);
-    TAlignment Alignment() const { return FAlignment; }
+    TAlignment Alignment() const { return FAppearance.Alignment(); }
     void SetAlignment(TAlignment value);
-    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    TBiDiMode BiDiMode() const { return FAppearance.BiDiMode(); }
     void SetBiDiMode(TBiDiMode value);
-    TVTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
+    TVTDrawSelectionMode DrawSelectionMode() const { return FAppearance.DrawSelectionMode(); }
     void SetDrawSelectionMode(TVTDrawSelectionMode value);
-    int SelectionBlendFactor() const { return FSelectionBlendFactor; }
+    int SelectionBlendFactor() const { return FAppearance.SelectionBlendFactor(); }
     void SetSelectionBlendFactor(int value); // 0..255
-    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
+    int SelectionCurveRadius() const { return FAppearance.SelectionCurveRadius(); }
     void SetSelectionCurveRadius(int value);
     // The picture behind the rows; an empty bitmap means none.
-    const TBitmap& Background() const { return FBackground; }
+    const TBitmap& Background() const { return FAppearance.Background(); }
     void SetBackground(const TBitmap& picture);
-    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
-    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    int BackgroundOffsetX() const { return FAppearance.BackgroundOffsetX(); }
+    int BackgroundOffsetY() const { return FAppearance.BackgroundOffsetY(); }
     void SetBackgroundOffsetX(int value);
     void SetBackgroundOffsetY(int value);
-    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
+    TFormBorderStyle BorderStyle() const { return FAppearance.BorderStyle(); }
+    void SetBorderStyle(TFormBorderStyle value) { FAppearance.SetBorderStyle(value); }
     // Off in tests that stand in a machine without blending.
-    bool BlendingAvailable() const { return FBlendingAvailable; }
+    bool BlendingAvailable() const { return FAppearance.BlendingAvailable(); }
     void SetBlendingAvailable(bool value);
 
     // The node a drag from outside is over and where it would land.
-    PVirtualNode DropTargetNode() const { return FDropTargetNode; }
-    TDropMode LastDropMode() const { return FLastDropMode; }
+    PVirtualNode DropTargetNode() const { return FInput.DropTargetNode(); }
+    TDropMode LastDropMode() const { return FInput.LastDropMode(); }
     void SetDropTarget(PVirtualNode node, TDropMode mode);
 
     // Row geometry with the tree's current properties (no columns: x from the row's left).
@@ -384,7 +336,6 @@ public:
     TVTAfterCellPaintEvent OnAfterCellPaint;
     TVTBackgroundPaintEvent OnPaintBackground;
     TVTGetImageExEvent OnGetImageIndexEx;
-    // ======== end of painting ========
 
     // ---- events ----
     TVTChangingEvent OnExpanding, OnCollapsing;
@@ -399,7 +350,7 @@ public:
     TVTGetImageEvent OnGetImageIndex;
     TVTScrollEvent OnScroll;
     TNotifyEvent OnResize;
-    // ==== input events: the standard control events fire before the tree's own handling ====
+    // ---- input events: the standard control events fire before the tree's own handling ----
     TVTKeyActionEvent OnKeyAction;
     TVTScrollbarShowEvent OnShowScrollbar;
     TMouseEvent OnMouseDown, OnMouseUp;
@@ -409,7 +360,6 @@ public:
     TKeyEvent OnKeyDown;
     TVTColumnClickEvent OnColumnClick, OnColumnDblClick;
     TVTDragOverEvent OnDragOver;
-    // ==== end of input events ====
 
 protected:
     // Derived classes request their internal node areas while being constructed; the result
@@ -421,7 +371,7 @@ protected:
     // horizontal range and the text-only display rectangle use it.
     virtual int GetNodeContentWidth(PVirtualNode node, TColumnIndex column) { return 0; }
     // Width taken by the normal image of a row, 0 while the tree has no images.
-    virtual int GetImagesWidth() const { return FImages ? FImages->Width() : 0; }
+    virtual int GetImagesWidth() const { return Images() != nullptr ? Images()->Width() : 0; }
     // Called when a node is invalidated or re-initialised, so cached measures are dropped.
     virtual void ResetNodeCaches(PVirtualNode node) {}
     // ---- painting: hooks for derived classes ----
@@ -441,7 +391,7 @@ protected:
     void FocusOut() override;
     void Timer(unsigned id) override;
     void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override;
-    // ==== input (tree_input.cpp) ====
+    // ---- input (tree_input.cpp, tree_drop.cpp) ----
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -454,12 +404,13 @@ protected:
     bool DragDrop(TShiftState shift, TPoint p) override;
     // The millisecond clock of the drag auto-scroll delay.
     virtual std::uint32_t TickCount() const;
-    // ==== end of input ====
 
     void DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave = {});
 
 private:
-    friend class TWorkerThread;
+    friend class TPositionCache;
+
+    // ---- nodes and structure (tree_structure.cpp, tree_traversal.cpp) ----
     // Keeps a node reference for the length of a scope and clears it when the node is freed,
     // for operations whose event handlers may delete the very node they work on.
     struct TNodeWatch {
@@ -470,60 +421,77 @@ private:
         TBaseVirtualTree& Tree;
         PVirtualNode Node;
     };
-
-    // structure
     PVirtualNode MakeNewNode();
     void FreeNodeMemory(PVirtualNode node);
     void InitRootNode();
+    void EnsureNodeDataSize();
     void AdjustSubtreeCount(PVirtualNode node, std::int64_t value, bool relative);
     void AdjustSubtreeHeight(PVirtualNode node, std::int64_t value, bool relative);
     void InternalDisconnectNode(PVirtualNode node, bool keepFocus, bool reindex);
     void UpdateNoVisibleChildren(PVirtualNode node);
+    // The recount at once, or, inside an update, when the outermost EndUpdate runs.
+    void RecountNoVisibleChildren(PVirtualNode node);
+    void RecountPendingNoVisibleChildren();
     void DropReferences(PVirtualNode node);
-    void EnsureNodeDataSize();
-    // expansion / selection
-    bool InternalAddToSelection(PVirtualNode node, bool notify);
-    bool InternalRemoveFromSelection(PVirtualNode node, bool notify);
-    void ToggleNode(PVirtualNode node);
-    void DoExpandSubtree(PVirtualNode node, bool expand);
-    void FireChange();
     // Runs a handler called while nodes are being freed: its failure is kept and raised once
     // the deletion has finished, so that the tree is never left half-unlinked.
     template <class F> void CallDuringDeletion(F&& f);
     void RaisePendingDeletionError();
+    // The one walk over visible rows in display order (tree_internal.h).
+    template <class Visit>
+    PVirtualNode WalkVisibleRows(PVirtualNode node, std::int64_t& top, Visit&& visit) const;
+
+    PVirtualNode Root{nullptr};
+    unsigned InternalDataSize{0};
+    int FNodeDataSize{-1};
+    bool NodeDataSizeAsked{false};
+    unsigned FDefaultNodeHeight{18};
+    TStringTreeOptions Options;
+    TVirtualTreeStates States;
+    std::uint32_t FVisibleCount{0};
+    std::vector<TNodeWatch*> Watches;
+    unsigned DeletionDepth{0};
+    std::exception_ptr DeletionError;
+
+    // ---- update counter and notifications (basetree.cpp) ----
+    void FireChange();
     void FireStructureChange();
-    // position cache hooks
-    void InvalidatePositionCache();
-    void RevalidatePositionCache();
-    void StopCacheValidation();
-    // Where a walk to the content position y may start: a visible node and its row top.
-    PVirtualNode CacheStartByPosition(int y, int& top) const;
-    // Where a walk to the node may start: a visible node at or before it and its row top.
-    PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const;
-    // Worker side: the state change goes through the tree's mailbox and is made on the
-    // user-interface thread.
-    void SendCacheState(TVirtualTreeStates enter, TVirtualTreeStates leave);
-    bool StopValidationRequested() const { return FStopValidation.load(std::memory_order_relaxed); }
-    bool BuildPositionCache();
-    void RegisterWithWorker();
-    void UnregisterFromWorker();
-    void HandleStateMessage(std::uintptr_t enterMask, std::intptr_t leaveMask);
-    // Node fields the worker reads change only between these: a pending build is stopped
-    // first and queued again afterwards.
-    struct TCacheWriteGuard {
-        explicit TCacheWriteGuard(TBaseVirtualTree& tree);
-        ~TCacheWriteGuard();
-        TCacheWriteGuard(const TCacheWriteGuard&) = delete;
-        TCacheWriteGuard& operator=(const TCacheWriteGuard&) = delete;
-        TBaseVirtualTree& Tree;
-        bool Resume;
-    };
+
+    unsigned FUpdateCount{0};
+    unsigned FChangeDelay{0};
+    // Parents whose nsNoVisibleChildren is recounted when the update ends.
+    std::vector<PVirtualNode> HiddenChildrenPending;
+    PVirtualNode LastChangedNode{nullptr};
+    PVirtualNode LastStructureChangeNode{nullptr};
+    TChangeReason LastStructureChangeReason{crIgnore};
+
+    // ---- expansion, selection, focus (tree_expansion.cpp) ----
+    bool InternalAddToSelection(PVirtualNode node, bool notify);
+    bool InternalRemoveFromSelection(PVirtualNode node, bool notify);
+    void ToggleNode(PVirtualNode node);
+    void DoExpandSubtree(PVirtualNode node, bool expand);
+
+    PVirtualNode FFocusedNode{nullptr};
+    TColumnIndex FFocusedColumn{NoColumn};
+    TNodeArray Selection; // sorted by address
+    PVirtualNode FRangeAnchor{nullptr};
+    bool SelectionLocked{false};
+
+    // ---- scroll state (tree_scrolling.cpp) ----
     // content top of the node's row, or -1 when it is not fully visible
     int NodeTop(PVirtualNode node) const;
+    void UpdateVerticalScrollBar(bool doRepaint);
+    void UpdateHorizontalScrollBar(bool doRepaint);
 
-    // ======== painting (tree_paint.cpp) ========
-    void BuildButtons();
-    void BuildLinePattern();
+    int FOffsetX{0}, FOffsetY{0};
+    int FRangeX{0}, FRangeY{0};
+    unsigned FBottomSpace{0};
+    TScrollBarOptions FScrollBarOptions;
+
+    // ---- appearance and painting (tree_appearance.h, tree_paint.cpp, tree_geometry.cpp) ----
+    struct TPaintCycle;
+    void PaintRow(const TPaintCycle& cycle, PVirtualNode node, int rowTop);
+    void PaintBelowRows(const TPaintCycle& cycle, int top);
     void PaintRowBackground(TCanvas& canvas, PVirtualNode node, const TRect& rowRect,
                             const TRect& window, int clientTop, bool useBackground);
     void PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos);
@@ -537,43 +505,17 @@ private:
     bool UseBlendedSelection() const;
     int AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& ghosted, TImageList*& list);
 
-    TColor FColor{clWindow};
-    TFontSpec FFont{u"MS Sans Serif", -11, FW_NORMAL, false, false, false, RUSSIAN_CHARSET};
-    TColor FFontColor{clWindowText};
-    mutable std::shared_ptr<const TPlatformFont> FPlatformFont;
-    TImageList* FImages{nullptr};
-    TImageList* FStateImages{nullptr};
-    TVTColors FColors;
-    TVTLineStyle FLineStyle{lsDotted};
-    TPattern8x8 FLinePattern{};
-    TPattern8x8 FCustomLinePattern{};
-    TVTLineMode FLineMode{lmNormal};
-    TVTButtonStyle FButtonStyle{bsRectangle};
-    TVTButtonFillMode FButtonFillMode{fmTreeColor};
-    TVTNodeAlignment FNodeAlignment{naProportional};
-    TAlignment FAlignment{taLeftJustify};
-    TBiDiMode FBiDiMode{bdLeftToRight};
-    TVTDrawSelectionMode FDrawSelectionMode{smDottedRectangle};
-    int FSelectionBlendFactor{128};
-    int FSelectionCurveRadius{0};
-    TBitmap FBackground;
-    int FBackgroundOffsetX{0};
-    int FBackgroundOffsetY{0};
-    TFormBorderStyle FBorderStyle{bsSingle};
-    bool FBlendingAvailable{true};
-    PVirtualNode FDropTargetNode{nullptr};
-    TDropMode FLastDropMode{dmNowhere};
-    TBitmap FPlusBM, FMinusBM;
-    bool FButtonsDirty{true};
+    TTreeAppearance FAppearance;
     TBitmap FRowBitmap; // reused by every paint cycle
-    // ======== end of painting ========
-    void UpdateVerticalScrollBar(bool doRepaint);
-    void UpdateHorizontalScrollBar(bool doRepaint);
-    // ==== input (tree_input.cpp) ====
+
+    // ---- input (tree_input_state.h, tree_input.cpp, tree_drop.cpp) ----
     void HandleLeftDown(TShiftState shift, int x, int y);
     void HandleMiddleDown(int x, int y);
     void HandleKey(TVirtualKey key, TShiftState shift, char16_t ch);
     void HandleNavigationKey(TVirtualKey key, TShiftState shift);
+    // The row a page up or down from the node moves the focus to.
+    PVirtualNode PageTarget(PVirtualNode from, bool down) const;
+    void SelectFocusedAfterKey(PVirtualNode old, std::size_t selectedBefore, TShiftState shift);
     bool Panning() const { return States.ContainsAny({tsWheelPanning, tsWheelScrolling}); }
     void StartWheelPanning(TPoint p);
     void StopWheelPanning();
@@ -582,61 +524,22 @@ private:
     void DoAutoExpand();
     // The drop target with the auto-expand timer restarted for a new target.
     void ChangeDropTarget(PVirtualNode node, TDropMode mode);
-    // ==== end of input ====
 
-    PVirtualNode Root{nullptr};
-    unsigned InternalDataSize{0};
-    int FNodeDataSize{-1};
-    bool NodeDataSizeAsked{false};
-    unsigned FDefaultNodeHeight{18};
-    unsigned FChangeDelay{0};
-    TStringTreeOptions Options;
-    TVirtualTreeStates States;
-    unsigned FUpdateCount{0};
-    std::uint32_t FVisibleCount{0};
+    TTreeInputState FInput;
 
-    PVirtualNode FFocusedNode{nullptr};
-    TColumnIndex FFocusedColumn{NoColumn};
-    TNodeArray Selection; // sorted by address
-    PVirtualNode FRangeAnchor{nullptr};
-    bool SelectionLocked{false};
+    // ---- position cache (tree_position_cache.h) ----
+    void InvalidatePositionCache() { FCache.InvalidatePositionCache(); }
+    void RevalidatePositionCache() { FCache.RevalidatePositionCache(); }
+    void StopCacheValidation() { FCache.StopCacheValidation(); }
+    PVirtualNode CacheStartByPosition(int y, int& top) const {
+        return FCache.StartByPosition(y, top);
+    }
+    PVirtualNode CacheStartByNode(PVirtualNode node, int& top) const {
+        return FCache.StartByNode(node, top);
+    }
+    using TCacheWriteGuard = TPositionCache::TWriteGuard;
 
-    std::vector<TNodeWatch*> Watches;
-    unsigned DeletionDepth{0};
-    std::exception_ptr DeletionError;
-
-    PVirtualNode LastChangedNode{nullptr};
-    PVirtualNode LastStructureChangeNode{nullptr};
-    TChangeReason LastStructureChangeReason{crIgnore};
-
-    int FOffsetX{0}, FOffsetY{0};
-    int FRangeX{0}, FRangeY{0};
-    unsigned FBottomSpace{0};
-    TScrollBarOptions FScrollBarOptions;
-    int FIndent{18};
-    int FMargin{4};
-
-    // ==== input ====
-    unsigned FAutoScrollDelay{1000};
-    unsigned FAutoScrollInterval{1};
-    unsigned FAutoExpandDelay{1000};
-    bool FWantTabs{false};
-    TPoint FLastClickPos;
-    TPoint FPanPointer; // the pointer's last position while panning
-    TScrollDirections FScrollDirections;
-    std::unique_ptr<TPanningWindow> FPanningWindow;
-    TCursor FCursorBeforePanning{crDefault};
-    bool FInDragScrollZone{false};
-    std::uint32_t FDragScrollZoneSince{0};
-    // ==== end of input ====
-
-    TCache FPositionCache;
-    // tsStopValidation as the worker polls it.
-    std::atomic<bool> FStopValidation{false};
-    std::unique_ptr<TSyncMailbox> FCacheMailbox;
-    // Nesting depth of TCacheWriteGuard and whether a rebuild was asked for meanwhile.
-    unsigned FCacheHold{0};
-    bool FCacheResume{false};
+    TPositionCache FCache{*this};
 };
 
 // Timer numbers the tree uses.

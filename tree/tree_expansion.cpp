@@ -11,7 +11,7 @@ using namespace tree_detail;
 void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
     if (node == nullptr || node == Root || node->States.ContainsAny({nsDeleting, nsToggling}))
         return;
-    TCacheWriteGuard cacheGuard(*this);
+    TCacheWriteGuard cacheGuard(FCache);
     const bool enteredToggling = !States.Contains(tsToggling);
     States.Include(tsToggling);
     node->States.Include(nsToggling);
@@ -214,7 +214,7 @@ void TBaseVirtualTree::RemoveFromSelection(PVirtualNode node) {
 bool TBaseVirtualTree::InternalAddToSelection(PVirtualNode node, bool notify) {
     if (node->States.ContainsAny({nsDisabled, nsSelected}))
         return false;
-    TCacheWriteGuard cacheGuard(*this);
+    TCacheWriteGuard cacheGuard(FCache);
     auto at = std::lower_bound(Selection.begin(), Selection.end(), node, std::less<PVirtualNode>());
     Selection.insert(at, node);
     node->States.Include(nsSelected);
@@ -228,7 +228,7 @@ bool TBaseVirtualTree::InternalAddToSelection(PVirtualNode node, bool notify) {
 bool TBaseVirtualTree::InternalRemoveFromSelection(PVirtualNode node, bool notify) {
     if (!node->States.Contains(nsSelected))
         return false;
-    TCacheWriteGuard cacheGuard(*this);
+    TCacheWriteGuard cacheGuard(FCache);
     node->States.Exclude(nsSelected);
     auto at = std::lower_bound(Selection.begin(), Selection.end(), node, std::less<PVirtualNode>());
     if (at != Selection.end() && *at == node)
@@ -247,17 +247,22 @@ void TBaseVirtualTree::ClearSelection() {
         return;
     if (FUpdateCount == 0 && FVisibleCount != 0) {
         std::size_t remaining = Selection.size();
-        int top = 0;
-        PVirtualNode n = GetNodeAt(0, true, &top);
+        int start = 0;
+        PVirtualNode first = GetNodeAt(0, true, &start);
         const int clientHeight = ClientHeight();
-        for (int y = top + FOffsetY; n != nullptr && remaining > 0 && y < clientHeight;
-             y += n->NodeHeight, n = GetNextVisibleNoInit(n))
+        std::int64_t top = start;
+        WalkVisibleRows(first, top, [&](PVirtualNode n, std::int64_t rowTop) {
+            const int y = static_cast<int>(rowTop + FOffsetY);
+            if (remaining == 0 || y >= clientHeight)
+                return false;
             if (n->States.Contains(nsSelected)) {
                 InvalidateRect({0, y, ClientWidth(), y + n->NodeHeight});
                 --remaining;
             }
+            return true;
+        });
     }
-    TCacheWriteGuard cacheGuard(*this);
+    TCacheWriteGuard cacheGuard(FCache);
     for (PVirtualNode n : Selection)
         n->States.Exclude(nsSelected);
     Selection.clear();

@@ -11,14 +11,7 @@
 using namespace tree_detail;
 
 namespace {
-// Pointer offsets from the panning origin within this distance scroll nothing.
-constexpr int PanDeadZone = 8;
 constexpr unsigned PanInterval = 20;
-
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
-}
 
 // Wheel amounts round to the nearest pixel, halves to even.
 int RoundWheel(double v) {
@@ -84,7 +77,8 @@ THitInfo TBaseVirtualTree::GetHitTestInfoAt(int x, int y) {
     const int steps = g.IndentSteps(GetNodeLevel(node));
     const std::int64_t indentEnd = static_cast<std::int64_t>(g.StepLeft(steps));
     if (cx < indentEnd) {
-        if (g.ShowButtons && node->States.Contains(nsHasChildren) && cx >= indentEnd - FIndent) {
+        if (g.ShowButtons && node->States.Contains(nsHasChildren) &&
+            cx >= indentEnd - FAppearance.Indent()) {
             hit.HitPositions |= hpOnButton;
             if (cx >= indentEnd - TRowGeometry::ButtonWidth)
                 hit.HitPositions |= hpOnButtonGlyph;
@@ -178,7 +172,7 @@ void TBaseVirtualTree::HandleLeftDown(TShiftState shift, int x, int y) {
             ClearSelection();
         }
     }
-    FLastClickPos = {x, y};
+    FInput.SetLastClickPos({x, y});
     if (!cellHit || watch.Node == nullptr)
         return;
 
@@ -262,7 +256,7 @@ void TBaseVirtualTree::MouseUp(TMouseButton button, TShiftState shift, int x, in
 void TBaseVirtualTree::HandleMiddleDown(int x, int y) {
     const bool canScroll = ClientWidth() < FRangeX || ClientHeight() < FRangeY;
     if (!Panning() && Options.MiscOptions.Contains(toWheelPanning) && canScroll) {
-        FLastClickPos = {x, y};
+        FInput.SetLastClickPos({x, y});
         StartWheelPanning({x, y});
     } else if (Panning()) {
         StopWheelPanning();
@@ -275,12 +269,7 @@ void TBaseVirtualTree::StartWheelPanning(TPoint p) {
     const bool horizontal = ClientWidth() < FRangeX;
     const bool vertical = ClientHeight() < FRangeY;
     const TCursor kind = horizontal && vertical ? crMoveAll : horizontal ? crMoveEW : crMoveNS;
-    FPanningWindow = std::make_unique<TPanningWindow>(kind);
-    const TPoint screen = ClientToScreen(p);
-    FPanningWindow->ShowAt(
-        {screen.X - TPanningWindow::Size / 2, screen.Y - TPanningWindow::Size / 2});
-    FCursorBeforePanning = Cursor();
-    FScrollDirections = {};
+    FInput.StartPanning(kind, ClientToScreen(p), Cursor());
     UpdatePanning(p);
     SetCapture();
     SetTimer(ScrollTimer, PanInterval);
@@ -290,43 +279,11 @@ void TBaseVirtualTree::StopWheelPanning() {
     KillTimer(ScrollTimer);
     ReleaseCapture();
     DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
-    FPanningWindow.reset();
-    FScrollDirections = {};
-    SetCursor(FCursorBeforePanning);
+    SetCursor(FInput.StopPanning());
 }
 
 void TBaseVirtualTree::UpdatePanning(TPoint p) {
-    FPanPointer = p;
-    const int dx = p.X - FLastClickPos.X;
-    const int dy = p.Y - FLastClickPos.Y;
-    FScrollDirections = {};
-    if (dx > PanDeadZone)
-        FScrollDirections |= sdRight;
-    else if (dx < -PanDeadZone)
-        FScrollDirections |= sdLeft;
-    if (dy > PanDeadZone)
-        FScrollDirections |= sdDown;
-    else if (dy < -PanDeadZone)
-        FScrollDirections |= sdUp;
-
-    const bool horizontal = ClientWidth() < FRangeX;
-    const bool vertical = ClientHeight() < FRangeY;
-    TCursor cursor;
-    if (std::abs(dx) < PanDeadZone && std::abs(dy) < PanDeadZone) {
-        cursor = !horizontal ? crMoveNS : vertical ? crMoveAll : crMoveEW;
-    } else if (horizontal && vertical) {
-        if (dx >= -PanDeadZone && dx <= PanDeadZone)
-            cursor = dy < 0 ? crMoveN : crMoveS;
-        else if (dx < -PanDeadZone)
-            cursor = dy < -PanDeadZone ? crMoveNW : dy <= PanDeadZone ? crMoveW : crMoveSW;
-        else
-            cursor = dy < -PanDeadZone ? crMoveNE : dy <= PanDeadZone ? crMoveE : crMoveSE;
-    } else if (horizontal) {
-        cursor = dx < 0 ? crMoveW : crMoveE;
-    } else {
-        cursor = dy < 0 ? crMoveN : crMoveS;
-    }
-    SetCursor(cursor);
+    SetCursor(FInput.MovePanPointer(p, ClientWidth() < FRangeX, ClientHeight() < FRangeY));
 }
 
 void TBaseVirtualTree::DoTimerScroll() {
@@ -334,30 +291,21 @@ void TBaseVirtualTree::DoTimerScroll() {
         KillTimer(ScrollTimer);
         return;
     }
-    const std::int64_t towardsX = static_cast<std::int64_t>(FLastClickPos.X) - FPanPointer.X;
-    const std::int64_t towardsY = static_cast<std::int64_t>(FLastClickPos.Y) - FPanPointer.Y;
-    std::int64_t dx = 0, dy = 0;
-    if (FScrollDirections.Contains(sdUp))
-        dy = towardsY - PanDeadZone;
-    else if (FScrollDirections.Contains(sdDown))
-        dy = towardsY + PanDeadZone;
-    if (FScrollDirections.Contains(sdLeft))
-        dx = towardsX - PanDeadZone;
-    else if (FScrollDirections.Contains(sdRight))
-        dx = towardsX + PanDeadZone;
-    if (dx != 0 || dy != 0) {
-        DoSetOffsetXY(ClampToInt(FOffsetX + dx), ClampToInt(FOffsetY + dy));
+    const TTreeInputState::TPanStep step = FInput.PanStep();
+    if (step.DX != 0 || step.DY != 0) {
+        DoSetOffsetXY(ClampToInt(FOffsetX + step.DX), ClampToInt(FOffsetY + step.DY));
         Repaint();
     }
-    // A direction that reached its end is dropped until the pointer moves again.
+    TScrollDirections ended;
     if (FOffsetY == 0)
-        FScrollDirections -= sdUp;
+        ended |= sdUp;
     if (static_cast<std::int64_t>(ClientHeight()) - FOffsetY >= FRangeY)
-        FScrollDirections -= sdDown;
+        ended |= sdDown;
     if (FOffsetX == 0)
-        FScrollDirections -= sdLeft;
+        ended |= sdLeft;
     if (static_cast<std::int64_t>(ClientWidth()) - FOffsetX >= FRangeX)
-        FScrollDirections -= sdRight;
+        ended |= sdRight;
+    FInput.DropScrollDirections(ended);
 }
 
 void TBaseVirtualTree::MouseMove(TShiftState shift, int x, int y) {
@@ -367,8 +315,8 @@ void TBaseVirtualTree::MouseMove(TShiftState shift, int x, int y) {
         return;
     if (States.ContainsAll({tsWheelPanning, tsWheelScrolling})) {
         const int threshold = DragThreshold();
-        if (std::abs(x - FLastClickPos.X) >= threshold ||
-            std::abs(y - FLastClickPos.Y) >= threshold)
+        if (std::abs(x - FInput.LastClickPos().X) >= threshold ||
+            std::abs(y - FInput.LastClickPos().Y) >= threshold)
             // The user pans with the button held; releasing it ends panning.
             States.Exclude(tsWheelScrolling);
     }
@@ -392,7 +340,8 @@ bool TBaseVirtualTree::MouseWheel(TShiftState shift, int wheelDelta, TPoint mous
     // A negative line count is the desktop's "one page per notch".
     const bool byPage = ctrl || lines < 0;
     if (ClientHeight() >= FRangeY || shift.Contains(ssShift)) {
-        const double amount = byPage ? factor * ClientWidth() : factor * lines * FIndent;
+        const double amount =
+            byPage ? factor * ClientWidth() : factor * lines * FAppearance.Indent();
         DoSetOffsetXY(ClampToInt(static_cast<std::int64_t>(FOffsetX) + RoundWheel(amount)),
                       FOffsetY);
     } else {
@@ -512,16 +461,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         } else if (f == nullptr) {
             focus(GetFirstVisibleNoInit());
         } else {
-            std::int64_t sum = 0;
-            PVirtualNode n = f;
-            for (;;) {
-                PVirtualNode prev = GetPreviousVisibleNoInit(n);
-                if (prev == nullptr || sum + n->NodeHeight >= clientHeight)
-                    break;
-                n = prev;
-                sum += n->NodeHeight;
-            }
-            focus(n);
+            focus(PageTarget(f, false));
         }
         break;
     case vk::Next:
@@ -530,18 +470,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         } else if (f == nullptr) {
             focus(GetLastVisibleNoInit());
         } else {
-            std::int64_t sum = 0;
-            PVirtualNode n = f;
-            for (;;) {
-                PVirtualNode next = GetNextVisibleNoInit(n);
-                if (next == nullptr)
-                    break;
-                sum += n->NodeHeight;
-                if (sum >= clientHeight)
-                    break;
-                n = next;
-            }
-            focus(n);
+            focus(PageTarget(f, true));
         }
         break;
     case vk::Home:
@@ -562,7 +491,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         break;
     case vk::Left:
         if (ctrl)
-            scrollX(FIndent);
+            scrollX(FAppearance.Indent());
         else if (f == nullptr)
             focus(GetFirstVisibleNoInit());
         else if (IsExpandedNode(f) && f->States.Contains(nsHasChildren) && !withShift)
@@ -572,7 +501,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         break;
     case vk::Right:
         if (ctrl) {
-            scrollX(-static_cast<std::int64_t>(FIndent));
+            scrollX(-static_cast<std::int64_t>(FAppearance.Indent()));
         } else if (f == nullptr) {
             focus(GetFirstVisibleNoInit());
         } else if (!IsExpandedNode(f) && f->States.Contains(nsHasChildren) && !withShift) {
@@ -610,6 +539,37 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
         return;
     }
 
+    SelectFocusedAfterKey(old, selectedBefore, shift);
+}
+
+PVirtualNode TBaseVirtualTree::PageTarget(PVirtualNode from, bool down) const {
+    const int clientHeight = ClientHeight();
+    PVirtualNode n = from;
+    if (down) {
+        // The last row that starts within a page below the focused one.
+        std::int64_t top = 0;
+        WalkVisibleRows(from, top, [&](PVirtualNode row, std::int64_t rowTop) {
+            if (row != from && rowTop >= clientHeight)
+                return false;
+            n = row;
+            return true;
+        });
+        return n;
+    }
+    // Upwards: the first row of the page that ends with the focused one.
+    std::int64_t sum = 0;
+    for (;;) {
+        PVirtualNode prev = GetPreviousVisibleNoInit(n);
+        if (prev == nullptr || sum + n->NodeHeight >= clientHeight)
+            break;
+        n = prev;
+        sum += n->NodeHeight;
+    }
+    return n;
+}
+
+void TBaseVirtualTree::SelectFocusedAfterKey(PVirtualNode old, std::size_t selectedBefore,
+                                             TShiftState shift) {
     // The selection follows the focus.
     const bool moved = FFocusedNode != old;
     bool cleared = false;
@@ -640,110 +600,4 @@ void TBaseVirtualTree::FocusOut() {
     States.Exclude({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown, tsEditPending,
                     tsIncrementalSearching, tsScrollPending, tsScrolling});
     Invalidate();
-}
-
-// ---- objects dragged from other programs -----------------------------------------------------
-
-bool TBaseVirtualTree::DragEnter(TShiftState shift, TPoint p) {
-    SetDropTarget(nullptr, dmNowhere);
-    FInDragScrollZone = false;
-    int effect = DROPEFFECT_NONE;
-    bool accept = false;
-    if (OnDragOver)
-        OnDragOver(this, nullptr, shift, dsDragEnter, p, dmNowhere, effect, accept);
-    return accept && effect != DROPEFFECT_NONE;
-}
-
-void TBaseVirtualTree::ChangeDropTarget(PVirtualNode node, TDropMode mode) {
-    const bool nodeChanged = node != FDropTargetNode;
-    SetDropTarget(node, mode);
-    if (!nodeChanged)
-        return;
-    KillTimer(ExpandTimer);
-    if (node != nullptr && Options.AutoOptions.Contains(toAutoDropExpand) &&
-        node->States.Contains(nsHasChildren))
-        SetTimer(ExpandTimer, FAutoExpandDelay);
-}
-
-bool TBaseVirtualTree::DragOver(TShiftState shift, TPoint p) {
-    // Scrolling at the edges, once the pointer has stayed in an edge zone long enough.
-    const int zone = static_cast<int>(FDefaultNodeHeight);
-    TScrollDirections dirs;
-    if (p.X < zone && FOffsetX != 0)
-        dirs |= sdLeft;
-    else if (p.X > ClientWidth() - zone && ClientWidth() - FOffsetX < FRangeX)
-        dirs |= sdRight;
-    if (p.Y < zone && FOffsetY != 0)
-        dirs |= sdUp;
-    else if (p.Y > ClientHeight() - zone && ClientHeight() - FOffsetY < FRangeY)
-        dirs |= sdDown;
-    if (dirs.Empty()) {
-        FInDragScrollZone = false;
-    } else {
-        const std::uint32_t now = TickCount();
-        if (!FInDragScrollZone) {
-            FInDragScrollZone = true;
-            FDragScrollZoneSince = now;
-        }
-        if (now - FDragScrollZoneSince >= FAutoScrollDelay) {
-            const std::int64_t stepY =
-                std::min(FScrollBarOptions.VerticalIncrement, ClientHeight());
-            const std::int64_t stepX = FScrollBarOptions.HorizontalIncrement;
-            std::int64_t x = FOffsetX, y = FOffsetY;
-            if (dirs.Contains(sdUp))
-                y += stepY;
-            if (dirs.Contains(sdDown))
-                y -= stepY;
-            if (dirs.Contains(sdLeft))
-                x += stepX;
-            if (dirs.Contains(sdRight))
-                x -= stepX;
-            DoSetOffsetXY(ClampToInt(x), ClampToInt(y));
-        }
-    }
-
-    const THitInfo hit = GetHitTestInfoAt(p.X, p.Y);
-    TDropMode mode = dmNowhere;
-    if (hit.HitNode != nullptr) {
-        if (hit.HitPositions.ContainsAny({hpOnText, hpOnImage}) ||
-            !Options.PaintOptions.Contains(toShowDropmark)) {
-            mode = dmOnNode;
-        } else {
-            const TRect row = GetDisplayRect(hit.HitNode);
-            mode = p.Y - row.Top < hit.HitNode->NodeHeight / 2 ? dmAbove : dmBelow;
-        }
-    }
-    ChangeDropTarget(hit.HitNode, mode);
-
-    int effect = DROPEFFECT_NONE;
-    bool accept = false;
-    if (OnDragOver)
-        OnDragOver(this, nullptr, shift, dsDragMove, p, mode, effect, accept);
-    return accept && effect != DROPEFFECT_NONE;
-}
-
-void TBaseVirtualTree::DoAutoExpand() {
-    KillTimer(ExpandTimer);
-    PVirtualNode target = FDropTargetNode;
-    if (target != nullptr && !IsExpandedNode(target) && target->States.Contains(nsHasChildren))
-        ToggleExpanded(target);
-}
-
-void TBaseVirtualTree::DragLeave() {
-    KillTimer(ExpandTimer);
-    SetDropTarget(nullptr, dmNowhere);
-    FInDragScrollZone = false;
-    int effect = DROPEFFECT_NONE;
-    bool accept = false;
-    if (OnDragOver)
-        OnDragOver(this, nullptr, {}, dsDragLeave, {}, dmNowhere, effect, accept);
-}
-
-bool TBaseVirtualTree::DragDrop(TShiftState shift, TPoint p) {
-    DragOver(shift, p);
-    // Nothing is ever inserted from a drop.
-    KillTimer(ExpandTimer);
-    SetDropTarget(nullptr, dmNowhere);
-    FInDragScrollZone = false;
-    return false;
 }

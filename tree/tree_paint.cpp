@@ -17,180 +17,111 @@ TRect Intersect(const TRect& a, const TRect& b) {
     return r.IsEmpty() ? TRect{} : r;
 }
 
-PVirtualNode NextVisibleSibling(PVirtualNode n) {
-    for (n = n->NextSibling; n != nullptr; n = n->NextSibling)
-        if (IsVisibleNode(n))
-            return n;
-    return nullptr;
-}
-
-bool HasVisiblePreviousSibling(PVirtualNode n) {
-    for (n = n->PrevSibling; n != nullptr; n = n->PrevSibling)
-        if (IsVisibleNode(n))
-            return true;
-    return false;
-}
-
 } // namespace
 
 // ---- properties ------------------------------------------------------------------------------
 
 void TBaseVirtualTree::SetColor(TColor value) {
-    if (value == FColor)
-        return;
-    FColor = value;
-    FButtonsDirty = true; // the button interior
-    Invalidate();
+    if (FAppearance.SetColor(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetFont(const TFontSpec& font, TColor color) {
-    FFont = font;
-    FFontColor = color;
-    FPlatformFont.reset();
-    FButtonsDirty = true; // the strokes use the font colour
+    FAppearance.SetFont(font, color);
     ResetAllNodeCaches();
     UpdateScrollBars(true);
     Invalidate();
 }
 
 const std::shared_ptr<const TPlatformFont>& TBaseVirtualTree::PlatformFont() const {
-    if (!FPlatformFont)
-        FPlatformFont = std::make_shared<const TPlatformFont>(FFont);
-    return FPlatformFont;
+    return FAppearance.PlatformFont();
 }
 
 void TBaseVirtualTree::SetImages(TImageList* images) {
-    if (images == FImages)
+    if (!FAppearance.SetImages(images))
         return;
-    FImages = images;
     UpdateScrollBars(true);
     Invalidate();
 }
 
 void TBaseVirtualTree::SetColors(const TVTColors& colors) {
-    if (colors == FColors)
-        return;
-    FColors = colors;
-    FButtonsDirty = true; // the button outline is the tree line colour
-    Invalidate();
+    if (FAppearance.SetColors(colors))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetLineStyle(TVTLineStyle value) {
-    if (value == FLineStyle)
-        return;
-    FLineStyle = value;
-    BuildLinePattern();
-    Invalidate();
+    if (FAppearance.SetLineStyle(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetCustomLinePattern(const TPattern8x8& pattern) {
-    FCustomLinePattern = pattern;
-    BuildLinePattern();
+    FAppearance.SetCustomLinePattern(pattern);
     Invalidate();
-}
-
-void TBaseVirtualTree::BuildLinePattern() {
-    switch (FLineStyle) {
-    case lsDotted:
-        for (int row = 0; row < 8; ++row)
-            FLinePattern[static_cast<std::size_t>(row)] = (row % 2 == 0) ? 0x55 : 0xAA;
-        break;
-    case lsSolid:
-        FLinePattern.fill(0);
-        break;
-    case lsCustomStyle:
-        FLinePattern = FCustomLinePattern;
-        break;
-    }
 }
 
 void TBaseVirtualTree::SetButtonFillMode(TVTButtonFillMode value) {
-    if (value == FButtonFillMode)
-        return;
-    FButtonFillMode = value;
-    FButtonsDirty = true;
-    Invalidate();
+    if (FAppearance.SetButtonFillMode(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetNodeAlignment(TVTNodeAlignment value) {
-    if (value == FNodeAlignment)
-        return;
-    FNodeAlignment = value;
-    Invalidate();
+    if (FAppearance.SetNodeAlignment(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetAlignment(TAlignment value) {
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    Invalidate();
+    if (FAppearance.SetAlignment(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBiDiMode(TBiDiMode value) {
-    if (value == FBiDiMode)
-        return;
-    FBiDiMode = value;
-    Invalidate();
+    if (FAppearance.SetBiDiMode(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetDrawSelectionMode(TVTDrawSelectionMode value) {
-    if (value == FDrawSelectionMode)
-        return;
-    FDrawSelectionMode = value;
-    Invalidate();
+    if (FAppearance.SetDrawSelectionMode(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetSelectionBlendFactor(int value) {
-    value = std::clamp(value, 0, 255);
-    if (value == FSelectionBlendFactor)
-        return;
-    FSelectionBlendFactor = value;
-    Invalidate();
+    if (FAppearance.SetSelectionBlendFactor(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetSelectionCurveRadius(int value) {
-    value = std::max(value, 0);
-    if (value == FSelectionCurveRadius)
-        return;
-    FSelectionCurveRadius = value;
-    Invalidate();
+    if (FAppearance.SetSelectionCurveRadius(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBackground(const TBitmap& picture) {
-    FBackground = picture;
+    FAppearance.SetBackground(picture);
     Invalidate();
 }
 
 void TBaseVirtualTree::SetBackgroundOffsetX(int value) {
-    if (value == FBackgroundOffsetX)
-        return;
-    FBackgroundOffsetX = value;
-    Invalidate();
+    if (FAppearance.SetBackgroundOffsetX(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBackgroundOffsetY(int value) {
-    if (value == FBackgroundOffsetY)
-        return;
-    FBackgroundOffsetY = value;
-    Invalidate();
+    if (FAppearance.SetBackgroundOffsetY(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetBlendingAvailable(bool value) {
-    if (value == FBlendingAvailable)
-        return;
-    FBlendingAvailable = value;
-    Invalidate();
+    if (FAppearance.SetBlendingAvailable(value))
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetDropTarget(PVirtualNode node, TDropMode mode) {
     if (node == Root)
         node = nullptr;
-    if (node == FDropTargetNode && mode == FLastDropMode)
+    if (node == DropTargetNode() && mode == LastDropMode())
         return;
-    InvalidateNode(FDropTargetNode);
-    FDropTargetNode = node;
-    FLastDropMode = node != nullptr ? mode : dmNowhere;
-    InvalidateNode(FDropTargetNode);
+    InvalidateNode(DropTargetNode());
+    FInput.SetDropTarget(node, mode);
+    InvalidateNode(DropTargetNode());
 }
 
 void TBaseVirtualTree::ResetAllNodeCaches() {
@@ -208,148 +139,23 @@ void TBaseVirtualTree::ResetAllNodeCaches() {
     }
 }
 
-// ---- geometry --------------------------------------------------------------------------------
-
-TRowGeometry TBaseVirtualTree::RowGeometry() const {
-    TRowGeometry g;
-    g.Indent = FIndent;
-    g.Margin = FMargin;
-    g.TextMargin = GetTextMargin();
-    g.ImageWidth = FImages ? FImages->Width() : 0;
-    g.ImageHeight = FImages ? FImages->Height() : 0;
-    g.ShowRoot = Options.PaintOptions.Contains(toShowRoot);
-    g.ShowButtons = Options.PaintOptions.Contains(toShowButtons);
-    g.NodeAlignment = FNodeAlignment;
-    return g;
-}
-
-int TBaseVirtualTree::NodeIndentSteps(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
-        return 0;
-    return RowGeometry().IndentSteps(GetNodeLevel(node));
-}
-
-int TBaseVirtualTree::VerticalAnchor(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
-        return 0;
-    return RowGeometry().VerticalAnchor(node->NodeHeight, node->LineAlign);
-}
-
-int TBaseVirtualTree::ContentWidth() const {
-    return std::max(ClientWidth(), FRangeX);
-}
-
-int TBaseVirtualTree::AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& ghosted,
-                                    TImageList*& list) {
-    int index = -1;
-    ghosted = false;
-    list = FImages;
-    if (OnGetImageIndexEx)
-        OnGetImageIndexEx(this, node, kind, NoColumn, ghosted, index, list);
-    else if (OnGetImageIndex)
-        OnGetImageIndex(this, node, kind, NoColumn, ghosted, index);
-    return index;
-}
-
-int TBaseVirtualTree::NodeImageIndex(PVirtualNode node) {
-    if (node == nullptr || node == Root)
-        return -1;
-    bool ghosted = false;
-    TImageList* list = nullptr;
-    const int index = AskImageIndex(node, node->States.Contains(nsSelected) ? ikSelected : ikNormal,
-                                    ghosted, list);
-    return list != nullptr && index >= 0 ? index : -1;
-}
-
-TRect TBaseVirtualTree::NodeTextArea(PVirtualNode node) {
-    if (node == nullptr || node == Root)
-        return {};
-    const TRowGeometry g = RowGeometry();
-    const int left = g.ContentLeft(g.IndentSteps(GetNodeLevel(node)), NodeImageIndex(node) >= 0);
-    return {left, 0, left + GetNodeContentWidth(node, NoColumn),
-            static_cast<int>(node->NodeHeight)};
-}
-
-TLineImage TBaseVirtualTree::GetLineImage(PVirtualNode node) const {
-    const int steps = NodeIndentSteps(node);
-    TLineImage image(static_cast<std::size_t>(std::max(steps, 0)), ltNone);
-    if (steps <= 0)
-        return image;
-    const bool showRoot = Options.PaintOptions.Contains(toShowRoot);
-    // The step that belongs to a node at a level: the last of its steps.
-    auto ownStep = [&](std::uint32_t level) {
-        return static_cast<int>(level) + (showRoot ? 0 : -1);
-    };
-    const std::uint32_t level = GetNodeLevel(node);
-    for (PVirtualNode n = node; n != nullptr && n != Root; n = n->Parent) {
-        const std::uint32_t l = GetNodeLevel(n);
-        const int step = ownStep(l);
-        if (step < 0)
-            break;
-        const bool follows = NextVisibleSibling(n) != nullptr;
-        TVTLineType type;
-        if (n == node) {
-            if (l == 0) {
-                const bool first = !HasVisiblePreviousSibling(n);
-                type = first ? (follows ? ltBottomRight : ltRight)
-                             : (follows ? ltTopDownRight : ltTopRight);
-            } else {
-                type = follows ? ltTopDownRight : ltTopRight;
-            }
-        } else {
-            type = follows ? ltTopDown : ltNone;
-        }
-        image[static_cast<std::size_t>(step)] = type;
-        (void)level;
-    }
-    return image;
-}
-
-// ---- buttons ---------------------------------------------------------------------------------
-
-void TBaseVirtualTree::BuildButtons() {
-    const int size = TRowGeometry::ButtonWidth;
-    const TPixel outline = PixelFromColor(ColorToRGB(FColors.TreeLineColor));
-    const TPixel interior =
-        PixelFromColor(ColorToRGB(FButtonFillMode == fmWindowColor ? clWindow : FColor));
-    const TPixel stroke = PixelFromColor(ColorToRGB(FFontColor));
-    for (TBitmap* bm : {&FMinusBM, &FPlusBM}) {
-        bm->SetFormat(bfOpaque);
-        bm->SetSize(size, size);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
-                bm->SetPixel(x, y, edge ? outline : interior);
-            }
-        for (int x = 2; x <= 6; ++x)
-            bm->SetPixel(x, 4, stroke);
-    }
-    for (int y = 2; y <= 6; ++y)
-        FPlusBM.SetPixel(4, y, stroke);
-    FButtonsDirty = false;
-}
-
 const TBitmap& TBaseVirtualTree::PlusButton() {
-    if (FButtonsDirty)
-        BuildButtons();
-    return FPlusBM;
+    return FAppearance.PlusButton();
 }
 
 const TBitmap& TBaseVirtualTree::MinusButton() {
-    if (FButtonsDirty)
-        BuildButtons();
-    return FMinusBM;
+    return FAppearance.MinusButton();
 }
 
 // ---- paint cycle -----------------------------------------------------------------------------
 
 bool TBaseVirtualTree::UseBlendedSelection() const {
-    return FBlendingAvailable && Options.PaintOptions.Contains(toUseBlendedSelection);
+    return FAppearance.BlendingAvailable() && Options.PaintOptions.Contains(toUseBlendedSelection);
 }
 
 bool TBaseVirtualTree::TextHighlighted(PVirtualNode node) const {
-    if (node == FDropTargetNode && node != nullptr &&
-        (FLastDropMode == dmOnNode || node->States.Contains(nsSelected)))
+    if (node == DropTargetNode() && node != nullptr &&
+        (LastDropMode() == dmOnNode || node->States.Contains(nsSelected)))
         return true;
     const auto& po = Options.PaintOptions;
     const bool focused = Focused() || po.Contains(toPopupMode);
@@ -361,6 +167,18 @@ bool TBaseVirtualTree::TextHighlighted(PVirtualNode node) const {
 bool TBaseVirtualTree::NodeDisabledLook(PVirtualNode node) const {
     return node->States.Contains(nsDisabled) || !Enabled();
 }
+
+// What one paint cycle paints where, and how.
+struct TBaseVirtualTree::TPaintCycle {
+    TCanvas& Canvas;
+    TRect Window; // content coordinates
+    TPoint Target;
+    TVTInternalPaintOptions Options;
+    bool UseBackground;
+    bool DrawSelection;
+    bool DrawFocus;
+    int ContentWidth;
+};
 
 void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoint target,
                                      TVTInternalPaintOptions options, TPixelFormat format) {
@@ -377,131 +195,151 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
     }
     // The row bitmap is 32-bit here whatever the device: blending needs direct pixel access.
     (void)format;
-    TBitmap& bm = FRowBitmap;
-    const int width = window.Width();
     const auto& po = Options.PaintOptions;
-    const bool useBackground =
-        po.Contains(toShowBackground) && options.Contains(poBackground) && !FBackground.Empty();
-    const bool drawSelection =
-        !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused()));
-    const bool drawFocus = !po.Contains(toHideFocusRect);
-    const int contentWidth = ContentWidth();
+    const TPaintCycle cycle{
+        canvas,
+        window,
+        target,
+        options,
+        po.Contains(toShowBackground) && options.Contains(poBackground) &&
+            !FAppearance.Background().Empty(),
+        !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused())) &&
+            options.Contains(poDrawSelection),
+        !po.Contains(toHideFocusRect) && options.Contains(poDrawFocusRect),
+        ContentWidth(),
+    };
 
     int runningTop = window.Top;
-    PVirtualNode node = nullptr;
+    PVirtualNode start = nullptr;
     if (window.Top >= 0) {
         int top = 0;
-        node = GetNodeAt(window.Top, false, &top);
-        if (node != nullptr)
+        start = GetNodeAt(window.Top, false, &top);
+        if (start != nullptr)
             runningTop = top;
     } else if (PVirtualNode first = GetFirstVisibleNoInit()) {
         // Above the content: the first row starts at 0, the space above it is background.
-        node = first;
+        start = first;
         runningTop = 0;
-        TBitmap& gap = bm;
-        gap.SetSize(width, -window.Top);
+        TBitmap& gap = FRowBitmap;
+        gap.SetSize(window.Width(), -window.Top);
         TCanvas& gc = gap.Canvas();
         gc.SetWindowOrigin({window.Left, 0});
-        gc.FillRect({window.Left, 0, window.Right, -window.Top}, FColor);
+        gc.FillRect({window.Left, 0, window.Right, -window.Top}, FAppearance.Color());
         canvas.Draw(target.X, target.Y, gap);
     }
 
-    while (node != nullptr && runningTop < window.Bottom) {
+    std::int64_t walkTop = runningTop;
+    WalkVisibleRows(start, walkTop, [&](PVirtualNode node, std::int64_t rowTop) {
+        runningTop = static_cast<int>(rowTop);
+        if (runningTop >= window.Bottom)
+            return false;
         if (!node->States.Contains(nsInitialized)) {
             TNodeWatch watch(*this, node);
             InitNode(node);
             if (watch.Node == nullptr)
-                break; // the init handler took the node away; the next cycle paints anew
+                return false; // the init handler took the node away; the next cycle paints anew
         }
         const int height = node->NodeHeight;
-        if (height > 0) {
-            if (bm.Width() != width || bm.Height() != height)
-                bm.SetSize(width, height);
-            TCanvas& rc = bm.Canvas();
-            rc.ResetClip();
-            rc.SetWindowOrigin({window.Left, 0});
-            rc.SetBrushOrigin({window.Left % 2, runningTop % 2});
-
-            TVTPaintInfo info;
-            info.Canvas = &rc;
-            info.PaintOptions = options;
-            info.Node = node;
-            info.Column = NoColumn;
-            info.CellRect = {0, 0, contentWidth, height};
-            info.Alignment = FAlignment;
-            info.BidiMode = FBiDiMode;
-            info.IndentSteps = NodeIndentSteps(node);
-            if (po.Contains(toShowTreeLines))
-                info.LineImage = GetLineImage(node);
-            info.VerticalAnchor = VerticalAnchor(node);
-            info.RowTop = runningTop;
-
-            bool customDraw = false;
-            if (OnBeforeItemPaint)
-                OnBeforeItemPaint(this, rc, node, info.CellRect, customDraw);
-            if (!customDraw) {
-                PaintRowBackground(rc, node, info.CellRect, window, runningTop + FOffsetY,
-                                   useBackground);
-                PaintCell(info, window, drawSelection && options.Contains(poDrawSelection),
-                          drawFocus && options.Contains(poDrawFocusRect));
-                if (OnAfterItemPaint)
-                    OnAfterItemPaint(this, rc, node, info.CellRect);
-            }
-            if (node == FDropTargetNode && po.Contains(toShowDropmark) &&
-                options.Contains(poDrawDropMark))
-                PaintDropMark(rc, info.CellRect);
-
-            // Only the part of the row inside the window reaches the canvas.
-            const int srcTop = std::max(0, window.Top - runningTop);
-            const int srcBottom = std::min(height, window.Bottom - runningTop);
-            if (srcBottom > srcTop)
-                canvas.Draw(target.X, target.Y + runningTop - window.Top + srcTop, bm,
-                            {0, srcTop, width, srcBottom});
-        }
+        if (height > 0)
+            PaintRow(cycle, node, runningTop);
         runningTop += height;
-        node = GetNextVisibleNoInit(node);
-    }
+        return true;
+    });
 
-    if (runningTop < window.Bottom) {
-        const int height = window.Bottom - runningTop;
-        bm.SetSize(width, height);
-        TCanvas& rc = bm.Canvas();
-        rc.ResetClip();
-        rc.SetWindowOrigin({window.Left, 0});
-        rc.SetBrushOrigin({window.Left % 2, runningTop % 2});
-        const TRect r{window.Left, 0, window.Right, height};
-        bool handled = false;
-        if (OnPaintBackground)
-            OnPaintBackground(this, rc, r, handled);
-        if (!handled) {
-            if (useBackground)
-                PaintStaticBackground(rc, r, {window.Left + FOffsetX, runningTop + FOffsetY});
-            else
-                rc.FillRect(r, FColor);
-        }
-        canvas.Draw(target.X, target.Y + runningTop - window.Top, bm);
-    }
+    if (runningTop < window.Bottom)
+        PaintBelowRows(cycle, runningTop);
     if (OnAfterPaint)
         OnAfterPaint(this, canvas);
 }
 
+void TBaseVirtualTree::PaintRow(const TPaintCycle& cycle, PVirtualNode node, int rowTop) {
+    const TRect& window = cycle.Window;
+    const int width = window.Width();
+    const int height = node->NodeHeight;
+    TBitmap& bm = FRowBitmap;
+    if (bm.Width() != width || bm.Height() != height)
+        bm.SetSize(width, height);
+    TCanvas& rc = bm.Canvas();
+    rc.ResetClip();
+    rc.SetWindowOrigin({window.Left, 0});
+    rc.SetBrushOrigin({window.Left % 2, rowTop % 2});
+
+    const auto& po = Options.PaintOptions;
+    TVTPaintInfo info;
+    info.Canvas = &rc;
+    info.PaintOptions = cycle.Options;
+    info.Node = node;
+    info.Column = NoColumn;
+    info.CellRect = {0, 0, cycle.ContentWidth, height};
+    info.Alignment = FAppearance.Alignment();
+    info.BidiMode = FAppearance.BiDiMode();
+    info.IndentSteps = NodeIndentSteps(node);
+    if (po.Contains(toShowTreeLines))
+        info.LineImage = GetLineImage(node);
+    info.VerticalAnchor = VerticalAnchor(node);
+    info.RowTop = rowTop;
+
+    bool customDraw = false;
+    if (OnBeforeItemPaint)
+        OnBeforeItemPaint(this, rc, node, info.CellRect, customDraw);
+    if (!customDraw) {
+        PaintRowBackground(rc, node, info.CellRect, window, rowTop + FOffsetY, cycle.UseBackground);
+        PaintCell(info, window, cycle.DrawSelection, cycle.DrawFocus);
+        if (OnAfterItemPaint)
+            OnAfterItemPaint(this, rc, node, info.CellRect);
+    }
+    if (node == DropTargetNode() && po.Contains(toShowDropmark) &&
+        cycle.Options.Contains(poDrawDropMark))
+        PaintDropMark(rc, info.CellRect);
+
+    // Only the part of the row inside the window reaches the canvas.
+    const int srcTop = std::max(0, window.Top - rowTop);
+    const int srcBottom = std::min(height, window.Bottom - rowTop);
+    if (srcBottom > srcTop)
+        cycle.Canvas.Draw(cycle.Target.X, cycle.Target.Y + rowTop - window.Top + srcTop, bm,
+                          {0, srcTop, width, srcBottom});
+}
+
+void TBaseVirtualTree::PaintBelowRows(const TPaintCycle& cycle, int top) {
+    const TRect& window = cycle.Window;
+    const int height = window.Bottom - top;
+    TBitmap& bm = FRowBitmap;
+    bm.SetSize(window.Width(), height);
+    TCanvas& rc = bm.Canvas();
+    rc.ResetClip();
+    rc.SetWindowOrigin({window.Left, 0});
+    rc.SetBrushOrigin({window.Left % 2, top % 2});
+    const TRect r{window.Left, 0, window.Right, height};
+    bool handled = false;
+    if (OnPaintBackground)
+        OnPaintBackground(this, rc, r, handled);
+    if (!handled) {
+        if (cycle.UseBackground)
+            PaintStaticBackground(rc, r, {window.Left + FOffsetX, top + FOffsetY});
+        else
+            rc.FillRect(r, FAppearance.Color());
+    }
+    cycle.Canvas.Draw(cycle.Target.X, cycle.Target.Y + top - window.Top, bm);
+}
+
 void TBaseVirtualTree::PaintStaticBackground(TCanvas& canvas, const TRect& r, TPoint clientPos) {
-    canvas.FillRect(r, FColor);
-    const TRect picture{FBackgroundOffsetX, FBackgroundOffsetY,
-                        FBackgroundOffsetX + FBackground.Width(),
-                        FBackgroundOffsetY + FBackground.Height()};
+    canvas.FillRect(r, FAppearance.Color());
+    const TRect picture{FAppearance.BackgroundOffsetX(), FAppearance.BackgroundOffsetY(),
+                        FAppearance.BackgroundOffsetX() + FAppearance.Background().Width(),
+                        FAppearance.BackgroundOffsetY() + FAppearance.Background().Height()};
     const TRect client{clientPos.X, clientPos.Y, clientPos.X + r.Width(), clientPos.Y + r.Height()};
     const TRect i = Intersect(picture, client);
     if (i.IsEmpty())
         return;
-    canvas.Draw(r.Left + (i.Left - client.Left), r.Top + (i.Top - client.Top), FBackground,
+    canvas.Draw(r.Left + (i.Left - client.Left), r.Top + (i.Top - client.Top),
+                FAppearance.Background(),
                 {i.Left - picture.Left, i.Top - picture.Top, i.Right - picture.Left,
                  i.Bottom - picture.Top});
 }
 
 void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, const TRect& rowRect,
                                           const TRect& window, int clientTop, bool useBackground) {
-    TColor itemColor = FColor;
+    TColor itemColor = FAppearance.Color();
     TItemEraseAction action = eaDefault;
     if (OnBeforeItemErase)
         OnBeforeItemErase(this, canvas, node, rowRect, itemColor, action);
@@ -514,21 +352,21 @@ void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, co
         if (useBackground) {
             PaintStaticBackground(canvas, row, {window.Left + FOffsetX, clientTop});
         } else {
-            canvas.FillRect(row, FColor);
+            canvas.FillRect(row, FAppearance.Color());
             const bool drawSelection = !(po.Contains(toAlwaysHideSelection) ||
                                          (po.Contains(toHideSelection) && !Focused()));
             if (Options.SelectionOptions.Contains(toFullRowSelect) && drawSelection &&
                 node->States.Contains(nsSelected) && !UseBlendedSelection() &&
                 !po.Contains(toUseExplorerTheme)) {
                 const bool focused = Focused() || po.Contains(toPopupMode);
-                canvas.SetBrushColor(focused ? FColors.FocusedSelectionColor
-                                             : FColors.UnfocusedSelectionColor);
-                canvas.SetPenColor(focused ? FColors.FocusedSelectionBorderColor
-                                           : FColors.UnfocusedSelectionBorderColor);
+                canvas.SetBrushColor(focused ? FAppearance.Colors().FocusedSelectionColor
+                                             : FAppearance.Colors().UnfocusedSelectionColor);
+                canvas.SetPenColor(focused ? FAppearance.Colors().FocusedSelectionBorderColor
+                                           : FAppearance.Colors().UnfocusedSelectionBorderColor);
                 TRect r = rowRect;
                 if (po.Contains(toShowHorzGridLines))
                     --r.Bottom;
-                canvas.RoundRect(r, FSelectionCurveRadius);
+                canvas.RoundRect(r, FAppearance.SelectionCurveRadius());
             }
         }
     }
@@ -542,7 +380,7 @@ void TBaseVirtualTree::PaintCell(TVTPaintInfo& info, const TRect& window, bool d
     const auto& po = Options.PaintOptions;
     info.NodeWidth = GetNodeContentWidth(node, info.Column);
     info.ContentRect = info.CellRect;
-    info.ContentRect.Left += FMargin;
+    info.ContentRect.Left += FAppearance.Margin();
 
     TVTImageInfo& normal = info.ImageInfo[static_cast<int>(iiNormal)];
     {
@@ -564,7 +402,7 @@ void TBaseVirtualTree::PaintCell(TVTPaintInfo& info, const TRect& window, bool d
             overlay.Images = overlayList;
         }
     }
-    const int indent = FIndent * info.IndentSteps;
+    const int indent = FAppearance.Indent() * info.IndentSteps;
     info.ContentRect.Left += indent;
     normal.XPos += indent;
 
@@ -612,13 +450,14 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
     const bool selected = node->States.Contains(nsSelected);
     if (drawSelection && (info.Column == FFocusedColumn || so.Contains(toFullRowSelect))) {
         TColor fill = clNone, border = clNone;
-        if (node == FDropTargetNode && (FLastDropMode == dmOnNode || selected)) {
-            fill = FColors.DropTargetColor;
-            border = FColors.DropTargetBorderColor;
+        if (node == DropTargetNode() && (LastDropMode() == dmOnNode || selected)) {
+            fill = FAppearance.Colors().DropTargetColor;
+            border = FAppearance.Colors().DropTargetBorderColor;
         } else if (selected) {
-            fill = focused ? FColors.FocusedSelectionColor : FColors.UnfocusedSelectionColor;
-            border = focused ? FColors.FocusedSelectionBorderColor
-                             : FColors.UnfocusedSelectionBorderColor;
+            fill = focused ? FAppearance.Colors().FocusedSelectionColor
+                           : FAppearance.Colors().UnfocusedSelectionColor;
+            border = focused ? FAppearance.Colors().FocusedSelectionBorderColor
+                             : FAppearance.Colors().UnfocusedSelectionBorderColor;
         }
         if (fill != clNone) {
             if (so.Contains(toFullRowSelect) || Options.MiscOptions.Contains(toGridExtensions))
@@ -627,11 +466,11 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
                 if (UseBlendedSelection()) {
                     const TRect r{inner.Left - window.Left, inner.Top, inner.Right - window.Left,
                                   inner.Bottom};
-                    WashRect(FRowBitmap, r, fill, FSelectionBlendFactor);
+                    WashRect(FRowBitmap, r, fill, FAppearance.SelectionBlendFactor());
                 } else {
                     canvas.SetBrushColor(fill);
                     canvas.SetPenColor(border);
-                    canvas.RoundRect(inner, FSelectionCurveRadius);
+                    canvas.RoundRect(inner, FAppearance.SelectionCurveRadius());
                 }
             }
         }
@@ -678,17 +517,19 @@ void TBaseVirtualTree::PaintTreeLines(TVTPaintInfo& info) {
     const int h = info.CellRect.Height();
     const int top = info.CellRect.Top;
     const int y = top + info.VerticalAnchor;
-    const TColor lineColor = FColors.TreeLineColor;
+    const TColor lineColor = FAppearance.Colors().TreeLineColor;
     auto vertical = [&](int x, int y1, int y2) {
-        canvas.FillPattern({x, y1, x + 1, y2 + 1}, FLinePattern, lineColor, FColor);
+        canvas.FillPattern({x, y1, x + 1, y2 + 1}, FAppearance.LinePattern(), lineColor,
+                           FAppearance.Color());
     };
     auto horizontal = [&](int x1, int x2, int yy) {
-        canvas.FillPattern({x1, yy, x2 + 1, yy + 1}, FLinePattern, lineColor, FColor);
+        canvas.FillPattern({x1, yy, x2 + 1, yy + 1}, FAppearance.LinePattern(), lineColor,
+                           FAppearance.Color());
     };
     for (std::size_t i = 0; i < info.LineImage.size(); ++i) {
-        const int x0 = info.CellRect.Left + static_cast<int>(i) * FIndent;
-        const int cx = x0 + FIndent / 2;
-        const int xr = x0 + FIndent;
+        const int x0 = info.CellRect.Left + static_cast<int>(i) * FAppearance.Indent();
+        const int cx = x0 + FAppearance.Indent() / 2;
+        const int xr = x0 + FAppearance.Indent();
         switch (info.LineImage[i]) {
         case ltNone:
             break;
@@ -752,7 +593,7 @@ void TBaseVirtualTree::PaintNodeImage(TVTPaintInfo& info) {
                (image.Ghosted || cut || (selected && !fullRow))) {
         style = idBlend50;
         // The list's own blend colour for a selected node that is not ghosted.
-        blend = (selected && !image.Ghosted) ? clNone : FColor;
+        blend = (selected && !image.Ghosted) ? clNone : FAppearance.Color();
     }
     int overlayNumber = 0;
     if (overlay.Index >= 0 && overlay.Index <= 14)
@@ -765,11 +606,11 @@ void TBaseVirtualTree::PaintNodeImage(TVTPaintInfo& info) {
 }
 
 void TBaseVirtualTree::PaintDropMark(TCanvas& canvas, const TRect& r) {
-    if (FLastDropMode != dmAbove && FLastDropMode != dmBelow)
+    if (LastDropMode() != dmAbove && LastDropMode() != dmBelow)
         return;
     const int l = r.Left, t = r.Top, rr = r.Right, b = r.Bottom;
-    canvas.SetBrushColor(FColors.DropMarkColor);
-    if (FLastDropMode == dmAbove)
+    canvas.SetBrushColor(FAppearance.Colors().DropMarkColor);
+    if (LastDropMode() == dmAbove)
         canvas.Polygon({{l + 2, t},
                         {rr - 2, t},
                         {rr - 2, t + 6},

@@ -8,13 +8,6 @@
 
 using namespace tree_detail;
 
-namespace {
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
-}
-} // namespace
-
 void TBaseVirtualTree::SetBottomSpace(unsigned value) {
     if (value == FBottomSpace)
         return;
@@ -23,22 +16,14 @@ void TBaseVirtualTree::SetBottomSpace(unsigned value) {
 }
 
 void TBaseVirtualTree::SetIndent(int value) {
-    value = std::max(value, 0);
-    if (value == FIndent)
-        return;
-    FIndent = value;
-    if (FUpdateCount == 0) {
+    if (FAppearance.SetIndent(value) && FUpdateCount == 0) {
         UpdateScrollBars(true);
         Invalidate();
     }
 }
 
 void TBaseVirtualTree::SetMargin(int value) {
-    value = std::max(value, 0);
-    if (value == FMargin)
-        return;
-    FMargin = value;
-    if (FUpdateCount == 0)
+    if (FAppearance.SetMargin(value) && FUpdateCount == 0)
         Invalidate();
 }
 
@@ -55,35 +40,29 @@ void TBaseVirtualTree::UpdateHorizontalRange() {
     // Only rows on screen are measured; a hidden control has none.
     if (!Showing())
         return;
-    int top = 0;
-    PVirtualNode n = GetNodeAt(0, true, &top);
-    if (n == nullptr) {
-        FRangeX = FMargin;
+    int start = 0;
+    PVirtualNode first = GetNodeAt(0, true, &start);
+    if (first == nullptr) {
+        FRangeX = FAppearance.Margin();
         return;
     }
     const int imageWidth = GetImagesWidth();
-    std::uint32_t level = GetNodeLevel(n);
-    std::int64_t indentWidth =
-        static_cast<std::int64_t>(FIndent) * (level + 1) + (imageWidth > 0 ? imageWidth + 2 : 0);
+    const std::int64_t imageRoom = imageWidth > 0 ? imageWidth + 2 : 0;
+    const std::int64_t clientBottom = static_cast<std::int64_t>(ClientHeight()) - FOffsetY;
     std::int64_t widest = 0;
-    const int clientHeight = ClientHeight();
-    std::int64_t rowTop = static_cast<std::int64_t>(top) + FOffsetY;
-    while (n != nullptr) {
+    std::int64_t top = start;
+    // Every row that starts on screen, the first one always.
+    WalkVisibleRows(first, top, [&](PVirtualNode n, std::int64_t rowTop) {
+        if (n != first && rowTop > clientBottom)
+            return false;
         if (!n->States.Contains(nsInitialized))
             InitNode(n);
+        const std::int64_t indentWidth =
+            static_cast<std::int64_t>(FAppearance.Indent()) * (GetNodeLevel(n) + 1) + imageRoom;
         widest = std::max(widest, indentWidth + GetNodeContentWidth(n, NoColumn));
-        rowTop += n->NodeHeight;
-        if (rowTop > clientHeight)
-            break;
-        PVirtualNode next = GetNextVisibleNoInit(n);
-        if (next == nullptr)
-            break;
-        const std::uint32_t nextLevel = GetNodeLevel(next);
-        indentWidth += (static_cast<std::int64_t>(nextLevel) - level) * FIndent;
-        level = nextLevel;
-        n = next;
-    }
-    FRangeX = ClampToInt(widest + FMargin);
+        return true;
+    });
+    FRangeX = ClampToInt(widest + FAppearance.Margin());
 }
 
 // ---- offsets ---------------------------------------------------------------------------------
@@ -117,12 +96,12 @@ bool TBaseVirtualTree::DoSetOffsetXY(int x, int y) {
 int TBaseVirtualTree::NodeTop(PVirtualNode node) const {
     if (!Revealed(node) || node == Root)
         return -1;
-    int top = 0;
-    PVirtualNode n = CacheStartByNode(node, top);
-    std::int64_t y = top;
-    for (; n != nullptr && n != node; n = GetNextVisibleNoInit(n))
-        y += n->NodeHeight;
-    return n == node ? ClampToInt(y) : -1;
+    int start = 0;
+    PVirtualNode first = CacheStartByNode(node, start);
+    std::int64_t top = start;
+    PVirtualNode n =
+        WalkVisibleRows(first, top, [node](PVirtualNode row, std::int64_t) { return row != node; });
+    return n == node ? ClampToInt(top) : -1;
 }
 
 TRect TBaseVirtualTree::GetDisplayRect(PVirtualNode node, [[maybe_unused]] TColumnIndex column,
@@ -152,19 +131,14 @@ PVirtualNode TBaseVirtualTree::GetNodeAt(int y, bool relative, int* nodeTop) con
     if (contentY < 0)
         contentY = 0;
     int start = 0;
-    PVirtualNode n = CacheStartByPosition(ClampToInt(contentY), start);
+    PVirtualNode first = CacheStartByPosition(ClampToInt(contentY), start);
     std::int64_t top = start;
-    for (; n != nullptr; n = GetNextVisibleNoInit(n)) {
-        if (contentY < top + n->NodeHeight) {
-            if (nodeTop != nullptr)
-                *nodeTop = ClampToInt(top);
-            return n;
-        }
-        top += n->NodeHeight;
-    }
+    PVirtualNode n = WalkVisibleRows(first, top, [contentY](PVirtualNode row, std::int64_t rowTop) {
+        return contentY >= rowTop + row->NodeHeight;
+    });
     if (nodeTop != nullptr)
-        *nodeTop = 0;
-    return nullptr;
+        *nodeTop = n != nullptr ? ClampToInt(top) : 0;
+    return n;
 }
 
 bool TBaseVirtualTree::ScrollIntoView(PVirtualNode node, bool center, bool scrollHorizontally) {

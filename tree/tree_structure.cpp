@@ -2,6 +2,7 @@
 // traversal.
 #include "tree/basetree.h"
 #include "tree/tree_internal.h"
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -81,6 +82,8 @@ unsigned TBaseVirtualTree::AllocateInternalDataArea(unsigned size) {
 void TBaseVirtualTree::SetNodeDataSize(int value) {
     if (value < -1)
         value = -1;
+    // The same size again keeps the tree: a rebuild would only throw away every node's data,
+    // state, focus and selection.
     if (value == FNodeDataSize)
         return;
     FNodeDataSize = value;
@@ -179,10 +182,7 @@ void TBaseVirtualTree::SetIsVisible(PVirtualNode node, bool value) {
         if (ancestorsShown)
             FVisibleCount -= CountShownDescendants(node) + 1;
         node->States.Exclude(nsVisible);
-        if (FUpdateCount == 0)
-            UpdateNoVisibleChildren(parent);
-        else
-            States.Include(tsUpdateHiddenChildrenNeeded);
+        RecountNoVisibleChildren(parent);
     }
     InvalidatePositionCache();
     if (FVisibleCount != oldVisibleCount && FUpdateCount == 0) {
@@ -235,28 +235,6 @@ void TBaseVirtualTree::AdjustSubtreeHeight(PVirtualNode node, std::int64_t value
     }
 }
 
-std::uint32_t TBaseVirtualTree::CountShownDescendants(PVirtualNode node) const {
-    if (node == nullptr || !IsExpandedNode(node))
-        return 0;
-    std::uint32_t count = 0;
-    PVirtualNode n = node->FirstChild;
-    while (n != nullptr) {
-        if (IsVisibleNode(n)) {
-            ++count;
-            if (IsExpandedNode(n) && n->FirstChild != nullptr) {
-                n = n->FirstChild;
-                continue;
-            }
-        }
-        while (n != node && n->NextSibling == nullptr)
-            n = n->Parent;
-        if (n == node)
-            break;
-        n = n->NextSibling;
-    }
-    return count;
-}
-
 void TBaseVirtualTree::UpdateNoVisibleChildren(PVirtualNode node) {
     if (node == nullptr || node == Root)
         return;
@@ -272,6 +250,25 @@ void TBaseVirtualTree::UpdateNoVisibleChildren(PVirtualNode node) {
             }
     }
     node->States.Set(nsNoVisibleChildren, none);
+}
+
+void TBaseVirtualTree::RecountNoVisibleChildren(PVirtualNode node) {
+    if (FUpdateCount == 0) {
+        UpdateNoVisibleChildren(node);
+        return;
+    }
+    States.Include(tsUpdateHiddenChildrenNeeded);
+    if (std::find(HiddenChildrenPending.begin(), HiddenChildrenPending.end(), node) ==
+        HiddenChildrenPending.end())
+        HiddenChildrenPending.push_back(node);
+}
+
+void TBaseVirtualTree::RecountPendingNoVisibleChildren() {
+    States.Exclude(tsUpdateHiddenChildrenNeeded);
+    std::vector<PVirtualNode> pending;
+    pending.swap(HiddenChildrenPending);
+    for (PVirtualNode node : pending)
+        UpdateNoVisibleChildren(node);
 }
 
 // ---- growing and shrinking -------------------------------------------------------------------
@@ -509,12 +506,8 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode node, bool keepFocus,
     }
     if (node == FRangeAnchor)
         FRangeAnchor = FFocusedNode;
-    if (parent != Root && !parent->States.Contains(nsClearing)) {
-        if (FUpdateCount == 0)
-            UpdateNoVisibleChildren(parent);
-        else
-            States.Include(tsUpdateHiddenChildrenNeeded);
-    }
+    if (parent != Root && !parent->States.Contains(nsClearing))
+        RecountNoVisibleChildren(parent);
     if (node->States.Contains(nsDeleting))
         return;
     node->States.Exclude(nsChecking);
@@ -553,15 +546,15 @@ void TBaseVirtualTree::DropReferences(PVirtualNode node) {
             w->Node = nullptr;
     if (LastChangedNode == node)
         LastChangedNode = nullptr;
+    if (!HiddenChildrenPending.empty())
+        std::erase(HiddenChildrenPending, node);
     // A pending structure change moves up to the nearest node that stays.
     if (LastStructureChangeNode == node)
         LastStructureChangeNode = node->Parent == Root ? nullptr : node->Parent;
     if (FRangeAnchor == node)
         FRangeAnchor = nullptr;
-    if (FDropTargetNode == node) {
-        FDropTargetNode = nullptr;
-        FLastDropMode = dmNowhere;
-    }
+    if (DropTargetNode() == node)
+        FInput.SetDropTarget(nullptr, dmNowhere);
 }
 
 void TBaseVirtualTree::Clear() {
@@ -583,7 +576,7 @@ void TBaseVirtualTree::Clear() {
 void TBaseVirtualTree::InitNode(PVirtualNode node) {
     if (node == nullptr || node == Root)
         return;
-    TCacheWriteGuard cacheGuard(*this);
+    TCacheWriteGuard cacheGuard(FCache);
     node->States.Include(nsInitialized);
     ResetNodeCaches(node);
     if (!OnInitNode)
@@ -618,89 +611,4 @@ void TBaseVirtualTree::InitChildren(PVirtualNode node) {
     } else {
         SetChildCount(node, count);
     }
-}
-
-// ---- traversal -------------------------------------------------------------------------------
-
-PVirtualNode TBaseVirtualTree::GetFirstVisibleNoInit() const {
-    PVirtualNode n = Root->FirstChild;
-    while (n != nullptr && !IsVisibleNode(n))
-        n = n->NextSibling;
-    return n;
-}
-
-PVirtualNode TBaseVirtualTree::GetNextVisibleNoInit(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
-        return nullptr;
-    if (IsExpandedNode(node))
-        for (PVirtualNode c = node->FirstChild; c != nullptr; c = c->NextSibling)
-            if (IsVisibleNode(c))
-                return c;
-    for (PVirtualNode n = node; n != nullptr && n != Root; n = n->Parent)
-        for (PVirtualNode s = n->NextSibling; s != nullptr; s = s->NextSibling)
-            if (IsVisibleNode(s))
-                return s;
-    return nullptr;
-}
-
-PVirtualNode TBaseVirtualTree::GetLastVisibleChildNoInit(PVirtualNode node) const {
-    if (node == nullptr)
-        node = Root;
-    if (!IsExpandedNode(node))
-        return nullptr;
-    PVirtualNode c = node->LastChild;
-    while (c != nullptr && !IsVisibleNode(c))
-        c = c->PrevSibling;
-    return c;
-}
-
-PVirtualNode TBaseVirtualTree::GetLastVisibleNoInit(PVirtualNode node) const {
-    PVirtualNode n = GetLastVisibleChildNoInit(node);
-    while (n != nullptr) {
-        PVirtualNode next = GetLastVisibleChildNoInit(n);
-        if (next == nullptr)
-            break;
-        n = next;
-    }
-    return n;
-}
-
-PVirtualNode TBaseVirtualTree::GetPreviousVisibleNoInit(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
-        return nullptr;
-    PVirtualNode s = node->PrevSibling;
-    while (s != nullptr && !IsVisibleNode(s))
-        s = s->PrevSibling;
-    if (s == nullptr)
-        return node->Parent == Root ? nullptr : node->Parent;
-    for (PVirtualNode c = GetLastVisibleChildNoInit(s); c != nullptr;
-         c = GetLastVisibleChildNoInit(s))
-        s = c;
-    return s;
-}
-
-PVirtualNode TBaseVirtualTree::GetFirstChild(PVirtualNode node) {
-    if (node == nullptr)
-        node = Root;
-    if (!node->States.Contains(nsInitialized))
-        InitNode(node);
-    if (node->States.Contains(nsHasChildren) && node->ChildCount == 0)
-        InitChildren(node);
-    PVirtualNode c = node->FirstChild;
-    if (c != nullptr && !c->States.Contains(nsInitialized))
-        InitNode(c);
-    return c;
-}
-
-PVirtualNode TBaseVirtualTree::GetLastChild(PVirtualNode node) {
-    if (node == nullptr)
-        node = Root;
-    if (!node->States.Contains(nsInitialized))
-        InitNode(node);
-    if (node->States.Contains(nsHasChildren) && node->ChildCount == 0)
-        InitChildren(node);
-    PVirtualNode c = node->LastChild;
-    if (c != nullptr && !c->States.Contains(nsInitialized))
-        InitNode(c);
-    return c;
 }

@@ -1,5 +1,5 @@
 #include "tree/worker.h"
-#include "tree/basetree.h"
+#include "tree/tree_position_cache.h"
 #include <algorithm>
 
 namespace {
@@ -11,17 +11,17 @@ TWorkerThread* TWorkerThread::Instance() {
     return Worker.get();
 }
 
-void TWorkerThread::RegisterTree(TBaseVirtualTree* tree) {
+void TWorkerThread::Register(TPositionCache* cache) {
     if (!Worker)
         Worker = std::make_unique<TWorkerThread>();
     ++Worker->TreeCount;
 }
 
-void TWorkerThread::UnregisterTree(TBaseVirtualTree* tree) {
+void TWorkerThread::Unregister(TPositionCache* cache) {
     if (!Worker)
         return;
     --Worker->TreeCount;
-    tree->StopCacheValidation();
+    cache->StopCacheValidation();
     if (Worker->TreeCount == 0)
         Worker.reset();
 }
@@ -39,62 +39,63 @@ TWorkerThread::~TWorkerThread() {
     Thread->WaitFor();
 }
 
-void TWorkerThread::AddTree(TBaseVirtualTree* tree) {
+void TWorkerThread::Add(TPositionCache* cache) {
     {
         TLockGuard lock(ListLock);
-        if (std::find(WaitingList.begin(), WaitingList.end(), tree) == WaitingList.end())
-            WaitingList.push_back(tree);
+        if (std::find(WaitingList.begin(), WaitingList.end(), cache) == WaitingList.end())
+            WaitingList.push_back(cache);
     }
     WakeUp.SetEvent();
 }
 
-void TWorkerThread::RemoveTree(TBaseVirtualTree* tree) {
+void TWorkerThread::Remove(TPositionCache* cache) {
     TLockGuard lock(ListLock);
-    WaitingList.erase(std::remove(WaitingList.begin(), WaitingList.end(), tree), WaitingList.end());
+    WaitingList.erase(std::remove(WaitingList.begin(), WaitingList.end(), cache),
+                      WaitingList.end());
 }
 
-bool TWorkerThread::IsCurrent(const TBaseVirtualTree* tree) {
+bool TWorkerThread::IsCurrent(const TPositionCache* cache) {
     TLockGuard lock(ListLock);
-    return CurrentTree == tree;
+    return Current == cache;
 }
 
-bool TWorkerThread::IsQueued(const TBaseVirtualTree* tree) {
+bool TWorkerThread::IsQueued(const TPositionCache* cache) {
     TLockGuard lock(ListLock);
-    return CurrentTree == tree ||
-           std::find(WaitingList.begin(), WaitingList.end(), tree) != WaitingList.end();
+    return Current == cache ||
+           std::find(WaitingList.begin(), WaitingList.end(), cache) != WaitingList.end();
 }
 
 void TWorkerThread::Execute() {
     for (;;) {
         WakeUp.WaitFor();
-        TBaseVirtualTree* tree = nullptr;
+        TPositionCache* cache = nullptr;
         {
             TLockGuard lock(ListLock);
             if (Terminated)
                 return;
             if (!WaitingList.empty()) {
-                tree = WaitingList.front();
+                cache = WaitingList.front();
                 WaitingList.pop_front();
                 if (!WaitingList.empty())
                     WakeUp.SetEvent();
             }
-            CurrentTree = tree;
+            Current = cache;
         }
-        if (tree == nullptr)
+        if (cache == nullptr)
             continue;
-        tree->SendCacheState({tsValidating}, {tsUseCache});
+        cache->SendCacheState({tsValidating}, {tsUseCache});
         bool built = false;
         try {
-            built = !tree->StopValidationRequested() && tree->BuildPositionCache();
+            built = !cache->StopValidationRequested() && cache->BuildPositionCache();
         } catch (...) {
             built = false;
         }
         if (built)
-            tree->SendCacheState({tsUseCache},
-                                 {tsStopValidation, tsValidating, tsValidationNeeded});
+            cache->SendCacheState({tsUseCache},
+                                  {tsStopValidation, tsValidating, tsValidationNeeded});
         else
-            tree->SendCacheState({}, {tsStopValidation, tsValidating});
+            cache->SendCacheState({}, {tsStopValidation, tsValidating});
         TLockGuard lock(ListLock);
-        CurrentTree = nullptr;
+        Current = nullptr;
     }
 }

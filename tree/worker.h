@@ -5,22 +5,22 @@
 #include <deque>
 #include <memory>
 
-class TBaseVirtualTree;
+class TPositionCache;
 
 class TWorkerThread {
 public:
-    // Counts a tree in, starting the thread with the first one.
-    static void RegisterTree(TBaseVirtualTree* tree);
-    // Counts a tree out after stopping its build; the last one ends the thread.
-    static void UnregisterTree(TBaseVirtualTree* tree);
+    // Counts a tree's cache in, starting the thread with the first one.
+    static void Register(TPositionCache* cache);
+    // Counts a tree's cache out after stopping its build; the last one ends the thread.
+    static void Unregister(TPositionCache* cache);
     // The running worker, or none.
     static TWorkerThread* Instance();
 
-    // Queues the tree unless it is queued already, and wakes the thread.
-    void AddTree(TBaseVirtualTree* tree);
-    void RemoveTree(TBaseVirtualTree* tree);
-    bool IsCurrent(const TBaseVirtualTree* tree);
-    bool IsQueued(const TBaseVirtualTree* tree);
+    // Queues the cache unless it is queued already, and wakes the thread.
+    void Add(TPositionCache* cache);
+    void Remove(TPositionCache* cache);
+    bool IsCurrent(const TPositionCache* cache);
+    bool IsQueued(const TPositionCache* cache);
 
     TWorkerThread();
     ~TWorkerThread();
@@ -29,8 +29,8 @@ private:
     void Execute();
 
     TLock ListLock;
-    std::deque<TBaseVirtualTree*> WaitingList;
-    TBaseVirtualTree* CurrentTree{nullptr};
+    std::deque<TPositionCache*> WaitingList;
+    TPositionCache* Current{nullptr};
     bool Terminated{false};
     unsigned TreeCount{0};
     TAutoResetEvent WakeUp;

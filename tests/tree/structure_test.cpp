@@ -177,6 +177,18 @@ TEST_F(TreeTest, ChangingNodeDataSizeRebuildsTopLevel) {
     EXPECT_EQ(Tree->SelectedCount(), 0u);
     EXPECT_EQ(Tree->GetNodeData(Tree->RootNode()->FirstChild), nullptr);
     EXPECT_TRUE(TreeInvariantsHold(*Tree));
+
+    // The same size again keeps the nodes, their data, the focus and the selection.
+    Tree->SetNodeDataSize(4);
+    PVirtualNode a = Tree->AddChild(Tree->RootNode()->FirstChild);
+    *Tree->GetNodeData<std::uint32_t>(a) = 42;
+    Tree->SetFocusedNode(a);
+    Tree->SetSelected(a, true);
+    Tree->SetNodeDataSize(4);
+    EXPECT_EQ(Tree->RootNode()->SubtreeCount, 5u);
+    EXPECT_EQ(*Tree->GetNodeData<std::uint32_t>(a), 42u);
+    EXPECT_EQ(Tree->FocusedNode(), a);
+    EXPECT_EQ(Tree->SelectedCount(), 1u);
 }
 
 TEST_F(TreeTest, UserDataWithoutRoomRaisesAfterAdding) {
@@ -319,6 +331,31 @@ TEST_F(TreeTest, VisibleTraversalSkipsHiddenAndCollapsed) {
     EXPECT_TRUE(TreeInvariantsHold(*Tree));
 }
 
+TEST_F(TreeTest, HiddenChildrenAreRecountedWhenTheUpdateEnds) {
+    auto top = Add(nullptr, 2);
+    PVirtualNode only = Tree->AddChild(top[0]);
+    auto pair = Add(top[1], 2);
+    Tree->BeginUpdate();
+    Tree->SetIsVisible(only, false);
+    Tree->SetIsVisible(pair[0], false);
+    Tree->BeginUpdate();
+    Tree->EndUpdate();
+    // Still inside the outer update: the recount waits for its end.
+    EXPECT_FALSE(top[0]->States.Contains(nsNoVisibleChildren));
+    Tree->EndUpdate();
+    EXPECT_TRUE(top[0]->States.Contains(nsNoVisibleChildren));
+    EXPECT_FALSE(top[1]->States.Contains(nsNoVisibleChildren));
+    EXPECT_FALSE(Tree->TreeStates().Contains(tsUpdateHiddenChildrenNeeded));
+
+    // A parent freed while its recount waits is simply left out.
+    Tree->BeginUpdate();
+    Tree->SetIsVisible(pair[1], false);
+    Tree->DeleteNode(top[1]);
+    Tree->EndUpdate();
+    EXPECT_EQ(Tree->RootNodeCount(), 1u);
+    EXPECT_TRUE(TreeInvariantsHold(*Tree));
+}
+
 TEST_F(TreeTest, StructureChangeNotifications) {
     std::vector<std::pair<PVirtualNode, TChangeReason>> seen;
     Tree->OnStructureChange = [&](TBaseVirtualTree*, PVirtualNode n, TChangeReason r) {
@@ -342,6 +379,32 @@ TEST_F(TreeTest, StructureChangeNotifications) {
     Tree->EndUpdate();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].second, crAccumulated);
+}
+
+TEST_F(TreeTest, AccumulatedStructureChangeNamesTheLastNode) {
+    auto top = Add(nullptr, 2);
+    std::vector<std::pair<PVirtualNode, TChangeReason>> seen;
+    Tree->OnStructureChange = [&](TBaseVirtualTree*, PVirtualNode n, TChangeReason r) {
+        seen.emplace_back(n, r);
+    };
+    // Changes under two parents: one report, the reason merged, the node of the last change.
+    Tree->SetChangeDelay(20);
+    Tree->AddChild(top[0]);
+    Tree->AddChild(top[1]);
+    const std::uint32_t start = GetTickCount();
+    while (seen.empty() && GetTickCount() - start < 2000)
+        ProcessMessages();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(top[1], crAccumulated));
+
+    seen.clear();
+    Tree->SetChangeDelay(0);
+    Tree->BeginUpdate();
+    Tree->AddChild(top[1]);
+    Tree->DeleteChildren(top[0]);
+    Tree->EndUpdate();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(top[0], crAccumulated));
 }
 
 TEST_F(TreeTest, ChangeDelayDefersTheSelectionNotification) {

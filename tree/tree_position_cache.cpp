@@ -2,10 +2,10 @@
 // worker thread and used by the lookups of a row by position and of a node's top.
 //
 // How the worker's reads stay safe: the worker reads node links, node states, NodeHeight and
-// FVisibleCount while the user-interface thread owns the tree. Every operation that writes any
-// of these stops a pending build before it writes (and, when one was pending, queues the tree
-// again afterwards): the structural operations and visibility changes stop on their own, and
-// toggling, initialising and (de)selecting a node do so through TCacheWriteGuard, which also
+// the tree's visible count while the user-interface thread owns the tree. Every operation that
+// writes any of these stops a pending build before it writes (and, when one was pending, queues the
+// tree again afterwards): the structural operations and visibility changes stop on their own, and
+// toggling, initialising and (de)selecting a node do so through TWriteGuard, which also
 // holds back any rebuild its event handlers ask for until it has finished writing. Stopping
 // waits until the worker has left the tree, so no write ever overlaps a read; a cheap flag
 // check alone could not give that, because the state word the worker reads also carries
@@ -18,6 +18,7 @@
 // fills and then waits on. The user-interface thread handles the message from a posted event
 // when its event loop runs, or directly from StopCacheValidation's wait, so a stop never waits
 // for a worker that is itself waiting for the user-interface thread.
+#include "tree/tree_position_cache.h"
 #include "tree/basetree.h"
 #include "tree/tree_internal.h"
 #include "tree/worker.h"
@@ -90,155 +91,153 @@ int CompareNodePositions(PVirtualNode a, PVirtualNode b) {
 
 // ---- registration ----------------------------------------------------------------------------
 
-void TBaseVirtualTree::RegisterWithWorker() {
-    FCacheMailbox = std::make_unique<TSyncMailbox>(
+TPositionCache::TPositionCache(TBaseVirtualTree& tree) : Tree(tree) {}
+
+void TPositionCache::RegisterWithWorker() {
+    FMailbox = std::make_unique<TSyncMailbox>(
         [this](unsigned message, std::uintptr_t enter, std::intptr_t leave) {
             if (message == WM_CHANGESTATE)
                 HandleStateMessage(enter, leave);
         });
     try {
-        TWorkerThread::RegisterTree(this);
+        TWorkerThread::Register(this);
     } catch (const std::system_error& e) {
         throw EMkbError(e.what());
     }
 }
 
-void TBaseVirtualTree::UnregisterFromWorker() {
-    TWorkerThread::UnregisterTree(this);
+void TPositionCache::UnregisterFromWorker() {
+    TWorkerThread::Unregister(this);
 }
 
 // ---- state changes ---------------------------------------------------------------------------
 
-void TBaseVirtualTree::SendCacheState(TVirtualTreeStates enter, TVirtualTreeStates leave) {
-    FCacheMailbox->Send(WM_CHANGESTATE, StatesToMask(enter),
-                        static_cast<std::intptr_t>(StatesToMask(leave)));
+void TPositionCache::SendCacheState(TVirtualTreeStates enter, TVirtualTreeStates leave) {
+    FMailbox->Send(WM_CHANGESTATE, StatesToMask(enter),
+                   static_cast<std::intptr_t>(StatesToMask(leave)));
 }
 
-void TBaseVirtualTree::HandleStateMessage(std::uintptr_t enterMask, std::intptr_t leaveMask) {
-    DoStateChange(MaskToStates(enterMask), MaskToStates(static_cast<std::uintptr_t>(leaveMask)));
+void TPositionCache::HandleStateMessage(std::uintptr_t enterMask, std::intptr_t leaveMask) {
+    Tree.DoStateChange(MaskToStates(enterMask),
+                       MaskToStates(static_cast<std::uintptr_t>(leaveMask)));
 }
 
-bool TBaseVirtualTree::CacheValidationPending() const {
+bool TPositionCache::ValidationPending() const {
     TWorkerThread* worker = TWorkerThread::Instance();
     return worker != nullptr && worker->IsQueued(this);
 }
 
-void TBaseVirtualTree::InvalidatePositionCache() {
-    DoStateChange({tsValidationNeeded}, {tsUseCache});
+void TPositionCache::InvalidatePositionCache() {
+    Tree.DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
-void TBaseVirtualTree::StopCacheValidation() {
-    DoStateChange({tsStopValidation}, {tsUseCache});
+void TPositionCache::StopCacheValidation() {
+    Tree.DoStateChange({tsStopValidation}, {tsUseCache});
     TWorkerThread* worker = TWorkerThread::Instance();
     if (worker == nullptr)
         return;
-    const bool wasValidating = States.Contains(tsValidating);
-    worker->RemoveTree(this);
+    const bool wasValidating = Tree.States.Contains(tsValidating);
+    worker->Remove(this);
     bool waited = false;
     // No sleeping: the worker ends the build at its next node and only needs its messages
     // handled to let go of the tree.
     while (worker->IsCurrent(this)) {
         waited = true;
-        if (!FCacheMailbox->Dispatch())
+        if (!FMailbox->Dispatch())
             std::this_thread::yield();
     }
     // The interrupted build, or one that finished while we waited, has to be done again.
     if (waited || wasValidating)
-        DoStateChange({tsValidationNeeded}, {tsUseCache});
+        Tree.DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
-void TBaseVirtualTree::RevalidatePositionCache() {
+void TPositionCache::RevalidatePositionCache() {
     StopCacheValidation();
     // Event handlers run inside a guarded write may change the structure and ask for a
     // rebuild; it waits until the outermost guard has finished writing.
-    if (FCacheHold > 0) {
-        FCacheResume = true;
+    if (FHold > 0) {
+        FResume = true;
         return;
     }
     TWorkerThread* worker = TWorkerThread::Instance();
-    if (worker == nullptr || !States.Contains(tsValidationNeeded))
+    if (worker == nullptr || !Tree.States.Contains(tsValidationNeeded))
         return;
-    DoStateChange({}, {tsStopValidation});
-    worker->AddTree(this);
+    Tree.DoStateChange({}, {tsStopValidation});
+    worker->Add(this);
 }
 
-TBaseVirtualTree::TCacheWriteGuard::TCacheWriteGuard(TBaseVirtualTree& tree)
-    : Tree(tree), Resume(tree.CacheValidationPending()) {
-    ++Tree.FCacheHold;
+TPositionCache::TWriteGuard::TWriteGuard(TPositionCache& cache)
+    : Cache(cache), Resume(cache.ValidationPending()) {
+    ++Cache.FHold;
     if (Resume)
-        Tree.StopCacheValidation();
+        Cache.StopCacheValidation();
 }
 
-TBaseVirtualTree::TCacheWriteGuard::~TCacheWriteGuard() {
-    if (--Tree.FCacheHold != 0)
+TPositionCache::TWriteGuard::~TWriteGuard() {
+    if (--Cache.FHold != 0)
         return;
-    const bool resume = Resume || Tree.FCacheResume;
-    Tree.FCacheResume = false;
+    const bool resume = Resume || Cache.FResume;
+    Cache.FResume = false;
     // Inside an update the final EndUpdate revalidates.
-    if (resume && Tree.FUpdateCount == 0 && !Tree.States.Contains(tsDestroying))
-        Tree.RevalidatePositionCache();
+    if (resume && Cache.Tree.FUpdateCount == 0 && !Cache.Tree.States.Contains(tsDestroying))
+        Cache.RevalidatePositionCache();
 }
 
 // ---- building (worker thread) ----------------------------------------------------------------
 
-bool TBaseVirtualTree::BuildPositionCache() {
+bool TPositionCache::BuildPositionCache() {
     if (StopValidationRequested())
         return false;
-    FPositionCache.clear();
-    const std::uint32_t visible = FVisibleCount;
+    FEntries.clear();
+    const std::uint32_t visible = Tree.FVisibleCount;
     if (visible <= CacheThreshold)
         return false;
     const std::size_t entries = (visible + CacheThreshold - 1) / CacheThreshold;
-    FPositionCache.reserve(entries);
-    std::uint64_t top = 0;
-    std::uint32_t counter = 0;
-    PVirtualNode node = GetFirstVisibleNoInit();
-    while (node != nullptr && !StopValidationRequested()) {
-        if (counter % CacheThreshold == 0)
-            FPositionCache.push_back({node, static_cast<std::uint32_t>(top)});
-        top += node->NodeHeight;
-        node = GetNextVisibleNoInit(node);
-        if (node == nullptr)
-            break;
-        ++counter;
-        if (FPositionCache.size() == entries) {
-            --counter;
-            break;
-        }
-    }
-    return counter > 0 && !StopValidationRequested();
+    FEntries.reserve(entries);
+    std::int64_t top = 0;
+    std::uint32_t visited = 0;
+    Tree.WalkVisibleRows(Tree.GetFirstVisibleNoInit(), top,
+                         [&](PVirtualNode node, std::int64_t rowTop) {
+                             if (StopValidationRequested() || FEntries.size() == entries)
+                                 return false;
+                             if (visited % CacheThreshold == 0)
+                                 FEntries.push_back({node, static_cast<std::uint32_t>(rowTop)});
+                             ++visited;
+                             return true;
+                         });
+    return visited > 1 && !StopValidationRequested();
 }
 
 // ---- lookups ---------------------------------------------------------------------------------
 
-PVirtualNode TBaseVirtualTree::CacheStartByPosition(int y, int& top) const {
-    if (States.Contains(tsUseCache) && !FPositionCache.empty() && y >= 0) {
+PVirtualNode TPositionCache::StartByPosition(int y, int& top) const {
+    if (Tree.States.Contains(tsUseCache) && !FEntries.empty() && y >= 0) {
         const auto yy = static_cast<std::uint32_t>(y);
         auto it = std::upper_bound(
-            FPositionCache.begin(), FPositionCache.end(), yy,
+            FEntries.begin(), FEntries.end(), yy,
             [](std::uint32_t v, const TCacheEntry& e) { return v < e.AbsoluteTop; });
-        if (it != FPositionCache.begin()) {
+        if (it != FEntries.begin()) {
             --it;
             top = static_cast<int>(std::min<std::uint32_t>(it->AbsoluteTop, INT_MAX));
             return it->Node;
         }
     }
     top = 0;
-    return GetFirstVisibleNoInit();
+    return Tree.GetFirstVisibleNoInit();
 }
 
-PVirtualNode TBaseVirtualTree::CacheStartByNode(PVirtualNode node, int& top) const {
-    if (States.Contains(tsUseCache) && !FPositionCache.empty() && node != nullptr) {
-        auto it = std::upper_bound(FPositionCache.begin(), FPositionCache.end(), node,
+PVirtualNode TPositionCache::StartByNode(PVirtualNode node, int& top) const {
+    if (Tree.States.Contains(tsUseCache) && !FEntries.empty() && node != nullptr) {
+        auto it = std::upper_bound(FEntries.begin(), FEntries.end(), node,
                                    [](PVirtualNode n, const TCacheEntry& e) {
                                        return CompareNodePositions(n, e.Node) < 0;
                                    });
-        if (it != FPositionCache.begin()) {
+        if (it != FEntries.begin()) {
             --it;
             top = static_cast<int>(std::min<std::uint32_t>(it->AbsoluteTop, INT_MAX));
             return it->Node;
         }
     }
     top = 0;
-    return GetFirstVisibleNoInit();
+    return Tree.GetFirstVisibleNoInit();
 }
