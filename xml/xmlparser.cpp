@@ -46,6 +46,19 @@ inline bool IsWhite(char c) {
     return Is(c, kWhite);
 }
 
+// Whether the eight bytes at p are all TAB, LF, CR or space: the bytes that are none of them
+// leave a high bit set.
+inline bool AllWhite8(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    constexpr std::uint64_t ones = 0x0101010101010101u, lows = 0x7F7F7F7F7F7F7F7Fu, highs = ~lows;
+    // Exactly the zero bytes get their high bit (no borrow runs between bytes).
+    auto zeroAt = [](std::uint64_t v) { return ~(((v & lows) + lows) | v | lows); };
+    const std::uint64_t hits = zeroAt(w ^ (ones * ' ')) | zeroAt(w ^ (ones * '\n')) |
+                               zeroAt(w ^ (ones * '\r')) | zeroAt(w ^ (ones * '\t'));
+    return hits == highs;
+}
+
 // Windows-1252's 80..9F; the five holes stand for the code points of the same value.
 constexpr std::array<unsigned short, 32> kCp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -328,6 +341,18 @@ const char* TXmlParser::Find(const char* p, std::string_view what) const {
     return xmlscan::FindText(p, what);
 }
 
+const char* TXmlParser::SkipWhite(const char* p) const {
+    // Eight characters at a time where the document's end is known to be farther.
+    const auto start = reinterpret_cast<std::uintptr_t>(TextStart());
+    const auto end = reinterpret_cast<std::uintptr_t>(TextEnd());
+    while (reinterpret_cast<std::uintptr_t>(p) >= start &&
+           reinterpret_cast<std::uintptr_t>(p) + 8 <= end && AllWhite8(p))
+        p += 8;
+    while (IsWhite(*p))
+        ++p;
+    return p;
+}
+
 const char* TXmlParser::LastChar(const char* from) const {
     return from + std::strlen(from) - 1;
 }
@@ -359,6 +384,15 @@ bool TXmlParser::NextPart() {
             EntityStack.Clear();
             FDeclarationsRead = true;
             return false;
+        }
+        if (IsWhite(*start) && NormalizeText) {
+            // Indentation before a tag is a text part that withdraws itself: only the content it
+            // empties is left of it.
+            const char* q = SkipWhite(start);
+            if (*q == '<') {
+                PartContent.clear();
+                start = q;
+            }
         }
         PartStart = start;
         PartEnd = start;
@@ -393,15 +427,23 @@ const char* TXmlParser::ReadName(const char* p, const unsigned char* delimiters,
     unsigned char cls = *delimiters;
     while (!Is(*q, cls))
         ++q;
-    name.assign(p, q);
+    // An end tag repeats the name its start tag left: nothing to copy then.
+    const auto length = static_cast<std::size_t>(q - p);
+    bool same = name.size() == length;
+    for (std::size_t i = 0; same && i < length; ++i)
+        same = name[i] == p[i];
+    if (!same)
+        name.assign(p, length);
     return q;
 }
 
 const char* TXmlParser::ReadAttributes(const char* p, TAttrList& list) {
     static const unsigned char attrDelims = kAttrDelim;
+    if (*p == '>' && list.Empty())
+        return p; // most tags have no attributes
     list.Clear();
     if (*p == '>')
-        return p; // most tags have no attributes
+        return p;
     enum { ExpectName, ExpectEquals, ExpectValue } state = ExpectName;
     std::string name;
     for (;;) {
@@ -498,10 +540,8 @@ void TXmlParser::ScanText() {
     PartKind = xpText;
     PartContent.clear();
     if (NormalizeText) {
-        // Indentation between tags, most of a document's text parts, is dropped at once.
-        const char* q = PartStart;
-        while (IsWhite(*q))
-            ++q;
+        // Whitespace-only text is dropped before any translation.
+        const char* q = SkipWhite(PartStart);
         if (*q == '<' || (*q == '\0' && EntityStack.Empty())) {
             PartEnd = q - 1;
             FDeliver = false;
@@ -629,7 +669,9 @@ void TXmlParser::ScanTag() {
         ++p;
     }
     p = ReadName(p, &tagDelims, PartName);
-    p = ReadAttributes(p, PartAttributes);
+    // Most tags carry no attributes; the call is saved for those that do.
+    if (*p != '>' || !PartAttributes.Empty())
+        p = ReadAttributes(p, PartAttributes);
     if (*p == '/')
         PartKind = xpEmptyTag;
     // The ">" is nearly always the very next character: no library call for it.

@@ -299,6 +299,27 @@ TEST(XmlScanner, ReadDocumentFile) {
     EXPECT_FALSE(p.ReadDocumentFile(u"/")); // a folder cannot be read as a document
 }
 
+TEST(XmlScanner, OneCharacterAmongWhitespaceIsText) {
+    // Indentation is skipped several characters at a time; no other byte may pass for it.
+    for (char c : {'!', 'a', '\x0B', '\x0C', '\x80', '\xA0', '\xFF', '\x21'})
+        for (std::size_t at = 0; at < 17; ++at) {
+            std::string gap(17, ' ');
+            gap[1] = '\r';
+            gap[2] = '\n';
+            gap[9] = '\t';
+            gap[at] = c;
+            TXmlParser p;
+            // Declared 8-bit, so that the high bytes pass as they are.
+            ASSERT_TRUE(p.LoadFromMemory(
+                ("<?xml version='1.0' encoding='windows-1251'?><a>" + gap + "</a>").c_str()));
+            p.NextPart();
+            p.NextPart();
+            ASSERT_TRUE(p.NextPart());
+            EXPECT_EQ(p.PartKind, xpText) << int(c) << " at " << at;
+            EXPECT_EQ(p.PartContent, std::string(1, c)) << int(c) << " at " << at;
+        }
+}
+
 TEST(XmlScanner, EntityReferencesWithDefinitions) {
     // Entity declarations come from the document type reader; here they are set directly.
     TXmlParser p;
