@@ -1,7 +1,7 @@
 #include "html/htmlcolors.h"
 
 #include "html/htmlstrings.h"
-#include "html/properties.h"
+#include "platform/font.h"
 
 #include <algorithm>
 #include <array>
@@ -295,6 +295,11 @@ struct TColorCache {
 thread_local TColorCache gLastColor;
 
 } // namespace
+
+TColor PaletteFlag() {
+    static const TColor flag = FontServices().ScreenBitsPerPixel() <= 8 ? 0x02000000 : 0;
+    return flag;
+}
 
 bool ParseColor(std::u16string_view text, bool needHash, TColor& color) {
     if (text.empty())

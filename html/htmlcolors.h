@@ -7,6 +7,9 @@
 
 namespace html {
 
+// 0x02000000 on a display of 8 bits per pixel or fewer, else 0; measured once.
+TColor PaletteFlag();
+
 // Whether text is a colour, and the colour. Hexadecimal colours carry PaletteFlag().
 bool ParseColor(std::u16string_view text, bool needHash, TColor& color);
 

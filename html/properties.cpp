@@ -100,11 +100,6 @@ bool IsInheritedProperty(int index) {
     }
 }
 
-TColor PaletteFlag() {
-    static const TColor flag = FontServices().ScreenBitsPerPixel() <= 8 ? 0x02000000 : 0;
-    return flag;
-}
-
 int BorderStyleCode(std::u16string_view name) {
     static constexpr std::u16string_view kNames[] = {u"none",   u"solid",  u"inset",
                                                      u"outset", u"groove", u"ridge",

@@ -102,9 +102,6 @@ constexpr int ClampLayoutLength(int v) {
 }
 constexpr int ParaSpacePixels = 14;
 
-// 0x02000000 on a display of 8 bits per pixel or fewer, else 0; measured once.
-TColor PaletteFlag();
-
 // Alignment codes of vertical-align and float.
 enum TAlignCode : int {
     ANone = 0,

@@ -1,5 +1,6 @@
 #include "html/stylelist.h"
 
+#include "html/htmlcolors.h"
 #include "html/htmlstrings.h"
 
 namespace html {

@@ -1,4 +1,5 @@
 #include "html/attributes.h"
+#include "html/htmlcolors.h"
 #include "html/propstack.h"
 #include "html/reader.h"
 #include "html/stylelist.h"
