@@ -85,6 +85,18 @@ TProperties* TPropStack::PropertiesAt(int index) const {
     return FRecords[index].get();
 }
 
+int TPropStack::CodePageInForce() const {
+    const TProperties* top = TopProperties();
+    return top ? top->CodePage : 0;
+}
+
+void TPropStack::MarkUtf8Document() {
+    if (TProperties* base = PropertiesAt(0)) {
+        base->CodePage = 65001;
+        base->CharSet = ANSI_CHARSET;
+    }
+}
+
 void TPropStack::MergeRules(TProperties& record, std::u16string_view selector) const {
     for (const TProperties* rule : FStyles->Find(selector))
         MergeProperties(*rule, record);

@@ -1,5 +1,6 @@
 #pragma once
 // The property records of the open elements of a document being read, base record first.
+#include "html/charsets.h"
 #include "html/properties.h"
 #include "html/stylelist.h"
 
@@ -10,7 +11,7 @@
 
 namespace html {
 
-class TPropStack {
+class TPropStack : public TCodePageSource {
 public:
     explicit TPropStack(const TStyleList& styles) : FStyles(&styles) {}
 
@@ -28,6 +29,11 @@ public:
     TProperties* PropertiesAt(int index) const;
     int Count() const { return static_cast<int>(FRecords.size()); }
     void ClearStack() { FRecords.clear(); }
+
+    // What the reader asks while it reads: the top record's code page, and the base record
+    // taking UTF-8.
+    int CodePageInForce() const override;
+    void MarkUtf8Document() override;
 
     // A record with an inline border is being closed (its border ends at the current source
     // index of the reader); assigned by the builder.

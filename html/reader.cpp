@@ -3,7 +3,6 @@
 #include "html/entities.h"
 #include "html/htmlerrors.h"
 #include "html/htmlstrings.h"
-#include "html/propstack.h"
 #include "platform/codepage.h"
 
 namespace html {
@@ -73,10 +72,7 @@ bool THtmlReader::ResetReader(std::u16string_view text) {
     }
     Rewind();
     if (Utf8Document && PropStack)
-        if (TProperties* base = PropStack->PropertiesAt(0)) {
-            base->CodePage = 65001;
-            base->CharSet = ANSI_CHARSET;
-        }
+        PropStack->MarkUtf8Document();
     return Utf8Document;
 }
 
@@ -95,10 +91,8 @@ void THtmlReader::Rewind() {
 }
 
 int THtmlReader::CodePageInForce() const {
-    if (PropStack)
-        if (TProperties* top = PropStack->TopProperties())
-            return top->CodePage == 0 ? NarrowCodePage : top->CodePage;
-    return NarrowCodePage;
+    const int page = PropStack ? PropStack->CodePageInForce() : 0;
+    return page == 0 ? NarrowCodePage : page;
 }
 
 void THtmlReader::SetCurrent(char16_t c) {

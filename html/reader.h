@@ -3,6 +3,7 @@
 // of text with the source index of every character, and the end of input. One instance serves
 // one parse at a time.
 #include "html/attributes.h"
+#include "html/charsets.h"
 #include "html/symbols.h"
 #include "html/token.h"
 
@@ -10,8 +11,6 @@
 #include <string>
 
 namespace html {
-
-class TPropStack;
 
 class THtmlReader {
 public:
@@ -31,7 +30,7 @@ public:
     // what it stands for (the characters as written when it is not a valid reference).
     std::u16string DecodeReference(int codePage);
 
-    // The code page in force: that of the record on top of PropStack, else the narrow page.
+    // The code page in force: what PropStack gives, else the narrow page.
     int CodePageInForce() const;
 
     char16_t CurChar{0};
@@ -47,10 +46,9 @@ public:
     bool FirstPass{false};
     bool Utf8Document{false};
 
-    // The records of the open elements; the top one gives the code page in force. When set
-    // at ResetReader, a document with the byte-order mark gives its base record code page
-    // 65001 and character set 0.
-    TPropStack* PropStack{nullptr};
+    // Gives the code page in force (the builder hands it its property stack). When set at
+    // ResetReader, a document with the byte-order mark is reported to it.
+    TCodePageSource* PropStack{nullptr};
     // An id attribute was read outside the first pass (the document's IdList records it).
     std::function<void(const std::u16string& Id, int SourceIndex)> OnRegisterId;
 
