@@ -276,20 +276,33 @@ std::unique_ptr<TSection> THtmlBuilder::NewSection(bool firstIndent, bool withLi
 void THtmlBuilder::AddCurrentSection() {
     if (!CurrentSection)
         return;
-    if (CurrentCell)
-        CurrentCell->AddSection(std::move(CurrentSection), Reader.TagStart);
-    else
+    // Finished here as the cell would finish it, so that one the cell would drop never joins
+    // the document's lists.
+    if (!CurrentCell || !CurrentSection->Finish(Reader.TagStart)) {
         DiscardCurrentSection();
+        return;
+    }
+    RegisterSection(*CurrentSection);
+    CurrentCell->AddSection(std::move(CurrentSection), Reader.TagStart);
 }
 
 void THtmlBuilder::DiscardCurrentSection() {
     if (!CurrentSection)
         return;
-    CurrentSection->Unregister();
-    // Anchor names placed in it go with it.
+    // Its id, and the anchor names placed in it, go with it.
+    if (!CurrentSection->Id.empty())
+        Document.IdList.erase(CurrentSection->Id);
     for (auto it = Document.IdList.begin(); it != Document.IdList.end();)
         it = it->second == CurrentSection.get() ? Document.IdList.erase(it) : std::next(it);
     CurrentSection.reset();
+}
+
+void THtmlBuilder::RegisterSection(TSection& section) {
+    for (const auto& run : section.FontRuns)
+        if (!run->Link.empty())
+            Document.LinkRuns.push_back(run.get());
+    if (!section.Id.empty())
+        Document.IdList[section.Id] = &section;
 }
 
 void THtmlBuilder::ChangeFont() {
@@ -306,12 +319,7 @@ void THtmlBuilder::SetNoBreak(bool on) {
 void THtmlBuilder::SetRunLink(const std::u16string& link) {
     if (!CurrentSection)
         return;
-    TFontObj* run = CurrentSection->FontRuns.back().get();
-    auto& runs = Document.LinkRuns;
-    runs.erase(std::remove(runs.begin(), runs.end(), run), runs.end());
-    run->Link = link;
-    if (!link.empty())
-        runs.push_back(run);
+    CurrentSection->FontRuns.back()->Link = link;
 }
 
 void THtmlBuilder::EndLink() {

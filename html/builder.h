@@ -78,6 +78,8 @@ private:
                                          const TAttributeList* attributes);
     void AddCurrentSection();
     void DiscardCurrentSection();
+    // A kept section's link runs and id join the document's lists.
+    void RegisterSection(TSection& section);
     void ChangeFont();
     void SetNoBreak(bool on);
     // The last font run of the current section becomes part of the link (or of none).

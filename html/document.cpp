@@ -1,7 +1,5 @@
 #include "html/document.h"
 
-#include "html/section.h"
-
 #include <algorithm>
 
 namespace html {

@@ -64,8 +64,6 @@ TSection::TSection(TSectionList* document, TCellBasic* cell, bool useFirstIndent
     run->Section = this;
     run->SetFont(properties.GetFont());
     run->Link = linkTarget;
-    if (!linkTarget.empty() && Document)
-        Document->LinkRuns.push_back(run.get());
     FontRuns.push_back(std::move(run));
     LineHeightSetting =
         std::min(properties.GetLineHeight(FontRuns[0]->FontHeight), MaxLayoutLength);
@@ -80,28 +78,12 @@ TSection::TSection(TSectionList* document, TCellBasic* cell, bool useFirstIndent
         else
             FirstIndent = ClampLayoutLength(v);
     }
-    if (attributes && !attributes->IdValue().empty() && Document) {
+    if (attributes)
         Id = attributes->IdValue();
-        Document->IdList[Id] = this;
-    }
     Text.reserve(64);
 }
 
 TSection::~TSection() = default;
-
-void TSection::Unregister() {
-    if (!Document)
-        return;
-    auto& runs = Document->LinkRuns;
-    runs.erase(std::remove_if(runs.begin(), runs.end(),
-                              [this](TFontObj* r) { return r->Section == this; }),
-               runs.end());
-    if (!Id.empty()) {
-        auto it = Document->IdList.find(Id);
-        if (it != Document->IdList.end() && it->second == this)
-            Document->IdList.erase(it);
-    }
-}
 
 void TSection::AddText(const TokenObj& token) {
     const std::u16string& s = token.AsString();
@@ -142,8 +124,6 @@ void TSection::ChangeFont(TProperties& properties) {
         run->StartPos = len;
         run->SetFont(properties.GetFont());
         run->Link = last->Link;
-        if (!run->Link.empty() && Document)
-            Document->LinkRuns.push_back(run.get());
         last = run.get();
         FontRuns.push_back(std::move(run));
     }
@@ -166,11 +146,6 @@ void TSection::DeleteChar(int i) {
     // A run that now starts where the previous one does replaces it.
     for (std::size_t r = 1; r < FontRuns.size();) {
         if (FontRuns[r]->StartPos == FontRuns[r - 1]->StartPos) {
-            TFontObj* gone = FontRuns[r - 1].get();
-            if (Document) {
-                auto& runs = Document->LinkRuns;
-                runs.erase(std::remove(runs.begin(), runs.end(), gone), runs.end());
-            }
             FontRuns[r]->StartPos = FontRuns[r - 1]->StartPos;
             FontRuns.erase(FontRuns.begin() + static_cast<std::ptrdiff_t>(r - 1));
         } else {
@@ -179,9 +154,14 @@ void TSection::DeleteChar(int i) {
     }
 }
 
-void TSection::Finish(int sourceIndex) {
-    if (Finished)
-        return;
+bool TSection::Finish(int sourceIndex) {
+    if (!Finished)
+        FinishText(sourceIndex);
+    // Kept when it shows something, holds an anchor or clears the floats.
+    return Preformatted || !Text.empty() || HoldsAnchor || ClearMode != 0;
+}
+
+void TSection::FinishText(int sourceIndex) {
     Finished = true;
     while (!Text.empty() && Text[0] == u' ')
         DeleteChar(0);

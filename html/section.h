@@ -91,8 +91,8 @@ public:
     void AddChar(char16_t ch, int sourceIndex);
     void ChangeFont(TProperties& properties);
     void MarkBreakOpportunity();
-    void Finish(int sourceIndex);
-    void Unregister();
+    // Runs once: spaces, soft hyphens and breaks tidied, the source map made.
+    bool Finish(int sourceIndex) override;
     bool IsEmpty() const { return Text.empty(); }
     // The source index of a character position, from the source map.
     int SourceOfChar(int i) const;
@@ -113,6 +113,7 @@ public:
     const TFontObj& RunAt(int i) const;
 
 private:
+    void FinishText(int sourceIndex);
     void DeleteChar(int i);
     void FinishLine(THtmlCanvas& canvas, IndentManager& im, LineRec& line, int lineStart, int n,
                     int& y, int x, bool lastLine);

@@ -1,7 +1,6 @@
 #include "html/sectionbase.h"
 
 #include "html/document.h"
-#include "html/section.h"
 #include "platform/errors.h"
 
 #include <algorithm>
@@ -126,16 +125,8 @@ void TSectionBase::MeasureWidths(THtmlCanvas&, int& minWidth, int& maxWidth) {
 // --- TCellBasic ------------------------------------------------------------------------------
 
 void TCellBasic::AddSection(std::unique_ptr<TSectionBase> element, int sourceIndex) {
-    if (!element)
+    if (!element || !element->Finish(sourceIndex))
         return;
-    if (auto* s = dynamic_cast<TSection*>(element.get())) {
-        if (!s->Finished)
-            s->Finish(sourceIndex);
-        if (!s->Preformatted && s->Text.empty() && !s->HoldsAnchor && s->ClearMode == 0) {
-            s->Unregister();
-            return;
-        }
-    }
     element->Document = Document;
     Items.push_back(std::move(element));
 }

@@ -63,6 +63,9 @@ public:
     int PaintTop{InitialPaintTop};
     int ZIndex{0};
 
+    // Asked by the cell that takes the element: ends what was still being built. False when
+    // nothing is left to show; the cell then drops the element.
+    virtual bool Finish(int sourceIndex) { return true; }
     virtual int PaintTopOf() const { return PaintTop; }
     virtual void CopySelection() {}
     // Returns the height the element takes in the flow.
@@ -96,7 +99,7 @@ public:
     int PaintBottom{0};
     std::vector<std::unique_ptr<TSectionBase>> Items;
 
-    // A text section still being built is finished first; one that ends up empty is dropped.
+    // The element is finished first; one left with nothing to show is dropped.
     void AddSection(std::unique_ptr<TSectionBase> element, int sourceIndex);
     void ClearLastBottomMargin();
     int Count() const { return static_cast<int>(Items.size()); }
