@@ -4,6 +4,11 @@
 
 namespace html {
 
+void ReportProcessingError(TSectionList& document, const std::u16string& message) {
+    if (document.OnProcessingError)
+        document.OnProcessingError(message);
+}
+
 TSectionList::TSectionList(void* viewer, void* paintPanel)
     : TCell(this), Viewer(viewer), PaintPanel(paintPanel) {}
 

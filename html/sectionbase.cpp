@@ -1,9 +1,9 @@
 #include "html/sectionbase.h"
 
-#include "html/document.h"
 #include "platform/errors.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace html {
 
@@ -146,9 +146,9 @@ int TCellBasic::DoLayout(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, In
         try {
             height += e.Layout(canvas, x, pos, childMax, im, width, availHeight, y + height);
         } catch (const EMkbError& err) {
-            if (Document && Document->OnProcessingError)
-                Document->OnProcessingError(std::u16string(
-                    err.what(), err.what() + std::char_traits<char>::length(err.what())));
+            if (Document)
+                ReportProcessingError(
+                    *Document, std::u16string(err.what(), err.what() + std::strlen(err.what())));
             Items.erase(Items.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
         }

@@ -15,6 +15,10 @@ class TBlock;
 
 constexpr int InitialPaintTop = 999999999;
 
+// Shows the message of an element that failed to lay out and is dropped (the document's
+// OnProcessingError). Defined with the document, so that the containers need not know it.
+void ReportProcessingError(TSectionList& document, const std::u16string& message);
+
 // Where the usable part of a line begins and ends at a given Y.
 class IndentManager {
 public:
