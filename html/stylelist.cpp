@@ -80,6 +80,12 @@ void TStyleList::InitializeStyles(std::u16string_view fontName, std::u16string_v
     AddRule(u"::hover").Values[Color] = TPropValue::Color(overLinkColor | PaletteFlag());
     AddRule(u"null");
 
+    AddBlockRules(fontSize, pre);
+    AddPhraseRules(fontColor, pre);
+    AddHeadingRules(fontSize);
+}
+
+void TStyleList::AddBlockRules(double fontSize, const std::u16string& pre) {
     TProperties& p = AddRule(u"pre");
     p.Values[FontFamily] = pre;
     p.Values[FontSize] = fontSize * 10 / 12;
@@ -113,7 +119,9 @@ void TStyleList::InitializeStyles(std::u16string_view fontName, std::u16string_v
     bq.Values[PaddingLeft] = 35;
     bq.Values[MarginTop] = ParaSpace;
     bq.Values[MarginBottom] = 14;
+}
 
+void TStyleList::AddPhraseRules(TColor fontColor, const std::u16string& pre) {
     for (const char16_t* sel : {u"code", u"tt", u"kbd", u"samp"}) {
         TProperties& r = AddRule(sel);
         r.Values[FontFamily] = pre;
@@ -149,6 +157,9 @@ void TStyleList::InitializeStyles(std::u16string_view fontName, std::u16string_v
         r.Values[TextDecoration] = u"none";
         r.Values[Color] = TPropValue::Color(fontColor);
     }
+}
+
+void TStyleList::AddHeadingRules(double fontSize) {
     TProperties& hr = AddRule(u"hr");
     hr.Values[MarginTop] = 10;
     hr.Values[MarginBottom] = 10;

@@ -44,6 +44,11 @@ public:
     double DefPointSize() const { return FDefPointSize; }
 
 private:
+    // The default rules by kind: blocks and lists, phrase and form elements, rules and headings.
+    void AddBlockRules(double fontSize, const std::u16string& pre);
+    void AddPhraseRules(TColor fontColor, const std::u16string& pre);
+    void AddHeadingRules(double fontSize);
+
     std::multimap<std::u16string, std::unique_ptr<TProperties>, TCaseLess> FRules;
     std::vector<std::pair<std::u16string, const TProperties*>> FContextual;
     TProperties* FDefProp{nullptr};
