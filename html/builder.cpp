@@ -2,11 +2,11 @@
 // element uses: property records, text sections with their links and ids.
 #include "html/builder.h"
 
-#include "html/block.h"
-#include "html/document.h"
-#include "html/htmlerrors.h"
-#include "html/htmlstrings.h"
-#include "html/section.h"
+#include "html/layout/block.h"
+#include "html/layout/document.h"
+#include "html/layout/section.h"
+#include "html/read/htmlerrors.h"
+#include "html/text/htmlstrings.h"
 
 #include <algorithm>
 #include <iterator>

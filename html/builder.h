@@ -3,8 +3,8 @@
 // blocks and tables, keeping one property record per open element. It never rejects a
 // document: unknown tags are skipped, stray end tags ignored, misplaced content moved, and
 // whatever is still open at the end of input is closed.
-#include "html/propstack.h"
-#include "html/reader.h"
+#include "html/read/reader.h"
+#include "html/style/propstack.h"
 
 #include <bitset>
 #include <memory>

@@ -2,13 +2,13 @@
 // links, and the content that is skipped.
 #include "html/builder.h"
 
-#include "html/block.h"
-#include "html/charsets.h"
-#include "html/document.h"
-#include "html/htmlcolors.h"
-#include "html/htmlstrings.h"
-#include "html/section.h"
-#include "html/units.h"
+#include "html/layout/block.h"
+#include "html/layout/document.h"
+#include "html/layout/section.h"
+#include "html/text/charsets.h"
+#include "html/text/htmlcolors.h"
+#include "html/text/htmlstrings.h"
+#include "html/text/units.h"
 
 #include <algorithm>
 
