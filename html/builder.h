@@ -3,8 +3,8 @@
 // blocks and tables, keeping one property record per open element. It never rejects a
 // document: unknown tags are skipped, stray end tags ignored, misplaced content moved, and
 // whatever is still open at the end of input is closed.
-#include "html/propstack.h"
-#include "html/reader.h"
+#include "html/read/reader.h"
+#include "html/style/propstack.h"
 
 #include <bitset>
 #include <memory>
@@ -78,6 +78,8 @@ private:
                                          const TAttributeList* attributes);
     void AddCurrentSection();
     void DiscardCurrentSection();
+    // A kept section's link runs and id join the document's lists.
+    void RegisterSection(TSection& section);
     void ChangeFont();
     void SetNoBreak(bool on);
     // The last font run of the current section becomes part of the link (or of none).

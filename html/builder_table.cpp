@@ -1,11 +1,11 @@
 // Tables: rows and cells (opened implicitly where the tags are missing), content outside every
 // cell, captions, column settings, table parts, and the closing of all of it.
 #include "html/builder.h"
-#include "html/cellmanager.h"
-#include "html/document.h"
-#include "html/htmlstrings.h"
-#include "html/section.h"
-#include "html/table.h"
+#include "html/layout/cellmanager.h"
+#include "html/layout/document.h"
+#include "html/layout/section.h"
+#include "html/layout/table.h"
+#include "html/text/htmlstrings.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,7 +1,7 @@
 #include "html/viewer.h"
 
 #include "html/builder.h"
-#include "html/section.h"
+#include "html/layout/section.h"
 #include "platform/application.h"
 #include "platform/timing.h"
 

@@ -2,7 +2,7 @@
 // The HTML viewer control: holds one document, lays it out to its own width, paints the
 // visible part through an off-screen bitmap, scrolls vertically and selects text with the
 // mouse. History, links, images, forms, frames and printing are not offered.
-#include "html/document.h"
+#include "html/layout/document.h"
 #include "html/viewercanvas.h"
 #include "platform/control.h"
 #include "platform/flags.h"

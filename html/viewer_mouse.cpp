@@ -1,6 +1,6 @@
 // The viewer's mouse: selection with an anchor, Shift and double-click words, the auto-scroll
 // loop while dragging outside the surface, and middle-button panning.
-#include "html/section.h"
+#include "html/layout/section.h"
 #include "html/viewer.h"
 
 #include <algorithm>

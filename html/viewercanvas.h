@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's canvas: measures always, and paints on the platform canvas it is attached to
 // during a paint request. One object for the viewer's lifetime, so the width cache is kept.
-#include "html/htmlcanvas.h"
+#include "html/layout/htmlcanvas.h"
 
 class TCanvas;
 

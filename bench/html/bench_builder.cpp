@@ -1,7 +1,7 @@
 // A details page with a long note, read into a document and laid out at the pane's width:
 // the work of a focus change in the tree.
 #include "html/builder.h"
-#include "html/document.h"
+#include "html/layout/document.h"
 
 #include "fixed_layout.h"
 

@@ -1,8 +1,8 @@
 // The reader and the property stack on a details page, the work of every focus change.
-#include "html/htmlcolors.h"
-#include "html/propstack.h"
-#include "html/reader.h"
-#include "html/stylelist.h"
+#include "html/read/reader.h"
+#include "html/style/propstack.h"
+#include "html/style/stylelist.h"
+#include "html/text/htmlcolors.h"
 #include "platform/fixedfonts.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Hostile page shapes, each read into a document, laid out at a narrow width and painted: a
 // page that costs more than linear time in its length shows here long before it hangs a pane.
 #include "html/builder.h"
-#include "html/document.h"
+#include "html/layout/document.h"
 
 #include "fixed_layout.h"
 

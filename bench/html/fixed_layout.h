@@ -1,7 +1,7 @@
 #pragma once
 // Fonts and text widths of about Verdana at 10 points, the same on every machine; measuring
 // is cached per character in the real canvas too, so the figures are the layout's own work.
-#include "html/htmlcanvas.h"
+#include "html/layout/htmlcanvas.h"
 #include "platform/fixedfonts.h"
 
 inline TFontMetrics VerdanaLikeMetrics() {

@@ -1,8 +1,8 @@
 #include "fuzz/html/builder_entry.h"
 
 #include "html/builder.h"
-#include "html/document.h"
-#include "html/section.h"
+#include "html/layout/document.h"
+#include "html/layout/section.h"
 #include "platform/font.h"
 
 #include <algorithm>

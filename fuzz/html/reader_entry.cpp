@@ -1,10 +1,10 @@
 #include "fuzz/html/reader_entry.h"
 
-#include "html/htmlerrors.h"
-#include "html/htmlstrings.h"
-#include "html/propstack.h"
-#include "html/reader.h"
-#include "html/stylelist.h"
+#include "html/read/htmlerrors.h"
+#include "html/read/reader.h"
+#include "html/style/propstack.h"
+#include "html/style/stylelist.h"
+#include "html/text/htmlstrings.h"
 #include "platform/fixedfonts.h"
 
 #include <cstdlib>

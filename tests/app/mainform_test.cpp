@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "browser/records.h"
-#include "html/section.h"
+#include "html/layout/section.h"
 #include "platform/bitmap.h"
 #include "platform/colors.h"
 #include "platform/control_bridge.h"

@@ -4,7 +4,7 @@
 #include "browser/detailsview.h"
 #include "browser/records.h"
 #include "data/loader.h"
-#include "html/section.h"
+#include "html/layout/section.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
 

@@ -1,11 +1,11 @@
 #pragma once
 // A document read by the builder on a machine with known faces, and ways to look into it.
 #include "fake_fonts.h"
-#include "html/block.h"
 #include "html/builder.h"
-#include "html/document.h"
-#include "html/section.h"
-#include "html/table.h"
+#include "html/layout/block.h"
+#include "html/layout/document.h"
+#include "html/layout/section.h"
+#include "html/layout/table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #pragma once
 // Documents built by hand, and a canvas with fixed advances that records what is painted.
 #include "fake_fonts.h"
-#include "html/attributes.h"
-#include "html/block.h"
-#include "html/document.h"
-#include "html/properties.h"
-#include "html/section.h"
-#include "html/table.h"
+#include "html/layout/block.h"
+#include "html/layout/document.h"
+#include "html/layout/section.h"
+#include "html/layout/table.h"
+#include "html/read/attributes.h"
+#include "html/style/properties.h"
 
 #include <gtest/gtest.h>
 

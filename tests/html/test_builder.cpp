@@ -2,8 +2,8 @@
 // tag, and the tolerant handling of tables (implicit rows, stray content, deep nesting, missing
 // end tags).
 #include "builder_fixture.h"
-#include "html/cellmanager.h"
-#include "html/htmlcolors.h"
+#include "html/layout/cellmanager.h"
+#include "html/text/htmlcolors.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "html/htmlcolors.h"
-#include "html/properties.h"
+#include "html/style/properties.h"
+#include "html/text/htmlcolors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "html/properties.h"
-#include "html/stylelist.h"
+#include "html/style/properties.h"
+#include "html/style/stylelist.h"
 #include "platform/font.h"
 
 #include "fake_fonts.h"

@@ -1,6 +1,6 @@
 #include "fuzz/html/builder_entry.h"
 #include "fuzz/html/reader_entry.h"
-#include "html/entities.h"
+#include "html/text/entities.h"
 
 #include <filesystem>
 #include <fstream>

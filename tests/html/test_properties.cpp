@@ -1,5 +1,5 @@
-#include "html/charsets.h"
-#include "html/properties.h"
+#include "html/style/properties.h"
+#include "html/text/charsets.h"
 #include "platform/codepage.h"
 
 #include "fake_fonts.h"

@@ -1,8 +1,8 @@
-#include "html/htmlerrors.h"
-#include "html/htmlstrings.h"
-#include "html/propstack.h"
-#include "html/reader.h"
-#include "html/stylelist.h"
+#include "html/read/htmlerrors.h"
+#include "html/read/reader.h"
+#include "html/style/propstack.h"
+#include "html/style/stylelist.h"
+#include "html/text/htmlstrings.h"
 
 #include "fake_fonts.h"
 

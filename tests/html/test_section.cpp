@@ -1,8 +1,8 @@
 // Text sections: the clean-up when a section is finished, and line breaking at fixed widths.
 #include "fake_fonts.h"
-#include "html/document.h"
-#include "html/properties.h"
-#include "html/section.h"
+#include "html/layout/document.h"
+#include "html/layout/section.h"
+#include "html/style/properties.h"
 
 #include <gtest/gtest.h>
 

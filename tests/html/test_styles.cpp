@@ -1,8 +1,9 @@
-#include "html/attributes.h"
-#include "html/propstack.h"
-#include "html/reader.h"
-#include "html/stylelist.h"
-#include "html/styleparser.h"
+#include "html/read/attributes.h"
+#include "html/read/reader.h"
+#include "html/style/propstack.h"
+#include "html/style/stylelist.h"
+#include "html/style/styleparser.h"
+#include "html/text/htmlcolors.h"
 
 #include "fake_fonts.h"
 

@@ -1,4 +1,4 @@
-#include "html/units.h"
+#include "html/text/units.h"
 
 #include "fake_fonts.h"
 

@@ -1,7 +1,7 @@
 // The viewer control on the offscreen platform: the scroll bar rule, resizing, scrolling by
 // keys, wheel and bar, painting, and mouse selection through synthetic toolkit events.
-#include "html/block.h"
-#include "html/section.h"
+#include "html/layout/block.h"
+#include "html/layout/section.h"
 #include "html/viewer.h"
 #include "platform/application.h"
 #include "platform/control_bridge.h"
