@@ -67,6 +67,19 @@ constexpr std::array<unsigned short, 32> kCp1252High = {
 
 constexpr char kDefaultChar = '\xBF';
 
+// The first character at or after p that is not TAB, LF, CR or space; eight characters at a
+// time while the text [start, end) is known to go on that far.
+inline const char* SkipWhite(const char* p, const char* start, const char* end) {
+    const auto lo = reinterpret_cast<std::uintptr_t>(start);
+    const auto hi = reinterpret_cast<std::uintptr_t>(end);
+    while (reinterpret_cast<std::uintptr_t>(p) >= lo &&
+           reinterpret_cast<std::uintptr_t>(p) + 8 <= hi && AllWhite8(p))
+        p += 8;
+    while (IsWhite(*p))
+        ++p;
+    return p;
+}
+
 // The Windows-1252 byte for a code point, or the default character.
 char Cp1252Byte(long code) {
     if (code >= 0 && code < 0x80)
@@ -341,18 +354,6 @@ const char* TXmlParser::Find(const char* p, std::string_view what) const {
     return xmlscan::FindText(p, what);
 }
 
-const char* TXmlParser::SkipWhite(const char* p) const {
-    // Eight characters at a time where the document's end is known to be farther.
-    const auto start = reinterpret_cast<std::uintptr_t>(TextStart());
-    const auto end = reinterpret_cast<std::uintptr_t>(TextEnd());
-    while (reinterpret_cast<std::uintptr_t>(p) >= start &&
-           reinterpret_cast<std::uintptr_t>(p) + 8 <= end && AllWhite8(p))
-        p += 8;
-    while (IsWhite(*p))
-        ++p;
-    return p;
-}
-
 const char* TXmlParser::LastChar(const char* from) const {
     return from + std::strlen(from) - 1;
 }
@@ -388,7 +389,7 @@ bool TXmlParser::NextPart() {
         if (IsWhite(*start) && NormalizeText) {
             // Indentation before a tag is a text part that withdraws itself: only the content it
             // empties is left of it.
-            const char* q = SkipWhite(start);
+            const char* q = SkipWhite(start, TextStart(), TextEnd());
             if (*q == '<') {
                 PartContent.clear();
                 start = q;
@@ -541,7 +542,7 @@ void TXmlParser::ScanText() {
     PartContent.clear();
     if (NormalizeText) {
         // Whitespace-only text is dropped before any translation.
-        const char* q = SkipWhite(PartStart);
+        const char* q = SkipWhite(PartStart, TextStart(), TextEnd());
         if (*q == '<' || (*q == '\0' && EntityStack.Empty())) {
             PartEnd = q - 1;
             FDeliver = false;

@@ -111,8 +111,6 @@ private:
     const char* TextStart() const { return FBuffer ? FBuffer.get() + 1 : nullptr; }
     const char* TextEnd() const; // the terminating zero
     const char* LastChar(const char* from) const;
-    // The first character at or after p that is not TAB, LF, CR or space.
-    const char* SkipWhite(const char* p) const;
     // The first occurrence of what at or after p in the text p lies in, or nullptr.
     const char* Find(const char* p, std::string_view what) const;
 
