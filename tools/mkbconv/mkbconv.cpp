@@ -135,7 +135,12 @@ void CheckText(const std::string& text, const TSourceRec& rec) {
              std::to_string(rec.Id) + " holds '<', '>' or '&', which the document cannot carry");
 }
 
-int Run(const std::string& source, const std::string& output, const std::string& infoPath) {
+struct TSource {
+    std::vector<TSourceRec> Recs; // the current records, in file order
+    std::unordered_map<int, bool> Withdrawn;
+};
+
+TSource ReadSource(const std::string& source) {
     std::vector<std::string> lines = ReadLines(source);
     if (lines.empty())
         Fail(source + " is empty");
@@ -149,9 +154,8 @@ int Run(const std::string& source, const std::string& output, const std::string&
     const std::size_t cId = column("ID"), cCode = column("MKB_CODE"), cName = column("MKB_NAME"),
                       cParent = column("ID_PARENT"), cActual = column("ACTUAL");
 
-    std::vector<TSourceRec> recs;
-    std::unordered_map<int, std::size_t> byId;
-    std::unordered_map<int, bool> withdrawn;
+    TSource out;
+    std::unordered_map<int, bool> current;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         int lineNo = static_cast<int>(i + 1);
         if (lines[i].empty())
@@ -174,65 +178,78 @@ int Run(const std::string& source, const std::string& output, const std::string&
         rec.ParentId = f[cParent].empty() ? -1 : ParseInt(f[cParent], lineNo, "ID_PARENT");
         rec.Code = f[cCode];
         rec.Name = f[cName];
-        if (byId.count(rec.Id) || withdrawn.count(rec.Id))
+        if (current.count(rec.Id) || out.Withdrawn.count(rec.Id))
             Fail("line " + std::to_string(lineNo) + ": ID " + std::to_string(rec.Id) +
                  " appears twice");
         if (actual == "0") {
-            withdrawn[rec.Id] = true;
+            out.Withdrawn[rec.Id] = true;
             continue;
         }
         if (rec.Name.empty())
             Fail("line " + std::to_string(lineNo) + ": record " + std::to_string(rec.Id) +
                  " has no title");
-        byId[rec.Id] = recs.size();
-        recs.push_back(std::move(rec));
+        current[rec.Id] = true;
+        out.Recs.push_back(std::move(rec));
     }
+    return out;
+}
 
-    // Classes first, in class order; then every other record in file order, each after its
-    // parent.
-    std::vector<const TSourceRec*> classes, others;
+// The document order: classes first, in class order; then every other record in file order,
+// each after its parent. Also the code range of each class, from its blocks.
+struct TOrder {
+    std::vector<const TSourceRec*> Classes, Others;
+    std::map<int, std::pair<std::string, std::string>> ClassRange; // class id: first, last code
+};
+
+TOrder OrderRecords(const TSource& source) {
+    const std::vector<TSourceRec>& recs = source.Recs;
+    std::unordered_map<int, std::size_t> byId;
+    for (std::size_t i = 0; i < recs.size(); ++i)
+        byId[recs[i].Id] = i;
+    TOrder order;
     for (const TSourceRec& r : recs)
-        (r.ParentId == -1 ? classes : others).push_back(&r);
-    for (const TSourceRec* c : classes)
+        (r.ParentId == -1 ? order.Classes : order.Others).push_back(&r);
+    for (const TSourceRec* c : order.Classes)
         if (RomanValue(c->Code) <= 0)
             Fail("line " + std::to_string(c->Line) + ": class code '" + c->Code +
                  "' is not a Roman numeral");
-    std::stable_sort(classes.begin(), classes.end(),
+    std::stable_sort(order.Classes.begin(), order.Classes.end(),
                      [](auto* a, auto* b) { return RomanValue(a->Code) < RomanValue(b->Code); });
 
     std::unordered_map<int, bool> placed;
-    std::map<int, std::pair<std::string, std::string>> classRange; // class id: first, last code
-    for (const TSourceRec* c : classes)
+    for (const TSourceRec* c : order.Classes)
         placed[c->Id] = true;
-    for (const TSourceRec* r : others) {
+    for (const TSourceRec* r : order.Others) {
         if (!byId.count(r->ParentId))
-            Fail(
-                "line " + std::to_string(r->Line) + ": record " + std::to_string(r->Id) +
-                " names parent " + std::to_string(r->ParentId) +
-                (withdrawn.count(r->ParentId) ? ", which is withdrawn" : ", which does not exist"));
+            Fail("line " + std::to_string(r->Line) + ": record " + std::to_string(r->Id) +
+                 " names parent " + std::to_string(r->ParentId) +
+                 (source.Withdrawn.count(r->ParentId) ? ", which is withdrawn"
+                                                      : ", which does not exist"));
         if (!placed.count(r->ParentId))
             Fail("line " + std::to_string(r->Line) + ": record " + std::to_string(r->Id) +
                  " comes before its parent " + std::to_string(r->ParentId));
         placed[r->Id] = true;
         const TSourceRec& parent = recs[byId[r->ParentId]];
         if (parent.ParentId == -1 && IsRange(r->Code)) {
-            auto& range = classRange[parent.Id];
+            auto& range = order.ClassRange[parent.Id];
             if (range.first.empty())
                 range.first = r->Code.substr(0, 3);
             range.second = r->Code.substr(4, 3);
         }
     }
+    return order;
+}
 
-    int replaced = 0;
+std::string BuildDocument(const TOrder& order, std::size_t records, int& replaced) {
     std::string doc;
-    doc.reserve(recs.size() * 220);
+    doc.reserve(records * 220);
     doc += "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<data>\r\n";
     auto emit = [&](const TSourceRec& r) {
         std::string code, name = r.Name;
         if (r.ParentId == -1) {
             code = "КЛАСС " + r.Code;
-            auto it = classRange.find(r.Id);
-            if (it != classRange.end())
+            auto it = order.ClassRange.find(r.Id);
+            if (it != order.ClassRange.end())
                 name += " (" + it->second.first + "-" + it->second.second + ")";
         } else if (IsRange(r.Code)) {
             name += " (" + r.Code + ")";
@@ -248,21 +265,28 @@ int Run(const std::string& source, const std::string& output, const std::string&
                "      <note><![CDATA[]]></note>\r\n";
         doc += "      <parent_id>" + std::to_string(r.ParentId) + "</parent_id>\r\n  </rec>\r\n";
     };
-    for (const TSourceRec* c : classes)
+    for (const TSourceRec* c : order.Classes)
         emit(*c);
-    for (const TSourceRec* r : others)
+    for (const TSourceRec* r : order.Others)
         emit(*r);
     doc += "</data>\r\n";
+    return doc;
+}
 
+int Run(const std::string& source, const std::string& output, const std::string& infoPath) {
+    const TSource recs = ReadSource(source);
+    const TOrder order = OrderRecords(recs);
+    int replaced = 0;
+    const std::string doc = BuildDocument(order, recs.Recs.size(), replaced);
     std::string info = "#pragma once\n// Generated by mkbconv from the classification source.\n"
                        "inline constexpr int MKBDataRecordCount = " +
-                       std::to_string(recs.size()) + ";\n";
+                       std::to_string(recs.Recs.size()) + ";\n";
     std::filesystem::create_directories(std::filesystem::path(output).parent_path());
     std::filesystem::create_directories(std::filesystem::path(infoPath).parent_path());
     WriteFileAtomically(output, doc);
     WriteFileAtomically(infoPath, info);
-    std::cout << "mkbconv: " << recs.size() << " current records (" << classes.size()
-              << " classes), " << withdrawn.size() << " withdrawn left out, " << replaced
+    std::cout << "mkbconv: " << recs.Recs.size() << " current records (" << order.Classes.size()
+              << " classes), " << recs.Withdrawn.size() << " withdrawn left out, " << replaced
               << " character(s) outside windows-1251 replaced, " << doc.size() << " bytes\n";
     return 0;
 }
