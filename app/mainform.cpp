@@ -3,9 +3,9 @@
 #include "data/loader.h"
 #include "platform/bitmap.h"
 #include "platform/colors.h"
-#include "platform/control_bridge.h"
 #include "platform/dialogs.h"
 #include "platform/font.h"
+#include "platform/qt/control_bridge.h"
 #include "resources/pictures/pictures.h"
 
 #include <QApplication>

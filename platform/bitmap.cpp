@@ -1,6 +1,6 @@
 #include "platform/bitmap.h"
-#include "platform/bitmap_qt.h"
 #include "platform/canvas.h"
+#include "platform/qt/bitmap_qt.h"
 #include <algorithm>
 
 QImage::Format QtFormat(TBitmapFormat f) {

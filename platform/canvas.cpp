@@ -1,8 +1,8 @@
 #include "platform/canvas.h"
-#include "platform/bitmap_qt.h"
 #include "platform/colors.h"
 #include "platform/font.h"
-#include "platform/font_qt.h"
+#include "platform/qt/bitmap_qt.h"
+#include "platform/qt/font_qt.h"
 
 #include <QBrush>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "platform/font.h"
 #include "platform/application.h"
-#include "platform/font_qt.h"
+#include "platform/qt/font_qt.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -4,8 +4,8 @@
 #include "html/section.h"
 #include "platform/bitmap.h"
 #include "platform/colors.h"
-#include "platform/control_bridge.h"
 #include "platform/dialogs.h"
+#include "platform/qt/control_bridge.h"
 #include "tree/tree_geometry.h"
 
 #include <QAbstractScrollArea>
