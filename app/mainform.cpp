@@ -1,22 +1,17 @@
 #include "app/mainform.h"
 
+#include "browser/windowsetup.h"
 #include "data/loader.h"
-#include "platform/bitmap.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
-#include "platform/font.h"
 #include "platform/qt/control_bridge.h"
-#include "resources/pictures/pictures.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -39,32 +34,6 @@ QFont FormFont() {
     f.setPixelSize(11);
     return f;
 }
-
-// The tree's font as the window hands it down.
-TFontSpec TreeFont() {
-    TFontSpec f;
-    f.Name = u"MS Sans Serif";
-    f.Height = 11;
-    f.CharSet = RUSSIAN_CHARSET;
-    return f;
-}
-
-// A picture of the application's resources; an empty bitmap when it cannot be read, so that
-// a damaged build still opens its window.
-TBitmap ResourcePicture(const char* name) {
-    TBitmap picture;
-    if (!name)
-        return picture;
-    QFile file(QString::fromLatin1(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return picture;
-    const QByteArray bytes = file.readAll();
-    picture.LoadFromData(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         static_cast<std::size_t>(bytes.size()));
-    return picture;
-}
-
-constexpr TColor SelectionBlue = RGBColor(0x72, 0xA1, 0xDB);
 
 constexpr const char* kHeadingStyle = "background-color: #5A7FAD; color: white; font-weight: bold;";
 
@@ -119,20 +88,16 @@ TfrmMainForm::TfrmMainForm() {
     setFont(FormFont());
     FTree = std::make_unique<TVirtualStringTree>();
     FViewer = std::make_unique<html::THTMLViewer>();
-    SetUpViewer();
+    SetUpDetailsViewer(*FViewer);
     FDetails = std::make_unique<THtmlDetailsView>(*FViewer);
     FBrowser = std::make_unique<TBrowser>(MKBStore(), *FTree);
     FBrowser->Details = FDetails.get();
     FBrowser->SearchBar = this;
-    FBrowser->ShowInformation = [this](const std::u16string& text) {
-        QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), Q(text),
-                        QMessageBox::Ok | QMessageBox::Cancel, this);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.exec();
-    };
+    FBrowser->ShowInformation = [](const std::u16string& text) { MessageBoxInformation(text); };
+    SetUpPartsTree(*FTree, *FTreeImages);
+    ConnectPartsTree(*FTree, *FBrowser);
     BuildWidgets();
     BuildMenu();
-    ConnectTree();
     resize(1023, 713 + menuBar()->sizeHint().height());
 }
 
@@ -250,58 +215,6 @@ void TfrmMainForm::BuildMenu() {
     connect(miAbout, &QAction::triggered, this, [this] { miAboutClick(); });
 }
 
-void TfrmMainForm::ConnectTree() {
-    TVirtualStringTree& tree = *FTree;
-    TBrowser* b = FBrowser.get();
-    tree.SetDefaultNodeHeight(24);
-    tree.SetIndent(24);
-    tree.SetMargin(2);
-    tree.SetTextMargin(0);
-    tree.SetFont(TreeFont());
-    tree.SetLineStyle(lsSolid);
-    tree.SetDrawSelectionMode(smBlendedRectangle);
-    TVTColors colors = tree.Colors();
-    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
-    colors.UnfocusedSelectionColor = colors.UnfocusedSelectionBorderColor = SelectionBlue;
-    colors.SelectionRectangleBlendColor = colors.SelectionRectangleBorderColor = SelectionBlue;
-    tree.SetColors(colors);
-    TStringTreeOptions& options = tree.TreeOptions();
-    options.PaintOptions |=
-        TVTPaintOptions{toShowBackground, toUseBlendedSelection, toStaticBackground};
-    options.SelectionOptions |= TVTSelectionOptions{toFullRowSelect, toSimpleDrawSelection};
-    for (int i = 0; i < MkbPictures::TreeImageCount; ++i)
-        FTreeImages->Add(ResourcePicture(MkbPictures::TreeImage(i)));
-    tree.SetImages(FTreeImages.get());
-    tree.SetBackground(ResourcePicture(MkbPictures::TreeBackground));
-    tree.OnResize = [b](TBaseVirtualTree* s) { b->vstPartsTreeResize(s); };
-    tree.OnExpanding = [b](TBaseVirtualTree* s, PVirtualNode n, bool& allowed) {
-        b->vstPartsTreeExpanding(s, n, allowed);
-    };
-    tree.OnGetText = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c, TVSTTextType t,
-                         std::u16string& text) { b->vstPartsTreeGetText(s, n, c, t, text); };
-    tree.OnGetImageIndex = [b](TBaseVirtualTree* s, PVirtualNode n, TVTImageKind k, TColumnIndex c,
-                               bool& ghosted, int& index) {
-        b->vstPartsTreeGetImageIndex(s, n, k, c, ghosted, index);
-    };
-    tree.OnFocusChanged = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c) {
-        b->vstPartsTreeFocusChanged(s, n, c);
-    };
-}
-
-void TfrmMainForm::SetUpViewer() {
-    html::THTMLViewer& v = *FViewer;
-    v.Align = html::alClient;
-    v.SetBorderStyle(html::htNone);
-    v.HistoryMaxCount = 0;
-    v.DefFontName = u"Times New Roman";
-    v.DefPreFontName = u"Courier New";
-    v.NoSelect = false;
-    v.SetScrollBars(html::ssVertical);
-    v.CharSet = RUSSIAN_CHARSET;
-    v.PrintMarginLeft = v.PrintMarginRight = v.PrintMarginTop = v.PrintMarginBottom = 2.0;
-    v.PrintScale = 1.0;
-}
-
 void TfrmMainForm::LayoutSearchBar() {
     // Left 1, top 3, stretching with the window; the button stays 4 pixels from the right.
     const int width = panSearch->width() > 0 ? panSearch->width() : 1023;
@@ -332,25 +245,7 @@ void TfrmMainForm::FormCreate() {
 }
 
 void TfrmMainForm::miChangeFontClick() {
-    const TFontSpec& current = FTree->Font();
-    TFontDialogFont chosen;
-    chosen.Name = current.Name;
-    chosen.Height = current.Height;
-    chosen.Bold = current.Weight >= FW_BOLD;
-    chosen.Italic = current.Italic;
-    chosen.Underline = current.Underline;
-    chosen.StrikeOut = current.StrikeOut;
-    chosen.Color = FTree->FontColor();
-    if (!ExecuteFontDialog(chosen))
-        return;
-    TFontSpec font = current;
-    font.Name = chosen.Name;
-    font.Height = chosen.Height;
-    font.Weight = chosen.Bold ? FW_BOLD : FW_NORMAL;
-    font.Italic = chosen.Italic;
-    font.Underline = chosen.Underline;
-    font.StrikeOut = chosen.StrikeOut;
-    FTree->SetFont(font, chosen.Color);
+    ChooseTreeFont(*FTree);
 }
 
 void TfrmMainForm::miExitClick() {
