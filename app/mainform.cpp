@@ -2,9 +2,9 @@
 
 #include "browser/windowsetup.h"
 #include "data/loader.h"
-#include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/qt/control_bridge.h"
+#include "platform/qt/qtconvert.h"
 
 #include <QFocusEvent>
 #include <QFrame>
@@ -18,15 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Q(std::u16string_view s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
-
-QColor ToQColor(TColor c) {
-    TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
 
 // The window's font: "MS Sans Serif", 11 pixels (8 points at 96 dpi).
 QFont FormFont() {
@@ -130,7 +121,7 @@ void TfrmMainForm::BuildWidgets() {
     // The bar's children follow the panel's own width, which is settled only after the
     // window's resize has been handled.
     panSearch->installEventFilter(this);
-    edFastSearch = new TSearchEdit(Q(SearchPlaceholder), panSearch);
+    edFastSearch = new TSearchEdit(ToQString(SearchPlaceholder), panSearch);
     edFastSearch->setFont(FormFont());
     SetTextColor(clInactiveCaption);
     btnSearch = new QPushButton(QStringLiteral("&Поиск"), panSearch);
@@ -260,13 +251,11 @@ void TfrmMainForm::miAboutClick() {
 // ---- the search bar as the browser sees it ----
 
 std::u16string TfrmMainForm::Text() const {
-    QString t = edFastSearch->text();
-    return std::u16string(reinterpret_cast<const char16_t*>(t.utf16()),
-                          static_cast<std::size_t>(t.size()));
+    return FromQString(edFastSearch->text());
 }
 
 void TfrmMainForm::SetText(const std::u16string& text) {
-    edFastSearch->setText(Q(text));
+    edFastSearch->setText(ToQString(text));
 }
 
 void TfrmMainForm::SetTextColor(TColor color) {
