@@ -36,6 +36,14 @@ QLabel* Heading(const QString& caption, QWidget* parent) {
     return label;
 }
 
+// A vertical layout whose children touch each other and the owner's edges.
+QVBoxLayout* TightColumn(QWidget* owner) {
+    auto* column = new QVBoxLayout(owner);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    return column;
+}
+
 // A bevel that is a single etched line along its top edge.
 QFrame* TopLineBevel(QWidget* parent, int height) {
     auto* bevel = new QFrame(parent);
@@ -110,9 +118,7 @@ void TfrmMainForm::BuildWidgets() {
     pal.setColor(QPalette::Window, ToQColor(clBtnFace));
     client->setPalette(pal);
     client->setAutoFillBackground(true);
-    auto* column = new QVBoxLayout(client);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = TightColumn(client);
 
     column->addWidget(TopLineBevel(client, 2));
 
@@ -135,18 +141,14 @@ void TfrmMainForm::BuildWidgets() {
 
     panParts = new QWidget(Splitter1);
     panParts->setMinimumWidth(650);
-    auto* partsColumn = new QVBoxLayout(panParts);
-    partsColumn->setContentsMargins(0, 0, 0, 0);
-    partsColumn->setSpacing(0);
+    auto* partsColumn = TightColumn(panParts);
     panPartsHeading = Heading(QStringLiteral("  Разделы МКБ 10"), panParts);
     partsColumn->addWidget(panPartsHeading);
     partsColumn->addWidget(ControlWidget(*FTree), 1);
 
     panRightPanel = new QWidget(Splitter1);
     panRightPanel->setMinimumWidth(24);
-    auto* rightColumn = new QVBoxLayout(panRightPanel);
-    rightColumn->setContentsMargins(0, 0, 0, 0);
-    rightColumn->setSpacing(0);
+    auto* rightColumn = TightColumn(panRightPanel);
     panDetailsHeading = Heading(QStringLiteral("  Информация о выбранном элементе"), panRightPanel);
     rightColumn->addWidget(panDetailsHeading);
     panDetails = new QFrame(panRightPanel);
@@ -156,10 +158,8 @@ void TfrmMainForm::BuildWidgets() {
     page.setColor(QPalette::Window, QColor(0xF7, 0xF8, 0xFA));
     panDetails->setPalette(page);
     panDetails->setAutoFillBackground(true);
-    auto* detailsLayout = new QVBoxLayout(panDetails);
     // The frame's own line is the border; the viewer fills what lies inside it.
-    detailsLayout->setContentsMargins(0, 0, 0, 0);
-    detailsLayout->addWidget(ControlWidget(*FViewer)); // alClient
+    TightColumn(panDetails)->addWidget(ControlWidget(*FViewer)); // alClient
     rightColumn->addWidget(panDetails, 1);
 
     Splitter1->addWidget(panParts);
