@@ -1,22 +1,17 @@
 #include "app/mainform.h"
 
+#include "browser/windowsetup.h"
 #include "data/loader.h"
-#include "platform/bitmap.h"
-#include "platform/colors.h"
-#include "platform/control_bridge.h"
 #include "platform/dialogs.h"
-#include "platform/font.h"
-#include "resources/pictures/pictures.h"
+#include "platform/qt/control_bridge.h"
+#include "platform/qt/qtconvert.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -24,47 +19,12 @@
 
 namespace {
 
-QString Q(std::u16string_view s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
-
-QColor ToQColor(TColor c) {
-    TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
-
 // The window's font: "MS Sans Serif", 11 pixels (8 points at 96 dpi).
 QFont FormFont() {
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPixelSize(11);
     return f;
 }
-
-// The tree's font as the window hands it down.
-TFontSpec TreeFont() {
-    TFontSpec f;
-    f.Name = u"MS Sans Serif";
-    f.Height = 11;
-    f.CharSet = RUSSIAN_CHARSET;
-    return f;
-}
-
-// A picture of the application's resources; an empty bitmap when it cannot be read, so that
-// a damaged build still opens its window.
-TBitmap ResourcePicture(const char* name) {
-    TBitmap picture;
-    if (!name)
-        return picture;
-    QFile file(QString::fromLatin1(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return picture;
-    const QByteArray bytes = file.readAll();
-    picture.LoadFromData(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         static_cast<std::size_t>(bytes.size()));
-    return picture;
-}
-
-constexpr TColor SelectionBlue = RGBColor(0x72, 0xA1, 0xDB);
 
 constexpr const char* kHeadingStyle = "background-color: #5A7FAD; color: white; font-weight: bold;";
 
@@ -74,6 +34,14 @@ QLabel* Heading(const QString& caption, QWidget* parent) {
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setStyleSheet(kHeadingStyle);
     return label;
+}
+
+// A vertical layout whose children touch each other and the owner's edges.
+QVBoxLayout* TightColumn(QWidget* owner) {
+    auto* column = new QVBoxLayout(owner);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    return column;
 }
 
 // A bevel that is a single etched line along its top edge.
@@ -119,20 +87,16 @@ TfrmMainForm::TfrmMainForm() {
     setFont(FormFont());
     FTree = std::make_unique<TVirtualStringTree>();
     FViewer = std::make_unique<html::THTMLViewer>();
-    SetUpViewer();
+    SetUpDetailsViewer(*FViewer);
     FDetails = std::make_unique<THtmlDetailsView>(*FViewer);
     FBrowser = std::make_unique<TBrowser>(MKBStore(), *FTree);
     FBrowser->Details = FDetails.get();
     FBrowser->SearchBar = this;
-    FBrowser->ShowInformation = [this](const std::u16string& text) {
-        QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), Q(text),
-                        QMessageBox::Ok | QMessageBox::Cancel, this);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.exec();
-    };
+    FBrowser->ShowInformation = [](const std::u16string& text) { MessageBoxInformation(text); };
+    SetUpPartsTree(*FTree, *FTreeImages);
+    ConnectPartsTree(*FTree, *FBrowser);
     BuildWidgets();
     BuildMenu();
-    ConnectTree();
     resize(1023, 713 + menuBar()->sizeHint().height());
 }
 
@@ -154,9 +118,7 @@ void TfrmMainForm::BuildWidgets() {
     pal.setColor(QPalette::Window, ToQColor(clBtnFace));
     client->setPalette(pal);
     client->setAutoFillBackground(true);
-    auto* column = new QVBoxLayout(client);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = TightColumn(client);
 
     column->addWidget(TopLineBevel(client, 2));
 
@@ -165,7 +127,7 @@ void TfrmMainForm::BuildWidgets() {
     // The bar's children follow the panel's own width, which is settled only after the
     // window's resize has been handled.
     panSearch->installEventFilter(this);
-    edFastSearch = new TSearchEdit(Q(SearchPlaceholder), panSearch);
+    edFastSearch = new TSearchEdit(ToQString(SearchPlaceholder), panSearch);
     edFastSearch->setFont(FormFont());
     SetTextColor(clInactiveCaption);
     btnSearch = new QPushButton(QStringLiteral("&Поиск"), panSearch);
@@ -179,18 +141,14 @@ void TfrmMainForm::BuildWidgets() {
 
     panParts = new QWidget(Splitter1);
     panParts->setMinimumWidth(650);
-    auto* partsColumn = new QVBoxLayout(panParts);
-    partsColumn->setContentsMargins(0, 0, 0, 0);
-    partsColumn->setSpacing(0);
+    auto* partsColumn = TightColumn(panParts);
     panPartsHeading = Heading(QStringLiteral("  Разделы МКБ 10"), panParts);
     partsColumn->addWidget(panPartsHeading);
     partsColumn->addWidget(ControlWidget(*FTree), 1);
 
     panRightPanel = new QWidget(Splitter1);
     panRightPanel->setMinimumWidth(24);
-    auto* rightColumn = new QVBoxLayout(panRightPanel);
-    rightColumn->setContentsMargins(0, 0, 0, 0);
-    rightColumn->setSpacing(0);
+    auto* rightColumn = TightColumn(panRightPanel);
     panDetailsHeading = Heading(QStringLiteral("  Информация о выбранном элементе"), panRightPanel);
     rightColumn->addWidget(panDetailsHeading);
     panDetails = new QFrame(panRightPanel);
@@ -200,10 +158,8 @@ void TfrmMainForm::BuildWidgets() {
     page.setColor(QPalette::Window, QColor(0xF7, 0xF8, 0xFA));
     panDetails->setPalette(page);
     panDetails->setAutoFillBackground(true);
-    auto* detailsLayout = new QVBoxLayout(panDetails);
     // The frame's own line is the border; the viewer fills what lies inside it.
-    detailsLayout->setContentsMargins(0, 0, 0, 0);
-    detailsLayout->addWidget(ControlWidget(*FViewer)); // alClient
+    TightColumn(panDetails)->addWidget(ControlWidget(*FViewer)); // alClient
     rightColumn->addWidget(panDetails, 1);
 
     Splitter1->addWidget(panParts);
@@ -250,58 +206,6 @@ void TfrmMainForm::BuildMenu() {
     connect(miAbout, &QAction::triggered, this, [this] { miAboutClick(); });
 }
 
-void TfrmMainForm::ConnectTree() {
-    TVirtualStringTree& tree = *FTree;
-    TBrowser* b = FBrowser.get();
-    tree.SetDefaultNodeHeight(24);
-    tree.SetIndent(24);
-    tree.SetMargin(2);
-    tree.SetTextMargin(0);
-    tree.SetFont(TreeFont());
-    tree.SetLineStyle(lsSolid);
-    tree.SetDrawSelectionMode(smBlendedRectangle);
-    TVTColors colors = tree.Colors();
-    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
-    colors.UnfocusedSelectionColor = colors.UnfocusedSelectionBorderColor = SelectionBlue;
-    colors.SelectionRectangleBlendColor = colors.SelectionRectangleBorderColor = SelectionBlue;
-    tree.SetColors(colors);
-    TStringTreeOptions& options = tree.TreeOptions();
-    options.PaintOptions |=
-        TVTPaintOptions{toShowBackground, toUseBlendedSelection, toStaticBackground};
-    options.SelectionOptions |= TVTSelectionOptions{toFullRowSelect, toSimpleDrawSelection};
-    for (int i = 0; i < MkbPictures::TreeImageCount; ++i)
-        FTreeImages->Add(ResourcePicture(MkbPictures::TreeImage(i)));
-    tree.SetImages(FTreeImages.get());
-    tree.SetBackground(ResourcePicture(MkbPictures::TreeBackground));
-    tree.OnResize = [b](TBaseVirtualTree* s) { b->vstPartsTreeResize(s); };
-    tree.OnExpanding = [b](TBaseVirtualTree* s, PVirtualNode n, bool& allowed) {
-        b->vstPartsTreeExpanding(s, n, allowed);
-    };
-    tree.OnGetText = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c, TVSTTextType t,
-                         std::u16string& text) { b->vstPartsTreeGetText(s, n, c, t, text); };
-    tree.OnGetImageIndex = [b](TBaseVirtualTree* s, PVirtualNode n, TVTImageKind k, TColumnIndex c,
-                               bool& ghosted, int& index) {
-        b->vstPartsTreeGetImageIndex(s, n, k, c, ghosted, index);
-    };
-    tree.OnFocusChanged = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c) {
-        b->vstPartsTreeFocusChanged(s, n, c);
-    };
-}
-
-void TfrmMainForm::SetUpViewer() {
-    html::THTMLViewer& v = *FViewer;
-    v.Align = html::alClient;
-    v.SetBorderStyle(html::htNone);
-    v.HistoryMaxCount = 0;
-    v.DefFontName = u"Times New Roman";
-    v.DefPreFontName = u"Courier New";
-    v.NoSelect = false;
-    v.SetScrollBars(html::ssVertical);
-    v.CharSet = RUSSIAN_CHARSET;
-    v.PrintMarginLeft = v.PrintMarginRight = v.PrintMarginTop = v.PrintMarginBottom = 2.0;
-    v.PrintScale = 1.0;
-}
-
 void TfrmMainForm::LayoutSearchBar() {
     // Left 1, top 3, stretching with the window; the button stays 4 pixels from the right.
     const int width = panSearch->width() > 0 ? panSearch->width() : 1023;
@@ -332,25 +236,7 @@ void TfrmMainForm::FormCreate() {
 }
 
 void TfrmMainForm::miChangeFontClick() {
-    const TFontSpec& current = FTree->Font();
-    TFontDialogFont chosen;
-    chosen.Name = current.Name;
-    chosen.Height = current.Height;
-    chosen.Bold = current.Weight >= FW_BOLD;
-    chosen.Italic = current.Italic;
-    chosen.Underline = current.Underline;
-    chosen.StrikeOut = current.StrikeOut;
-    chosen.Color = FTree->FontColor();
-    if (!ExecuteFontDialog(chosen))
-        return;
-    TFontSpec font = current;
-    font.Name = chosen.Name;
-    font.Height = chosen.Height;
-    font.Weight = chosen.Bold ? FW_BOLD : FW_NORMAL;
-    font.Italic = chosen.Italic;
-    font.Underline = chosen.Underline;
-    font.StrikeOut = chosen.StrikeOut;
-    FTree->SetFont(font, chosen.Color);
+    ChooseTreeFont(*FTree);
 }
 
 void TfrmMainForm::miExitClick() {
@@ -365,13 +251,11 @@ void TfrmMainForm::miAboutClick() {
 // ---- the search bar as the browser sees it ----
 
 std::u16string TfrmMainForm::Text() const {
-    QString t = edFastSearch->text();
-    return std::u16string(reinterpret_cast<const char16_t*>(t.utf16()),
-                          static_cast<std::size_t>(t.size()));
+    return FromQString(edFastSearch->text());
 }
 
 void TfrmMainForm::SetText(const std::u16string& text) {
-    edFastSearch->setText(Q(text));
+    edFastSearch->setText(ToQString(text));
 }
 
 void TfrmMainForm::SetTextColor(TColor color) {

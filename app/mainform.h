@@ -78,8 +78,6 @@ private:
 
     void BuildWidgets();
     void BuildMenu();
-    void ConnectTree();
-    void SetUpViewer();
     void LayoutSearchBar();
 
     std::unique_ptr<TImageList> FTreeImages{std::make_unique<TImageList>(24, 24)};

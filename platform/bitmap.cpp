@@ -1,6 +1,8 @@
 #include "platform/bitmap.h"
-#include "platform/bitmap_qt.h"
 #include "platform/canvas.h"
+#include "platform/qt/bitmap_qt.h"
+
+#include <QFile>
 #include <algorithm>
 
 QImage::Format QtFormat(TBitmapFormat f) {
@@ -120,6 +122,17 @@ bool TBitmap::LoadFromData(const unsigned char* data, std::size_t size) {
     FImpl->Format = img.hasAlphaChannel() ? bfAlpha : bfOpaque;
     FImpl->Image = img.convertToFormat(QtFormat(FImpl->Format));
     return true;
+}
+
+bool TBitmap::LoadFromResource(const char* name) {
+    if (name == nullptr)
+        return false;
+    QFile file(QString::fromUtf8(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return LoadFromData(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                        static_cast<std::size_t>(bytes.size()));
 }
 
 TCanvas& TBitmap::Canvas() {

@@ -57,6 +57,9 @@ public:
     // Decodes a picture in one of the toolkit's formats (BMP, PNG, ...); false when the data
     // is not a picture, in which case the bitmap is left as it was.
     bool LoadFromData(const unsigned char* data, std::size_t size);
+    // The same for a picture compiled into the executable (the toolkit's resource names,
+    // ":/..."); false when there is none of that name.
+    bool LoadFromResource(const char* name);
 
     // The canvas that draws on this bitmap; it lives as long as the bitmap.
     TCanvas& Canvas();

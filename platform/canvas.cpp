@@ -1,8 +1,9 @@
 #include "platform/canvas.h"
-#include "platform/bitmap_qt.h"
 #include "platform/colors.h"
 #include "platform/font.h"
-#include "platform/font_qt.h"
+#include "platform/qt/bitmap_qt.h"
+#include "platform/qt/font_qt.h"
+#include "platform/qt/qtconvert.h"
 
 #include <QBrush>
 #include <QPainter>
@@ -10,11 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-QColor ToQColor(TColor c) {
-    const TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
 
 QRect ToQRect(const TRect& r) {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
@@ -26,10 +22,6 @@ TRect Intersect(const TRect& a, const TRect& b) {
     if (r.IsEmpty())
         return {};
     return r;
-}
-
-QString ToQString(std::u16string_view s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
 }
 
 bool IsBreak(char16_t c) {

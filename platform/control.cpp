@@ -1,8 +1,8 @@
 #include "platform/control.h"
 #include "platform/application.h"
 #include "platform/canvas.h"
-#include "platform/control_bridge.h"
-#include "platform/control_host.h"
+#include "platform/qt/control_bridge.h"
+#include "platform/qt/control_host.h"
 #include <QApplication>
 #include <QCursor>
 #include <QDragEnterEvent>

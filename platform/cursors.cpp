@@ -1,5 +1,5 @@
 #include "platform/cursors.h"
-#include "platform/control_host.h"
+#include "platform/qt/control_host.h"
 #include <QBitmap>
 #include <QCursor>
 #include <QImage>

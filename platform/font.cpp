@@ -1,6 +1,7 @@
 #include "platform/font.h"
 #include "platform/application.h"
-#include "platform/font_qt.h"
+#include "platform/qt/font_qt.h"
+#include "platform/qt/qtconvert.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -17,15 +18,6 @@ namespace {
 // that controls made later in the same process find the object they need.
 void EnsureGuiApplication() {
     EnsureApplication();
-}
-
-QString ToQString(std::u16string_view s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
-
-std::u16string FromQString(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
-                          static_cast<std::size_t>(s.size()));
 }
 
 // Size used when a description asks for the default height (0): 12 points at 96 pixels per

@@ -1,4 +1,6 @@
 #include "platform/thread.h"
+#include "text/scopeexit.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -57,16 +59,13 @@ bool TSyncMailbox::Dispatch() {
     const std::intptr_t lParam = LParam;
     lock.unlock();
     // The worker stays blocked until the handler has finished, even if it throws.
-    struct TRelease {
-        TSyncMailbox& Box;
-        ~TRelease() {
-            {
-                std::lock_guard<std::mutex> l(Box.Guard);
-                Box.Waiting = false;
-            }
-            Box.Handled.notify_all();
+    TScopeExit release([this] {
+        {
+            std::lock_guard<std::mutex> l(Guard);
+            Waiting = false;
         }
-    } release{*this};
+        Handled.notify_all();
+    });
     if (Handler)
         Handler(message, wParam, lParam);
     return true;

@@ -4,6 +4,7 @@
 #include "browser/browser.h"
 #include "browser/detailsview.h"
 #include "browser/records.h"
+#include "browser/windowsetup.h"
 #include "data/loader.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
@@ -16,30 +17,24 @@
 namespace {
 
 struct TPane {
+    TImageList Images{24, 24};
     TVirtualStringTree Tree;
     html::THTMLViewer Viewer;
     THtmlDetailsView Details{Viewer};
     std::unique_ptr<TBrowser> Browser;
 
     explicit TPane(std::span<TMKBRec> store) {
+        // The main window's tree and viewer, the viewer 320 wide inside its frame.
         Tree.SetNodeDataSize(4);
+        SetUpPartsTree(Tree, Images);
         Tree.SetBounds(0, 0, 700, 600);
         Tree.Show();
-        // The main window's viewer: no border, vertical bar only, 320 wide.
-        Viewer.SetBorderStyle(html::htNone);
-        Viewer.SetScrollBars(html::ssVertical);
-        Viewer.CharSet = RUSSIAN_CHARSET;
+        SetUpDetailsViewer(Viewer);
         Viewer.SetBounds(0, 0, 318, 600);
         Viewer.Show();
         Browser = std::make_unique<TBrowser>(store, Tree);
         Browser->Details = &Details;
-        TBrowser* b = Browser.get();
-        Tree.OnExpanding = [b](TBaseVirtualTree* s, PVirtualNode n, bool& a) {
-            b->vstPartsTreeExpanding(s, n, a);
-        };
-        Tree.OnFocusChanged = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c) {
-            b->vstPartsTreeFocusChanged(s, n, c);
-        };
+        ConnectPartsTree(Tree, *Browser);
         Browser->AddChildNodes(-1, nullptr);
         ProcessMessages();
     }

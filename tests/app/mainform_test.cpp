@@ -4,8 +4,9 @@
 #include "html/layout/section.h"
 #include "platform/bitmap.h"
 #include "platform/colors.h"
-#include "platform/control_bridge.h"
 #include "platform/dialogs.h"
+#include "platform/qt/control_bridge.h"
+#include "platform/qt/qtconvert.h"
 #include "tree/tree_geometry.h"
 
 #include <QAbstractScrollArea>
@@ -25,16 +26,6 @@
 #include <memory>
 
 namespace {
-
-std::u16string U(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
-                          static_cast<std::size_t>(s.size()));
-}
-
-QColor Q(TColor c) {
-    TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -65,8 +56,8 @@ TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
     EXPECT_EQ(Tree().RootNodeCount(), static_cast<unsigned>(CountChildren(MKBStore(), -1)));
     for (PVirtualNode n = Tree().RootNode()->FirstChild; n; n = n->NextSibling)
         EXPECT_FALSE(Tree().Expanded(n));
-    EXPECT_EQ(U(Form->edFastSearch->text()), SearchPlaceholder);
-    EXPECT_EQ(Form->edFastSearch->palette().color(QPalette::Text), Q(clInactiveCaption));
+    EXPECT_EQ(FromQString(Form->edFastSearch->text()), SearchPlaceholder);
+    EXPECT_EQ(Form->edFastSearch->palette().color(QPalette::Text), ToQColor(clInactiveCaption));
     EXPECT_FALSE(Form->btnSearch->isEnabled());
     EXPECT_EQ(Form->btnSearch->text(), QStringLiteral("&Поиск"));
     EXPECT_EQ(Form->panPartsHeading->text(), QStringLiteral("  Разделы МКБ 10"));

@@ -1,5 +1,6 @@
 #include "browser/browser.h"
 #include "browser/records.h"
+#include "browser/windowsetup.h"
 #include "data/loader.h"
 #include "platform/application.h"
 
@@ -38,7 +39,8 @@ public:
     void SetSearchEnabled(bool enabled) override { Enabled = enabled; }
 };
 
-// The browser over the embedded classification, wired to a real tree as the window wires it.
+// The browser over the embedded classification, with a real tree set up and wired as the window
+// does it.
 class BrowserTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -53,22 +55,14 @@ protected:
                 r.child_count = -1;
         Tree = std::make_unique<TVirtualStringTree>();
         Tree->SetNodeDataSize(4);
-        Tree->SetDefaultNodeHeight(24);
+        SetUpPartsTree(*Tree, Images);
         Tree->SetBounds(0, 0, 600, 400);
         Tree->Show();
         Browser = std::make_unique<TBrowser>(MKBStore(), *Tree);
         Browser->Details = &Details;
         Browser->SearchBar = &Bar;
         Browser->ShowInformation = [this](const std::u16string& t) { Messages.push_back(t); };
-        TBrowser* b = Browser.get();
-        Tree->OnExpanding = [b](TBaseVirtualTree* s, PVirtualNode n, bool& a) {
-            b->vstPartsTreeExpanding(s, n, a);
-        };
-        Tree->OnGetText = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c, TVSTTextType t,
-                              std::u16string& text) { b->vstPartsTreeGetText(s, n, c, t, text); };
-        Tree->OnFocusChanged = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c) {
-            b->vstPartsTreeFocusChanged(s, n, c);
-        };
+        ConnectPartsTree(*Tree, *Browser);
         Browser->AddChildNodes(-1, nullptr);
     }
     int Image(PVirtualNode n) {
@@ -88,6 +82,7 @@ protected:
     FakeDetails Details;
     FakeSearchBar Bar;
     std::vector<std::u16string> Messages;
+    TImageList Images{24, 24};
     std::unique_ptr<TVirtualStringTree> Tree;
     std::unique_ptr<TBrowser> Browser;
 };
@@ -104,6 +99,8 @@ TEST_F(BrowserTest, TopLevelIsTheClassesCollapsed) {
         EXPECT_EQ(c->ChildCount, 1u); // the placeholder gives each class its button
         EXPECT_EQ(Image(c), 0);
     }
+    // The set-up found the pictures linked into this program too.
+    EXPECT_EQ(Tree->Background().Width(), 161);
     EXPECT_EQ(TextOf(classes[0]),
               u"КЛАСС I НЕКОТОРЫЕ ИНФЕКЦИОННЫЕ И ПАРАЗИТАРНЫЕ БОЛЕЗНИ (A00-B99)");
 }

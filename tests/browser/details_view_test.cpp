@@ -3,6 +3,7 @@
 #include "browser/detailspage.h"
 #include "browser/detailsview.h"
 #include "browser/records.h"
+#include "browser/windowsetup.h"
 #include "data/loader.h"
 #include "html/layout/section.h"
 #include "platform/application.h"
@@ -32,9 +33,7 @@ std::u16string ValueLine(std::u16string_view value) {
 struct Viewer {
     Viewer() {
         EnsureApplication();
-        V.SetBorderStyle(html::htNone);
-        V.SetScrollBars(html::ssVertical);
-        V.CharSet = RUSSIAN_CHARSET;
+        SetUpDetailsViewer(V);
         V.SetBounds(0, 0, 320, 400);
         V.Show();
         ProcessMessages();

@@ -3,8 +3,8 @@
 #include "platform/application.h"
 #include "platform/canvas.h"
 #include "platform/control.h"
-#include "platform/control_bridge.h"
-#include "platform/control_host.h"
+#include "platform/qt/control_bridge.h"
+#include "platform/qt/control_host.h"
 #include "platform/timing.h"
 #include <QApplication>
 #include <QDragEnterEvent>

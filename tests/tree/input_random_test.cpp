@@ -3,8 +3,8 @@
 // resizes down to nothing, expansion, deletion of the focused and selected nodes and repaints
 // into an off-screen bitmap; the tree's invariants are checked after every step.
 #include "platform/application.h"
-#include "platform/control_bridge.h"
 #include "platform/imagelist.h"
+#include "platform/qt/control_bridge.h"
 #include "tree/stringtree.h"
 #include "tree_checker.h"
 #include <QAbstractScrollArea>

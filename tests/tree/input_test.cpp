@@ -1,8 +1,8 @@
 // Mouse, wheel, keyboard, focus and drag input reach the tree as synthetic toolkit events sent
 // to its host widget; timers are driven by calling the timer handler.
 #include "platform/application.h"
-#include "platform/control_bridge.h"
 #include "platform/imagelist.h"
+#include "platform/qt/control_bridge.h"
 #include "tree/stringtree.h"
 #include "tree_checker.h"
 #include <QAbstractScrollArea>

@@ -1,6 +1,6 @@
 #pragma once
 // The toolkit side of TControl: a scroll area whose viewport is the client area. Private to
-// platform/.
+// platform/ and its tests.
 #include "platform/control.h"
 #include <QAbstractScrollArea>
 #include <QCursor>

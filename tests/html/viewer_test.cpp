@@ -4,7 +4,7 @@
 #include "html/layout/section.h"
 #include "html/viewer.h"
 #include "platform/application.h"
-#include "platform/control_bridge.h"
+#include "platform/qt/control_bridge.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>

@@ -1,0 +1,104 @@
+#include "browser/windowsetup.h"
+
+#include "platform/bitmap.h"
+#include "platform/dialogs.h"
+#include "resources/pictures/pictures.h"
+
+namespace {
+
+constexpr TColor SelectionBlue = RGBColor(0x72, 0xA1, 0xDB);
+
+// An empty bitmap when the picture cannot be read, so that a damaged build still shows its
+// tree.
+TBitmap ResourcePicture(const char* name) {
+    TBitmap picture;
+    picture.LoadFromResource(name);
+    return picture;
+}
+
+} // namespace
+
+TFontSpec PartsTreeFont() {
+    TFontSpec f;
+    f.Name = u"MS Sans Serif";
+    f.Height = 11;
+    f.CharSet = RUSSIAN_CHARSET;
+    return f;
+}
+
+void SetUpPartsTree(TVirtualStringTree& tree, TImageList& images) {
+    tree.SetDefaultNodeHeight(24);
+    tree.SetIndent(24);
+    tree.SetMargin(2);
+    tree.SetTextMargin(0);
+    tree.SetFont(PartsTreeFont());
+    tree.SetLineStyle(lsSolid);
+    tree.SetDrawSelectionMode(smBlendedRectangle);
+    TVTColors colors = tree.Colors();
+    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
+    colors.UnfocusedSelectionColor = colors.UnfocusedSelectionBorderColor = SelectionBlue;
+    colors.SelectionRectangleBlendColor = colors.SelectionRectangleBorderColor = SelectionBlue;
+    tree.SetColors(colors);
+    TStringTreeOptions& options = tree.TreeOptions();
+    options.PaintOptions |=
+        TVTPaintOptions{toShowBackground, toUseBlendedSelection, toStaticBackground};
+    options.SelectionOptions |= TVTSelectionOptions{toFullRowSelect, toSimpleDrawSelection};
+    for (int i = 0; i < MkbPictures::TreeImageCount; ++i)
+        images.Add(ResourcePicture(MkbPictures::TreeImage(i)));
+    tree.SetImages(&images);
+    tree.SetBackground(ResourcePicture(MkbPictures::TreeBackground));
+}
+
+bool ChooseTreeFont(TVirtualStringTree& tree) {
+    const TFontSpec& current = tree.Font();
+    TFontDialogFont chosen;
+    chosen.Name = current.Name;
+    chosen.Height = current.Height;
+    chosen.Bold = current.Weight >= FW_BOLD;
+    chosen.Italic = current.Italic;
+    chosen.Underline = current.Underline;
+    chosen.StrikeOut = current.StrikeOut;
+    chosen.Color = tree.FontColor();
+    if (!ExecuteFontDialog(chosen))
+        return false;
+    TFontSpec font = current;
+    font.Name = chosen.Name;
+    font.Height = chosen.Height;
+    font.Weight = chosen.Bold ? FW_BOLD : FW_NORMAL;
+    font.Italic = chosen.Italic;
+    font.Underline = chosen.Underline;
+    font.StrikeOut = chosen.StrikeOut;
+    tree.SetFont(font, chosen.Color);
+    return true;
+}
+
+void ConnectPartsTree(TVirtualStringTree& tree, TBrowser& browser) {
+    TBrowser* b = &browser;
+    tree.OnResize = [b](TBaseVirtualTree* s) { b->vstPartsTreeResize(s); };
+    tree.OnExpanding = [b](TBaseVirtualTree* s, PVirtualNode n, bool& allowed) {
+        b->vstPartsTreeExpanding(s, n, allowed);
+    };
+    tree.OnGetText = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c, TVSTTextType t,
+                         std::u16string& text) { b->vstPartsTreeGetText(s, n, c, t, text); };
+    tree.OnGetImageIndex = [b](TBaseVirtualTree* s, PVirtualNode n, TVTImageKind k, TColumnIndex c,
+                               bool& ghosted, int& index) {
+        b->vstPartsTreeGetImageIndex(s, n, k, c, ghosted, index);
+    };
+    tree.OnFocusChanged = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c) {
+        b->vstPartsTreeFocusChanged(s, n, c);
+    };
+}
+
+void SetUpDetailsViewer(html::THTMLViewer& viewer) {
+    viewer.Align = html::alClient;
+    viewer.SetBorderStyle(html::htNone);
+    viewer.HistoryMaxCount = 0;
+    viewer.DefFontName = u"Times New Roman";
+    viewer.DefPreFontName = u"Courier New";
+    viewer.NoSelect = false;
+    viewer.SetScrollBars(html::ssVertical);
+    viewer.CharSet = RUSSIAN_CHARSET;
+    viewer.PrintMarginLeft = viewer.PrintMarginRight = viewer.PrintMarginTop =
+        viewer.PrintMarginBottom = 2.0;
+    viewer.PrintScale = 1.0;
+}

@@ -1,0 +1,100 @@
+# The module graph as a check: every #include of a project folder must point down the arrows
+# below, and toolkit (Qt) headers appear only where the toolkit is allowed. Run by CTest:
+#   cmake -DROOT=<source root> -P cmake/check_layering.cmake
+# Exits with an error listing each offending line.
+
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT ROOT)
+  message(FATAL_ERROR "usage: cmake -DROOT=<source root> -P check_layering.cmake")
+endif()
+
+# The arrows: what each folder uses directly. A folder may include its own files and every
+# folder it reaches along the arrows. tests/, bench/ and fuzz/ may include anything.
+set(uses_text "")
+set(uses_xml text)
+set(uses_platform text)
+set(uses_data xml platform)
+set(uses_tree platform)
+set(uses_html platform)
+set(uses_resources platform)
+set(uses_browser data tree html resources)
+set(uses_app browser)
+set(uses_tools platform)
+set(layered text xml platform data tree html resources browser app tools)
+set(unrestricted tests bench fuzz)
+# Folders whose files never see the toolkit; platform/ keeps it in its sources and in
+# platform/qt/, never in the headers the rest of the system includes.
+set(toolkit_free text xml data tree html resources browser)
+
+function(reachable folder out)
+  set(seen "")
+  set(todo ${uses_${folder}})
+  while(todo)
+    list(POP_FRONT todo next)
+    if(NOT next IN_LIST seen)
+      list(APPEND seen ${next})
+      list(APPEND todo ${uses_${next}})
+    endif()
+  endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+set(errors "")
+foreach(folder ${layered})
+  reachable(${folder} allowed)
+  list(APPEND allowed ${folder})
+  file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.hpp
+       ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.c)
+  list(SORT files)
+  foreach(file ${files})
+    get_filename_component(dir ${file} DIRECTORY)
+    set(no_toolkit OFF)
+    if(folder IN_LIST toolkit_free OR
+       (folder STREQUAL "platform" AND file MATCHES "\\.h(pp)?$" AND NOT file MATCHES "^platform/qt/"))
+      set(no_toolkit ON)
+    endif()
+    # One list element per line; semicolons and brackets would split or join elements.
+    file(READ ${ROOT}/${file} text)
+    string(REGEX REPLACE "[][;]" "_" text "${text}")
+    string(REPLACE "\n" ";" all_lines "${text}")
+    set(number 0)
+    foreach(line IN LISTS all_lines)
+      math(EXPR number "${number} + 1")
+      if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*([<\"])([^>\"]+)[>\"]")
+        continue()
+      endif()
+      set(bracket "${CMAKE_MATCH_1}")
+      set(name "${CMAKE_MATCH_2}")
+      if(bracket STREQUAL "<" AND name MATCHES "^Q[A-Za-z]")
+        if(no_toolkit AND folder STREQUAL "platform")
+          list(APPEND errors "${file}:${number}: <${name}>: only platform/qt/ headers show the toolkit")
+        elseif(no_toolkit)
+          list(APPEND errors "${file}:${number}: <${name}>: ${folder}/ never sees the toolkit")
+        endif()
+        continue()
+      endif()
+      # A name found beside the including file is taken from there, as the compiler does.
+      set(target "${name}")
+      if(bracket STREQUAL "\"" AND EXISTS ${ROOT}/${dir}/${name})
+        get_filename_component(target ${ROOT}/${dir}/${name} ABSOLUTE)
+        file(RELATIVE_PATH target ${ROOT} ${target})
+      endif()
+      string(REGEX REPLACE "/.*" "" top "${target}")
+      if((top IN_LIST layered OR top IN_LIST unrestricted) AND NOT top IN_LIST allowed)
+        string(REPLACE ";" " " allowed_text "${allowed}")
+        list(APPEND errors
+             "${file}:${number}: ${target}: ${folder}/ may include only ${allowed_text}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(errors)
+  foreach(error IN LISTS errors)
+    message(NOTICE "${error}")
+  endforeach()
+  list(LENGTH errors count)
+  message(FATAL_ERROR "${count} include(s) against the module graph")
+endif()
+message(STATUS "Includes follow the module graph")
