@@ -1,8 +1,8 @@
 #include "data/loader.h"
 
-#include "platform/codepage.h"
 #include "platform/errors.h"
 #include "platform/resources.h"
+#include "text/codepages.h"
 #include "xml/strtoint.h"
 #include "xml/textbuffer.h"
 #include "xml/xmlparser.h"
@@ -23,32 +23,15 @@ std::int32_t ToInteger(const std::string& text) {
     return value;
 }
 
-// Every windows-1251 byte's wide character, in one table: text mixes ASCII and Cyrillic, and a
-// branch per byte mispredicts at every change between the two.
-const std::array<char16_t, 256>& Cp1251Table() {
-    static const std::array<char16_t, 256> table = [] {
-        std::string bytes(256, '\0');
-        for (int b = 0; b < 256; ++b)
-            bytes[static_cast<std::size_t>(b)] = static_cast<char>(b);
-        std::u16string wide;
-        AppendCp1251(wide, bytes);
-        std::array<char16_t, 256> t{};
-        std::copy(wide.begin(), wide.end(), t.begin());
-        return t;
-    }();
-    return table;
-}
-
 // windows-1251 to wide text, the source's escaped line break becoming "<br>". Both are four
 // ASCII characters, which the code page keeps as they are, so the breaks are found in the
 // bytes and replaced in place.
 void DecodeText(const std::string& raw, std::u16string& out) {
-    const std::array<char16_t, 256>& table = Cp1251Table();
     out.resize(raw.size());
     char16_t* dst = out.data();
     const auto* src = reinterpret_cast<const unsigned char*>(raw.data());
     for (std::size_t i = 0; i < raw.size(); ++i)
-        dst[i] = table[src[i]];
+        dst[i] = Cp1251Table[src[i]];
     static constexpr std::string_view kBreak = "\\n\\r";
     static constexpr std::u16string_view kTag = u"<br>";
     static_assert(kBreak.size() == kTag.size());

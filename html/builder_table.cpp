@@ -42,14 +42,7 @@ int VAlignOf(const TAttributeList& attributes, int fallback) {
     const TAttribute* a = attributes.Find(symAttrValign);
     if (!a)
         return fallback;
-    const std::u16string v = LowerCase(Trim(a->Value));
-    if (v == u"top" || v == u"baseline")
-        return ATop;
-    if (v == u"middle")
-        return AMiddle;
-    if (v == u"bottom")
-        return ABottom;
-    return fallback;
+    return html::VAlignOf(a->Value, fallback);
 }
 
 // The text-align value an align attribute gives, or empty.

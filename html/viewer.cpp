@@ -4,106 +4,13 @@
 #include "html/layout/section.h"
 #include "platform/application.h"
 #include "platform/timing.h"
+#include "text/utf.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 
 namespace html {
-
-namespace {
-
-// Sets a flag for the lifetime of the guard, so that an exception cannot leave it set.
-class TFlagGuard {
-public:
-    explicit TFlagGuard(bool& flag) : Flag(flag) { Flag = true; }
-    ~TFlagGuard() { Flag = false; }
-    TFlagGuard(const TFlagGuard&) = delete;
-    TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-private:
-    bool& Flag;
-};
-
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD, as the platform's converter makes it.
-std::string ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
-// UTF-8 to UTF-16; a malformed sequence gives U+FFFD for its first byte.
-std::u16string FromUtf8(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        std::size_t extra = 0;
-        char32_t c = b;
-        if (b >= 0x80) {
-            if ((b & 0xE0) == 0xC0) {
-                extra = 1;
-                c = b & 0x1F;
-            } else if ((b & 0xF0) == 0xE0) {
-                extra = 2;
-                c = b & 0x0F;
-            } else if ((b & 0xF8) == 0xF0) {
-                extra = 3;
-                c = b & 0x07;
-            } else {
-                extra = bytes.size(); // never well-formed
-            }
-        }
-        bool ok = i + extra < bytes.size();
-        for (std::size_t k = 1; ok && k <= extra; ++k) {
-            const unsigned char t = static_cast<unsigned char>(bytes[i + k]);
-            ok = (t & 0xC0) == 0x80;
-            c = (c << 6) | (t & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        i += extra + 1;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 // ---- construction and properties -------------------------------------------------------------
 
@@ -214,8 +121,8 @@ void THTMLViewer::ClearDocument() {
 }
 
 void THTMLViewer::LoadHtmlText(const std::u16string& text, const std::u16string& reference) {
-    const std::string bytes = "\xEF\xBB\xBF" + ToUtf8(text);
-    LoadSource(FromUtf8(bytes), reference, false);
+    const std::string bytes = "\xEF\xBB\xBF" + Utf16ToUtf8(text);
+    LoadSource(Utf8ToUtf16(bytes), reference, false);
 }
 
 void THTMLViewer::LoadHtmlLines(const std::vector<std::u16string>& lines,
@@ -236,7 +143,7 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
                              bool asPlainText) {
     if (Processing)
         return;
-    TProcessingScope processing(*this);
+    auto processing = ProcessingScope();
 
     const std::size_t hash = reference.find(u'#');
     const std::u16string filePart = reference.substr(0, hash);
@@ -364,7 +271,7 @@ void THTMLViewer::MoveTo(int target, bool shift) {
 void THTMLViewer::ReLayoutKeepingView() {
     if (Processing)
         return;
-    TProcessingScope processing(*this);
+    auto processing = ProcessingScope();
     const TSection* anchor = nullptr;
     for (const TSection* s : Document.SearchList)
         if (s->LayoutTop <= FPosition)

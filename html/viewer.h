@@ -7,6 +7,7 @@
 #include "platform/control.h"
 #include "platform/flags.h"
 #include "platform/font.h"
+#include "text/scopeexit.h"
 
 #include <cstdint>
 #include <functional>
@@ -163,18 +164,11 @@ private:
 
     void SetProcessing(bool on);
     // Marks the viewer as processing for the length of a scope.
-    class TProcessingScope {
-    public:
-        explicit TProcessingScope(THTMLViewer& viewer) : FViewer(viewer) {
-            FViewer.SetProcessing(true);
-        }
-        ~TProcessingScope() { FViewer.SetProcessing(false); }
-        TProcessingScope(const TProcessingScope&) = delete;
-        TProcessingScope& operator=(const TProcessingScope&) = delete;
-
-    private:
-        THTMLViewer& FViewer;
-    };
+    // Marks the viewer as processing until the scope is left, by an exception too.
+    auto ProcessingScope() {
+        SetProcessing(true);
+        return TScopeExit([this] { SetProcessing(false); });
+    }
     // Reads Source into the document.
     void ParseSource();
     void SetDocumentDefaults();

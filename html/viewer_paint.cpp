@@ -14,13 +14,10 @@ void THTMLViewer::Paint(TCanvas& canvas, const TRect& updateRect) {
     if (Processing || FPainting || updateRect.IsEmpty())
         return;
     FPainting = true;
-    struct TEnd {
-        THTMLViewer& V;
-        ~TEnd() {
-            V.FCanvas.Detach();
-            V.FPainting = false;
-        }
-    } end{*this};
+    TScopeExit end([this] {
+        FCanvas.Detach();
+        FPainting = false;
+    });
     UpdateBorder();
 
     TBitmap bitmap;

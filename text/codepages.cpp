@@ -27,5 +27,5 @@ void AppendCp1251(std::u16string& out, std::string_view bytes) {
     out.resize(start + bytes.size());
     char16_t* dst = out.data() + start;
     for (unsigned char b : bytes)
-        *dst++ = Cp1251Char(b);
+        *dst++ = Cp1251Table[b];
 }

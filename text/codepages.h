@@ -31,6 +31,15 @@ inline constexpr std::array<char16_t, 32> Cp1252C1 = {
 constexpr char16_t Cp1251Char(unsigned char b) {
     return b < 0x80 ? char16_t(b) : Cp1251High[b - 0x80];
 }
+// Every byte's character in one table: text mixes ASCII and Cyrillic, and a branch per byte
+// mispredicts at every change between the two.
+inline constexpr std::array<char16_t, 256> Cp1251Table = [] {
+    std::array<char16_t, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        t[static_cast<std::size_t>(b)] = Cp1251Char(static_cast<unsigned char>(b));
+    return t;
+}();
+
 constexpr char16_t Cp1252Char(unsigned char b) {
     return b >= 0x80 && b < 0xA0 ? Cp1252C1[b - 0x80] : char16_t(b);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Small helpers shared by the tree's source files.
+#include "text/scopeexit.h"
 #include "tree/basetree.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -22,18 +24,6 @@ inline int ClampToInt(std::int64_t v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
                                                      std::numeric_limits<int>::max()));
 }
-
-// Restores a counter or flag on every way out of a scope.
-template <class F> class TScopeExit {
-public:
-    explicit TScopeExit(F f) : Fn(std::move(f)) {}
-    ~TScopeExit() { Fn(); }
-    TScopeExit(const TScopeExit&) = delete;
-    TScopeExit& operator=(const TScopeExit&) = delete;
-
-private:
-    F Fn;
-};
 
 } // namespace tree_detail
 

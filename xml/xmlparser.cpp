@@ -1,7 +1,8 @@
 #include "xml/xmlparser.h"
 
+#include "text/codepages.h"
+#include "text/utf.h"
 #include "xml/scantext.h"
-#include "xml/strtoint.h"
 
 #include <array>
 #include <cstdint>
@@ -12,7 +13,6 @@
 
 namespace {
 
-using xmlscan::EntityWalkText;
 using xmlscan::StartsWith;
 
 enum : unsigned char { kWhite = 1, kTagDelim = 2, kPIDelim = 4, kAttrDelim = 8, kStarter = 16 };
@@ -59,14 +59,6 @@ inline bool AllWhite8(const char* p) {
     return hits == highs;
 }
 
-// Windows-1252's 80..9F; the five holes stand for the code points of the same value.
-constexpr std::array<unsigned short, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-constexpr char kDefaultChar = '\xBF';
-
 // The first character at or after p that is not TAB, LF, CR or space; eight characters at a
 // time while the text [start, end) is known to go on that far.
 inline const char* SkipWhite(const char* p, const char* start, const char* end) {
@@ -80,16 +72,12 @@ inline const char* SkipWhite(const char* p, const char* start, const char* end) 
     return p;
 }
 
+constexpr char kDefaultChar = '\xBF';
+
 // The Windows-1252 byte for a code point, or the default character.
-char Cp1252Byte(long code) {
-    if (code >= 0 && code < 0x80)
-        return static_cast<char>(code);
-    if (code >= 0xA0 && code <= 0xFF)
-        return static_cast<char>(code);
-    for (std::size_t i = 0; i < kCp1252High.size(); ++i)
-        if (kCp1252High[i] == code)
-            return static_cast<char>(0x80 + i);
-    return kDefaultChar;
+char Cp1252ByteOrDefault(long code) {
+    const int byte = code < 0 ? -1 : ::Cp1252Byte(static_cast<char32_t>(code));
+    return byte < 0 ? kDefaultChar : static_cast<char>(byte);
 }
 
 void Utf8ToCp1252(std::string_view s, std::string& out) {
@@ -101,10 +89,11 @@ void Utf8ToCp1252(std::string_view s, std::string& out) {
             out.push_back(static_cast<char>(b));
             ++p;
         } else if ((b & 0xE0) == 0xC0 && end - p >= 2) {
-            out.push_back(Cp1252Byte(((b & 0x1F) << 6) | (p[1] & 0x3F)));
+            out.push_back(Cp1252ByteOrDefault(((b & 0x1F) << 6) | (p[1] & 0x3F)));
             p += 2;
         } else if ((b & 0xF0) == 0xE0 && end - p >= 3) {
-            out.push_back(Cp1252Byte(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F)));
+            out.push_back(
+                Cp1252ByteOrDefault(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F)));
             p += 3;
         } else {
             // A stray continuation byte, a longer sequence, or one cut off by the end: skip the
@@ -124,69 +113,6 @@ std::string ToUpperAscii(std::string s) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return s;
-}
-
-std::string Utf16ToUtf8(const std::u16string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        char32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
-// Malformed sequences become U+FFFD; only used for file names.
-std::u16string Utf8ToUtf16(const std::string& s) {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto b = static_cast<unsigned char>(s[i]);
-        int len = b < 0x80             ? 1
-                  : (b & 0xE0) == 0xC0 ? 2
-                  : (b & 0xF0) == 0xE0 ? 3
-                  : (b & 0xF8) == 0xF0 ? 4
-                                       : 0;
-        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool ok = len > 0 && i + static_cast<std::size_t>(len) <= s.size();
-        for (int k = 1; ok && k < len; ++k) {
-            auto cb = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            ok = (cb & 0xC0) == 0x80;
-            c = (c << 6) | (cb & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(len);
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -579,88 +505,6 @@ void TXmlParser::ScanText() {
     }
 }
 
-int TXmlParser::ReferenceCode(std::string_view ref, int malformed) const {
-    // ref begins with '#'.
-    std::int32_t code = 0;
-    if (ref.size() >= 2 && ref[1] == 'x') {
-        std::string_view digits = ref.substr(2);
-        if (digits.empty())
-            return malformed;
-        std::uint64_t v = 0;
-        for (char c : digits) {
-            int d = c >= '0' && c <= '9'   ? c - '0'
-                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                           : -1;
-            if (d < 0)
-                return malformed;
-            v = v * 16 + static_cast<std::uint64_t>(d);
-            if (v > 0x7FFFFFFF)
-                return malformed;
-        }
-        return static_cast<int>(v);
-    }
-    if (!TryStrToInt(ref.substr(1), code))
-        return malformed;
-    return code;
-}
-
-const char* TXmlParser::NextSemicolon(const char* from) {
-    auto at = [](const char* p) { return reinterpret_cast<std::uintptr_t>(p); };
-    if (FSemiFrom && at(from) >= at(FSemiFrom) && at(from) <= at(FSemiFound))
-        return *FSemiFound == ';' ? FSemiFound : nullptr;
-    const char* found = std::strchr(from, ';');
-    FSemiFrom = from;
-    FSemiFound = found ? found : from + std::strlen(from);
-    return found;
-}
-
-const char* TXmlParser::HandleTextReference(const char* amp) {
-    const char* semi = NextSemicolon(amp + 1);
-    if (!semi)
-        return amp + 1;
-    std::string_view ref(amp + 1, static_cast<std::size_t>(semi - amp - 1));
-    const char* next = semi + 1;
-    if (!ref.empty() && ref[0] == '#') {
-        PartContent += CharacterFromCode(ReferenceCode(ref, 32));
-        return next;
-    }
-    if (ref == "lt")
-        PartContent += '<';
-    else if (ref == "gt")
-        PartContent += '>';
-    else if (ref == "amp")
-        PartContent += '&';
-    else if (ref == "apos")
-        PartContent += '\'';
-    else if (ref == "quot")
-        PartContent += '"';
-    else if (TEntityDef* def = EntityDefinitions.Node(ref); def && !EntityStack.Includes(def) &&
-                                                            EntityStack.Count() < MaxEntityDepth &&
-                                                            SpendExpansion(def->Value.size())) {
-        if (def->IsExternal()) {
-            std::unique_ptr<TXmlParser> entity =
-                OpenExternalEntity(def->SystemId, def->PublicId, def->NotationName);
-            if (!entity || entity->DocumentText().empty())
-                return next;
-            if (!SpendExpansion(entity->DocumentText().size())) {
-                PartContent += ref;
-                return next;
-            }
-            const char* text = entity->DocumentText().data();
-            EntityStack.Push(std::move(entity), CurrentEncoding, next, def);
-            return text;
-        }
-        if (def->Value.empty())
-            return next;
-        EntityStack.Push(nullptr, CurrentEncoding, next, def);
-        return EntityWalkText(*def);
-    } else {
-        PartContent += ref;
-    }
-    return next;
-}
-
 void TXmlParser::ScanTag() {
     static const unsigned char tagDelims = kTagDelim;
     PartKind = xpStartTag;
@@ -690,105 +534,6 @@ void TXmlParser::ScanTag() {
         attr->Value = NormalizeAttrValue(attr->Value, 0);
         if (attr->AttrKind != TAttrKind::Unknown && attr->AttrKind != TAttrKind::CDATA)
             xmlscan::FoldRuns(attr->Value, [](char c) { return c == ' '; });
-    }
-}
-
-void TXmlParser::ApplyAttributeDefaults() {
-    if (ElementDefinitions.Empty())
-        return;
-    TElemDef* elem = ElementDefinitions.Node(PartName);
-    if (!elem)
-        return;
-    for (const auto& def : elem->Attributes) {
-        TAttr* attr = PartAttributes.Node(def->Name);
-        bool hasDefault = def->DefaultKind == TAttrDefaultKind::Default ||
-                          def->DefaultKind == TAttrDefaultKind::Fixed;
-        if (!attr && hasDefault) {
-            attr = &PartAttributes.Add(std::make_unique<TAttr>(def->Name, def->Value));
-            attr->ValueKind = TAttrValueKind::Default;
-        }
-        if (!attr)
-            continue;
-        if (def->DefaultKind == TAttrDefaultKind::Implied)
-            attr->ValueKind = TAttrValueKind::Implied;
-        else if (def->DefaultKind == TAttrDefaultKind::Fixed) {
-            attr->ValueKind = TAttrValueKind::Fixed;
-            attr->Value = def->Value;
-        }
-        attr->AttrKind = def->AttrKind;
-    }
-}
-
-std::string TXmlParser::NormalizeAttrValue(std::string_view raw, int depth) {
-    std::string out;
-    std::string stretch;
-    auto flush = [&](std::string_view s) {
-        stretch.assign(s);
-        for (char& c : stretch)
-            if (c == '\t' || c == '\n' || c == '\r')
-                c = ' ';
-        TranslateText(stretch, out);
-    };
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        std::size_t amp = raw.find('&', i);
-        if (amp == std::string_view::npos) {
-            flush(raw.substr(i));
-            break;
-        }
-        flush(raw.substr(i, amp - i));
-        std::size_t semi = raw.find(';', amp + 1);
-        if (semi == std::string_view::npos) {
-            // No ";" follows, so every later "&" is dropped as well.
-            std::string rest;
-            for (char c : raw.substr(amp + 1))
-                if (c != '&')
-                    rest.push_back(c);
-            flush(rest);
-            break;
-        }
-        std::string_view ref = raw.substr(amp + 1, semi - amp - 1);
-        i = semi + 1;
-        if (!ref.empty() && ref[0] == '#')
-            out += CharacterFromCode(ReferenceCode(ref, 191));
-        else if (ref == "lt")
-            out += '<';
-        else if (ref == "gt")
-            out += '>';
-        else if (ref == "amp")
-            out += '&';
-        else if (ref == "apos")
-            out += '\'';
-        else if (ref == "quot")
-            out += '"';
-        else if (TEntityDef* def = EntityDefinitions.Node(ref); def && depth < MaxEntityDepth &&
-                                                                !Expanding(def) &&
-                                                                SpendExpansion(def->Value.size())) {
-            FExpanding.push_back(def);
-            if (def->IsExternal())
-                ExternalEntityContent(*def, out, depth);
-            else
-                out += NormalizeAttrValue(def->Value, depth + 1);
-            FExpanding.pop_back();
-        } else
-            out += ref;
-    }
-    return out;
-}
-
-void TXmlParser::ExternalEntityContent(TEntityDef& def, std::string& out, int depth) {
-    std::unique_ptr<TXmlParser> entity =
-        OpenExternalEntity(def.SystemId, def.PublicId, def.NotationName);
-    if (!entity)
-        return;
-    if (!SpendExpansion(entity->DocumentText().size()))
-        return;
-    entity->NormalizeText = NormalizeText;
-    while (entity->NextPart()) {
-        if (entity->PartKind != xpText && entity->PartKind != xpCData)
-            continue;
-        for (char c : entity->PartContent)
-            out += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
     }
 }
 
@@ -825,5 +570,5 @@ void TXmlParser::TranslateText(std::string_view text, std::string& result) {
 }
 
 std::string TXmlParser::CharacterFromCode(int code) {
-    return std::string(1, Cp1252Byte(code));
+    return std::string(1, Cp1252ByteOrDefault(code));
 }

@@ -1,7 +1,7 @@
 // The classification loader: time of a full load into a fresh store, and its peak memory.
 #include "bench/xml/benchsupport.h"
 #include "data/loader.h"
-#include "platform/codepage.h"
+#include "text/codepages.h"
 
 #include <pugixml.hpp>
 
@@ -47,27 +47,11 @@ void BM_Load(benchmark::State& state, const std::string* doc) {
 
 // ---- the peer: pugixml's in-place parse, then a walk that fills a store of the same shape ----
 
-// The wide character of every windows-1251 byte, taken from the platform's own decoder.
-const std::array<char16_t, 256>& Cp1251() {
-    static const std::array<char16_t, 256> table = [] {
-        std::string bytes(256, '\0');
-        for (int b = 0; b < 256; ++b)
-            bytes[static_cast<std::size_t>(b)] = static_cast<char>(b);
-        std::u16string wide;
-        AppendCp1251(wide, bytes);
-        std::array<char16_t, 256> t{};
-        std::copy(wide.begin(), wide.end(), t.begin());
-        return t;
-    }();
-    return table;
-}
-
 void Decode(const char* raw, std::u16string& out) {
     const std::size_t n = std::strlen(raw);
     out.resize(n);
-    const auto& table = Cp1251();
     for (std::size_t i = 0; i < n; ++i)
-        out[i] = table[static_cast<unsigned char>(raw[i])];
+        out[i] = Cp1251Table[static_cast<unsigned char>(raw[i])];
     for (const char* p = std::strstr(raw, "\\n\\r"); p; p = std::strstr(p + 4, "\\n\\r"))
         std::copy_n(u"<br>", 4, out.data() + (p - raw));
 }

@@ -25,6 +25,12 @@ bool IsPercentValue(const TAttribute& a) {
     return !t.empty() && t.back() == u'%';
 }
 
+bool AttrColor(const TAttribute& a, TColor& c) {
+    return ParseColor(a.Value, false, c);
+}
+
+} // namespace
+
 int VAlignOf(std::u16string_view value, int def) {
     const std::u16string v = LowerCase(Trim(value));
     if (v == u"top" || v == u"baseline")
@@ -35,12 +41,6 @@ int VAlignOf(std::u16string_view value, int def) {
         return ABottom;
     return def;
 }
-
-bool AttrColor(const TAttribute& a, TColor& c) {
-    return ParseColor(a.Value, false, c);
-}
-
-} // namespace
 
 // --- TCellObj --------------------------------------------------------------------------------
 

@@ -4,9 +4,13 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace html {
+
+// The vertical alignment a VALIGN value names (top, baseline, middle, bottom), or def.
+int VAlignOf(std::u16string_view value, int def);
 
 class ThtmlTable;
 

@@ -2,6 +2,7 @@
 #include "html/layout/table.h"
 
 #include "html/layout/document.h"
+#include "text/scopeexit.h"
 
 #include <algorithm>
 #include <map>
@@ -15,22 +16,14 @@ namespace {
 constexpr int kCellPaintMargin = 200;
 
 // Counts nesting while a scope is open, also when layout is left by an exception.
-class TCountScope {
-public:
-    explicit TCountScope(int* counter) : FCounter(counter) {
-        if (FCounter)
-            ++*FCounter;
-    }
-    ~TCountScope() {
-        if (FCounter)
-            --*FCounter;
-    }
-    TCountScope(const TCountScope&) = delete;
-    TCountScope& operator=(const TCountScope&) = delete;
-
-private:
-    int* FCounter;
-};
+auto CountScope(int* counter) {
+    if (counter)
+        ++*counter;
+    return TScopeExit([counter] {
+        if (counter)
+            --*counter;
+    });
+}
 
 TRect Intersect(const TRect& a, const TRect& b) {
     return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
@@ -193,7 +186,7 @@ void ThtmlTable::RowHeightsFor(THtmlCanvas& canvas) {
                                                 : (rowCount == 1 ? TableHeight : 0);
             int trialPos = 0, trialMax = 0;
             {
-                TCountScope trial(Document ? &Document->TrialLayoutDepth : nullptr);
+                auto trial = CountScope(Document ? &Document->TrialLayoutDepth : nullptr);
                 cell.ContentHeight = cell.Cell->LayoutContent(
                     canvas, 0, trialPos, trialMax, cell.SpanWidth - cell.HorzExtra - CellSpacing,
                     std::max(0, target - cell.VertExtra), 0);
@@ -245,7 +238,7 @@ int ThtmlTable::Layout(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, Inde
     (void)x;
     (void)width;
     (void)availHeight;
-    TCountScope nesting(Document ? &Document->TableNestLevel : nullptr);
+    auto nesting = CountScope(Document ? &Document->TableNestLevel : nullptr);
     LayoutTop = PaintTop = InnerTop = y;
     FirstPos = pos;
     const int avail =
