@@ -215,6 +215,241 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    std::mt19937 Rng{20250611u};
+    int Pick(int n) { return static_cast<int>(Rng() % static_cast<unsigned>(n)); }
+    Qt::KeyboardModifiers Mods() {
+        Qt::KeyboardModifiers m = Qt::NoModifier;
+        if (Pick(4) == 0)
+            m |= Qt::ControlModifier;
+        if (Pick(5) == 0)
+            m |= Qt::ShiftModifier;
+        if (Pick(12) == 0)
+            m |= Qt::AltModifier;
+        return m;
+    }
+    // Mostly on the rows and near the client area, sometimes far outside it.
+    QPoint RandomPoint() {
+        const int w = std::max(Tree->ClientWidth(), 1), h = std::max(Tree->ClientHeight(), 1);
+        if (Pick(10) == 0)
+            return QPoint(Pick(3 * w + 200) - w - 100, Pick(3 * h + 200) - h - 100);
+        return QPoint(Pick(w + 20) - 10, Pick(h + 20) - 10);
+    }
+
+    // Operations 0 to 10: keys, clicks, panning, wheel.
+    void InputStep(int op) {
+        static const int navKeys[] = {
+            Qt::Key_Home,      Qt::Key_End,   Qt::Key_PageUp, Qt::Key_PageDown,
+            Qt::Key_Left,      Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,
+            Qt::Key_Backspace, Qt::Key_Tab,   Qt::Key_Escape, Qt::Key_F1,
+            Qt::Key_F2,        Qt::Key_Menu,  Qt::Key_Space,  Qt::Key_A};
+        struct TOperatorKey {
+            int key;
+            const char* text;
+        };
+        static const TOperatorKey operatorKeys[] = {{Qt::Key_Asterisk, "*"},
+                                                    {Qt::Key_Plus, "+"},
+                                                    {Qt::Key_Minus, "-"},
+                                                    {Qt::Key_Slash, "/"}};
+        switch (op) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            Key(navKeys[Pick(Pick(3) == 0 ? 16 : 9)], Mods());
+            break;
+        case 4: {
+            const TOperatorKey& k = operatorKeys[Pick(4)];
+            // Ctrl gives no character; Ctrl+Shift+"+" expands the whole tree.
+            const Qt::KeyboardModifiers m =
+                Pick(6) == 0 ? Qt::ControlModifier | Qt::ShiftModifier
+                             : (Pick(3) == 0 ? Qt::KeypadModifier : Qt::NoModifier);
+            Key(k.key, m, m.testFlag(Qt::ControlModifier) ? QString() : QString(k.text));
+            break;
+        }
+        case 5:
+        case 6: {
+            const QPoint p = RandomPoint();
+            const Qt::KeyboardModifiers m = Pick(3) == 0 ? Mods() : Qt::NoModifier;
+            Mouse(QEvent::MouseButtonPress, Qt::LeftButton, p.x(), p.y(), m);
+            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, p.x(), p.y(), m);
+            break;
+        }
+        case 7: {
+            const QPoint p = RandomPoint();
+            Mouse(QEvent::MouseButtonPress, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
+            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
+            Mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
+            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
+            break;
+        }
+        case 8: {
+            // Panning: press, maybe move, maybe release, a few ticks.
+            const QPoint p = RandomPoint();
+            Mouse(QEvent::MouseButtonPress, Pick(4) == 0 ? Qt::RightButton : Qt::MiddleButton,
+                  p.x(), p.y(), Qt::NoModifier);
+            if (Pick(2) == 0) {
+                const QPoint q = RandomPoint();
+                Mouse(QEvent::MouseMove, Qt::NoButton, q.x(), q.y(), Qt::NoModifier);
+            }
+            if (Pick(2) == 0)
+                Mouse(QEvent::MouseButtonRelease, Qt::MiddleButton, p.x(), p.y(), Qt::NoModifier);
+            for (int i = Pick(4); i > 0; --i)
+                Tree->Timer(ScrollTimer);
+            break;
+        }
+        case 9: {
+            const QPoint q = RandomPoint();
+            Mouse(QEvent::MouseMove, Qt::NoButton, q.x(), q.y(), Qt::NoModifier);
+            Tree->Timer(ScrollTimer);
+            break;
+        }
+        case 10: {
+            static const int deltas[] = {120, -120, 240, -360, 60, -1, 7, -12000, 120000};
+            Wheel(deltas[Pick(9)], Pick(3) == 0 ? Mods() : Qt::NoModifier);
+            break;
+        }
+        }
+    }
+
+    // A repaint of the client area or of a random part of it, partly outside too.
+    void PaintPart(int step) {
+        const int w = Tree->ClientWidth(), h = Tree->ClientHeight();
+        TBitmap out(std::max(w, 1), std::max(h, 1));
+        TRect r = Tree->ClientRect();
+        if (Pick(2) == 0) {
+            const int l = Pick(w + 10) - 5, tp = Pick(h + 10) - 5;
+            r = {l, tp, l + Pick(w + 10), tp + Pick(h + 10)};
+        }
+        Tree->Paint(out.Canvas(), r);
+        ++Paints;
+        // Rows are composed whatever part is asked for: a part inside the client area
+        // comes out exactly as in a paint of the whole area.
+        if (w > 0 && h > 0) {
+            const TRect part{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, w),
+                             std::min(r.Bottom, h)};
+            if (!part.IsEmpty()) {
+                TBitmap whole(w, h);
+                Tree->Paint(whole.Canvas(), Tree->ClientRect());
+                TBitmap piece(w, h);
+                piece.Fill(RGBColor(1, 2, 3));
+                Tree->Paint(piece.Canvas(), part);
+                for (int y = part.Top; y < part.Bottom; ++y)
+                    for (int x = part.Left; x < part.Right; ++x)
+                        ASSERT_EQ(piece.PixelAt(x, y), whole.PixelAt(x, y))
+                            << "pixel " << x << ", " << y << " of a paint of " << part.Left << ", "
+                            << part.Top << " - " << part.Right << ", " << part.Bottom << " at step "
+                            << step;
+            }
+        }
+    }
+
+    // Operations 11 to 21: sizes, expansion, deletion, paints, search results, drags, focus,
+    // scroll bars.
+    void TreeStep(int op, int step) {
+        static const TScrollCode codes[] = {scLineUp, scLineDown, scPageUp,   scPageDown, scTop,
+                                            scBottom, scTrack,    scPosition, scEndScroll};
+        switch (op) {
+        case 11: {
+            static const QSize sizes[] = {{0, 0},     {1, 1},     {2, 30},   {30, 2},
+                                          {320, 240}, {150, 500}, {700, 90}, {40, 40}};
+            const QSize s = sizes[Pick(8)];
+            if (s.width() <= 1)
+                ++ZeroSizes;
+            Tree->SetBounds(0, 0, s.width(), s.height());
+            break;
+        }
+        case 12:
+        case 13: {
+            const auto all = AllNodes();
+            if (!all.empty())
+                Tree->ToggleExpanded(
+                    all[static_cast<std::size_t>(Pick(static_cast<int>(all.size())))]);
+            break;
+        }
+        case 14: {
+            // Deletion of the focused node, a selected one, or a random node's children.
+            PVirtualNode victim = nullptr;
+            const int which = Pick(3);
+            if (which == 0)
+                victim = Tree->FocusedNode();
+            else if (which == 1 && Tree->SelectedCount() > 0)
+                victim = Tree->GetSelection()[0];
+            if (victim != nullptr) {
+                Tree->DeleteNode(victim);
+                ++Deletions;
+            } else {
+                const auto all = AllNodes();
+                if (!all.empty())
+                    Tree->DeleteChildren(
+                        all[static_cast<std::size_t>(Pick(static_cast<int>(all.size())))],
+                        Pick(2) == 0);
+            }
+            break;
+        }
+        case 15:
+        case 16:
+            PaintPart(step);
+            break;
+        case 17: {
+            // A search result: selected and scrolled into view without moving the focus.
+            const auto all = AllNodes();
+            if (!all.empty()) {
+                PVirtualNode n = all[static_cast<std::size_t>(Pick(static_cast<int>(all.size())))];
+                Tree->ClearSelection();
+                Tree->SetSelected(n, true);
+                Tree->ScrollIntoView(n, Pick(2) == 0, false);
+            }
+            break;
+        }
+        case 18: {
+            const QPoint p = RandomPoint();
+            if (!Dragging || Pick(3) == 0) {
+                QDragEnterEvent e(p, Qt::CopyAction, Mime.get(), Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(Viewport(), &e);
+                Dragging = true;
+            } else if (Pick(4) == 0) {
+                QDropEvent e(QPointF(p), Qt::CopyAction, Mime.get(), Qt::LeftButton,
+                             Qt::NoModifier);
+                QApplication::sendEvent(Viewport(), &e);
+                Dragging = false;
+            } else if (Pick(4) == 0) {
+                QDragLeaveEvent e;
+                QApplication::sendEvent(Viewport(), &e);
+                Dragging = false;
+            } else {
+                QDragMoveEvent e(p, Qt::CopyAction, Mime.get(), Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(Viewport(), &e);
+            }
+            if (Pick(3) == 0)
+                Tree->Timer(ExpandTimer);
+            break;
+        }
+        case 19: {
+            QFocusEvent e(Pick(2) == 0 ? QEvent::FocusOut : QEvent::FocusIn);
+            QApplication::sendEvent(Widget(), &e);
+            break;
+        }
+        case 20:
+            Tree->Scroll(Pick(2) == 0 ? sbVertical : sbHorizontal, codes[Pick(9)],
+                         Pick(3000) - 500);
+            break;
+        case 21:
+            if (Pick(40) == 0) {
+                Tree->Clear();
+            } else {
+                const auto all = AllNodes();
+                if (!all.empty())
+                    Tree->SetFocusedNode(
+                        all[static_cast<std::size_t>(Pick(static_cast<int>(all.size())))]);
+            }
+            break;
+        }
+    }
+
+    std::unique_ptr<QMimeData> Mime{new QMimeData};
+    bool Dragging = false;
+    int Paints = 0, Deletions = 0, ZeroSizes = 0;
+
     std::unique_ptr<TDrivenTree> Tree;
     TImageList Images{24, 24};
     TBitmap Picture;
@@ -226,230 +461,18 @@ protected:
 } // namespace
 
 TEST_F(InputRandomTest, RandomInputKeepsTheTreeSound) {
-    std::mt19937 rng(20250611u);
-    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    auto mods = [&] {
-        Qt::KeyboardModifiers m = Qt::NoModifier;
-        if (pick(4) == 0)
-            m |= Qt::ControlModifier;
-        if (pick(5) == 0)
-            m |= Qt::ShiftModifier;
-        if (pick(12) == 0)
-            m |= Qt::AltModifier;
-        return m;
-    };
-    // Mostly on the rows and near the client area, sometimes far outside it.
-    auto point = [&] {
-        const int w = std::max(Tree->ClientWidth(), 1), h = std::max(Tree->ClientHeight(), 1);
-        if (pick(10) == 0)
-            return QPoint(pick(3 * w + 200) - w - 100, pick(3 * h + 200) - h - 100);
-        return QPoint(pick(w + 20) - 10, pick(h + 20) - 10);
-    };
-    std::unique_ptr<QMimeData> mime(new QMimeData);
-    mime->setUrls({QUrl::fromLocalFile("/tmp/dragged.txt")});
-    bool dragging = false;
-
-    const int navKeys[] = {Qt::Key_Home,      Qt::Key_End,   Qt::Key_PageUp, Qt::Key_PageDown,
-                           Qt::Key_Left,      Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,
-                           Qt::Key_Backspace, Qt::Key_Tab,   Qt::Key_Escape, Qt::Key_F1,
-                           Qt::Key_F2,        Qt::Key_Menu,  Qt::Key_Space,  Qt::Key_A};
-    struct TOperatorKey {
-        int key;
-        const char* text;
-    };
-    const TOperatorKey operatorKeys[] = {
-        {Qt::Key_Asterisk, "*"}, {Qt::Key_Plus, "+"}, {Qt::Key_Minus, "-"}, {Qt::Key_Slash, "/"}};
-    const TScrollCode codes[] = {scLineUp, scLineDown, scPageUp,   scPageDown, scTop,
-                                 scBottom, scTrack,    scPosition, scEndScroll};
-
+    Mime->setUrls({QUrl::fromLocalFile("/tmp/dragged.txt")});
     AddTopLevel(40);
     std::size_t largest = 0;
-    int paints = 0, deletions = 0, zeroSizes = 0;
     const int steps = 2500;
     for (int step = 0; step < steps; ++step) {
-        const int op = pick(22);
-        switch (op) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-            Key(navKeys[pick(pick(3) == 0 ? 16 : 9)], mods());
-            break;
-        case 4: {
-            const TOperatorKey& k = operatorKeys[pick(4)];
-            // Ctrl gives no character; Ctrl+Shift+"+" expands the whole tree.
-            const Qt::KeyboardModifiers m =
-                pick(6) == 0 ? Qt::ControlModifier | Qt::ShiftModifier
-                             : (pick(3) == 0 ? Qt::KeypadModifier : Qt::NoModifier);
-            Key(k.key, m, m.testFlag(Qt::ControlModifier) ? QString() : QString(k.text));
-            break;
-        }
-        case 5:
-        case 6: {
-            const QPoint p = point();
-            const Qt::KeyboardModifiers m = pick(3) == 0 ? mods() : Qt::NoModifier;
-            Mouse(QEvent::MouseButtonPress, Qt::LeftButton, p.x(), p.y(), m);
-            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, p.x(), p.y(), m);
-            break;
-        }
-        case 7: {
-            const QPoint p = point();
-            Mouse(QEvent::MouseButtonPress, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
-            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
-            Mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
-            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, p.x(), p.y(), Qt::NoModifier);
-            break;
-        }
-        case 8: {
-            // Panning: press, maybe move, maybe release, a few ticks.
-            const QPoint p = point();
-            Mouse(QEvent::MouseButtonPress, pick(4) == 0 ? Qt::RightButton : Qt::MiddleButton,
-                  p.x(), p.y(), Qt::NoModifier);
-            if (pick(2) == 0) {
-                const QPoint q = point();
-                Mouse(QEvent::MouseMove, Qt::NoButton, q.x(), q.y(), Qt::NoModifier);
-            }
-            if (pick(2) == 0)
-                Mouse(QEvent::MouseButtonRelease, Qt::MiddleButton, p.x(), p.y(), Qt::NoModifier);
-            for (int i = pick(4); i > 0; --i)
-                Tree->Timer(ScrollTimer);
-            break;
-        }
-        case 9: {
-            const QPoint q = point();
-            Mouse(QEvent::MouseMove, Qt::NoButton, q.x(), q.y(), Qt::NoModifier);
-            Tree->Timer(ScrollTimer);
-            break;
-        }
-        case 10: {
-            static const int deltas[] = {120, -120, 240, -360, 60, -1, 7, -12000, 120000};
-            Wheel(deltas[pick(9)], pick(3) == 0 ? mods() : Qt::NoModifier);
-            break;
-        }
-        case 11: {
-            static const QSize sizes[] = {{0, 0},     {1, 1},     {2, 30},   {30, 2},
-                                          {320, 240}, {150, 500}, {700, 90}, {40, 40}};
-            const QSize s = sizes[pick(8)];
-            if (s.width() <= 1)
-                ++zeroSizes;
-            Tree->SetBounds(0, 0, s.width(), s.height());
-            break;
-        }
-        case 12:
-        case 13: {
-            const auto all = AllNodes();
-            if (!all.empty())
-                Tree->ToggleExpanded(
-                    all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))]);
-            break;
-        }
-        case 14: {
-            // Deletion of the focused node, a selected one, or a random node's children.
-            PVirtualNode victim = nullptr;
-            const int which = pick(3);
-            if (which == 0)
-                victim = Tree->FocusedNode();
-            else if (which == 1 && Tree->SelectedCount() > 0)
-                victim = Tree->GetSelection()[0];
-            if (victim != nullptr) {
-                Tree->DeleteNode(victim);
-                ++deletions;
-            } else {
-                const auto all = AllNodes();
-                if (!all.empty())
-                    Tree->DeleteChildren(
-                        all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))],
-                        pick(2) == 0);
-            }
-            break;
-        }
-        case 15:
-        case 16: {
-            // A repaint of the client area or of a random part of it, partly outside too.
-            const int w = Tree->ClientWidth(), h = Tree->ClientHeight();
-            TBitmap out(std::max(w, 1), std::max(h, 1));
-            TRect r = Tree->ClientRect();
-            if (pick(2) == 0) {
-                const int l = pick(w + 10) - 5, tp = pick(h + 10) - 5;
-                r = {l, tp, l + pick(w + 10), tp + pick(h + 10)};
-            }
-            Tree->Paint(out.Canvas(), r);
-            ++paints;
-            // Rows are composed whatever part is asked for: a part inside the client area
-            // comes out exactly as in a paint of the whole area.
-            if (w > 0 && h > 0) {
-                const TRect part{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, w),
-                                 std::min(r.Bottom, h)};
-                if (!part.IsEmpty()) {
-                    TBitmap whole(w, h);
-                    Tree->Paint(whole.Canvas(), Tree->ClientRect());
-                    TBitmap piece(w, h);
-                    piece.Fill(RGBColor(1, 2, 3));
-                    Tree->Paint(piece.Canvas(), part);
-                    for (int y = part.Top; y < part.Bottom; ++y)
-                        for (int x = part.Left; x < part.Right; ++x)
-                            ASSERT_EQ(piece.PixelAt(x, y), whole.PixelAt(x, y))
-                                << "pixel " << x << ", " << y << " of a paint of " << part.Left
-                                << ", " << part.Top << " - " << part.Right << ", " << part.Bottom
-                                << " at step " << step;
-                }
-            }
-            break;
-        }
-        case 17: {
-            // A search result: selected and scrolled into view without moving the focus.
-            const auto all = AllNodes();
-            if (!all.empty()) {
-                PVirtualNode n = all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))];
-                Tree->ClearSelection();
-                Tree->SetSelected(n, true);
-                Tree->ScrollIntoView(n, pick(2) == 0, false);
-            }
-            break;
-        }
-        case 18: {
-            const QPoint p = point();
-            if (!dragging || pick(3) == 0) {
-                QDragEnterEvent e(p, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(Viewport(), &e);
-                dragging = true;
-            } else if (pick(4) == 0) {
-                QDropEvent e(QPointF(p), Qt::CopyAction, mime.get(), Qt::LeftButton,
-                             Qt::NoModifier);
-                QApplication::sendEvent(Viewport(), &e);
-                dragging = false;
-            } else if (pick(4) == 0) {
-                QDragLeaveEvent e;
-                QApplication::sendEvent(Viewport(), &e);
-                dragging = false;
-            } else {
-                QDragMoveEvent e(p, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(Viewport(), &e);
-            }
-            if (pick(3) == 0)
-                Tree->Timer(ExpandTimer);
-            break;
-        }
-        case 19: {
-            QFocusEvent e(pick(2) == 0 ? QEvent::FocusOut : QEvent::FocusIn);
-            QApplication::sendEvent(Widget(), &e);
-            break;
-        }
-        case 20:
-            Tree->Scroll(pick(2) == 0 ? sbVertical : sbHorizontal, codes[pick(9)],
-                         pick(3000) - 500);
-            break;
-        case 21:
-            if (pick(40) == 0) {
-                Tree->Clear();
-            } else {
-                const auto all = AllNodes();
-                if (!all.empty())
-                    Tree->SetFocusedNode(
-                        all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))]);
-            }
-            break;
-        }
+        const int op = Pick(22);
+        if (op <= 10)
+            InputStep(op);
+        else
+            TreeStep(op, step);
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(InputInvariantsHold()) << "step " << step << ", op " << op;
         largest = std::max<std::size_t>(largest, Tree->RootNode()->SubtreeCount);
         if (Tree->RootNodeCount() < 5)
@@ -460,9 +483,9 @@ TEST_F(InputRandomTest, RandomInputKeepsTheTreeSound) {
     EXPECT_GT(largest, 300u);
     EXPECT_GT(Fills, 100);
     EXPECT_GT(FocusChanges, 100);
-    EXPECT_GT(paints, 100);
-    EXPECT_GT(deletions, 20);
-    EXPECT_GT(zeroSizes, 10);
+    EXPECT_GT(Paints, 100);
+    EXPECT_GT(Deletions, 20);
+    EXPECT_GT(ZeroSizes, 10);
     std::printf("%zu nodes at most, %d fills, %d focus changes, %d paints, %d deletions\n", largest,
-                Fills, FocusChanges, paints, deletions);
+                Fills, FocusChanges, Paints, Deletions);
 }
