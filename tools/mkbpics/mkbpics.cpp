@@ -3,7 +3,8 @@
 //   mkbpics <output folder>
 //
 // splash.jpg, logo.png, treebg.png, treeimg0.png .. treeimg3.png, icon16.png, icon32.png,
-// icon48.png. Exits non-zero, naming the file, when one cannot be written.
+// icon48.png, and for the desktop's icon theme icon64.png, icon128.png, icon256.png. Exits
+// non-zero, naming the file, when one cannot be written.
 #include "art.h"
 
 #include <QDir>
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     ok &= Save(art::DrawTreeBackground(), dir, "treebg.png", "png");
     for (int i = 0; i < 4; ++i)
         ok &= Save(art::DrawTreeImage(i), dir, QString("treeimg%1.png").arg(i), "png");
-    for (int size : {16, 32, 48})
+    for (int size : {16, 32, 48, 64, 128, 256})
         ok &= Save(art::DrawAppIcon(size), dir, QString("icon%1.png").arg(size), "png");
     return ok ? 0 : 1;
 }
