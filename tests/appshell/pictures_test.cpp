@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +146,29 @@ TEST(Pictures, IconsAreTransparentAroundABlueCoverWithRed) {
         EXPECT_GT(Share(icon, [](const QColor& c) { return c.red() > c.blue() + 80; }), 0.02)
             << size;
     }
+}
+
+TEST(Pictures, ScalableIconDrawsTheSameBookAsThe48PixelOne) {
+    QSvgRenderer svg(QString(MKB_PICTURES_DIR "/icon.svg"));
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.viewBox(), QRect(0, 0, 48, 48));
+    QImage drawn(48, 48, QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    {
+        QPainter p(&drawn);
+        svg.render(&p);
+    }
+    const QImage icon = LoadResource(MkbPictures::AppIcon(48));
+    int differ = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const QColor a = drawn.pixelColor(x, y), b = icon.pixelColor(x, y);
+            if (std::abs(a.alpha() - b.alpha()) > 64 || std::abs(a.red() - b.red()) > 64 ||
+                std::abs(a.blue() - b.blue()) > 64)
+                ++differ;
+        }
+    // Anti-aliasing differs a little between the two painters; the picture must not.
+    EXPECT_LT(differ, 48 * 48 / 20);
 }
 
 } // namespace

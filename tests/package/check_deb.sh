@@ -32,6 +32,7 @@ expected=$(
     for size in 16 32 48 64 128 256; do
       echo "./usr/share/icons/hicolor/${size}x${size}/apps/mkb10.png"
     done
+    echo ./usr/share/icons/hicolor/scalable/apps/mkb10.svg
     echo ./usr/share/metainfo/example.verolin.mkb10.metainfo.xml
     echo ./usr/share/doc/mkb10/copyright
     echo ./usr/share/doc/mkb10/changelog.gz
@@ -50,6 +51,8 @@ for size in 16 32 48 64 128 256; do
   file "$root/usr/share/icons/hicolor/${size}x${size}/apps/mkb10.png" |
     grep -q "PNG image data, $size x $size," || fail "the ${size}-pixel icon is not $size x $size"
 done
+file "$root/usr/share/icons/hicolor/scalable/apps/mkb10.svg" | grep -q "SVG Scalable Vector Graphics" ||
+  fail "the scalable icon is not SVG"
 file "$root/usr/bin/mkb10" | grep -q ", stripped" || fail "the program is not stripped"
 zcat "$root/usr/share/doc/mkb10/changelog.gz" | head -n 1 | grep -q "^mkb10 ($version) " ||
   fail "the changelog's first entry is not version $version"

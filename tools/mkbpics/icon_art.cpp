@@ -192,10 +192,9 @@ QImage SmallIcon() {
     return px.Image;
 }
 
-QImage LargeIcon(int size) {
-    QImage img(size, size, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
+} // namespace
+
+void PaintAppIcon(QPainter& p, int size) {
     p.setRenderHint(QPainter::Antialiasing);
     const qreal s = size / 48.0;
     // Outlines stay one pixel up to 48 and thicken with the theme's larger sizes.
@@ -263,6 +262,15 @@ QImage LargeIcon(int size) {
     p.setBrush(red);
     p.setPen(Qt::NoPen);
     p.drawPath(cross.simplified());
+}
+
+namespace {
+
+QImage LargeIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    PaintAppIcon(p, size);
     return img;
 }
 
