@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and benchmarks with, only those missing.
+# Installs the Debian packages the project builds, tests, benchmarks and packages with, only those
+# missing.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
-  qt6-base-dev libgl-dev libjpeg62-turbo-dev
+  qt6-base-dev qt6-svg-dev libgl-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libexpat1-dev libpugixml-dev
   fonts-liberation fonts-dejavu-core
+  dpkg-dev file desktop-file-utils appstream lintian
 )
 missing=()
 for p in "${packages[@]}"; do

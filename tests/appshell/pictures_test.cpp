@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include <gtest/gtest.h>
 
@@ -132,8 +134,11 @@ TEST(Pictures, TreeImagesAreFoldersAndDocumentsOnATransparentGround) {
 }
 
 TEST(Pictures, IconsAreTransparentAroundABlueCoverWithRed) {
-    for (int size : {16, 32, 48}) {
-        const QImage icon = LoadResource(MkbPictures::AppIcon(size));
+    // 16 to 48 are compiled in; the icon theme's larger sizes exist only as files to install.
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const QImage icon = size <= 48 ? LoadResource(MkbPictures::AppIcon(size))
+                                       : QImage(QString(MKB_PICTURES_DIR "/icon%1.png").arg(size));
+        ASSERT_EQ(icon.size(), QSize(size, size));
         ASSERT_TRUE(icon.hasAlphaChannel()) << size;
         EXPECT_EQ(icon.pixelColor(size - 1, 0).alpha(), 0) << size;
         EXPECT_GT(Share(icon, [](const QColor& c) { return c.blue() > c.red() + 40; }), 0.3)
@@ -141,6 +146,24 @@ TEST(Pictures, IconsAreTransparentAroundABlueCoverWithRed) {
         EXPECT_GT(Share(icon, [](const QColor& c) { return c.red() > c.blue() + 80; }), 0.02)
             << size;
     }
+}
+
+TEST(Pictures, ScalableIconDrawsTheSameBookAsThe48PixelOne) {
+    QSvgRenderer svg(QString(MKB_PICTURES_DIR "/icon.svg"));
+    ASSERT_TRUE(svg.isValid());
+    QImage drawn(48, 48, QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    QPainter p(&drawn);
+    svg.render(&p);
+    p.end();
+    const QImage icon = LoadResource(MkbPictures::AppIcon(48));
+    int differ = 0; // anti-aliasing differs a little between the two painters; the picture must not
+    for (int i = 0; i < 48 * 48; ++i) {
+        const QColor a = drawn.pixelColor(i % 48, i / 48), b = icon.pixelColor(i % 48, i / 48);
+        differ += std::max({std::abs(a.alpha() - b.alpha()), std::abs(a.red() - b.red()),
+                            std::abs(a.blue() - b.blue())}) > 64;
+    }
+    EXPECT_LT(differ, 48 * 48 / 20);
 }
 
 } // namespace

@@ -37,6 +37,8 @@ QImage DrawSplash();             // 472 x 269
 QImage DrawLogo();               // 125 x 197
 QImage DrawTreeBackground();     // 161 x 169
 QImage DrawTreeImage(int index); // 24 x 24: closed folder, open folder, two documents, document
-QImage DrawAppIcon(int size);    // 48, 32 or 16
+QImage DrawAppIcon(int size);    // 16 set by hand; 32 to 256 drawn
+// The drawn icon, size x size, onto any device (a picture, or the scalable icon's SVG).
+void PaintAppIcon(QPainter& p, int size);
 
 } // namespace art

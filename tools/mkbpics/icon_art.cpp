@@ -192,12 +192,13 @@ QImage SmallIcon() {
     return px.Image;
 }
 
-QImage LargeIcon(int size) {
-    QImage img(size, size, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
+} // namespace
+
+void PaintAppIcon(QPainter& p, int size) {
     p.setRenderHint(QPainter::Antialiasing);
     const qreal s = size / 48.0;
+    // Outlines stay one pixel up to 48 and thicken with the theme's larger sizes.
+    const qreal line = std::max<qreal>(1, std::round(s * 0.75));
     auto r = [s](qreal x, qreal y, qreal w, qreal h) {
         return QRectF(std::round(x * s), std::round(y * s), std::round(w * s), std::round(h * s));
     };
@@ -210,9 +211,9 @@ QImage LargeIcon(int size) {
     pages.setColorAt(0.0, QColor(0xE4, 0xE4, 0xDC));
     pages.setColorAt(1.0, QColor(0xFB, 0xFB, 0xF6));
     p.setBrush(pages);
-    p.setPen(QPen(QColor(0x8A, 0x94, 0xA3), 1));
+    p.setPen(QPen(QColor(0x8A, 0x94, 0xA3), line));
     p.drawRoundedRect(r(9.5, 5.5, 33, 39), 2.5 * s, 2.5 * s);
-    p.setPen(QPen(QColor(0xC8, 0xCC, 0xC4), 1));
+    p.setPen(QPen(QColor(0xC8, 0xCC, 0xC4), line));
     for (qreal y = 39; y <= 43; y += 2)
         p.drawLine(QPointF(12 * s, std::round(y * s) + 0.5),
                    QPointF(41 * s, std::round(y * s) + 0.5));
@@ -223,7 +224,7 @@ QImage LargeIcon(int size) {
     face.setColorAt(0.5, Accent);
     face.setColorAt(1.0, AccentDark);
     p.setBrush(face);
-    p.setPen(QPen(AccentDeep, 1));
+    p.setPen(QPen(AccentDeep, line));
     p.drawRoundedRect(cover, 3 * s, 3 * s);
     // Spine.
     QLinearGradient spine(cover.topLeft(), cover.topLeft() + QPointF(7 * s, 0));
@@ -248,7 +249,7 @@ QImage LargeIcon(int size) {
     med.setColorAt(0.0, QColor(0xFF, 0xFF, 0xFF));
     med.setColorAt(1.0, QColor(0xD9, 0xE4, 0xF1));
     p.setBrush(med);
-    p.setPen(QPen(QColor(0x2A, 0x46, 0x70, 160), 1));
+    p.setPen(QPen(QColor(0x2A, 0x46, 0x70, 160), line));
     p.drawEllipse(c, rad, rad);
     const qreal arm = std::round(7 * s), half = std::round(2.5 * s);
     QPainterPath cross;
@@ -261,6 +262,15 @@ QImage LargeIcon(int size) {
     p.setBrush(red);
     p.setPen(Qt::NoPen);
     p.drawPath(cross.simplified());
+}
+
+namespace {
+
+QImage LargeIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    PaintAppIcon(p, size);
     return img;
 }
 

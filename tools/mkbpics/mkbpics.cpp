@@ -3,12 +3,15 @@
 //   mkbpics <output folder>
 //
 // splash.jpg, logo.png, treebg.png, treeimg0.png .. treeimg3.png, icon16.png, icon32.png,
-// icon48.png. Exits non-zero, naming the file, when one cannot be written.
+// icon48.png, and for the desktop's icon theme icon64.png, icon128.png, icon256.png and the
+// scalable icon.svg. Exits non-zero, naming the file, when one cannot be written.
 #include "art.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
+#include <QSvgGenerator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +27,28 @@ bool Save(const QImage& image, const QDir& dir, const QString& name, const char*
         return true;
     std::fprintf(stderr, "mkbpics: cannot write %s: %s\n", qPrintable(dir.filePath(name)),
                  qPrintable(writer.errorString()));
+    return false;
+}
+
+// The generator reports no errors of its own, so an empty or missing file is the failure.
+bool SaveScalableIcon(const QDir& dir, const QString& name) {
+    const QString path = dir.filePath(name);
+    QFile::remove(path);
+    {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(QSize(48, 48));
+        svg.setViewBox(QRect(0, 0, 48, 48));
+        svg.setTitle(QString::fromUtf8("МКБ-10"));
+        QPainter p;
+        if (p.begin(&svg)) {
+            art::PaintAppIcon(p, 48);
+            p.end();
+        }
+    }
+    if (QFileInfo(path).size() > 0)
+        return true;
+    std::fprintf(stderr, "mkbpics: cannot write %s\n", qPrintable(path));
     return false;
 }
 
@@ -52,7 +77,8 @@ int main(int argc, char** argv) {
     ok &= Save(art::DrawTreeBackground(), dir, "treebg.png", "png");
     for (int i = 0; i < 4; ++i)
         ok &= Save(art::DrawTreeImage(i), dir, QString("treeimg%1.png").arg(i), "png");
-    for (int size : {16, 32, 48})
+    for (int size : {16, 32, 48, 64, 128, 256})
         ok &= Save(art::DrawAppIcon(size), dir, QString("icon%1.png").arg(size), "png");
+    ok &= SaveScalableIcon(dir, "icon.svg");
     return ok ? 0 : 1;
 }
