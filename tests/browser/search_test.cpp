@@ -1,7 +1,10 @@
+#include "browser/browser.h"
 #include "browser/records.h"
+#include "browser/search_list.h"
 #include "browser/search_rank.h"
 #include "browser/search_text.h"
 #include "data/loader.h"
+#include "platform/application.h"
 #include "platform/codepage.h"
 
 #include <gtest/gtest.h>
@@ -162,4 +165,119 @@ TEST(SearchMatching, EmphasisSpans) {
     EXPECT_EQ(MatchSpans(row, 5, u"10.1"), (V{{1, 4}}));
     EXPECT_EQ(MatchSpans(u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)", 0, u"а00"), (V{}));
     EXPECT_EQ(MatchSpans(u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)", 0, u"a00 инф"), (V{{9, 3}, {19, 3}}));
+}
+
+namespace {
+
+class FakeBar : public TSearchBarView {
+public:
+    std::u16string Value;
+    std::u16string Text() const override { return Value; }
+    void SetText(const std::u16string& text) override { Value = text; }
+    void SetTextColor(TColor) override {}
+    void SetSearchEnabled(bool) override {}
+};
+
+class FakeResultsView : public TSearchResultsView {
+public:
+    int Rows = -1; // -1 while hidden
+    std::u16string Header;
+    bool ListFocused = false;
+    void ShowResults(int rows) override { Rows = rows; }
+    void HideResults() override {
+        Rows = -1;
+        ListFocused = false;
+    }
+    void SetResultsHeader(const std::u16string& text) override { Header = text; }
+    void FocusResults() override { ListFocused = true; }
+    void FocusSearchBox() override { ListFocused = false; }
+};
+
+class SearchListTest : public RealSearch {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        for (TMKBRec& r : MKBStore())
+            if (r.id != 0)
+                r.child_count = -1;
+        Tree = std::make_unique<TVirtualStringTree>();
+        Tree->SetNodeDataSize(4);
+        Tree->SetBounds(0, 0, 600, 400);
+        Tree->Show();
+        Browser = std::make_unique<TBrowser>(MKBStore(), *Tree);
+        Browser->SearchBar = &Bar;
+        TBrowser* b = Browser.get();
+        Tree->OnExpanding = [b](TBaseVirtualTree* s, PVirtualNode n, bool& a) {
+            b->vstPartsTreeExpanding(s, n, a);
+        };
+        Browser->AddChildNodes(-1, nullptr);
+        List = std::make_unique<TSearchResultsList>(MKBStore(), *Browser);
+        List->View = &View;
+    }
+    std::u16string Opened() {
+        if (Tree->SelectedCount() != 1)
+            return u"";
+        return CodeOf(MKBStore(), Browser->RecordIndex(Tree->GetSelection()[0]));
+    }
+    std::unique_ptr<TVirtualStringTree> Tree;
+    FakeBar Bar;
+    FakeResultsView View;
+    std::unique_ptr<TBrowser> Browser;
+    std::unique_ptr<TSearchResultsList> List;
+};
+
+} // namespace
+
+TEST_F(SearchListTest, FollowsTheTextAndCountsInTheHeader) {
+    List->SearchTextChanged(u"г");
+    EXPECT_EQ(View.Rows, -1);
+    List->SearchTextChanged(u"мигрень ");
+    const std::string count = std::to_string(List->Results().Records.size());
+    EXPECT_EQ(View.Header, u"Найдено: " + std::u16string(count.begin(), count.end()));
+    EXPECT_EQ(View.Rows, static_cast<int>(List->Results().Records.size()));
+    EXPECT_EQ(List->vstSearchResults().RootNodeCount(), List->Results().Records.size());
+    EXPECT_EQ(List->vstSearchResults().Text(List->vstSearchResults().RootNode()->FirstChild),
+              u"G43 Мигрень");
+    List->SearchTextChanged(u"ая");
+    EXPECT_EQ(View.Rows, TSearchResultsList::MaxVisibleRows);
+    EXPECT_EQ(List->vstSearchResults().RootNodeCount(), List->Results().Records.size());
+    List->SearchTextChanged(u"uhbgg");
+    EXPECT_TRUE(View.Header.starts_with(u"Показаны результаты для «грипп»"));
+    // Esc in the search box closes the list and leaves the text alone.
+    Bar.Value = u"uhbgg";
+    EXPECT_TRUE(List->SearchBoxKeyDown(vk::Escape, {}));
+    EXPECT_EQ(View.Rows, -1);
+    EXPECT_FALSE(List->SearchBoxKeyDown(vk::Escape, {}));
+    EXPECT_EQ(Bar.Value, u"uhbgg");
+    // Down opens it again and enters it at the first row.
+    EXPECT_TRUE(List->SearchBoxKeyDown(vk::Down, {}));
+    EXPECT_GT(View.Rows, 0);
+    EXPECT_TRUE(View.ListFocused);
+    EXPECT_EQ(List->vstSearchResults().FocusedNode(),
+              List->vstSearchResults().RootNode()->FirstChild);
+}
+
+TEST_F(SearchListTest, OpeningARowAndF3Wrapping) {
+    Bar.Value = u"мигрень";
+    List->SearchTextChanged(Bar.Value);
+    const std::vector<int> rows = List->Results().Records;
+    ASSERT_GE(rows.size(), 3u);
+    List->OpenRow(1);
+    EXPECT_EQ(View.Rows, -1); // closed by the opening
+    EXPECT_EQ(Opened(), CodeOf(MKBStore(), rows[1]));
+    // F3 goes on after the row opened last and wraps at the end; Shift+F3 goes back.
+    for (std::size_t i = 2; i < rows.size(); ++i) {
+        List->OpenNextResult(false);
+        EXPECT_EQ(Opened(), CodeOf(MKBStore(), rows[i]));
+    }
+    List->OpenNextResult(false);
+    EXPECT_EQ(Opened(), CodeOf(MKBStore(), rows[0]));
+    List->OpenNextResult(true);
+    EXPECT_EQ(Opened(), CodeOf(MKBStore(), rows.back()));
+    // A search by Enter counts as the last opening too: F3 continues after its record.
+    Browser->SearchAndShow(u"G43.1");
+    List->OpenNextResult(false);
+    const auto g431 = std::find(rows.begin(), rows.end(), Browser->FindRecord(u"G43.1"));
+    ASSERT_NE(g431, rows.end());
+    EXPECT_EQ(Opened(), CodeOf(MKBStore(), g431 + 1 == rows.end() ? rows[0] : *(g431 + 1)));
 }
