@@ -227,9 +227,19 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
         return;
     defaultDraw = false;
     const bool selected = List.Selected(node);
+    const int height = font->Metrics().Height;
+    const int top = rect.Top + (rect.Height() - height) / 2;
+    const int baseline = top + font->Metrics().Ascent;
+    // Measuring text is slow: both texts are drawn at positions known without it.
+    auto draw = [&](const TRect& r, std::u16string_view s) {
+        const TRect clip = canvas.ClipRect();
+        canvas.IntersectClipRect(r);
+        canvas.TextOut(r.Left, baseline, s);
+        canvas.SetClipRect(clip);
+    };
 
     // The range of the enclosing block, right-aligned in grey, tells rows of one name apart.
-    // Ranges repeat from row to row, and measuring text is slow: their widths are kept.
+    // Ranges repeat from row to row: their widths are kept.
     TRect textRect = rect;
     const std::u16string range = Index->EnclosingRange(record);
     if (!range.empty()) {
@@ -245,8 +255,7 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
             const TColor color = canvas.TextColor();
             if (!selected)
                 canvas.SetTextColor(clGrayText);
-            canvas.TextRect({rect.Right - width, rect.Top, rect.Right, rect.Bottom}, range,
-                            TTextFormat{tfVCenter});
+            draw({rect.Right - width, rect.Top, rect.Right, rect.Bottom}, range);
             canvas.SetTextColor(color);
             textRect.Right = rect.Right - width - RangeGap;
         }
@@ -264,8 +273,6 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
         auto x = [&](std::size_t chars) {
             return textRect.Left + (chars == 0 ? 0 : extents[std::min(chars, end) - 1]);
         };
-        const int height = font->Metrics().Height;
-        const int top = rect.Top + (rect.Height() - height) / 2;
         for (const TTextSpan& span : spans) {
             const TRect tint{x(span.Start), top,
                              std::min(x(span.Start + span.Length), textRect.Right), top + height};
@@ -273,5 +280,5 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
                 canvas.FillRect(tint, selected ? SelectedMatchTint : MatchTint);
         }
     }
-    canvas.TextRect(textRect, text, TTextFormat{tfVCenter});
+    draw(textRect, text);
 }
