@@ -148,6 +148,7 @@ TfrmMainForm::~TfrmMainForm() {
     edFastSearch->OnKeyDown = nullptr;
     disconnect(edFastSearch, nullptr, this, nullptr);
     disconnect(qApp, nullptr, this, nullptr);
+    panSearchResults->Detach();
     FSearchResults->View = nullptr;
     FSearchResults.reset();
     // The tree's window belongs to this window's widgets: the control goes first.

@@ -47,6 +47,12 @@ bool TSearchResultsPopup::Holds(const QWidget* widget) const {
     return widget != nullptr && (widget == list || list->isAncestorOf(widget));
 }
 
+void TSearchResultsPopup::Detach() {
+    for (QWidget* w : {parentWidget(), Anchor})
+        w->removeEventFilter(this);
+    hide();
+}
+
 bool TSearchResultsPopup::SearchBoxKey(QKeyEvent* event) {
     TVirtualKey key = 0;
     if (event->key() == Qt::Key_Down)

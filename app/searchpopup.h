@@ -24,6 +24,8 @@ public:
     bool SearchBoxKey(QKeyEvent* event);
     // Whether the widget is the list or a part of it.
     bool Holds(const QWidget* widget) const;
+    // Hides the panel and stops following the window, before the list goes.
+    void Detach();
 
     QLabel* lbSearchResultsHeader{nullptr};
 
