@@ -92,7 +92,7 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
     const std::size_t n = store.size();
     Kinds.resize(n);
     WordsEnd.resize(n);
-    UnspecifiedState.assign(n, 0);
+    Facts.assign(n, 0);
     Stamp.assign(n, 0);
     Best.assign(n, mgNone);
     Begins.assign(n, 0);
@@ -165,23 +165,39 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
     }
 }
 
-bool TSearchIndex::Unspecified(int record) const {
-    std::uint8_t& state = UnspecifiedState[static_cast<std::size_t>(record)];
-    if (state == 0) {
-        // "неуточненный", "не уточненный как ...", "без уточнения": the family's general member.
-        static const std::string stem = FoldQueryWord(u"уточн", fkName);
-        static const std::string no = FoldQueryWord(u"не", fkName);
-        static const std::string without = FoldQueryWord(u"без ", fkName);
-        const std::string_view name = Names.Of(static_cast<std::size_t>(record));
-        state = 1;
-        for (std::size_t at = name.find(stem); at != std::string_view::npos;
-             at = name.find(stem, at + 1)) {
-            const std::string_view before = name.substr(0, at);
-            if (before.ends_with(no) || before.ends_with(no + ' ') || before.ends_with(without))
-                state = 2;
+std::uint8_t TSearchIndex::NameFacts(int record) const {
+    std::uint8_t& facts = Facts[static_cast<std::size_t>(record)];
+    if (facts & KnownFacts)
+        return facts;
+    // "неуточненный", "не уточненный как ...", "без уточнения": the words that make a record the
+    // general member of its family add nothing specific to it.
+    static const std::string stem = FoldQueryWord(u"уточн", fkName);
+    static const std::string unspecified = FoldQueryWord(u"неуточн", fkName);
+    static const std::string no = FoldQueryWord(u"не", fkName);
+    static const std::string without = FoldQueryWord(u"без", fkName);
+    const std::string_view name = Names.Of(static_cast<std::size_t>(record));
+    int words = 0, free = 0;
+    std::string_view previous;
+    for (std::size_t i = 0; i < name.size();) {
+        if (!IsWordByte(static_cast<unsigned char>(name[i]))) {
+            ++i;
+            continue;
         }
+        std::size_t end = i;
+        while (end < name.size() && IsWordByte(static_cast<unsigned char>(name[end])))
+            ++end;
+        const std::string_view word = name.substr(i, end - i);
+        ++words;
+        if (word.starts_with(unspecified))
+            ++free;
+        else if (word.starts_with(stem) && (previous == no || previous == without))
+            free += 2;
+        previous = word;
+        i = end;
     }
-    return state == 2;
+    facts = static_cast<std::uint8_t>(KnownFacts | (free > 0 ? UnspecifiedFact : 0) |
+                                      std::min(words - free, int{WordCountFacts}));
+    return facts;
 }
 
 int TSearchIndex::CodeLength(int record) const {

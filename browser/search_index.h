@@ -43,7 +43,9 @@ public:
     int CodeLength(int record) const;
     int NameLength(int record) const;
     // The name says the record is the unspecified one of its family ("неуточненный").
-    bool Unspecified(int record) const;
+    bool Unspecified(int record) const { return NameFacts(record) & UnspecifiedFact; }
+    // The words of the name, those that only say "unspecified" not counted.
+    int NameWords(int record) const { return NameFacts(record) & WordCountFacts; }
     // The range of the block or class the record lies in, "(A00-A09)" for A01.1; empty for a
     // class.
     std::u16string EnclosingRange(int record) const;
@@ -76,9 +78,11 @@ private:
     // Where the range of a block or class begins in its folded name; the name's length for
     // others (a match inside the range counts as mgElsewhere).
     std::vector<std::uint32_t> WordsEnd;
-    // Whether a name says "unspecified": 0 not asked yet, 1 no, 2 yes. Asked only of matches, so
-    // that the index is made without reading every name twice.
-    mutable std::vector<std::uint8_t> UnspecifiedState;
+    // What the ranking asks of a name, found out the first time it asks, so that the index is
+    // made without reading every name twice: known, unspecified, the word count (up to 63).
+    static constexpr std::uint8_t KnownFacts = 0x80, UnspecifiedFact = 0x40, WordCountFacts = 0x3F;
+    std::uint8_t NameFacts(int record) const;
+    mutable std::vector<std::uint8_t> Facts;
     // Record index by id, for the walk to the enclosing block.
     std::vector<int> IndexById;
     int FirstId{0};

@@ -8,9 +8,11 @@
 
 // Groups best first. Within a group: records with a code before blocks and classes, names that
 // begin with a query word before the others, the more general record before the more specific
-// (a shorter code, then the family's unspecified member, then a shorter name), then store
-// order. Where the code itself matched, only the code's length and store order count.
-std::vector<int> RankMatches(const TSearchIndex& index, const std::vector<TSearchMatch>& matches);
+// (a shorter code, then fewer words beside the query's, the family's unspecified member, a
+// shorter name), then store order. Where the code itself matched, only the code's length and
+// store order count. words: how many words the query has.
+std::vector<int> RankMatches(const TSearchIndex& index, const std::vector<TSearchMatch>& matches,
+                             int words);
 
 struct TSearchResults {
     std::vector<int> Records; // best first

@@ -92,6 +92,9 @@ TEST_F(RealSearch, EvaluationTableFirstRows) {
 TEST_F(RealSearch, RankingExamples) {
     // A code typed exactly comes first; "грипп" offers the influenza categories before G00.0.
     EXPECT_EQ(Top(u"j10").front(), u"J10");
+    // Fewer words beside the query's first: "Острый бронхит" before "Бронхит, не уточненный как
+    // острый или хронический", whose unspecified words do not make up for the others.
+    EXPECT_EQ(Top(u"бронхит острый").front(), u"J20");
     const auto flu = Top(u"грипп");
     const auto g000 = std::find(flu.begin(), flu.end(), u"G00.0");
     ASSERT_NE(g000, flu.end());
