@@ -1,11 +1,13 @@
 #include "app/mainform.h"
 
+#include "app/searchpopup.h"
 #include "browser/windowsetup.h"
 #include "data/loader.h"
 #include "platform/dialogs.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/qtconvert.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -71,6 +74,8 @@ void TSearchEdit::focusOutEvent(QFocusEvent* e) {
 }
 
 void TSearchEdit::keyPressEvent(QKeyEvent* e) {
+    if (OnKeyDown && OnKeyDown(e))
+        return;
     if (OnKeyPress && !e->text().isEmpty()) {
         char16_t key = e->text().at(0).unicode();
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
@@ -92,6 +97,7 @@ TfrmMainForm::TfrmMainForm() {
     FBrowser = std::make_unique<TBrowser>(MKBStore(), *FTree);
     FBrowser->Details = FDetails.get();
     FBrowser->SearchBar = this;
+    FSearchResults = std::make_unique<TSearchResultsList>(MKBStore(), *FBrowser);
     FBrowser->ShowInformation = [](const std::u16string& text) { MessageBoxInformation(text); };
     SetUpPartsTree(*FTree, *FTreeImages);
     ConnectPartsTree(*FTree, *FBrowser);
@@ -104,7 +110,12 @@ TfrmMainForm::~TfrmMainForm() {
     // Closing moves the focus out of the search box; nothing may call the browser after this.
     edFastSearch->OnEnter = edFastSearch->OnExit = nullptr;
     edFastSearch->OnKeyPress = nullptr;
+    edFastSearch->OnKeyDown = nullptr;
     disconnect(edFastSearch, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
+    panSearchResults->Detach();
+    FSearchResults->View = nullptr;
+    FSearchResults.reset();
     // The tree's window belongs to this window's widgets: the control goes first.
     FBrowser.reset();
     FDetails.reset();
@@ -191,7 +202,29 @@ void TfrmMainForm::BuildWidgets() {
     connect(edFastSearch, &QLineEdit::textChanged, this,
             [this] { FBrowser->edFastSearchChange(); });
     connect(btnSearch, &QPushButton::clicked, this, [this] { FBrowser->btnSearchClick(); });
+    ConnectSearchResults(client);
     LayoutSearchBar();
+}
+
+void TfrmMainForm::ConnectSearchResults(QWidget* client) {
+    TSearchResultsList& list = *FSearchResults;
+    list.vstSearchResults().SetFont(PartsTreeFont());
+    panSearchResults = new TSearchResultsPopup(list, edFastSearch, panSearch, panParts, client);
+    edFastSearch->OnKeyDown = [this](QKeyEvent* e) { return panSearchResults->SearchBoxKey(e); };
+    connect(edFastSearch, &QLineEdit::textChanged, this, [this] {
+        if (edFastSearch->hasFocus())
+            FSearchResults->SearchTextChanged(Text());
+    });
+    // The list closes when the focus goes anywhere but the list or the search box.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (FSearchResults->Showing() && now != edFastSearch && !panSearchResults->Holds(now))
+            FSearchResults->Close();
+    });
+    auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+    connect(next, &QShortcut::activated, this, [this] { FSearchResults->OpenNextResult(false); });
+    connect(previous, &QShortcut::activated, this,
+            [this] { FSearchResults->OpenNextResult(true); });
 }
 
 void TfrmMainForm::BuildMenu() {

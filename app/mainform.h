@@ -4,6 +4,7 @@
 // widgets and connects their events to it.
 #include "browser/browser.h"
 #include "browser/detailsview.h"
+#include "browser/search_list.h"
 #include "html/viewer.h"
 #include "platform/imagelist.h"
 #include "tree/stringtree.h"
@@ -19,6 +20,7 @@ class QLabel;
 class QPushButton;
 class QSplitter;
 class QWidget;
+class TSearchResultsPopup;
 
 // The search box: reports entering, leaving and key presses as the window's handlers expect.
 class TSearchEdit : public QLineEdit {
@@ -26,6 +28,8 @@ public:
     using QLineEdit::QLineEdit;
     std::function<void()> OnEnter, OnExit;
     std::function<void(char16_t&)> OnKeyPress;
+    // Sees every key first; true when it used the key.
+    std::function<bool(QKeyEvent*)> OnKeyDown;
 
 protected:
     void focusInEvent(QFocusEvent* e) override;
@@ -50,6 +54,7 @@ public:
     TVirtualStringTree& vstPartsTree() { return *FTree; }
     html::THTMLViewer& _HTMLViewer() { return *FViewer; }
     TBrowser& Browser() { return *FBrowser; }
+    TSearchResultsList& SearchResults() { return *FSearchResults; }
     TSearchEdit* edFastSearch{nullptr};
     QPushButton* btnSearch{nullptr};
     QWidget* panSearch{nullptr};
@@ -59,6 +64,7 @@ public:
     QLabel* panDetailsHeading{nullptr};
     QFrame* panDetails{nullptr};
     QSplitter* Splitter1{nullptr};
+    TSearchResultsPopup* panSearchResults{nullptr};
     QAction* miChangeFont{nullptr};
     QAction* miExit{nullptr};
     QAction* miAbout{nullptr};
@@ -79,10 +85,12 @@ private:
     void BuildWidgets();
     void BuildMenu();
     void LayoutSearchBar();
+    void ConnectSearchResults(QWidget* client);
 
     std::unique_ptr<TImageList> FTreeImages{std::make_unique<TImageList>(24, 24)};
     std::unique_ptr<TVirtualStringTree> FTree;
     std::unique_ptr<html::THTMLViewer> FViewer;
     std::unique_ptr<THtmlDetailsView> FDetails;
     std::unique_ptr<TBrowser> FBrowser;
+    std::unique_ptr<TSearchResultsList> FSearchResults;
 };

@@ -119,6 +119,12 @@ void TBrowser::SearchAndShow(std::u16string_view query) {
             ShowInformation(std::u16string(NoMatchMessage));
         return;
     }
+    OpenRecord(index);
+}
+
+void TBrowser::OpenRecord(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= Store.size())
+        return;
     std::vector<int> path{index};
     BuildRecordPath(index, path);
     OpenRecordPath(path);
@@ -154,6 +160,8 @@ void TBrowser::OpenRecordPath(const std::vector<int>& path) {
     Tree.SetRevealed(node, true);
     Tree.ScrollIntoView(node, false, false);
     vstPartsTreeFocusChanged(&Tree, node, 0);
+    if (OnRecordOpened)
+        OnRecordOpened(path.back());
 }
 
 // ---- details page ----

@@ -48,6 +48,8 @@ public:
     TSearchBarView* SearchBar{nullptr};
     // Shows an information message with OK and Cancel (OK the default).
     std::function<void(const std::u16string& text)> ShowInformation;
+    // Told the record index each time a record has been opened in the tree and its page shown.
+    std::function<void(int index)> OnRecordOpened;
 
     // Tree population.
     void AddChildNodes(int parentId, PVirtualNode parentNode);
@@ -67,6 +69,8 @@ public:
     void edFastSearchKeyPress(char16_t& Key);
     void btnSearchClick();
     void SearchAndShow(std::u16string_view query);
+    // Opens the tree down to the record and shows it, as a search shows the found one.
+    void OpenRecord(int index);
     int FindRecord(std::u16string_view query) const;
     void BuildRecordPath(int index, std::vector<int>& path) const;
     void OpenRecordPath(const std::vector<int>& path);

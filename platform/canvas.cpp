@@ -131,6 +131,7 @@ void TCanvas::ResetClip() {
 void TCanvas::FillRect(const TRect& r, TColor color) {
     if (color == clNone || r.IsEmpty() || !Begin())
         return;
+    ApplyClip();
     const TRect d = Intersect(DeviceRect(r), Clip);
     if (d.IsEmpty())
         return;
@@ -141,6 +142,7 @@ void TCanvas::FillPattern(const TRect& r, const TPattern8x8& pattern, TColor col
                           TColor color1) {
     if (r.IsEmpty() || !Begin())
         return;
+    ApplyClip();
     const TRect d = Intersect(DeviceRect(r), Clip);
     if (d.IsEmpty())
         return;

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/mainform.h"
+#include "app/searchpopup.h"
 #include "browser/records.h"
 #include "html/layout/section.h"
 #include "platform/bitmap.h"
@@ -359,4 +360,109 @@ TEST_F(MainFormTest, ExpandingClassOneShowsBlocksCategoriesAndTheirPictures) {
     ASSERT_NE(cholera->FirstChild, nullptr);
     EXPECT_EQ(Tree().Text(cholera->FirstChild).substr(0, 5), u"A00.0");
     EXPECT_EQ(image(cholera->FirstChild), 3); // a leaf
+}
+
+// ---- the search results list ----
+
+namespace {
+
+class SearchListTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        Form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        Form->edFastSearch->setFocus();
+        QApplication::processEvents();
+        ASSERT_TRUE(Form->edFastSearch->hasFocus());
+    }
+    QWidget* ListWidget() { return ControlWidget(Form->SearchResults().vstSearchResults()); }
+    // Typed key by key, as a Russian keyboard sends it.
+    void Type(const QString& text) {
+        for (QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, Form->edFastSearch, Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+    }
+    bool ListShown() { return Form->panSearchResults->isVisible(); }
+    std::u16string Opened() {
+        if (Tree().SelectedCount() != 1)
+            return u"";
+        return Tree().Text(Tree().GetSelection()[0]);
+    }
+};
+
+} // namespace
+
+TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
+    PVirtualNode last = Tree().RootNode()->LastChild;
+    Tree().SetFocusedNode(last);
+    Form->edFastSearch->setFocus();
+    Type(QStringLiteral("грипп"));
+    ASSERT_TRUE(ListShown());
+    TSearchResultsList& list = Form->SearchResults();
+    EXPECT_EQ(Form->panSearchResults->lbSearchResultsHeader->text(),
+              QStringLiteral("Найдено: %1").arg(list.Results().Records.size()));
+    // The matched text is tinted.
+    TVirtualStringTree& rows = list.vstSearchResults();
+    const TBitmap painted = RenderTree(rows);
+    int tinted = 0;
+    for (int x = 0; x < painted.Width(); ++x)
+        tinted += painted.ColorAt(x, rows.DefaultNodeHeight() / 2) == RGBColor(0xFF, 0xE3, 0x8A);
+    EXPECT_GT(tinted, 10);
+
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    EXPECT_TRUE(ListWidget()->hasFocus());
+    QTest::keyClick(ListWidget(), Qt::Key_Down);
+    const std::u16string second = rows.Text(rows.RootNode()->FirstChild->NextSibling);
+    QTest::keyClick(ListWidget(), Qt::Key_Return);
+    EXPECT_FALSE(ListShown());
+    EXPECT_EQ(Opened(), second);
+    EXPECT_EQ(Tree().FocusedNode(), last); // the tree's keyboard focus did not move
+    const std::u16string code = second.substr(0, second.find(u' '));
+    EXPECT_NE(Form->_HTMLViewer().Source.find(u">" + code + u"<"), std::u16string::npos);
+    EXPECT_TRUE(Form->edFastSearch->hasFocus());
+    // F3 opens the third result; with the list closed it still works.
+    QTest::keyClick(Form->edFastSearch, Qt::Key_F3);
+    EXPECT_EQ(Opened(), rows.Text(rows.RootNode()->FirstChild->NextSibling->NextSibling));
+}
+
+TEST_F(SearchListTest, EnterWithoutTheListSearchesAndEscClosesIt) {
+    Type(QStringLiteral("грипп"));
+    ASSERT_TRUE(ListShown());
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
+    EXPECT_FALSE(ListShown());
+    EXPECT_EQ(
+        Opened(),
+        RecordText(MKBStore()[static_cast<std::size_t>(Form->Browser().FindRecord(u"грипп"))]));
+    // Esc closes the list and leaves the text; Up from the first row returns to the box.
+    Type(QStringLiteral("а"));
+    ASSERT_TRUE(ListShown());
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Escape);
+    EXPECT_FALSE(ListShown());
+    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("гриппа"));
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Backspace);
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    QTest::keyClick(ListWidget(), Qt::Key_Up);
+    EXPECT_TRUE(Form->edFastSearch->hasFocus());
+    EXPECT_TRUE(ListShown());
+    // Focus elsewhere closes it.
+    ControlWidget(Tree())->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(ListShown());
+}
+
+TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
+    Type(QStringLiteral("ая"));
+    TSearchResultsList& list = Form->SearchResults();
+    ASSERT_GT(list.Results().Records.size(), 1000u);
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    QTest::keyClick(ListWidget(), Qt::Key_End);
+    TVirtualStringTree& rows = list.vstSearchResults();
+    ASSERT_EQ(rows.FocusedNode(), rows.RootNode()->LastChild);
+    const TRect r = rows.GetDisplayRect(rows.FocusedNode(), NoColumn, false);
+    EXPECT_FALSE(r.IsEmpty());
+    EXPECT_GE(r.Top, 0);
+    EXPECT_LE(r.Bottom, rows.ClientHeight());
+    EXPECT_EQ(rows.Text(rows.FocusedNode()),
+              RecordText(MKBStore()[static_cast<std::size_t>(list.Results().Records.back())]));
 }

@@ -214,6 +214,12 @@ TEST_F(CanvasTest, TextLandsInItsRectangleAndIsClipped) {
     for (int y = 0; y < bm.Height(); ++y)
         for (int x = 12; x < bm.Width(); ++x)
             ASSERT_EQ(bm.ColorAt(x, y), clWhite);
+    // The text's clip ends with it: fills and patterns after it reach outside its rectangle.
+    c.FillRect({0, 0, 4, 4}, Red);
+    EXPECT_EQ(bm.ColorAt(1, 1), Red);
+    c.TextRect({10, 0, 12, m.Height}, text);
+    c.FillPattern({30, 0, 32, 2}, TPattern8x8{}, Blue, Blue);
+    EXPECT_EQ(bm.ColorAt(31, 1), Blue);
     // Opaque output fills the run's cell.
     bm.Fill(clWhite);
     c.SetBkMode(bmOpaque);

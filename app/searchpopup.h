@@ -1,0 +1,48 @@
+#pragma once
+// The search results list as the window shows it: a framed panel with the count header and the
+// list control, dropped over the tree just below the search bar. What it shows and does is
+// TSearchResultsList's; this places it and hands it the search box's keys.
+#include "browser/search_list.h"
+
+#include <QFrame>
+
+#include <functional>
+
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+
+class TSearchResultsPopup : public QFrame, private TSearchResultsView {
+public:
+    // anchor: the widget whose left edge and width the panel takes (the tree's panel); the
+    // panel's top is the bottom of the search bar. The list must outlive the panel's use: the
+    // window drops the list's view before it destroys the list.
+    TSearchResultsPopup(TSearchResultsList& list, QLineEdit* searchBox, QWidget* searchBar,
+                        QWidget* anchor, QWidget* parent);
+
+    // A key pressed in the search box; true when the list took it.
+    bool SearchBoxKey(QKeyEvent* event);
+    // Whether the widget is the list or a part of it.
+    bool Holds(const QWidget* widget) const;
+    // Hides the panel and stops following the window, before the list goes.
+    void Detach();
+
+    QLabel* lbSearchResultsHeader{nullptr};
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowResults(int rows) override;
+    void HideResults() override;
+    void SetResultsHeader(const std::u16string& text) override;
+    void FocusResults() override;
+    void FocusSearchBox() override;
+    void Place();
+
+    TSearchResultsList& List;
+    QLineEdit* SearchBox;
+    QWidget* SearchBar;
+    QWidget* Anchor;
+    int Rows{0};
+};

@@ -1,0 +1,284 @@
+#include "browser/search_list.h"
+
+#include "browser/records.h"
+#include "browser/search_text.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+std::u16string Number(std::size_t n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// The gap between a row's text and the range of its block.
+constexpr int RangeGap = 12;
+// Behind the matched text: a pale amber, and on a selected row a deep blue under its light text.
+constexpr TColor MatchTint = RGBColor(0xFF, 0xE3, 0x8A);
+constexpr TColor SelectedMatchTint = RGBColor(0x1F, 0x4E, 0x8C);
+
+} // namespace
+
+TSearchResultsList::TSearchResultsList(std::span<const TMKBRec> store, TBrowser& browser)
+    : Store(store), Browser(browser) {
+    List.SetNodeDataSize(0);
+    List.SetDefaultNodeHeight(RowHeight);
+    List.SetMargin(2);
+    List.SetTextMargin(4);
+    TStringTreeOptions& options = List.TreeOptions();
+    // A flat list: no buttons, no lines, no root indentation, one row selected with the focus.
+    options.PaintOptions = TVTPaintOptions{toThemeAware, toHideFocusRect};
+    options.SelectionOptions = TVTSelectionOptions{toFullRowSelect};
+    options.MiscOptions = TVTMiscOptions{toFullRepaintOnResize};
+    List.ScrollBarOptions().ScrollBars = ssVertical;
+    // The list never scrolls sideways and selects whole rows, so its rows need no measuring,
+    // which would shape every visible text again on each keystroke.
+    List.SetTextWidthMeasure([](const std::u16string&) { return 0; });
+
+    List.OnGetText = [this](TBaseVirtualTree*, PVirtualNode node, TColumnIndex, TVSTTextType,
+                            std::u16string& text) { ListGetText(node, text); };
+    List.OnDrawText = [this](TBaseVirtualTree*, TCanvas& canvas, PVirtualNode node, TColumnIndex,
+                             const std::u16string& text, const TRect& rect, bool& defaultDraw) {
+        ListDrawText(canvas, node, text, rect, defaultDraw);
+    };
+    List.OnKeyDown = [this](TBaseVirtualTree*, TVirtualKey& key, TShiftState shift) {
+        ListKeyDown(key, shift);
+    };
+    List.OnMouseUp = [this](TBaseVirtualTree*, TMouseButton button, TShiftState, int, int y) {
+        ListMouseUp(button, y);
+    };
+    List.OnDblClick = [this](TBaseVirtualTree*, TMouseButton button, TShiftState, int, int y) {
+        ListMouseUp(button, y);
+    };
+    Browser.OnRecordOpened = [this](int index) {
+        FLastOpened = index;
+        Close();
+    };
+}
+
+TSearchResultsList::~TSearchResultsList() {
+    Browser.OnRecordOpened = nullptr;
+}
+
+std::u16string TSearchResultsList::SearchBoxText() const {
+    return Browser.SearchBar ? Browser.SearchBar->Text() : std::u16string();
+}
+
+const TSearchResults& TSearchResultsList::ResultsFor(std::u16string_view text) {
+    const std::u16string_view query = TrimText(text);
+    if (!FHaveResults || query != FResultsQuery) {
+        if (!Index)
+            Index = std::make_unique<TSearchIndex>(Store);
+        FResults = Search(*Index, query);
+        FResultsQuery = std::u16string(query);
+        FHaveResults = true;
+    }
+    return FResults;
+}
+
+std::u16string TSearchResultsList::HeaderText() const {
+    std::u16string header;
+    if (FResults.LayoutSwapped)
+        header = u"Показаны результаты для «" + FResults.Query + u"». ";
+    return header + u"Найдено: " + Number(FResults.Records.size());
+}
+
+int TSearchResultsList::RowRecord(unsigned row) const {
+    return row < FResults.Records.size() ? FResults.Records[row] : -1;
+}
+
+void TSearchResultsList::Fill() {
+    // The rows are answered by index, so the nodes of the previous query serve the new one;
+    // only their state and cached widths go.
+    List.BeginUpdate();
+    List.ClearSelection();
+    List.SetFocusedNode(nullptr);
+    List.SetRootNodeCount(static_cast<unsigned>(FResults.Records.size()));
+    List.ResetAllNodeCaches();
+    List.EndUpdate();
+    List.DoSetOffsetXY(0, 0);
+    List.Invalidate();
+}
+
+void TSearchResultsList::SearchTextChanged(std::u16string_view text) {
+    if (TrimText(text).size() < 2) {
+        Close();
+        return;
+    }
+    ResultsFor(text);
+    Fill();
+    FShowing = true;
+    if (View) {
+        View->SetResultsHeader(HeaderText());
+        View->ShowResults(
+            static_cast<int>(std::min<std::size_t>(FResults.Records.size(), MaxVisibleRows)));
+    }
+}
+
+void TSearchResultsList::Close() {
+    if (!FShowing)
+        return;
+    FShowing = false;
+    List.ClearSelection();
+    List.SetFocusedNode(nullptr);
+    if (View)
+        View->HideResults();
+}
+
+bool TSearchResultsList::SearchBoxKeyDown(TVirtualKey key, TShiftState shift) {
+    if (key == vk::Escape) {
+        if (!FShowing)
+            return false;
+        Close();
+        return true;
+    }
+    if (key != vk::Down || shift.ContainsAny({ssShift, ssCtrl, ssAlt}))
+        return false;
+    if (!FShowing) {
+        const std::u16string text = SearchBoxText();
+        if (TrimText(text).size() < 2 || text == SearchPlaceholder)
+            return false;
+        SearchTextChanged(text);
+    }
+    PVirtualNode first = List.RootNode()->FirstChild;
+    if (first == nullptr)
+        return true;
+    if (View)
+        View->FocusResults();
+    List.SetFocusedNode(first);
+    List.SetSelected(first, true);
+    return true;
+}
+
+void TSearchResultsList::ListKeyDown(TVirtualKey& key, TShiftState shift) {
+    PVirtualNode focused = List.FocusedNode();
+    switch (key) {
+    case vk::Up:
+        if (!shift.ContainsAny({ssShift, ssCtrl, ssAlt}) &&
+            (focused == nullptr || focused == List.RootNode()->FirstChild)) {
+            List.ClearSelection();
+            List.SetFocusedNode(nullptr);
+            if (View)
+                View->FocusSearchBox();
+            key = 0;
+        }
+        break;
+    case vk::Return:
+        if (focused != nullptr)
+            OpenRow(focused->Index);
+        key = 0;
+        break;
+    case vk::Escape:
+        Close();
+        key = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void TSearchResultsList::ListMouseUp(TMouseButton button, int y) {
+    if (button != mbLeft || !FShowing)
+        return;
+    if (PVirtualNode node = List.GetNodeAt(y, true))
+        OpenRow(node->Index);
+}
+
+void TSearchResultsList::OpenRow(unsigned row) {
+    const int record = RowRecord(row);
+    if (record < 0)
+        return;
+    Close();
+    Browser.OpenRecord(record);
+}
+
+void TSearchResultsList::OpenNextResult(bool backwards) {
+    const std::u16string text = SearchBoxText();
+    if (TrimText(text).size() < 2 || text == SearchPlaceholder)
+        return;
+    const std::vector<int>& records = ResultsFor(text).Records;
+    if (records.empty())
+        return;
+    const std::size_t n = records.size();
+    const auto last = std::find(records.begin(), records.end(), FLastOpened);
+    std::size_t next;
+    if (last == records.end())
+        next = backwards ? n - 1 : 0;
+    else
+        next = (static_cast<std::size_t>(last - records.begin()) + (backwards ? n - 1 : 1)) % n;
+    Close();
+    Browser.OpenRecord(records[next]);
+}
+
+void TSearchResultsList::ListGetText(PVirtualNode node, std::u16string& text) const {
+    const int record = node ? RowRecord(node->Index) : -1;
+    if (record >= 0)
+        text = RecordText(Store[static_cast<std::size_t>(record)]);
+}
+
+void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
+                                      const std::u16string& text, const TRect& rect,
+                                      bool& defaultDraw) {
+    const int record = node ? RowRecord(node->Index) : -1;
+    const std::shared_ptr<const TPlatformFont>& font = canvas.Font();
+    if (record < 0 || !Index || !font)
+        return;
+    defaultDraw = false;
+    const bool selected = List.Selected(node);
+    const int height = font->Metrics().Height;
+    const int top = rect.Top + (rect.Height() - height) / 2;
+    const int baseline = top + font->Metrics().Ascent;
+    // Measuring text is slow: both texts are drawn at positions known without it.
+    auto draw = [&](const TRect& r, std::u16string_view s) {
+        const TRect clip = canvas.ClipRect();
+        canvas.IntersectClipRect(r);
+        canvas.TextOut(r.Left, baseline, s);
+        canvas.SetClipRect(clip);
+    };
+
+    // The range of the enclosing block, right-aligned in grey, tells rows of one name apart.
+    // Ranges repeat from row to row: their widths are kept.
+    TRect textRect = rect;
+    const std::u16string range = Index->EnclosingRange(record);
+    if (!range.empty()) {
+        if (font != RangeWidthsFont) {
+            RangeWidths.clear();
+            RangeWidthsFont = font;
+        }
+        auto [it, added] = RangeWidths.try_emplace(range, 0);
+        if (added)
+            it->second = canvas.TextWidth(range);
+        const int width = it->second;
+        if (width + RangeGap < rect.Width() / 2) {
+            const TColor color = canvas.TextColor();
+            if (!selected)
+                canvas.SetTextColor(clGrayText);
+            draw({rect.Right - width, rect.Top, rect.Right, rect.Bottom}, range);
+            canvas.SetTextColor(color);
+            textRect.Right = rect.Right - width - RangeGap;
+        }
+    }
+
+    // A tint behind the matched runs; one measuring of the text up to the last of them gives
+    // where each begins and ends.
+    const TMKBRec& rec = Store[static_cast<std::size_t>(record)];
+    const std::size_t codeLength = TrimText(DecodeCode(rec)).size();
+    const std::vector<TTextSpan> spans = MatchSpans(text, codeLength, FResults.Query);
+    if (!spans.empty()) {
+        const std::size_t end = std::min(spans.back().Start + spans.back().Length, text.size());
+        std::vector<int> extents;
+        font->FitCount(std::u16string_view(text).substr(0, end), 0, &extents);
+        auto x = [&](std::size_t chars) {
+            return textRect.Left + (chars == 0 ? 0 : extents[std::min(chars, end) - 1]);
+        };
+        for (const TTextSpan& span : spans) {
+            const TRect tint{x(span.Start), top,
+                             std::min(x(span.Start + span.Length), textRect.Right), top + height};
+            if (tint.Left < tint.Right)
+                canvas.FillRect(tint, selected ? SelectedMatchTint : MatchTint);
+        }
+    }
+    draw(textRect, text);
+}

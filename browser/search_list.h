@@ -1,0 +1,85 @@
+#pragma once
+// The list of search results that drops down below the search bar while the user types: every
+// matching record, best first, in this project's tree control used as a flat list whose rows are
+// answered by index. The window places the control and hands it the search box's keys; what
+// the list shows and does is decided here.
+#include "browser/browser.h"
+#include "browser/search_rank.h"
+#include "tree/stringtree.h"
+
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The window's side of the list.
+class TSearchResultsView {
+public:
+    virtual ~TSearchResultsView() = default;
+    // Shows the list with room for that many rows under its header, or resizes it.
+    virtual void ShowResults(int rows) = 0;
+    // Hides the list; when it had the keyboard focus, the search box gets it back.
+    virtual void HideResults() = 0;
+    virtual void SetResultsHeader(const std::u16string& text) = 0;
+    virtual void FocusResults() = 0;
+    virtual void FocusSearchBox() = 0;
+};
+
+class TSearchResultsList {
+public:
+    static constexpr int MaxVisibleRows = 15;
+    static constexpr int RowHeight = 20;
+
+    // Opens records through the browser and reads the search box through its SearchBar.
+    TSearchResultsList(std::span<const TMKBRec> store, TBrowser& browser);
+    ~TSearchResultsList();
+    TSearchResultsList(const TSearchResultsList&) = delete;
+    TSearchResultsList& operator=(const TSearchResultsList&) = delete;
+
+    TVirtualStringTree& vstSearchResults() { return List; }
+    TSearchResultsView* View{nullptr};
+
+    // The search box's text changed while the box has the focus: the list follows it, and
+    // closes below two characters.
+    void SearchTextChanged(std::u16string_view text);
+    // A key pressed in the search box: Down enters the list (opening it first when closed),
+    // Esc closes it. True when the list took the key.
+    bool SearchBoxKeyDown(TVirtualKey key, TShiftState shift);
+    // F3, or Shift+F3 backwards: the result of the search box's query after the one opened
+    // last, in the list's order, wrapping; also while the list is closed.
+    void OpenNextResult(bool backwards);
+    // Opens the record of a row as a search opens the found one; the list closes.
+    void OpenRow(unsigned row);
+    void Close();
+    bool Showing() const { return FShowing; }
+
+    const TSearchResults& Results() const { return FResults; }
+    std::u16string HeaderText() const;
+    // The record of a row, -1 outside the list.
+    int RowRecord(unsigned row) const;
+
+private:
+    void ListKeyDown(TVirtualKey& key, TShiftState shift);
+    void ListGetText(PVirtualNode node, std::u16string& text) const;
+    void ListDrawText(TCanvas& canvas, PVirtualNode node, const std::u16string& text,
+                      const TRect& rect, bool& defaultDraw);
+    void ListMouseUp(TMouseButton button, int y);
+    // The results of the trimmed query, computed again only when the query changed.
+    const TSearchResults& ResultsFor(std::u16string_view text);
+    void Fill();
+    std::u16string SearchBoxText() const;
+
+    std::span<const TMKBRec> Store;
+    TBrowser& Browser;
+    TVirtualStringTree List;
+    // Made at the first query, so that start-up does not pay for it.
+    std::unique_ptr<TSearchIndex> Index;
+    TSearchResults FResults;
+    std::u16string FResultsQuery; // the trimmed text FResults were made for
+    bool FHaveResults{false};
+    bool FShowing{false};
+    int FLastOpened{-1};
+    std::map<std::u16string, int> RangeWidths; // in RangeWidthsFont
+    std::shared_ptr<const TPlatformFont> RangeWidthsFont;
+};

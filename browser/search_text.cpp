@@ -1,0 +1,225 @@
+#include "browser/search_text.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+using TFoldTable = std::array<unsigned char, 0x10000>;
+
+// windows-1251 0x80-0xBF; 0x98 is unassigned.
+constexpr char16_t Cp1251High[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+char16_t Cp1251ToUnicode(unsigned char b) {
+    if (b < 0x80)
+        return b;
+    if (b >= 0xC0)
+        return static_cast<char16_t>(0x0410 + (b - 0xC0));
+    return Cp1251High[b - 0x80];
+}
+
+const TFoldTable& NameFold() {
+    static const TFoldTable table = [] {
+        TFoldTable t;
+        t.fill(FoldedUnknownInText);
+        for (char16_t c = 1; c < 0x80; ++c)
+            t[c] = static_cast<unsigned char>(c >= u'a' && c <= u'z' ? c - 0x20 : c);
+        // Control characters only separate words, as no query word holds one.
+        for (char16_t c = 1; c < 32; ++c)
+            t[c] = ' ';
+        for (char16_t c = 0; c < 32; ++c) {
+            t[0x0410 + c] = static_cast<unsigned char>(0xC0 + c);
+            t[0x0430 + c] = static_cast<unsigned char>(0xC0 + c);
+        }
+        for (char16_t c = 0; c < 16; ++c) {
+            t[0x0400 + c] = static_cast<unsigned char>(0x80 + c);
+            t[0x0450 + c] = static_cast<unsigned char>(0x80 + c);
+        }
+        t[0x0401] = t[0x0451] = 0xC5; // Ё is Е
+        // Punctuation of the printed edition that has a plain equivalent.
+        t[0x00A0] = ' ';
+        t[0x2013] = t[0x2014] = '-';
+        t[0x00AB] = t[0x00BB] = t[0x201C] = t[0x201D] = t[0x201E] = '"';
+        t[0x2018] = t[0x2019] = '\'';
+        t[0x2116] = 0xB9; // №
+        return t;
+    }();
+    return table;
+}
+
+// Cyrillic letters that look like Latin ones, read as those in codes.
+const std::array<unsigned char, 256>& LookAlikes() {
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t;
+        for (int i = 0; i < 256; ++i)
+            t[i] = static_cast<unsigned char>(i);
+        const char* latin = "ABCEHKMOPTX";
+        const unsigned char cyrillic[] = {0xC0, 0xC2, 0xD1, 0xC5, 0xCD, 0xCA,
+                                          0xCC, 0xCE, 0xD0, 0xD2, 0xD5};
+        for (int i = 0; i < 11; ++i)
+            t[cyrillic[i]] = static_cast<unsigned char>(latin[i]);
+        return t;
+    }();
+    return table;
+}
+
+const std::array<unsigned char, 256>& CodeByteFold() {
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t;
+        for (int b = 0; b < 256; ++b)
+            t[b] = FoldChar(Cp1251ToUnicode(static_cast<unsigned char>(b)), fkCode);
+        return t;
+    }();
+    return table;
+}
+
+// The keys of a US and a Russian keyboard, unshifted and shifted, in the same order.
+constexpr std::u16string_view LatinKeys =
+    u"`qwertyuiop[]asdfghjkl;'zxcvbnm,./~QWERTYUIOP{}ASDFGHJKL:\"ZXCVBNM<>?";
+constexpr std::u16string_view CyrillicKeys =
+    u"ёйцукенгшщзхъфывапролджэячсмитьбю.ЁЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮ,";
+
+bool IsLatinLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool IsCyrillicLetter(char16_t c) {
+    return c >= 0x0400 && c <= 0x045F;
+}
+
+} // namespace
+
+unsigned char FoldChar(char16_t c, TFoldKind kind) {
+    const unsigned char folded = NameFold()[c];
+    return kind == fkCode ? LookAlikes()[folded] : folded;
+}
+
+unsigned char FoldCodeByte(unsigned char byte) {
+    return CodeByteFold()[byte];
+}
+
+void FoldInto(char* out, std::u16string_view text, TFoldKind kind) {
+    const TFoldTable& table = NameFold();
+    if (kind == fkName) {
+        for (char16_t c : text)
+            *out++ = static_cast<char>(table[c]);
+    } else {
+        const auto& look = LookAlikes();
+        for (char16_t c : text)
+            *out++ = static_cast<char>(look[table[c]]);
+    }
+}
+
+void AppendFolded(std::string& out, std::u16string_view text, TFoldKind kind) {
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    FoldInto(out.data() + at, text, kind);
+}
+
+std::string FoldQueryWord(std::u16string_view word, TFoldKind kind) {
+    std::string out;
+    AppendFolded(out, word, kind);
+    for (char& b : out)
+        if (static_cast<unsigned char>(b) == FoldedUnknownInText)
+            b = static_cast<char>(FoldedUnknownInQuery);
+    return out;
+}
+
+bool IsWordByte(unsigned char b) {
+    return (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || (b >= 0x80 && b <= 0x8F) ||
+           b >= 0xC0;
+}
+
+std::vector<std::u16string_view> QueryWords(std::u16string_view query) {
+    std::vector<std::u16string_view> words;
+    std::size_t i = 0;
+    while (i < query.size()) {
+        while (i < query.size() && query[i] <= 32)
+            ++i;
+        const std::size_t start = i;
+        while (i < query.size() && query[i] > 32)
+            ++i;
+        if (i > start)
+            words.push_back(query.substr(start, i - start));
+    }
+    return words;
+}
+
+std::u16string SwapKeyboardLayout(std::u16string_view text) {
+    const bool fromLatin = std::any_of(text.begin(), text.end(), IsLatinLetter);
+    const std::u16string_view from = fromLatin ? LatinKeys : CyrillicKeys;
+    const std::u16string_view to = fromLatin ? CyrillicKeys : LatinKeys;
+    std::u16string out(text);
+    for (char16_t& c : out) {
+        if (!fromLatin && !IsCyrillicLetter(c))
+            continue;
+        const std::size_t at = from.find(c);
+        if (at != std::u16string_view::npos)
+            c = to[at];
+    }
+    return out;
+}
+
+namespace {
+
+void AddOccurrences(std::vector<TTextSpan>& spans, std::string_view hay, std::string_view needle,
+                    std::size_t offset) {
+    if (needle.empty())
+        return;
+    for (std::size_t at = hay.find(needle); at != std::string_view::npos;
+         at = hay.find(needle, at + 1))
+        spans.push_back({offset + at, needle.size()});
+}
+
+} // namespace
+
+std::vector<TTextSpan> MatchSpans(std::u16string_view rowText, std::size_t codeLength,
+                                  std::u16string_view query) {
+    codeLength = std::min(codeLength, rowText.size());
+    std::string code, name;
+    AppendFolded(code, rowText.substr(0, codeLength), fkCode);
+    const std::size_t nameStart = codeLength == 0 ? 0 : std::min(codeLength + 1, rowText.size());
+    AppendFolded(name, rowText.substr(nameStart), fkName);
+    // The code without its dots, and where each of its characters stands in the code.
+    std::string dotless;
+    std::vector<std::size_t> dotlessAt;
+    for (std::size_t i = 0; i < code.size(); ++i)
+        if (code[i] != '.') {
+            dotless.push_back(code[i]);
+            dotlessAt.push_back(i);
+        }
+
+    std::vector<TTextSpan> spans;
+    for (std::u16string_view word : QueryWords(query)) {
+        const std::string codeWord = FoldQueryWord(word, fkCode);
+        const std::size_t before = spans.size();
+        AddOccurrences(spans, code, codeWord, 0);
+        if (spans.size() == before && codeWord.find('.') == std::string::npos) {
+            for (std::size_t at = dotless.find(codeWord); at != std::string::npos;
+                 at = dotless.find(codeWord, at + 1)) {
+                const std::size_t first = dotlessAt[at];
+                const std::size_t last = dotlessAt[at + codeWord.size() - 1];
+                spans.push_back({first, last + 1 - first});
+            }
+        }
+        AddOccurrences(spans, name, FoldQueryWord(word, fkName), nameStart);
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const TTextSpan& a, const TTextSpan& b) { return a.Start < b.Start; });
+    std::vector<TTextSpan> merged;
+    for (const TTextSpan& s : spans) {
+        if (!merged.empty() && s.Start <= merged.back().Start + merged.back().Length) {
+            TTextSpan& last = merged.back();
+            last.Length = std::max(last.Start + last.Length, s.Start + s.Length) - last.Start;
+        } else {
+            merged.push_back(s);
+        }
+    }
+    return merged;
+}
