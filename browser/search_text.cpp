@@ -1,28 +1,13 @@
 #include "browser/search_text.h"
 
+#include "text/codepages.h"
+
 #include <algorithm>
 #include <array>
 
 namespace {
 
 using TFoldTable = std::array<unsigned char, 0x10000>;
-
-// windows-1251 0x80-0xBF; 0x98 is unassigned.
-constexpr char16_t Cp1251High[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
-    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
-    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
-    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
-    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
-
-char16_t Cp1251ToUnicode(unsigned char b) {
-    if (b < 0x80)
-        return b;
-    if (b >= 0xC0)
-        return static_cast<char16_t>(0x0410 + (b - 0xC0));
-    return Cp1251High[b - 0x80];
-}
 
 const TFoldTable& NameFold() {
     static const TFoldTable table = [] {
@@ -73,7 +58,7 @@ const std::array<unsigned char, 256>& CodeByteFold() {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t;
         for (int b = 0; b < 256; ++b)
-            t[b] = FoldChar(Cp1251ToUnicode(static_cast<unsigned char>(b)), fkCode);
+            t[b] = FoldChar(Cp1251Char(static_cast<unsigned char>(b)), fkCode);
         return t;
     }();
     return table;

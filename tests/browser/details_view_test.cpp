@@ -8,6 +8,7 @@
 #include "html/layout/section.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
+#include "tests/browser/store_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,7 @@
 
 namespace {
 
-TMKBRec Rec(int id, const std::u16string& code, const std::u16string& name, int parent) {
-    TMKBRec r;
-    r.id = id;
-    r.code = EncodeCodePage(code, 1251);
-    r.name = name;
-    r.parent_id = parent;
-    r.child_count = -1;
-    return r;
-}
+const auto Rec = MakeRecord;
 
 std::u16string ValueLine(std::u16string_view value) {
     return u"      <td><font size=\"2\" face=\"Verdana\">" + std::u16string(value) +

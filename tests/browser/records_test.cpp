@@ -2,6 +2,7 @@
 #include "browser/records.h"
 #include "data/loader.h"
 #include "platform/codepage.h"
+#include "tests/browser/store_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,15 +10,7 @@
 
 namespace {
 
-TMKBRec Make(int id, const std::u16string& code, const std::u16string& name, int parent) {
-    TMKBRec r;
-    r.id = id;
-    r.code = EncodeCodePage(code, 1251);
-    r.name = name;
-    r.parent_id = parent;
-    r.child_count = -1;
-    return r;
-}
+const auto Make = MakeRecord;
 
 // The embedded classification, loaded once for the suite.
 class RealData : public ::testing::Test {

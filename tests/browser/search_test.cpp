@@ -6,6 +6,7 @@
 #include "data/loader.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
+#include "tests/browser/store_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,7 @@
 
 namespace {
 
-TMKBRec Make(int id, const std::u16string& code, const std::u16string& name, int parent) {
-    TMKBRec r;
-    r.id = id;
-    r.code = EncodeCodePage(code, 1251);
-    r.name = name;
-    r.parent_id = parent;
-    r.child_count = -1;
-    return r;
-}
+const auto Make = MakeRecord;
 
 std::u16string CodeOf(std::span<const TMKBRec> store, int record) {
     return std::u16string(TrimText(DecodeCode(store[static_cast<std::size_t>(record)])));
