@@ -88,7 +88,7 @@ void TSearchEdit::keyPressEvent(QKeyEvent* e) {
 // ---- the window ----
 
 TfrmMainForm::TfrmMainForm() {
-    setWindowTitle(QStringLiteral("Международная классификацая болезней"));
+    setWindowTitle(QStringLiteral("Международная классификация болезней"));
     setFont(FormFont());
     FTree = std::make_unique<TVirtualStringTree>();
     FViewer = std::make_unique<html::THTMLViewer>();

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
-  qt6-base-dev qt6-svg-dev libgl-dev libjpeg62-turbo-dev
+  qt6-base-dev qt6-translations-l10n qt6-svg-dev libgl-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libexpat1-dev libpugixml-dev
   fonts-liberation fonts-dejavu-core

@@ -10,6 +10,7 @@
 #include "platform/qt/qtconvert.h"
 #include "tree/tree_geometry.h"
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
@@ -18,9 +19,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -52,7 +55,7 @@ protected:
 } // namespace
 
 TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
-    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Международная классификацая болезней"));
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Международная классификация болезней"));
     EXPECT_TRUE(Form->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(Tree().RootNodeCount(), static_cast<unsigned>(CountChildren(MKBStore(), -1)));
     for (PVirtualNode n = Tree().RootNode()->FirstChild; n; n = n->NextSibling)
@@ -119,6 +122,30 @@ TEST_F(MainFormTest, ButtonSearchAndNoMatch) {
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], NoMatchMessage);
+}
+
+TEST_F(MainFormTest, TheNoMatchMessageSpeaksRussian) {
+    // The window's own message box this time, read and closed once it is up.
+    Form->Browser().ShowInformation = [](const std::u16string& text) {
+        MessageBoxInformation(text);
+    };
+    const TMessageBoxHook previous = SetMessageBoxHook(nullptr);
+    QStringList buttons;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text().remove(QLatin1Char('&'));
+            poll.stop();
+            box->reject();
+        }
+    });
+    poll.start(10);
+    Form->edFastSearch->setText(QStringLiteral("ничего похожего нет"));
+    QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    SetMessageBoxHook(previous);
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({QStringLiteral("ОК"), QStringLiteral("Отмена")}));
 }
 
 TEST_F(MainFormTest, AnErrorInAHandlerReachesTheMessageBoxAndTheWindowRunsOn) {
