@@ -1,8 +1,11 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 #include <QString>
@@ -81,6 +84,15 @@ bool ExecuteFontDialog(TFontDialogFont& font) {
     // The toolkit's own dialog, so that it looks and behaves alike on every desktop.
     QFontDialog dialog(ToQFont(font), QApplication::activeWindow());
     dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // Offer the faces that write Russian, and show a Cyrillic sample.
+    if (auto* writing = dialog.findChild<QComboBox*>()) {
+        const int cyrillic =
+            writing->findText(QFontDatabase::writingSystemName(QFontDatabase::Cyrillic));
+        if (cyrillic >= 0)
+            writing->setCurrentIndex(cyrillic);
+    }
+    if (auto* sample = dialog.findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit")))
+        sample->setText(QFontDatabase::writingSystemSample(QFontDatabase::Cyrillic));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const QFont chosen = dialog.selectedFont();
