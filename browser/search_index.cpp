@@ -22,6 +22,13 @@ std::string_view TrimBytes(std::string_view s) {
     return s;
 }
 
+// A dual-coded pair's mark ("†", windows-1251 0x86, or "*") is not typed as part of the code.
+std::string_view WithoutMark(std::string_view code) {
+    if (!code.empty() && (code.back() == '\x86' || code.back() == '*'))
+        code.remove_suffix(1);
+    return code;
+}
+
 // Where a trailing range such as "(A00-A09)" begins in a folded name, or the name's length.
 std::size_t RangeStart(std::string_view name) {
     if (name.empty() || name.back() != ')')
@@ -116,7 +123,7 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
         const TMKBRec& rec = store[i];
         if (i + PrefetchDistance < n)
             __builtin_prefetch(store[i + PrefetchDistance].name.data());
-        const std::string_view code = TrimBytes(rec.code);
+        const std::string_view code = WithoutMark(TrimBytes(rec.code));
         Kinds[i] = code.empty() ? rkBlock : IsCodeShape(code) ? rkCoded : rkClass;
         Codes.Start[i] = static_cast<std::uint32_t>(Codes.Bytes.size());
         DotlessCodes.Start[i] = static_cast<std::uint32_t>(DotlessCodes.Bytes.size());

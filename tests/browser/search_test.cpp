@@ -85,6 +85,9 @@ TEST_F(RealSearch, EvaluationTableFirstRows) {
 TEST_F(RealSearch, RankingExamples) {
     // A code typed exactly comes first; "грипп" offers the influenza categories before G00.0.
     EXPECT_EQ(Top(u"j10").front(), u"J10");
+    // A dual-coded pair's mark is part of the code shown, not of the code typed.
+    EXPECT_EQ(Top(u"A02.2").front(), u"A02.2†");
+    EXPECT_EQ(Top(u"d63").front(), u"D63*");
     // Fewer words beside the query's first: "Острый бронхит" before "Бронхит, не уточненный как
     // острый или хронический", whose unspecified words do not make up for the others.
     EXPECT_EQ(Top(u"бронхит острый").front(), u"J20");

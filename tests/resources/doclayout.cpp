@@ -222,7 +222,12 @@ TDocFacts CheckDocInvariants(std::vector<TDocRecord>& records, std::vector<std::
             }
             r.depth = records[parent->second].depth + 1;
             ++children[r.parent_id];
-            const std::string_view code = r.code;
+            std::string_view code = r.code;
+            // A dual-coded pair's mark ends the code: "†" (0x86) or "*".
+            if (!code.empty() && (code.back() == '\x86' || code.back() == '*')) {
+                ++(code.back() == '*' ? f.asteriskCodes : f.daggerCodes);
+                code.remove_suffix(1);
+            }
             if (r.depth == 1) {
                 if (!code.empty())
                     error(r, "a block with a code");

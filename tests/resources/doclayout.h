@@ -32,6 +32,7 @@ struct TDocFacts {
     std::size_t classes{0};
     std::size_t threeCharAtDepth2{0}, emptyAtDepth2{0};
     std::map<int, std::size_t> codelessByDepth; // blocks and sub-blocks below the classes
+    std::size_t daggerCodes{0}, asteriskCodes{0};
     long minId{0}, maxId{0};
 };
 

@@ -98,6 +98,9 @@ TEST(EmbeddedDocument, KeepsTheInvariants) {
     EXPECT_EQ(c.facts.byDepth.at(5), 2520u);
     EXPECT_EQ(c.facts.codelessByDepth.rbegin()->first, 3);
     EXPECT_EQ(c.facts.codelessByDepth.at(3), 37u);
+    // The dual-coded pairs of the source, marked as in print.
+    EXPECT_EQ(c.facts.daggerCodes, 79u);
+    EXPECT_EQ(c.facts.asteriskCodes, 371u);
 }
 
 TEST(SyntheticDocument, FollowsTheLayout) {

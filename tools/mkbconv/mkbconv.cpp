@@ -25,6 +25,7 @@ struct TSourceRec {
     int ParentId{-1};
     std::string Code; // UTF-8
     std::string Name; // UTF-8
+    char Mark{0};     // dual coding: '+' for a dagger (aetiology) code, '*' for an asterisk one
     int Line{0};
 };
 
@@ -154,6 +155,12 @@ TSource ReadSource(const std::string& source) {
     const std::size_t cId = column("ID"), cCode = column("MKB_CODE"), cName = column("MKB_NAME"),
                       cParent = column("ID_PARENT"), cActual = column("ACTUAL");
 
+    // Dual coding, where the source carries it: 1 marks the aetiology code of a pair, 2 the
+    // manifestation code.
+    const auto addl = std::find(header.begin(), header.end(), "ADDL_CODE");
+    const std::size_t cAddl =
+        addl == header.end() ? header.size() : static_cast<std::size_t>(addl - header.begin());
+
     TSource out;
     std::unordered_map<int, bool> current;
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -178,6 +185,12 @@ TSource ReadSource(const std::string& source) {
         rec.ParentId = f[cParent].empty() ? -1 : ParseInt(f[cParent], lineNo, "ID_PARENT");
         rec.Code = f[cCode];
         rec.Name = f[cName];
+        if (cAddl < f.size() && !f[cAddl].empty()) {
+            if (f[cAddl] != "1" && f[cAddl] != "2")
+                Fail("line " + std::to_string(lineNo) + ": ADDL_CODE is '" + f[cAddl] +
+                     "', not empty, 1 or 2");
+            rec.Mark = f[cAddl] == "1" ? '+' : '*';
+        }
         if (current.count(rec.Id) || out.Withdrawn.count(rec.Id))
             Fail("line " + std::to_string(lineNo) + ": ID " + std::to_string(rec.Id) +
                  " appears twice");
@@ -255,6 +268,11 @@ std::string BuildDocument(const TOrder& order, std::size_t records, int& replace
             name += " (" + r.Code + ")";
         } else {
             code = r.Code;
+            // The printed edition's marks: "†" (windows-1251 0x86) and "*".
+            if (r.Mark == '+')
+                code += "†";
+            else if (r.Mark == '*')
+                code += "*";
         }
         CheckText(code, r);
         CheckText(name, r);
@@ -285,9 +303,15 @@ int Run(const std::string& source, const std::string& output, const std::string&
     std::filesystem::create_directories(std::filesystem::path(infoPath).parent_path());
     WriteFileAtomically(output, doc);
     WriteFileAtomically(infoPath, info);
+    const auto marked = [&recs](char mark) {
+        return std::count_if(recs.Recs.begin(), recs.Recs.end(),
+                             [mark](const TSourceRec& r) { return r.Mark == mark; });
+    };
     std::cout << "mkbconv: " << recs.Recs.size() << " current records (" << order.Classes.size()
-              << " classes), " << recs.Withdrawn.size() << " withdrawn left out, " << replaced
-              << " character(s) outside windows-1251 replaced, " << doc.size() << " bytes\n";
+              << " classes, " << marked('+') << " dagger and " << marked('*')
+              << " asterisk codes), " << recs.Withdrawn.size() << " withdrawn left out, "
+              << replaced << " character(s) outside windows-1251 replaced, " << doc.size()
+              << " bytes\n";
     return 0;
 }
 
