@@ -411,6 +411,7 @@ private:
     friend class TPositionCache;
 
     // ---- nodes and structure (tree_structure.cpp, tree_traversal.cpp) ----
+    PVirtualNode ChildAtEnd(PVirtualNode node, bool last);
     // Keeps a node reference for the length of a scope and clears it when the node is freed,
     // for operations whose event handlers may delete the very node they work on.
     struct TNodeWatch {

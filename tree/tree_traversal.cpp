@@ -63,30 +63,27 @@ PVirtualNode TBaseVirtualTree::GetPreviousVisibleNoInit(PVirtualNode node) const
     return s;
 }
 
-PVirtualNode TBaseVirtualTree::GetFirstChild(PVirtualNode node) {
+// Initialises node (the root for none) and creates its children if it has some not made yet;
+// then the child at the chosen end, initialised too.
+PVirtualNode TBaseVirtualTree::ChildAtEnd(PVirtualNode node, bool last) {
     if (node == nullptr)
         node = Root;
     if (!node->States.Contains(nsInitialized))
         InitNode(node);
     if (node->States.Contains(nsHasChildren) && node->ChildCount == 0)
         InitChildren(node);
-    PVirtualNode c = node->FirstChild;
+    PVirtualNode c = last ? node->LastChild : node->FirstChild;
     if (c != nullptr && !c->States.Contains(nsInitialized))
         InitNode(c);
     return c;
 }
 
+PVirtualNode TBaseVirtualTree::GetFirstChild(PVirtualNode node) {
+    return ChildAtEnd(node, false);
+}
+
 PVirtualNode TBaseVirtualTree::GetLastChild(PVirtualNode node) {
-    if (node == nullptr)
-        node = Root;
-    if (!node->States.Contains(nsInitialized))
-        InitNode(node);
-    if (node->States.Contains(nsHasChildren) && node->ChildCount == 0)
-        InitChildren(node);
-    PVirtualNode c = node->LastChild;
-    if (c != nullptr && !c->States.Contains(nsInitialized))
-        InitNode(c);
-    return c;
+    return ChildAtEnd(node, true);
 }
 
 std::uint32_t TBaseVirtualTree::CountShownDescendants(PVirtualNode node) const {
