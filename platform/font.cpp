@@ -109,13 +109,56 @@ char16_t FoldCase(char16_t c) {
     return QChar(c).toCaseFolded().unicode();
 }
 
+bool SameFace(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i]))
+            return false;
+    return true;
+}
+
+bool InList(std::u16string_view face) {
+    if (face.empty())
+        return false;
+    for (const std::u16string& f : FontServices().InstalledFaces())
+        if (SameFace(f, face))
+            return true;
+    return false;
+}
+
+// The faces the application's pages and windows name, and the free faces fontconfig installs
+// in their place: metric-compatible ones where they exist, else the nearest sans-serif.
+struct TFaceStandIn {
+    std::u16string_view Face;
+    std::u16string_view StandIn;
+};
+constexpr TFaceStandIn kStandIns[] = {
+    {u"Arial", u"Liberation Sans"},       {u"Times New Roman", u"Liberation Serif"},
+    {u"Courier New", u"Liberation Mono"}, {u"Verdana", u"DejaVu Sans"},
+    {u"MS Sans Serif", u"DejaVu Sans"},
+};
+
+// Qt's own lookup by name (the window's fonts in app/) takes the same stand-ins.
+void RegisterStandIns() {
+    static const bool done = [] {
+        for (const TFaceStandIn& s : kStandIns)
+            QFont::insertSubstitution(ToQString(s.Face), ToQString(s.StandIn));
+        return true;
+    }();
+    (void)done;
+}
+
 } // namespace
 
 QFont MakeQtFont(const TFontSpec& request) {
     EnsureGuiApplication();
+    RegisterStandIns();
     QFont font;
-    if (!request.Name.empty())
-        font.setFamily(ToQString(request.Name));
+    if (!request.Name.empty()) {
+        const std::u16string face = ResolveFace(request.Name);
+        font.setFamily(ToQString(face.empty() ? request.Name : face));
+    }
     int pixels = request.Height < 0 ? -request.Height : request.Height;
     if (pixels == 0)
         pixels = kDefaultPixelSize;
@@ -150,18 +193,16 @@ TFontServices* SetFontServices(TFontServices* services) {
 }
 
 bool IsFaceInstalled(std::u16string_view face) {
-    if (face.empty())
-        return false;
-    for (const std::u16string& f : FontServices().InstalledFaces()) {
-        if (f.size() != face.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < f.size() && same; ++i)
-            same = FoldCase(f[i]) == FoldCase(face[i]);
-        if (same)
-            return true;
-    }
-    return false;
+    return !ResolveFace(face).empty();
+}
+
+std::u16string ResolveFace(std::u16string_view face) {
+    if (InList(face))
+        return std::u16string(face);
+    for (const TFaceStandIn& s : kStandIns)
+        if (SameFace(s.Face, face) && InList(s.StandIn))
+            return std::u16string(s.StandIn);
+    return {};
 }
 
 int ScreenPixelsPerInch() {
@@ -177,6 +218,10 @@ const TFontSpec& TPlatformFont::Requested() const {
 
 const TFontMetrics& TPlatformFont::Metrics() const {
     return FImpl->Metrics;
+}
+
+std::u16string TPlatformFont::ActualFace() const {
+    return FromQString(QFontInfo(FImpl->Font).family());
 }
 
 // Both measures add the advances of single characters (kerning is off), so that a prefix

@@ -72,9 +72,13 @@ TFontServices& FontServices();
 // keeps ownership.
 TFontServices* SetFontServices(TFontServices* services);
 
-// Whether the face is among the installed ones, compared without regard to letter case as the
-// platform's font list compares names.
+// Whether the face can be drawn: it is among the installed ones (compared without regard to
+// letter case, as the platform's font list compares names), or a face the application names has
+// its free stand-in installed (Verdana: DejaVu Sans, Arial: Liberation Sans, ...).
 bool IsFaceInstalled(std::u16string_view face);
+// The installed face that draws the named one: the face itself when installed, else its
+// installed stand-in, else empty.
+std::u16string ResolveFace(std::u16string_view face);
 int ScreenPixelsPerInch();
 
 // A created font that measures text. Cheap to share; copying is not offered because the
@@ -88,6 +92,8 @@ public:
 
     const TFontSpec& Requested() const;
     const TFontMetrics& Metrics() const;
+    // The family the platform draws this font with.
+    std::u16string ActualFace() const;
     // Advance width of the run in pixels.
     int TextWidth(std::u16string_view text) const;
     // How many leading characters of the run fit into maxWidth pixels; when extents is given it

@@ -84,6 +84,16 @@ TEST(DetailsPageView, SubBlockRecordNotesAndBreaks) {
     for (std::size_t i = 1; i < note.size(); ++i)
         EXPECT_GT(note[i]->LayoutTop, note[i - 1]->LayoutTop) << i;
     EXPECT_EQ(note[1]->LayoutTop - note[0]->LayoutTop, note[3]->LayoutTop - note[2]->LayoutTop);
+
+    // The headings ask for Verdana; the page is drawn in its sans-serif stand-in, not in the
+    // serif default.
+    const html::TSection* heading = nullptr;
+    for (const html::TSection* s : view.V.Document.SearchList)
+        if (!heading && s->Text.starts_with(u"Дополнительная информация"))
+            heading = s;
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->RunAt(0).Font->Name, u"Verdana");
+    EXPECT_EQ(heading->RunAt(0).Font->PlatformFont().ActualFace(), u"DejaVu Sans");
 }
 
 TEST(DetailsPageView, LongestRealTextsStayInsideThePane) {

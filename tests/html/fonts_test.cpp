@@ -217,6 +217,13 @@ TEST(PlatformFont, InstalledFacesAndResolution) {
     EXPECT_TRUE(IsFaceInstalled(faces.front()));
     EXPECT_FALSE(IsFaceInstalled(u"No Such Face Anywhere"));
     EXPECT_FALSE(IsFaceInstalled(u""));
+    // The faces the pages name are drawn with their installed free stand-ins; a face without a
+    // stand-in is not installed and keeps the fallback rule.
+    EXPECT_EQ(ResolveFace(u"verdana"), u"DejaVu Sans");
+    EXPECT_EQ(ResolveFace(u"Times New Roman"), u"Liberation Serif");
+    EXPECT_EQ(ResolveFace(u"Courier New"), u"Liberation Mono");
+    EXPECT_TRUE(ResolveFace(u"Tahoma").empty());
+    EXPECT_EQ(TPlatformFont({u"Arial", -13}).ActualFace(), u"Liberation Sans");
 }
 
 TEST(HtmlFonts, DefaultPageFontOnThisMachine) {
