@@ -15,10 +15,13 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -31,9 +34,16 @@ QFont FormFont() {
 
 constexpr const char* kHeadingStyle = "background-color: #5A7FAD; color: white; font-weight: bold;";
 
+constexpr int kPartsMinimum = 650;
+constexpr int kRightDesignWidth = 320;
+// Below this the tree panel gives way no further; the right panel gives way then.
+constexpr int kPartsFloor = 120;
+
 QLabel* Heading(const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setFixedHeight(24);
+    // A long caption is cut, rather than holding its panel wider than a narrow screen.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setStyleSheet(kHeadingStyle);
     return label;
@@ -151,7 +161,7 @@ void TfrmMainForm::BuildWidgets() {
     Splitter1->setChildrenCollapsible(false);
 
     panParts = new QWidget(Splitter1);
-    panParts->setMinimumWidth(650);
+    panParts->setMinimumWidth(kPartsMinimum);
     auto* partsColumn = TightColumn(panParts);
     panPartsHeading = Heading(QStringLiteral("  Разделы МКБ 10"), panParts);
     partsColumn->addWidget(panPartsHeading);
@@ -178,7 +188,7 @@ void TfrmMainForm::BuildWidgets() {
     // Growing the window widens the tree only; the right panel keeps its width.
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
-    Splitter1->setSizes({700, 320});
+    Splitter1->setSizes({700, kRightDesignWidth});
     column->addWidget(Splitter1, 1);
 
     setCentralWidget(client);
@@ -252,6 +262,28 @@ bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == panSearch && event->type() == QEvent::Resize)
         LayoutSearchBar();
     return QMainWindow::eventFilter(watched, event);
+}
+
+int TfrmMainForm::PartsMinimumFor(int availableWidth) {
+    return std::clamp(availableWidth - 3 - kRightDesignWidth, kPartsFloor, kPartsMinimum);
+}
+
+void TfrmMainForm::FitToScreen() {
+    const QScreen* s = screen();
+    if (s == nullptr)
+        return;
+    // The frame the window manager adds is known once the window is shown.
+    const int frame = std::max(0, frameGeometry().width() - geometry().width());
+    panParts->setMinimumWidth(PartsMinimumFor(s->availableGeometry().width() - frame));
+}
+
+void TfrmMainForm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!FScreenWatched && windowHandle() != nullptr) {
+        FScreenWatched = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] { FitToScreen(); });
+    }
+    FitToScreen();
 }
 
 void TfrmMainForm::resizeEvent(QResizeEvent* e) {

@@ -89,6 +89,23 @@ TEST_F(MainFormTest, RightPanelKeepsItsWidthWhenTheWindowGrows) {
     EXPECT_EQ(Form->Splitter1->handleWidth(), 3);
 }
 
+TEST_F(MainFormTest, OnANarrowScreenTheWholeWindowFits) {
+    // 1920 pixels at 200 % give 960: the tree panel's minimum gives way first, down to a floor,
+    // and the right panel keeps its width until then.
+    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(1920), 650);
+    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(960), 960 - 3 - 320);
+    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(300), 120);
+    // The offscreen screen is 800 pixels wide, narrower than the window's design.
+    const QRect screen = Form->screen()->availableGeometry();
+    ASSERT_LT(screen.width(), 1023);
+    Form->showMaximized();
+    QApplication::processEvents();
+    EXPECT_LE(Form->geometry().right(), screen.right());
+    EXPECT_LE(Form->panRightPanel->geometry().right(), Form->Splitter1->width());
+    EXPECT_GE(Form->panRightPanel->width(), 24);
+    EXPECT_GT(Form->panParts->width(), 120);
+}
+
 TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
     Form->edFastSearch->setFocus();
     QApplication::processEvents();
