@@ -120,7 +120,12 @@ TAboutBox::TAboutBox(QWidget* owner)
     imgLogo->setObjectName("imgLogo");
     imgLogo->setGeometry(panLogo->contentsRect());
     imgLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const QPixmap logo(QString::fromLatin1(MkbPictures::Logo));
+    QPixmap logo(
+        QString::fromStdString(MkbPictures::ForRatio(MkbPictures::Logo, devicePixelRatioF())));
+    if (logo.isNull())
+        logo = QPixmap(QString::fromLatin1(MkbPictures::Logo));
+    else if (devicePixelRatioF() > 1)
+        logo.setDevicePixelRatio(2);
     if (logo.isNull())
         throw EResNotFound(std::string("Resource ") + MkbPictures::Logo + " not found");
     imgLogo->setPixmap(logo);

@@ -32,20 +32,26 @@ TfrmSplashScreen::TfrmSplashScreen(QWidget* owner)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
 
+    // On a high-density screen the picture drawn at twice the size, when the build has it.
+    const double ratio = devicePixelRatioF();
+    QFile doubled(QString::fromStdString(MkbPictures::ForRatio(MkbPictures::Splash, ratio)));
     QFile file(MkbPictures::Splash);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile& source = ratio > 1 && doubled.open(QIODevice::ReadOnly) ? doubled : file;
+    if (&source == &file && !file.open(QIODevice::ReadOnly))
         throw EResNotFound(std::string("Resource ") + MkbPictures::Splash + " not found");
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = source.readAll();
     LoadAdvert(reinterpret_cast<const unsigned char*>(bytes.constData()),
-               static_cast<std::size_t>(bytes.size()));
+               static_cast<std::size_t>(bytes.size()), &source == &doubled ? 2 : 1);
 }
 
-void TfrmSplashScreen::LoadAdvert(const unsigned char* data, std::size_t size) {
+void TfrmSplashScreen::LoadAdvert(const unsigned char* data, std::size_t size, int ratio) {
     const TJpegImage jpeg = DecodeJpeg(data, size);
     // The decoder's 0xAARRGGBB rows are exactly the toolkit's 32-bit layout.
     const QImage view(reinterpret_cast<const uchar*>(jpeg.Pixels.data()), jpeg.Width, jpeg.Height,
                       jpeg.Width * 4, QImage::Format_RGB32);
-    imgAdvert->setPixmap(QPixmap::fromImage(view.copy()));
+    QImage picture = view.copy();
+    picture.setDevicePixelRatio(ratio);
+    imgAdvert->setPixmap(QPixmap::fromImage(picture));
 }
 
 void TfrmSplashScreen::RepaintNow() {

@@ -17,7 +17,9 @@ public:
 
     // Replaces the picture with the JPEG in `data`; raises EJpegError, keeping the picture
     // shown so far, when it does not decode.
-    void LoadAdvert(const unsigned char* data, std::size_t size);
+    // ratio: device pixels per logical pixel of the picture (2 for the one drawn at twice the
+    // size).
+    void LoadAdvert(const unsigned char* data, std::size_t size, int ratio = 1);
 
     static constexpr int ClientWidth = 472;
     static constexpr int ClientHeight = 269;

@@ -1,5 +1,6 @@
 #include "browser/windowsetup.h"
 
+#include "platform/application.h"
 #include "platform/bitmap.h"
 #include "platform/dialogs.h"
 #include "resources/pictures/pictures.h"
@@ -9,10 +10,10 @@ namespace {
 constexpr TColor SelectionBlue = RGBColor(0x72, 0xA1, 0xDB);
 
 // An empty bitmap when the picture cannot be read, so that a damaged build still shows its
-// tree.
+// tree. On high-density screens the picture drawn at twice the size.
 TBitmap ResourcePicture(const char* name) {
     TBitmap picture;
-    picture.LoadFromResource(name);
+    picture.LoadFromResource(name, ScreenPixelRatio());
     return picture;
 }
 

@@ -21,6 +21,7 @@ void THTMLViewer::Paint(TCanvas& canvas, const TRect& updateRect) {
     UpdateBorder();
 
     TBitmap bitmap;
+    bitmap.SetPixelRatio(canvas.PixelRatio());
     try {
         bitmap.SetSize(updateRect.Width(), updateRect.Height());
     } catch (const std::bad_alloc&) {

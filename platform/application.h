@@ -8,6 +8,9 @@ int WheelScrollLines();          // lines per wheel notch; -1 would mean "one pa
 int DragThreshold();             // pixels the pointer must move before a drag or pan starts
 int HorizontalScrollBarHeight(); // pixel height of a horizontal scroll bar
 int VerticalScrollBarWidth();    // pixel width of a vertical scroll bar
+// The highest device pixel ratio among the screens: pictures loaded once for every screen are
+// taken at the size this ratio needs.
+double ScreenPixelRatio();
 
 // Handles the window messages (timers, posted repaints) that are waiting, then returns.
 void ProcessMessages();

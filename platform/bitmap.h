@@ -36,6 +36,7 @@ public:
     TBitmap(const TBitmap& other);
     TBitmap& operator=(const TBitmap& other);
 
+    // The size in logical pixels, the unit every drawing call takes.
     int Width() const;
     int Height() const;
     bool Empty() const { return Width() == 0 || Height() == 0; }
@@ -45,11 +46,23 @@ public:
     void SetFormat(TBitmapFormat format);
     void Fill(TColor rgb, int alpha = 255);
 
-    // Direct access; any drawing through the canvas is finished first. Rows are Width()
-    // pixels long. Out-of-range rows give nullptr.
+    // Device pixels per logical pixel (1 to 8; 1 unless set): a bitmap for a screen of ratio 2
+    // holds twice as many pixels in each direction, so that text and lines drawn on it are
+    // rasterised at the screen's resolution. Changing the ratio keeps the logical size and
+    // clears the contents.
+    double PixelRatio() const;
+    void SetPixelRatio(double ratio);
+    // The size in device pixels: the logical size times the ratio, rounded up.
+    int DeviceWidth() const;
+    int DeviceHeight() const;
+    // The device pixels that a logical rectangle covers, clipped to the bitmap.
+    TRect DeviceRect(const TRect& logical) const;
+
+    // Direct access, in device pixels; any drawing through the canvas is finished first. Rows
+    // are DeviceWidth() pixels long. Out-of-range rows give nullptr.
     TPixel* ScanLine(int y);
     const TPixel* ScanLine(int y) const;
-    // Checked single pixels: reads outside give 0, writes outside are ignored.
+    // Checked single device pixels: reads outside give 0, writes outside are ignored.
     TPixel PixelAt(int x, int y) const;
     TColor ColorAt(int x, int y) const { return ColorFromPixel(PixelAt(x, y)); }
     void SetPixel(int x, int y, TPixel p);
@@ -58,8 +71,10 @@ public:
     // is not a picture, in which case the bitmap is left as it was.
     bool LoadFromData(const unsigned char* data, std::size_t size);
     // The same for a picture compiled into the executable (the toolkit's resource names,
-    // ":/..."); false when there is none of that name.
-    bool LoadFromResource(const char* name);
+    // ":/..."); false when there is none of that name. Above ratio 1 the picture's drawing at
+    // twice the size ("name@2x.png" beside "name.png") is taken when there is one, with ratio 2
+    // and the same logical size.
+    bool LoadFromResource(const char* name, double ratio = 1);
 
     // The canvas that draws on this bitmap; it lives as long as the bitmap.
     TCanvas& Canvas();

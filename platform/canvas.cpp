@@ -6,6 +6,7 @@
 #include "platform/qt/qtconvert.h"
 
 #include <QBrush>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
@@ -96,6 +97,24 @@ void TCanvas::ApplyClip() {
     ClipDirty = false;
 }
 
+double TCanvas::PixelRatio() const {
+    if (Target != nullptr)
+        return Target->PixelRatio();
+    // The engine's device: while a window's paint is redirected (into a picture of the window,
+    // say), the painter's own device is still the window.
+    if (Painter != nullptr && Painter->paintEngine() != nullptr &&
+        Painter->paintEngine()->paintDevice() != nullptr)
+        return Painter->paintEngine()->paintDevice()->devicePixelRatio();
+    if (Painter != nullptr && Painter->device() != nullptr)
+        return Painter->device()->devicePixelRatio();
+    return 1;
+}
+
+// One logical pixel wide: a device pixel at ratio 1, as many as the ratio gives above it.
+QPen TCanvas::OnePixelPen(TColor color) const {
+    return QPen(ToQColor(color), PixelRatio() > 1 ? 1 : 0);
+}
+
 // ---- clipping --------------------------------------------------------------------------------
 
 TRect TCanvas::DeviceRect(const TRect& r) const {
@@ -176,7 +195,7 @@ void TCanvas::Line(TPoint a, TPoint b, TColor color) {
         return;
     ApplyClip();
     Painter->setRenderHint(QPainter::Antialiasing, false);
-    Painter->setPen(QPen(ToQColor(color), 0));
+    Painter->setPen(OnePixelPen(color));
     const QPoint qa(a.X - FOrigin.X, a.Y - FOrigin.Y), qb(b.X - FOrigin.X, b.Y - FOrigin.Y);
     Painter->drawLine(qa, qb);
     Painter->drawPoint(qb);
@@ -211,7 +230,7 @@ void TCanvas::RoundRect(const TRect& r, int radius) {
         return;
     ApplyClip();
     Painter->setRenderHint(QPainter::Antialiasing, false);
-    Painter->setPen(FPenColor == clNone ? QPen(Qt::NoPen) : QPen(ToQColor(FPenColor), 0));
+    Painter->setPen(FPenColor == clNone ? QPen(Qt::NoPen) : OnePixelPen(FPenColor));
     Painter->setBrush(FBrushColor == clNone ? QBrush(Qt::NoBrush) : QBrush(ToQColor(FBrushColor)));
     const TRect d = DeviceRect(r);
     // The pen runs just inside the rectangle, as with the square corners.
@@ -254,18 +273,23 @@ void TCanvas::DrawFocusRect(const TRect& r) {
     if (points.empty())
         return;
     if (Target != nullptr) {
-        // Straight on the pixels: exact, and the alpha byte is left alone.
+        // Straight on the pixels: exact, and the alpha byte is left alone. Above ratio 1 each
+        // logical dot is the block of device pixels it covers.
         EndPaint();
         for (const QPoint& p : points) {
-            TPixel* row = Target->ScanLine(p.y());
-            row[p.x()] ^= 0x00FFFFFFu;
+            const TRect block = Target->DeviceRect({p.x(), p.y(), p.x() + 1, p.y() + 1});
+            for (int y = block.Top; y < block.Bottom; ++y) {
+                TPixel* row = Target->ScanLine(y);
+                for (int x = block.Left; x < block.Right; ++x)
+                    row[x] ^= 0x00FFFFFFu;
+            }
         }
         return;
     }
     ApplyClip();
     Painter->save();
     Painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    Painter->setPen(QPen(Qt::white, 0));
+    Painter->setPen(OnePixelPen(clWhite));
     Painter->drawPoints(points.data(), static_cast<int>(points.size()));
     Painter->restore();
 }
@@ -375,18 +399,45 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap, const TRect& source) {
     const int dx = x + (s.Left - source.Left) - FOrigin.X;
     const int dy = y + (s.Top - source.Top) - FOrigin.Y;
     Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    Painter->drawImage(QPoint(dx, dy), bitmap.Impl().Image, ToQRect(s));
+    const QImage& image = bitmap.Impl().Image;
+    const double r = bitmap.PixelRatio();
+    if (r == 1 && PixelRatio() == 1) {
+        Painter->drawImage(QPoint(dx, dy), image, ToQRect(s));
+        return;
+    }
+    // The source in the bitmap's device pixels, placed on the logical target; a picture of
+    // another ratio than the surface's is scaled smoothly only when it shrinks.
+    const TRect d = bitmap.DeviceRect(s);
+    const bool shrink = r > PixelRatio();
+    Painter->setRenderHint(QPainter::SmoothPixmapTransform, shrink);
+    Painter->drawImage(QRectF(dx, dy, s.Width(), s.Height()), image,
+                       QRectF(d.Left, d.Top, d.Width(), d.Height()));
+    if (shrink)
+        Painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
+
+namespace {
+
+// A bitmap of the same logical size and ratio, for a copy made pixel by pixel.
+TBitmap AlphaCopyShape(const TBitmap& bitmap) {
+    TBitmap copy;
+    copy.SetFormat(bfAlpha);
+    copy.SetPixelRatio(bitmap.PixelRatio());
+    copy.SetSize(bitmap.Width(), bitmap.Height());
+    return copy;
+}
+
+} // namespace
 
 void TCanvas::DrawTransparent(int x, int y, const TBitmap& bitmap, TColor keyColor) {
     if (bitmap.Empty())
         return;
-    TBitmap masked(bitmap.Width(), bitmap.Height(), bfAlpha);
+    TBitmap masked = AlphaCopyShape(bitmap);
     const TPixel key = PixelFromColor(ColorToRGB(keyColor)) & 0x00FFFFFFu;
-    for (int row = 0; row < bitmap.Height(); ++row) {
+    for (int row = 0; row < bitmap.DeviceHeight(); ++row) {
         const TPixel* src = bitmap.ScanLine(row);
         TPixel* dst = masked.ScanLine(row);
-        for (int col = 0; col < bitmap.Width(); ++col) {
+        for (int col = 0; col < bitmap.DeviceWidth(); ++col) {
             const TPixel p = bitmap.Format() == bfOpaque ? (src[col] | 0xFF000000u) : src[col];
             dst[col] = (p & 0x00FFFFFFu) == key ? 0u : p;
         }
@@ -397,12 +448,12 @@ void TCanvas::DrawTransparent(int x, int y, const TBitmap& bitmap, TColor keyCol
 void TCanvas::DrawBlended(int x, int y, const TBitmap& bitmap, TColor color) {
     if (bitmap.Empty())
         return;
-    TBitmap blended(bitmap.Width(), bitmap.Height(), bfAlpha);
+    TBitmap blended = AlphaCopyShape(bitmap);
     const TPixel c = PixelFromColor(ColorToRGB(color), 0);
-    for (int row = 0; row < bitmap.Height(); ++row) {
+    for (int row = 0; row < bitmap.DeviceHeight(); ++row) {
         const TPixel* src = bitmap.ScanLine(row);
         TPixel* dst = blended.ScanLine(row);
-        for (int col = 0; col < bitmap.Width(); ++col) {
+        for (int col = 0; col < bitmap.DeviceWidth(); ++col) {
             const TPixel p = bitmap.Format() == bfOpaque ? (src[col] | 0xFF000000u) : src[col];
             // Each colour byte halfway to the colour; the alpha byte stays.
             const TPixel half =

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QPainter;
+class QPen;
 class TBitmap;
 class TPlatformFont;
 
@@ -54,6 +55,8 @@ public:
     void ResetClip(); // back to the whole surface (the update rectangle of a window)
     TPoint WindowOrigin() const { return FOrigin; }
     void SetWindowOrigin(TPoint p) { FOrigin = p; }
+    // Device pixels per logical pixel of the surface: the window's screen or the bitmap's.
+    double PixelRatio() const;
     TPoint BrushOrigin() const { return FBrushOrigin; }
     void SetBrushOrigin(TPoint p) { FBrushOrigin = p; }
 
@@ -118,6 +121,7 @@ public:
 
 private:
     bool Begin(); // false when there is nothing to paint on
+    QPen OnePixelPen(TColor color) const;
     void ApplyClip();
     TRect DeviceRect(const TRect& logical) const;
     TRect SurfaceRect() const;

@@ -26,6 +26,11 @@ void EnsureApplication() {
     (void)app;
 }
 
+double ScreenPixelRatio() {
+    EnsureApplication();
+    return qApp->devicePixelRatio();
+}
+
 void ProcessMessages() {
     if (QApplication::instance() != nullptr)
         QApplication::processEvents(QEventLoop::AllEvents);
@@ -298,6 +303,13 @@ bool TControlHost::viewportEvent(QEvent* event) {
         const TRect update{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
         TCanvas canvas(painter, update);
         Owner->Paint(canvas, update);
+        // Moved to a screen of another density: what was painted before is at the old one.
+        const double ratio = viewport()->devicePixelRatio();
+        if (ratio != PaintedRatio) {
+            PaintedRatio = ratio;
+            if (r != viewport()->rect())
+                viewport()->update();
+        }
         return true;
     }
     case QEvent::Resize:

@@ -7,8 +7,13 @@ TImageList::TImageList(int width, int height)
     : FWidth(std::max(width, 1)), FHeight(std::max(height, 1)) {}
 
 int TImageList::Add(const TBitmap& image) {
-    TBitmap entry(FWidth, FHeight, bfAlpha);
-    const int w = std::min(FWidth, image.Width()), h = std::min(FHeight, image.Height());
+    // An entry keeps the picture's ratio, so that a drawing at twice the size stays sharp.
+    TBitmap entry;
+    entry.SetFormat(bfAlpha);
+    entry.SetPixelRatio(image.PixelRatio());
+    entry.SetSize(FWidth, FHeight);
+    const int w = std::min(entry.DeviceWidth(), image.DeviceWidth());
+    const int h = std::min(entry.DeviceHeight(), image.DeviceHeight());
     for (int y = 0; y < h; ++y) {
         const TPixel* src = image.ScanLine(y);
         TPixel* dst = entry.ScanLine(y);
@@ -23,9 +28,9 @@ int TImageList::AddMasked(const TBitmap& image, TColor keyColor) {
     const int index = Add(image);
     const TPixel key = PixelFromColor(ColorToRGB(keyColor)) & 0x00FFFFFFu;
     TBitmap& entry = Images.back();
-    for (int y = 0; y < FHeight; ++y) {
+    for (int y = 0; y < entry.DeviceHeight(); ++y) {
         TPixel* row = entry.ScanLine(y);
-        for (int x = 0; x < FWidth; ++x)
+        for (int x = 0; x < entry.DeviceWidth(); ++x)
             if ((row[x] & 0x00FFFFFFu) == key)
                 row[x] = 0;
     }
@@ -62,9 +67,9 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index, TImageDrawStyle 
     case idDisabled: {
         // Grey of the same brightness, half transparent.
         TBitmap grey(*image);
-        for (int row = 0; row < grey.Height(); ++row) {
+        for (int row = 0; row < grey.DeviceHeight(); ++row) {
             TPixel* p = grey.ScanLine(row);
-            for (int col = 0; col < grey.Width(); ++col) {
+            for (int col = 0; col < grey.DeviceWidth(); ++col) {
                 const TColor c = ColorFromPixel(p[col]);
                 const int l =
                     (GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11 + 50) / 100;

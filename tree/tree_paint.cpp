@@ -221,6 +221,7 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
         start = first;
         runningTop = 0;
         TBitmap& gap = FRowBitmap;
+        gap.SetPixelRatio(canvas.PixelRatio());
         gap.SetSize(window.Width(), -window.Top);
         TCanvas& gc = gap.Canvas();
         gc.SetWindowOrigin({window.Left, 0});
@@ -257,6 +258,7 @@ void TBaseVirtualTree::PaintRow(const TPaintCycle& cycle, PVirtualNode node, int
     const int width = window.Width();
     const int height = node->NodeHeight;
     TBitmap& bm = FRowBitmap;
+    bm.SetPixelRatio(cycle.Canvas.PixelRatio());
     if (bm.Width() != width || bm.Height() != height)
         bm.SetSize(width, height);
     TCanvas& rc = bm.Canvas();
@@ -304,6 +306,7 @@ void TBaseVirtualTree::PaintBelowRows(const TPaintCycle& cycle, int top) {
     const TRect& window = cycle.Window;
     const int height = window.Bottom - top;
     TBitmap& bm = FRowBitmap;
+    bm.SetPixelRatio(cycle.Canvas.PixelRatio());
     bm.SetSize(window.Width(), height);
     TCanvas& rc = bm.Canvas();
     rc.ResetClip();
@@ -486,7 +489,7 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
 }
 
 void TBaseVirtualTree::WashRect(TBitmap& bitmap, const TRect& r, TColor color, int alpha) {
-    const TRect c = Intersect(r, {0, 0, bitmap.Width(), bitmap.Height()});
+    const TRect c = bitmap.DeviceRect(Intersect(r, {0, 0, bitmap.Width(), bitmap.Height()}));
     if (c.IsEmpty())
         return;
     const TColor rgb = ColorToRGB(color);

@@ -1,5 +1,6 @@
 // Painting a full client area of 30 rows (row bitmap, lines, buttons, images, text), and one
-// wheel notch of scrolling (offset change and repaint) on a tree of 40,000 expanded rows.
+// wheel notch of scrolling (offset change and repaint) on a tree of 40,000 expanded rows; the
+// argument is the surface's device pixel ratio (1, or 2 for a high-density screen).
 #include "forty_thousand.h"
 #include "platform/application.h"
 #include "tree/stringtree.h"
@@ -22,13 +23,15 @@ struct TFixture {
     std::unique_ptr<TBitmap> Target;
 };
 
-TFixture Make() {
+TFixture Make(int ratio) {
     EnsureApplication();
     TFixture f;
     f.Tree = std::make_unique<TBenchTree>();
     f.Images = std::make_unique<TImageList>(24, 24);
     for (int i = 0; i < 4; ++i) {
-        TBitmap pic(24, 24);
+        TBitmap pic;
+        pic.SetPixelRatio(ratio); // the pictures drawn for the screen, as the window loads them
+        pic.SetSize(24, 24);
         pic.Fill(RGBColor(40 * i, 120, 200));
         f.Images->AddMasked(pic, RGBColor(255, 0, 255));
     }
@@ -44,7 +47,9 @@ TFixture Make() {
     tree.TreeOptions().PaintOptions.Include(
         {toShowBackground, toUseBlendedSelection, toStaticBackground});
     tree.TreeOptions().SelectionOptions.Include({toFullRowSelect, toSimpleDrawSelection});
-    TBitmap picture(161, 169);
+    TBitmap picture;
+    picture.SetPixelRatio(ratio);
+    picture.SetSize(161, 169);
     picture.Fill(RGBColor(220, 230, 240));
     tree.SetBackground(picture);
     tree.OnGetText = [](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex, TVSTTextType,
@@ -63,12 +68,14 @@ TFixture Make() {
     for (int i = 0; i < 5; ++i)
         selected = tree.GetNextVisibleNoInit(selected);
     tree.SetSelected(selected, true);
-    f.Target = std::make_unique<TBitmap>(tree.ClientWidth(), tree.ClientHeight());
+    f.Target = std::make_unique<TBitmap>();
+    f.Target->SetPixelRatio(ratio);
+    f.Target->SetSize(tree.ClientWidth(), tree.ClientHeight());
     return f;
 }
 
 void BM_PaintClientArea(benchmark::State& state) {
-    TFixture f = Make();
+    TFixture f = Make(static_cast<int>(state.range(0)));
     TBenchTree& tree = *f.Tree;
     tree.Paint(f.Target->Canvas(), tree.ClientRect()); // measures every row once
     for (auto _ : state) {
@@ -80,7 +87,7 @@ void BM_PaintClientArea(benchmark::State& state) {
 }
 
 void BM_WheelNotchScroll(benchmark::State& state) {
-    TFixture f = Make();
+    TFixture f = Make(static_cast<int>(state.range(0)));
     TBenchTree& tree = *f.Tree;
     const int notch = WheelScrollLines() * RowHeight;
     tree.DoSetOffsetXY(0, -(static_cast<int>(tree.ContentHeight()) / 2));
@@ -99,7 +106,7 @@ void BM_WheelNotchScroll(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_PaintClientArea)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WheelNotchScroll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintClientArea)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WheelNotchScroll)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

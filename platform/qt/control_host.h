@@ -37,6 +37,7 @@ private:
     TScrollBar& OwnerBar(TScrollBarKind kind) const;
 
     TControl* Owner;
+    double PaintedRatio{0};
     std::map<unsigned, int> TimerIds; // control's number -> toolkit's timer id
 };
 

@@ -1,4 +1,5 @@
 // The generated pictures as the application receives them from its resources.
+#include "platform/bitmap.h"
 #include "platform/jpeg.h"
 #include "resources/pictures/pictures.h"
 
@@ -49,6 +50,21 @@ TEST(Pictures, EveryPictureHasItsSize) {
         EXPECT_EQ(LoadResource(MkbPictures::TreeImage(i)).size(), QSize(24, 24)) << i;
     for (int size : {16, 32, 48})
         EXPECT_EQ(LoadResource(MkbPictures::AppIcon(size)).size(), QSize(size, size));
+    // Each picture the program shows is also drawn at twice the size, for high-density screens;
+    // a bitmap asked for above ratio 1 takes that one, at the same logical size.
+    for (const char* name : {MkbPictures::Splash, MkbPictures::Logo, MkbPictures::TreeBackground,
+                             MkbPictures::TreeImage(3), MkbPictures::AppIcon(16)}) {
+        const std::string doubled = MkbPictures::ForRatio(name, 2);
+        EXPECT_EQ(LoadResource(doubled.c_str()).size(), LoadResource(name).size() * 2) << doubled;
+    }
+    EXPECT_EQ(MkbPictures::ForRatio(MkbPictures::Logo, 1), MkbPictures::Logo);
+    TBitmap tree;
+    ASSERT_TRUE(tree.LoadFromResource(MkbPictures::TreeBackground, 1.5));
+    EXPECT_EQ(tree.PixelRatio(), 2);
+    EXPECT_EQ(tree.Width(), 161);
+    EXPECT_EQ(tree.DeviceWidth(), 322);
+    ASSERT_TRUE(tree.LoadFromResource(MkbPictures::TreeBackground));
+    EXPECT_EQ(tree.DeviceWidth(), 161);
     EXPECT_EQ(MkbPictures::TreeImage(4), nullptr);
     EXPECT_EQ(MkbPictures::TreeImage(-1), nullptr);
     EXPECT_EQ(MkbPictures::AppIcon(24), nullptr);

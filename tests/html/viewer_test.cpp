@@ -519,3 +519,26 @@ TEST_F(ViewerTest, MiddleButtonPansTowardsThePointer) {
     EXPECT_FALSE(V->Panning);
     EXPECT_EQ(V->Position(), at);
 }
+
+TEST_F(ViewerTest, PaintsAtTheRatioOfTheSurfaceItIsShownOn) {
+    Load(u"<html><body><b>Код</b><br>A17.0† Туберкулезный менингит</body></html>");
+    // The window's own paint, onto a surface of ratio 2 as a high-density screen gives it.
+    QImage two(Surface()->width() * 2, Surface()->height() * 2, QImage::Format_RGB32);
+    two.setDevicePixelRatio(2);
+    Surface()->render(&two);
+    const QImage one = Grab();
+    ASSERT_EQ(one.width() * 2, two.width());
+    int ink = 0, fineBlocks = 0;
+    for (int y = 0; y + 1 < two.height(); y += 2)
+        for (int x = 0; x + 1 < two.width(); x += 2) {
+            const QRgb c = two.pixel(x, y);
+            if (qGray(c) < 128)
+                ++ink;
+            if (two.pixel(x + 1, y) != c || two.pixel(x, y + 1) != c ||
+                two.pixel(x + 1, y + 1) != c)
+                ++fineBlocks;
+        }
+    EXPECT_GT(ink, 20);
+    // A 1x picture stretched would repeat each pixel in a 2 x 2 block.
+    EXPECT_GT(fineBlocks, 50);
+}

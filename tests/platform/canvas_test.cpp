@@ -126,6 +126,41 @@ TEST_F(CanvasTest, FocusRectInvertsAlternatePixelsOfTheFrameOnly) {
             ASSERT_EQ(bm.ColorAt(x, y), Grey);
 }
 
+TEST_F(CanvasTest, AtRatioTwoLogicalPixelsAreBlocksOfDevicePixels) {
+    TBitmap bm;
+    bm.SetPixelRatio(2);
+    bm.SetSize(10, 8);
+    ASSERT_EQ(bm.Width(), 10);
+    ASSERT_EQ(bm.DeviceWidth(), 20);
+    bm.Fill(Grey);
+    TCanvas& c = bm.Canvas();
+    EXPECT_EQ(c.PixelRatio(), 2);
+    // A one-pixel frame is two device pixels wide, sharp: nothing half-covered beside it.
+    c.FrameRect({1, 1, 9, 7}, Red);
+    EXPECT_EQ(bm.ColorAt(2, 2), Red);
+    EXPECT_EQ(bm.ColorAt(3, 3), Red);
+    EXPECT_EQ(bm.ColorAt(4, 4), Grey);
+    EXPECT_EQ(bm.ColorAt(1, 1), Grey);
+    EXPECT_EQ(bm.DeviceRect({1, 1, 9, 7}), (TRect{2, 2, 18, 14}));
+    // The focus frame's dots are whole 2 x 2 blocks.
+    bm.Fill(Grey);
+    c.DrawFocusRect({1, 1, 9, 7});
+    const TColor inverted = RGBColor(255 - 100, 255 - 110, 255 - 120);
+    EXPECT_EQ(bm.ColorAt(2, 2), inverted);
+    EXPECT_EQ(bm.ColorAt(3, 3), inverted);
+    EXPECT_EQ(bm.ColorAt(4, 2), Grey);
+    EXPECT_EQ(bm.ColorAt(6, 3), inverted);
+    // A 1x picture drawn on it covers the same logical place, each pixel a block.
+    TBitmap one(2, 1);
+    one.SetPixel(0, 0, PixelFromColor(Red));
+    one.SetPixel(1, 0, PixelFromColor(Blue));
+    c.Draw(4, 4, one);
+    EXPECT_EQ(bm.ColorAt(8, 8), Red);
+    EXPECT_EQ(bm.ColorAt(9, 9), Red);
+    EXPECT_EQ(bm.ColorAt(10, 9), Blue);
+    EXPECT_EQ(bm.ColorAt(12, 8), Grey);
+}
+
 TEST_F(CanvasTest, BitmapsWithKeyColourBlendAndAlpha) {
     TBitmap src(3, 1);
     src.SetPixel(0, 0, PixelFromColor(RGBColor(255, 0, 255)));

@@ -535,3 +535,40 @@ TEST_F(PaintTest, TextWiderThanTheClientIsWholeAndReachableByScrolling) {
         EXPECT_TRUE(AnyOtherThan(out, {l, 0, l + fourM / 4, RowHeight}, White)) << "letter " << i;
     }
 }
+
+TEST_F(PaintTest, AtRatioTwoRowsAreDrawnWithTwiceThePixels) {
+    Add(nullptr, u"A15.0 Туберкулез легких", 0);
+    Add(nullptr, u"A15.0 Туберкулез легких", 0);
+    const TBitmap one = Render();
+    TBitmap two;
+    two.SetPixelRatio(2);
+    two.SetSize(Tree->ClientWidth(), Tree->ClientHeight());
+    Tree->Paint(two.Canvas(), Tree->ClientRect());
+    ASSERT_EQ(two.DeviceWidth(), 2 * one.Width());
+    ASSERT_EQ(two.DeviceHeight(), 2 * one.Height());
+
+    // The first row of text ink in each of the two rows, in device pixels.
+    const int textLeft = 2 * 60, textRight = 2 * 200;
+    auto firstInk = [&](int from, int to) {
+        for (int y = from; y < to; ++y)
+            for (int x = textLeft; x < textRight; ++x)
+                if (two.ColorAt(x, y) == TextColor)
+                    return y;
+        return -1;
+    };
+    const int ink0 = firstInk(0, 48), ink1 = firstInk(48, 96);
+    ASSERT_GE(ink0, 0);
+    EXPECT_EQ(ink1 - ink0, 48);
+
+    // The text is rasterised at the finer grid, not a copy of the 1x rows with doubled pixels:
+    // a doubled copy has every aligned 2 x 2 block of one colour.
+    int fineBlocks = 0;
+    for (int y = 0; y < 96; y += 2)
+        for (int x = textLeft; x < textRight; x += 2) {
+            const TColor c = two.ColorAt(x, y);
+            if (two.ColorAt(x + 1, y) != c || two.ColorAt(x, y + 1) != c ||
+                two.ColorAt(x + 1, y + 1) != c)
+                ++fineBlocks;
+        }
+    EXPECT_GT(fineBlocks, 50);
+}

@@ -33,12 +33,18 @@ void DrawFloorShadow(QPainter& p, QPointF centre, qreal rx, qreal ry, const QCol
 // A stethoscope drawn in a 100 x 140 box whose top left is `origin`, scaled by `scale`.
 void DrawStethoscope(QPainter& p, QPointF origin, qreal scale, const TStethoscopeColors& c);
 
-QImage DrawSplash();             // 472 x 269
-QImage DrawLogo();               // 125 x 197
-QImage DrawTreeBackground();     // 161 x 169
-QImage DrawTreeImage(int index); // 24 x 24: closed folder, open folder, two documents, document
-QImage DrawAppIcon(int size);    // 16 set by hand; 32 to 256 drawn
+// Each picture at 1x, or at `scale` times the size for high-density screens (the same drawing,
+// its pixels `scale` times as many in each direction).
+QImage DrawSplash(int scale = 1);         // 472 x 269
+QImage DrawLogo(int scale = 1);           // 125 x 197
+QImage DrawTreeBackground(int scale = 1); // 161 x 169
+// 24 x 24: closed folder, open folder, two documents, document
+QImage DrawTreeImage(int index, int scale = 1);
+QImage DrawAppIcon(int size); // 16 set by hand; 32 to 256 drawn
 // The drawn icon, size x size, onto any device (a picture, or the scalable icon's SVG).
 void PaintAppIcon(QPainter& p, int size);
+// A blank picture of w x h logical pixels at the scale, on which a painter draws in logical
+// pixels.
+QImage Canvas(int w, int h, int scale, QImage::Format format);
 
 } // namespace art

@@ -5,8 +5,15 @@
 
 namespace art {
 
-QImage DrawLogo() {
-    QImage img(125, 197, QImage::Format_RGB32);
+QImage Canvas(int w, int h, int scale, QImage::Format format) {
+    QImage img(w * scale, h * scale, format);
+    img.setDevicePixelRatio(scale);
+    return img;
+}
+
+QImage DrawLogo(int scale) {
+    QImage img = Canvas(125, 197, scale, QImage::Format_RGB32);
+    const QRect all(0, 0, 125, 197);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
 
@@ -14,12 +21,12 @@ QImage DrawLogo() {
     bg.setColorAt(0.0, QColor(0xFB, 0xFC, 0xFE));
     bg.setColorAt(0.55, QColor(0xEC, 0xF1, 0xF8));
     bg.setColorAt(1.0, QColor(0xDC, 0xE5, 0xF0));
-    p.fillRect(img.rect(), bg);
+    p.fillRect(all, bg);
     // A wash of light behind the sphere.
     QRadialGradient halo(QPointF(62, 70), 80);
     halo.setColorAt(0.0, QColor(255, 255, 255, 220));
     halo.setColorAt(1.0, QColor(255, 255, 255, 0));
-    p.fillRect(img.rect(), halo);
+    p.fillRect(all, halo);
 
     DrawFloorShadow(p, QPointF(64, 140), 46, 7, QColor(0x2E, 0x4C, 0x77, 110));
     DrawSphere(p, QPointF(62, 82), 52, QColor(0xE4, 0xEC, 0xF6), QColor(0x9D, 0xB4, 0xD2));
@@ -39,8 +46,8 @@ QImage DrawLogo() {
     return img;
 }
 
-QImage DrawTreeBackground() {
-    QImage img(161, 169, QImage::Format_RGB32);
+QImage DrawTreeBackground(int scale) {
+    QImage img = Canvas(161, 169, scale, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);

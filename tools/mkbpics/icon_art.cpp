@@ -11,13 +11,21 @@ namespace art {
 
 namespace {
 
-// The small images are set pixel by pixel so that they stay crisp at 1:1.
+// The small images are set pixel by pixel so that they stay crisp at 1:1; at a larger scale
+// each of their pixels is a square block, as crisp.
+int gScale = 1;
+
 class TPixels {
 public:
-    explicit TPixels(int size) : Image(size, size, QImage::Format_ARGB32) {
+    explicit TPixels(int size) : Image(size * gScale, size * gScale, QImage::Format_ARGB32) {
         Image.fill(Qt::transparent);
     }
     void Set(int x, int y, const QColor& c) {
+        for (int dy = 0; dy < gScale; ++dy)
+            for (int dx = 0; dx < gScale; ++dx)
+                SetDevice(x * gScale + dx, y * gScale + dy, c);
+    }
+    void SetDevice(int x, int y, const QColor& c) {
         if (x < 0 || y < 0 || x >= Image.width() || y >= Image.height())
             return;
         if (c.alpha() == 255) {
@@ -276,17 +284,25 @@ QImage LargeIcon(int size) {
 
 } // namespace
 
-QImage DrawTreeImage(int index) {
+QImage DrawTreeImage(int index, int scale) {
+    gScale = std::max(scale, 1);
+    QImage img;
     switch (index) {
     case 0:
-        return ClosedFolder();
+        img = ClosedFolder();
+        break;
     case 1:
-        return OpenFolder();
+        img = OpenFolder();
+        break;
     case 2:
-        return TwoDocuments();
+        img = TwoDocuments();
+        break;
     default:
-        return OneDocument();
+        img = OneDocument();
+        break;
     }
+    gScale = 1;
+    return img;
 }
 
 QImage DrawAppIcon(int size) {

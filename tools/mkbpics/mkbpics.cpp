@@ -3,8 +3,9 @@
 //   mkbpics <output folder>
 //
 // splash.jpg, logo.png, treebg.png, treeimg0.png .. treeimg3.png, icon16.png, icon32.png,
-// icon48.png, and for the desktop's icon theme icon64.png, icon128.png, icon256.png and the
-// scalable icon.svg. Exits non-zero, naming the file, when one cannot be written.
+// icon48.png, each also at twice the size as name@2x, and for the desktop's icon theme icon64.png,
+// icon128.png, icon256.png and the scalable icon.svg. Exits non-zero, naming the file, when one
+// cannot be written.
 #include "art.h"
 
 #include <QDir>
@@ -70,15 +71,22 @@ int main(int argc, char** argv) {
     }
 
     bool ok = true;
-    // Converted to plain RGB so that the JPEG is a three-component YCbCr picture.
-    ok &= Save(art::DrawSplash().convertToFormat(QImage::Format_RGB888), dir, "splash.jpg", "jpg",
-               92);
-    ok &= Save(art::DrawLogo(), dir, "logo.png", "png");
-    ok &= Save(art::DrawTreeBackground(), dir, "treebg.png", "png");
-    for (int i = 0; i < 4; ++i)
-        ok &= Save(art::DrawTreeImage(i), dir, QString("treeimg%1.png").arg(i), "png");
+    // Each picture the program shows at 1x and, for high-density screens, at 2x ("@2x").
+    for (int scale : {1, 2}) {
+        const QString at = scale == 1 ? QString() : QStringLiteral("@2x");
+        // Converted to plain RGB so that the JPEG is a three-component YCbCr picture.
+        ok &= Save(art::DrawSplash(scale).convertToFormat(QImage::Format_RGB888), dir,
+                   "splash" + at + ".jpg", "jpg", 92);
+        ok &= Save(art::DrawLogo(scale), dir, "logo" + at + ".png", "png");
+        ok &= Save(art::DrawTreeBackground(scale), dir, "treebg" + at + ".png", "png");
+        for (int i = 0; i < 4; ++i)
+            ok &= Save(art::DrawTreeImage(i, scale), dir, QString("treeimg%1%2.png").arg(i).arg(at),
+                       "png");
+    }
     for (int size : {16, 32, 48, 64, 128, 256})
         ok &= Save(art::DrawAppIcon(size), dir, QString("icon%1.png").arg(size), "png");
+    for (int size : {16, 32, 48})
+        ok &= Save(art::DrawAppIcon(2 * size), dir, QString("icon%1@2x.png").arg(size), "png");
     ok &= SaveScalableIcon(dir, "icon.svg");
     return ok ? 0 : 1;
 }

@@ -48,9 +48,10 @@ void DrawText(QPainter& p, const QFont& font, QPointF at, const QString& text, c
 
 } // namespace
 
-QImage DrawSplash() {
+QImage DrawSplash(int scale) {
     const int w = 472, h = 269;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img = Canvas(w, h, scale, QImage::Format_RGB32);
+    const QRect all(0, 0, w, h);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -59,14 +60,14 @@ QImage DrawSplash() {
     bg.setColorAt(0.0, AccentDeep);
     bg.setColorAt(0.55, AccentDark);
     bg.setColorAt(1.0, Accent);
-    p.fillRect(img.rect(), bg);
+    p.fillRect(all, bg);
 
     // Light falling on the sphere from the upper right.
     QRadialGradient glow(QPointF(360, 110), 190);
     glow.setColorAt(0.0, QColor(0xB8, 0xCF, 0xEB, 150));
     glow.setColorAt(0.5, QColor(0x8F, 0xB0, 0xD8, 50));
     glow.setColorAt(1.0, QColor(0x8F, 0xB0, 0xD8, 0));
-    p.fillRect(img.rect(), glow);
+    p.fillRect(all, glow);
 
     // Soft translucent rings for depth.
     p.setPen(Qt::NoPen);
