@@ -114,6 +114,8 @@ public:
     std::u16string SelectedText() const;
     // Selects the whole page.
     void SelectAll();
+    // Puts the selected text on the clipboard; nothing with an empty selection.
+    void CopyToClipboard();
 
     // ---- state ----
     TSectionList Document;
@@ -194,6 +196,10 @@ private:
     void AutoScrollLoop();
     bool AutoScrollWanted() const;
     int CursorAtPoint(int x, int y, bool& atChar, int& caretX);
+    // Ctrl+C, Ctrl+Insert, Ctrl+A and the menu keys; returns whether the key was one of them.
+    bool TextKey(TVirtualKey key, TShiftState shift);
+    // "Копировать" and "Выделить всё" at the surface point.
+    void ShowContextMenu(TPoint p);
 
     THTMLBorderStyle FBorderStyle{htFocused};
     TScrollStyle FScrollBars{ssBoth};

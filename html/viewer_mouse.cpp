@@ -15,25 +15,6 @@ int THTMLViewer::CursorAtPoint(int x, int y, bool& atChar, int& caretX) {
     return Document.CursorAt(FCanvas, x, y, atChar, lineHeight, lineTop, caretX);
 }
 
-std::u16string THTMLViewer::TextRange(int from, int to) const {
-    return Document.TextRange(from, to);
-}
-
-std::u16string THTMLViewer::SelectedText() const {
-    return Document.SelectedText();
-}
-
-void THTMLViewer::SelectAll() {
-    if (Processing)
-        return;
-    Selecting = false;
-    Document.SelStart = Document.FirstPos;
-    Document.SelEnd = Document.FirstPos + Document.PosCount;
-    SelAnchor = Document.SelStart;
-    CaretPos = Document.SelEnd;
-    Invalidate();
-}
-
 void THTMLViewer::EndPanning() {
     Panning = false;
     SetCursor(Cursor);
@@ -113,6 +94,8 @@ void THTMLViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
         ExtendSelection(x, y);
         Selecting = false;
         LeftDown = false;
+    } else if (button == mbRight) {
+        ShowContextMenu({x, y});
     }
 }
 
