@@ -46,7 +46,6 @@ TEST(CopyTest, TreeAndDetailsPaneCopyByKeysAndMenus) {
     EXPECT_EQ(tree.FocusedNode(), dagger);
     EXPECT_EQ(tree.GetSelection(), selected);
     EXPECT_EQ(rightClick(a17->Parent, 0), u"ТУБЕРКУЛЕЗ (A15-A19)"); // a block: its name
-    choice = 0;
     QTest::keyClick(treeKeys, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(ClipboardText(), u"A17.0†");
     choice = 1;
