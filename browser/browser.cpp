@@ -74,7 +74,7 @@ void TBrowser::vstPartsTreeGetPopupMenu(TBaseVirtualTree*, PVirtualNode Node, TC
     const int index = RecordIndex(Node);
     if (index < 0)
         return;
-    // The texts are taken now: the menu's actions outlive no node, only the store.
+    // The texts are taken now, so the actions hold no node.
     const TMKBRec& rec = Store[static_cast<std::size_t>(index)];
     PopupMenu.Add(u"Копировать код", [code = RecordCodeText(rec)] { SetClipboardText(code); });
     PopupMenu.Add(u"Копировать код и наименование",
