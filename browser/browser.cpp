@@ -2,6 +2,7 @@
 
 #include "browser/detailspage.h"
 #include "browser/records.h"
+#include "platform/clipboard.h"
 
 #include <cstring>
 
@@ -64,6 +65,20 @@ void TBrowser::vstPartsTreeResize(TBaseVirtualTree* Sender) {
     const TBitmap& picture = Sender->Background();
     Sender->SetBackgroundOffsetX(Sender->ClientWidth() - picture.Width() - EdgeGap);
     Sender->SetBackgroundOffsetY(Sender->ClientHeight() - picture.Height() - EdgeGap);
+}
+
+void TBrowser::vstPartsTreeGetPopupMenu(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex, TPoint,
+                                        bool& AskParent, TPopupMenu& PopupMenu) {
+    // A node is one record; its parent's menu would copy something else.
+    AskParent = false;
+    const int index = RecordIndex(Node);
+    if (index < 0)
+        return;
+    // The texts are taken now, so the actions hold no node.
+    const TMKBRec& rec = Store[static_cast<std::size_t>(index)];
+    PopupMenu.Add(u"Копировать код", [code = RecordCodeText(rec)] { SetClipboardText(code); });
+    PopupMenu.Add(u"Копировать код и наименование",
+                  [text = RecordText(rec)] { SetClipboardText(text); });
 }
 
 void TBrowser::vstPartsTreeGetImageIndex(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind,

@@ -61,6 +61,9 @@ public:
                                    TColumnIndex Column, bool& Ghosted, int& ImageIndex);
     // Keeps the background picture 24 pixels from the tree's right and bottom edges.
     void vstPartsTreeResize(TBaseVirtualTree* Sender);
+    // The record's menu: "Копировать код" and "Копировать код и наименование".
+    void vstPartsTreeGetPopupMenu(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
+                                  TPoint P, bool& AskParent, TPopupMenu& PopupMenu);
 
     // Search and navigation.
     void edFastSearchEnter();

@@ -55,6 +55,12 @@ void BuildRecordPath(std::span<const TMKBRec> store, int index, std::vector<int>
     }
 }
 
+std::u16string RecordCodeText(const TMKBRec& rec) {
+    const std::u16string code = DecodeCode(rec);
+    const std::u16string_view trimmed = TrimText(code);
+    return std::u16string(trimmed.empty() ? TrimText(rec.name) : trimmed);
+}
+
 std::u16string RecordText(const TMKBRec& rec) {
     std::u16string code = DecodeCode(rec);
     std::u16string_view trimmedCode = TrimText(code);

@@ -25,3 +25,7 @@ void BuildRecordPath(std::span<const TMKBRec> store, int index, std::vector<int>
 
 // The tree text of a record: "code name", or the name alone when the code is empty.
 std::u16string RecordText(const TMKBRec& rec);
+
+// What "copy the code" gives: the code as the tree shows it, marks included, or the name of a
+// block, which has no code of its own.
+std::u16string RecordCodeText(const TMKBRec& rec);

@@ -88,6 +88,10 @@ void ConnectPartsTree(TVirtualStringTree& tree, TBrowser& browser) {
     tree.OnFocusChanged = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c) {
         b->vstPartsTreeFocusChanged(s, n, c);
     };
+    tree.OnGetPopupMenu = [b](TBaseVirtualTree* s, PVirtualNode n, TColumnIndex c, TPoint p,
+                              bool& askParent, TPopupMenu& menu) {
+        b->vstPartsTreeGetPopupMenu(s, n, c, p, askParent, menu);
+    };
 }
 
 void SetUpDetailsViewer(html::THTMLViewer& viewer) {

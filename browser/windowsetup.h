@@ -20,7 +20,8 @@ void SetUpPartsTree(TVirtualStringTree& tree, TImageList& images);
 // becomes the tree's font. Returns whether the user confirmed.
 bool ChooseTreeFont(TVirtualStringTree& tree);
 
-// The tree's events go to the browser's handlers.
+// The tree's events go to the browser's handlers, its context menu included (Ctrl+C copies
+// the focused row's text through OnGetText).
 void ConnectPartsTree(TVirtualStringTree& tree, TBrowser& browser);
 
 // No border, no history, Times New Roman and Courier New, selection allowed, vertical scroll

@@ -347,6 +347,10 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
         EndPanning();
         return;
     }
+    if (TextKey(key, shift)) {
+        key = 0;
+        return;
+    }
     if (shift.ContainsAny({ssShift, ssAlt, ssCtrl}))
         return;
     int target = FPosition;

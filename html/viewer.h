@@ -106,6 +106,17 @@ public:
     // The largest position that shows a full surface: DocHeight - surface height, at least 0.
     int MaxPosition() const;
 
+    // ---- text ----
+    // The plain text of the document positions [from, to) in reading order: the lines of the
+    // page in order, each table cell on lines of its own, entities decoded, no markup; lines
+    // are separated by a line feed. Positions are those of the last layout.
+    std::u16string TextRange(int from, int to) const;
+    std::u16string SelectedText() const;
+    // Selects the whole page.
+    void SelectAll();
+    // Puts the selected text on the clipboard; nothing with an empty selection.
+    void CopyToClipboard();
+
     // ---- state ----
     TSectionList Document;
     std::u16string Source;
@@ -185,6 +196,10 @@ private:
     void AutoScrollLoop();
     bool AutoScrollWanted() const;
     int CursorAtPoint(int x, int y, bool& atChar, int& caretX);
+    // Ctrl+C, Ctrl+Insert, Ctrl+A and the menu keys; returns whether the key was one of them.
+    bool TextKey(TVirtualKey key, TShiftState shift);
+    // "Копировать" and "Выделить всё" at the surface point.
+    void ShowContextMenu(TPoint p);
 
     THTMLBorderStyle FBorderStyle{htFocused};
     TScrollStyle FScrollBars{ssBoth};

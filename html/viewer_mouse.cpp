@@ -94,6 +94,8 @@ void THTMLViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
         ExtendSelection(x, y);
         Selecting = false;
         LeftDown = false;
+    } else if (button == mbRight) {
+        ShowContextMenu({x, y});
     }
 }
 

@@ -290,6 +290,12 @@ bool TControlHost::event(QEvent* event) {
             Owner->Message(m->Id, m->A, m->B);
         return true;
     }
+    // A control offers its own menus, on the button's release and on the menu keys; the
+    // toolkit's request would otherwise reach the window behind it.
+    if (event->type() == QEvent::ContextMenu && Owner != nullptr) {
+        event->accept();
+        return true;
+    }
     return QAbstractScrollArea::event(event);
 }
 
@@ -369,6 +375,9 @@ bool TControlHost::viewportEvent(QEvent* event) {
     }
     case QEvent::DragLeave:
         Owner->DragLeave();
+        return true;
+    case QEvent::ContextMenu:
+        event->accept();
         return true;
     default:
         return QAbstractScrollArea::viewportEvent(event);

@@ -16,6 +16,7 @@
 #include "platform/errors.h"
 #include "platform/font.h"
 #include "platform/imagelist.h"
+#include "platform/popupmenu.h"
 #include "platform/thread.h"
 #include "tree/paint_types.h"
 #include "tree/tree_appearance.h"
@@ -76,6 +77,11 @@ using TMouseWheelEvent = std::function<void(TBaseVirtualTree* Sender, TShiftStat
                                             int WheelDelta, TPoint MousePos, bool& Handled)>;
 using TKeyEvent =
     std::function<void(TBaseVirtualTree* Sender, TVirtualKey& Key, TShiftState Shift)>;
+// Asked for the node's context menu at the client point P: the handler adds the items to
+// PopupMenu; while it adds none and leaves AskParent set, the node's parent is asked next.
+using TVTPopupEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column, TPoint P,
+                       bool& AskParent, TPopupMenu& PopupMenu)>;
 using TVTColumnClickEvent =
     std::function<void(TBaseVirtualTree* Sender, TColumnIndex Column, TShiftState Shift)>;
 // Source is the dragged object when it comes from this program, none for other programs.
@@ -239,6 +245,11 @@ public:
     TScrollDirections ScrollDirections() const { return FInput.ScrollDirections(); }
     // The window that marks the panning origin, none while not panning.
     const TPanningWindow* PanningWindow() const { return FInput.PanningWindow(); }
+    // Asks OnGetPopupMenu for the node's menu at the client point and shows what it gives;
+    // returns whether a menu was shown.
+    bool DoPopupMenu(PVirtualNode node, TColumnIndex column, TPoint p);
+    // Ctrl+C and Ctrl+Insert; the base tree has nothing to copy.
+    virtual void CopyToClipboard() {}
 
     // ---- position cache ----
     // Meaningful only while tsUseCache is set.
@@ -359,6 +370,7 @@ public:
     TMouseWheelEvent OnMouseWheel;
     TKeyEvent OnKeyDown;
     TVTColumnClickEvent OnColumnClick, OnColumnDblClick;
+    TVTPopupEvent OnGetPopupMenu;
     TVTDragOverEvent OnDragOver;
 
 protected:
@@ -512,6 +524,8 @@ private:
     // ---- input (tree_input_state.h, tree_input.cpp, tree_drop.cpp) ----
     void HandleLeftDown(TShiftState shift, int x, int y);
     void HandleMiddleDown(int x, int y);
+    // The context menu of the focused node (Menu key, Shift+F10).
+    void PopupAtFocusedNode();
     void HandleKey(TVirtualKey key, TShiftState shift, char16_t ch);
     void HandleNavigationKey(TVirtualKey key, TShiftState shift);
     // The row a page up or down from the node moves the focus to.

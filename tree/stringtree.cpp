@@ -1,4 +1,6 @@
 #include "tree/stringtree.h"
+
+#include "platform/clipboard.h"
 #include <cstring>
 
 TCustomVirtualStringTree::TCustomVirtualStringTree()
@@ -35,6 +37,11 @@ std::u16string TCustomVirtualStringTree::Text(PVirtualNode node, TColumnIndex co
     if (node != nullptr && node != RootNode() && OnGetText)
         OnGetText(this, node, column, ttNormal, text);
     return text;
+}
+
+void TCustomVirtualStringTree::CopyToClipboard() {
+    if (PVirtualNode node = FocusedNode())
+        SetClipboardText(Text(node));
 }
 
 int TCustomVirtualStringTree::MeasureText(PVirtualNode node, const std::u16string& text,

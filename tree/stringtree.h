@@ -33,6 +33,8 @@ public:
     // 2 * TextMargin plus the measured width of the node's text; cached per node.
     int NodeTextWidth(PVirtualNode node);
     void SetTextWidthMeasure(TTextWidthMeasure measure);
+    // Puts the focused node's text on the clipboard; nothing without a focused node.
+    void CopyToClipboard() override;
 
     TVSTGetTextEvent OnGetText;
     TVTPaintText OnPaintText;

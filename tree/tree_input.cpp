@@ -125,7 +125,7 @@ void TBaseVirtualTree::MouseDown(TMouseButton button, TShiftState shift, int x, 
         States.Include(tsRightButtonDown);
         if (OnMouseDown)
             OnMouseDown(this, button, shift, x, y);
-        // Right clicks do not select here, and no popup menu is assigned.
+        // Without right-click selection the press changes neither focus nor selection.
         break;
     }
 }
@@ -245,10 +245,42 @@ void TBaseVirtualTree::MouseUp(TMouseButton button, TShiftState shift, int x, in
         else if (Panning())
             StopWheelPanning();
         break;
-    case mbRight:
+    case mbRight: {
         States.Exclude(tsRightButtonDown);
+        const THitInfo hit = GetHitTestInfoAt(x, y);
+        if (hit.HitNode != nullptr && hit.HitPositions.Contains(hpOnNode))
+            DoPopupMenu(hit.HitNode, NoColumn, {x, y});
         break;
     }
+    }
+}
+
+bool TBaseVirtualTree::DoPopupMenu(PVirtualNode node, TColumnIndex column, TPoint p) {
+    if (!OnGetPopupMenu || node == nullptr || node == Root)
+        return false;
+    TPopupMenu menu;
+    bool askParent = true;
+    for (PVirtualNode run = node; run != nullptr && run != Root; run = run->Parent) {
+        OnGetPopupMenu(this, run, column, p, askParent, menu);
+        if (!menu.Empty() || !askParent)
+            break;
+    }
+    if (menu.Empty())
+        return false;
+    menu.Popup(ClientToScreen(p));
+    return true;
+}
+
+void TBaseVirtualTree::PopupAtFocusedNode() {
+    PVirtualNode node = FFocusedNode;
+    if (node == nullptr)
+        return;
+    // At the centre of the node's text, kept inside the control when the row is off screen.
+    const TRect r = GetDisplayRect(node, NoColumn, true);
+    TPoint p{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    p.X = std::clamp(p.X, 0, std::max(ClientWidth() - 1, 0));
+    p.Y = std::clamp(p.Y, 0, std::max(ClientHeight() - 1, 0));
+    DoPopupMenu(node, NoColumn, p);
 }
 
 // ---- wheel panning ---------------------------------------------------------------------------
@@ -375,6 +407,16 @@ void TBaseVirtualTree::KeyDown(TVirtualKey& key, TShiftState shift) {
 }
 
 void TBaseVirtualTree::HandleKey(TVirtualKey key, TShiftState shift, char16_t ch) {
+    const bool ctrlOnly = shift.Contains(ssCtrl) && !shift.ContainsAny({ssShift, ssAlt});
+    if (ctrlOnly && (key == 'C' || key == vk::Insert)) {
+        CopyToClipboard();
+        return;
+    }
+    if (key == vk::Apps ||
+        (key == vk::F(10) && shift.Contains(ssShift) && !shift.ContainsAny({ssCtrl, ssAlt}))) {
+        PopupAtFocusedNode();
+        return;
+    }
     switch (key) {
     case vk::Back:
     case vk::Prior:
@@ -389,8 +431,7 @@ void TBaseVirtualTree::HandleKey(TVirtualKey key, TShiftState shift, char16_t ch
         return;
     case vk::Tab:
     case vk::Escape:
-    case vk::Apps:
-        // No columns, no editing, no draw selection, no popup menu.
+        // No columns, no editing, no draw selection.
         return;
     default:
         break;

@@ -542,3 +542,13 @@ TEST_F(ViewerTest, PaintsAtTheRatioOfTheSurfaceItIsShownOn) {
     // A 1x picture stretched would repeat each pixel in a 2 x 2 block.
     EXPECT_GT(fineBlocks, 50);
 }
+
+TEST_F(ViewerTest, PlainTextReadsLinesAndCellsInOrderWithoutMarkup) {
+    Load(u"<html><body><p>Первая <b>строка</b> &amp; &laquo;знаки&raquo;</p><table><tr><td>Код"
+         u"</td><td>A15.0</td></tr><tr><td><i>Туберкулез</i><br>легких</td></tr></table></body>");
+    const std::u16string all = u"Первая строка & «знаки»\nКод\nA15.0\nТуберкулез\nлегких";
+    EXPECT_EQ(V->TextRange(-5, 1'000'000), all);
+    EXPECT_EQ(V->TextRange(3, 3) + V->TextRange(9, 2) + V->SelectedText(), u"");
+    V->SelectAll();
+    EXPECT_EQ(V->SelectedText(), all);
+}
