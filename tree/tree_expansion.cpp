@@ -78,6 +78,11 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
     }
     if (!allowed)
         return;
+    if (AccessibilityActive()) {
+        ForgetAccessibleRows(); // the readers' questions come at once
+        NotifyAccessible(*this, aeRowsChanged);
+        NotifyAccessibleRow(aeStateChanged, node);
+    }
 
     InvalidatePositionCache();
     if (FUpdateCount != 0) {
@@ -282,6 +287,7 @@ void TBaseVirtualTree::MoveFocus(PVirtualNode node, bool ask) {
             if (FFocusedNode != nullptr)
                 InvalidateNode(FFocusedNode);
             FFocusedNode = node;
+            NotifyAccessibleRow(aeFocus, node);
         }
     }
     if (FFocusedNode != nullptr) {
