@@ -106,6 +106,15 @@ public:
     // The largest position that shows a full surface: DocHeight - surface height, at least 0.
     int MaxPosition() const;
 
+    // ---- text ----
+    // The plain text of the document positions [from, to) in reading order: the lines of the
+    // page in order, each table cell on lines of its own, entities decoded, no markup; lines
+    // are separated by a line feed. Positions are those of the last layout.
+    std::u16string TextRange(int from, int to) const;
+    std::u16string SelectedText() const;
+    // Selects the whole page.
+    void SelectAll();
+
     // ---- state ----
     TSectionList Document;
     std::u16string Source;

@@ -15,6 +15,25 @@ int THTMLViewer::CursorAtPoint(int x, int y, bool& atChar, int& caretX) {
     return Document.CursorAt(FCanvas, x, y, atChar, lineHeight, lineTop, caretX);
 }
 
+std::u16string THTMLViewer::TextRange(int from, int to) const {
+    return Document.TextRange(from, to);
+}
+
+std::u16string THTMLViewer::SelectedText() const {
+    return Document.SelectedText();
+}
+
+void THTMLViewer::SelectAll() {
+    if (Processing)
+        return;
+    Selecting = false;
+    Document.SelStart = Document.FirstPos;
+    Document.SelEnd = Document.FirstPos + Document.PosCount;
+    SelAnchor = Document.SelStart;
+    CaretPos = Document.SelEnd;
+    Invalidate();
+}
+
 void THTMLViewer::EndPanning() {
     Panning = false;
     SetCursor(Cursor);

@@ -49,7 +49,9 @@ public:
     int CharAt(int pos, char16_t& ch, TSection*& section) override;
     void MeasureWidths(THtmlCanvas& canvas, int& minWidth, int& maxWidth) override;
     void CollectSections(std::vector<TSection*>& list) override { BlockCell.CollectSections(list); }
-    void CopySelection() override { BlockCell.CopySelection(); }
+    void CopyText(int from, int to, std::u16string& out) const override {
+        BlockCell.CopyText(from, to, out);
+    }
 
     virtual void PaintBorder(THtmlCanvas& canvas, const TRect& box);
     // The content width for the width available to the block.

@@ -21,7 +21,6 @@ void TSectionList::Clear() {
     IdList.clear();
     LinkRuns.clear();
     SearchList.clear();
-    SelectionText.clear();
     SelStart = SelEnd = 0;
     SectionCount = 0;
     TableNestLevel = 0;
@@ -64,12 +63,10 @@ int TSectionList::Layout(THtmlCanvas& canvas, int y, int& pos, int& maxWidth, in
     return std::max(height, im.FloatBottom() - y);
 }
 
-std::u16string TSectionList::SelectedText() {
-    SelectionText.clear();
-    if (SelStart < SelEnd)
-        CopySelection();
-    std::u16string out = std::move(SelectionText);
-    SelectionText.clear();
+std::u16string TSectionList::TextRange(int from, int to) const {
+    std::u16string out;
+    if (from < to)
+        CopyText(from, to, out);
     return out;
 }
 

@@ -36,7 +36,6 @@ public:
     std::u16string Title;
     std::map<std::u16string, const void*> IdList;
     std::vector<TFontObj*> LinkRuns;
-    std::u16string SelectionText;
     std::vector<TSection*> SearchList;
     TStyleList Styles;
     TFontSizeTables FontSizes;
@@ -56,8 +55,10 @@ public:
     int Layout(THtmlCanvas& canvas, int y, int& pos, int& maxWidth, int width, int availHeight);
     // Paints what meets clip (client coordinates; document Y minus ViewTop).
     void Paint(THtmlCanvas& canvas, const TRect& clip, int x) { DoPaint(canvas, clip, x); }
-    // The selected characters, sections separated by CR LF.
-    std::u16string SelectedText();
+    // The plain text of the positions [from, to) in reading order: sections and table cells on
+    // lines of their own, separated by line feeds; no markup, nothing of what finishing added.
+    std::u16string TextRange(int from, int to) const;
+    std::u16string SelectedText() const { return TextRange(SelStart, SelEnd); }
 };
 
 } // namespace html

@@ -106,7 +106,7 @@ public:
                  int& caretX) override;
     int PointOfCursor(THtmlCanvas& canvas, int pos, int& x, int& y) override;
     int CharAt(int pos, char16_t& ch, TSection*& section) override;
-    void CopySelection() override;
+    void CopyText(int from, int to, std::u16string& out) const override;
 
     int FitChars(THtmlCanvas& canvas, IndentManager& im, int lineStart, int maxCount, int y, int x);
     int MeasureText(THtmlCanvas& canvas, int start, int count, bool stripTrailing);

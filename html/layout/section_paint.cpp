@@ -194,24 +194,24 @@ int TSection::CharAt(int pos, char16_t& ch, TSection*& section) {
     return 1;
 }
 
-void TSection::CopySelection() {
-    if (!Document || Document->SelStart >= Document->SelEnd || Text.empty())
-        return;
+void TSection::CopyText(int fromPos, int toPos, std::u16string& out) const {
     const int len = static_cast<int>(Text.size());
-    const int from = std::max(Document->SelStart - FirstPos, 0);
-    int to = std::min(Document->SelEnd - FirstPos, len);
-    if (from >= to)
-        return;
-    // The space that finishing appended is not part of the text the user selected.
-    if (to == len && Text[len - 1] == u' ')
+    const int from = std::max(fromPos - FirstPos, 0);
+    int to = std::min(toPos - FirstPos, len);
+    // The space that finishing appended is not part of the text on the page.
+    if (to == len && to > 0 && Text[len - 1] == u' ')
         --to;
     std::u16string part;
-    for (int i = from; i < to; ++i)
-        if (!Dropped(Text[i]))
+    for (int i = from; i < to; ++i) {
+        if (Text[i] == BreakChar)
+            part.push_back(u'\n');
+        else if (!Dropped(Text[i]))
             part.push_back(Text[i]);
-    std::u16string& out = Document->SelectionText;
+    }
+    if (part.empty())
+        return;
     if (!out.empty())
-        out += u"\r\n";
+        out.push_back(u'\n');
     out += part;
 }
 

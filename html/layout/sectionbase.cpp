@@ -221,9 +221,10 @@ void TCellBasic::CollectSections(std::vector<TSection*>& list) {
         e->CollectSections(list);
 }
 
-void TCellBasic::CopySelection() {
-    for (auto& e : Items)
-        e->CopySelection();
+void TCellBasic::CopyText(int from, int to, std::u16string& out) const {
+    for (const auto& e : Items)
+        if (e->FirstPos < to && from < e->FirstPos + e->PosCount)
+            e->CopyText(from, to, out);
 }
 
 } // namespace html

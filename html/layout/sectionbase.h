@@ -71,7 +71,11 @@ public:
     // nothing is left to show; the cell then drops the element.
     virtual bool Finish(int sourceIndex) { return true; }
     virtual int PaintTopOf() const { return PaintTop; }
-    virtual void CopySelection() {}
+    // Appends the plain text of the positions [from, to) that lie in the element: each section
+    // a line of its own, a forced break a line break.
+    virtual void CopyText(int from, int to, std::u16string& out) const {
+        (void)from, (void)to, (void)out;
+    }
     // Returns the height the element takes in the flow.
     virtual int Layout(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, IndentManager& im,
                        int width, int availHeight, int y);
@@ -118,7 +122,7 @@ public:
     int PointOfCursor(THtmlCanvas& canvas, int pos, int& x, int& y);
     int CharAt(int pos, char16_t& ch, TSection*& section);
     void CollectSections(std::vector<TSection*>& list);
-    void CopySelection();
+    void CopyText(int from, int to, std::u16string& out) const;
 };
 
 // A container with an indent manager of its own.

@@ -122,7 +122,7 @@ public:
     int PointOfCursor(THtmlCanvas& canvas, int pos, int& x, int& y) override;
     int CharAt(int pos, char16_t& ch, TSection*& section) override;
     void CollectSections(std::vector<TSection*>& list) override;
-    void CopySelection() override;
+    void CopyText(int from, int to, std::u16string& out) const override;
 
     // The grid: spans expanded into placeholders, empty last columns dropped. Runs once.
     void Initialize();

@@ -391,8 +391,12 @@ void ThtmlTable::CollectSections(std::vector<TSection*>& list) {
     ForEachCell([&](TCellObj& c) { c.Cell->CollectSections(list); });
 }
 
-void ThtmlTable::CopySelection() {
-    ForEachCell([](TCellObj& c) { c.Cell->CopySelection(); });
+void ThtmlTable::CopyText(int from, int to, std::u16string& out) const {
+    // Row by row, each cell's text on lines of its own.
+    for (const auto& row : Rows)
+        for (const auto& cell : row->Cells)
+            if (!cell->IsPlaceholder())
+                cell->Cell->CopyText(from, to, out);
 }
 
 // --- TTableBlock -----------------------------------------------------------------------------

@@ -88,7 +88,7 @@ TEST_F(LayoutFixture, SelectedSegmentsArePaintedInverted) {
     for (int i : {1, 2, 3})
         EXPECT_EQ(Canvas.Texts[i].Bg, text) << i;
     EXPECT_EQ(Canvas.Texts[4].Bg, clNone);
-    EXPECT_EQ(Doc.SelectedText(), u"ef\r\nghi\r\nj");
+    EXPECT_EQ(Doc.SelectedText(), u"ef\nghi\nj");
 }
 
 TEST_F(LayoutFixture, SoftHyphenAndJustifiedLinesPaint) {

@@ -519,3 +519,27 @@ TEST_F(ViewerTest, MiddleButtonPansTowardsThePointer) {
     EXPECT_FALSE(V->Panning);
     EXPECT_EQ(V->Position(), at);
 }
+
+TEST_F(ViewerTest, PlainTextReadsLinesAndCellsInOrderWithoutMarkup) {
+    Load(u"<html><body><p>Первая <b>строка</b> &amp; &laquo;знаки&raquo;</p>"
+         u"<table><tr><td>Код</td><td>A15.0</td></tr>"
+         u"<tr><td><font color=\"red\">Туберкулез</font><br>легких</td></tr></table>"
+         u"<p>Конец</p></body></html>");
+    const int all = V->Document.FirstPos + V->Document.PosCount;
+    EXPECT_EQ(V->TextRange(0, all),
+              u"Первая строка & «знаки»\nКод\nA15.0\nТуберкулез\nлегких\nКонец");
+    // A range from inside one cell to inside another keeps only what it covers.
+    TSection* code = SectionWith(u"A15.0");
+    TSection* last = SectionWith(u"Конец");
+    ASSERT_NE(code, nullptr);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(V->TextRange(code->FirstPos + 1, last->FirstPos + 3),
+              u"15.0\nТуберкулез\nлегких\nКон");
+    EXPECT_EQ(V->TextRange(all, 0), u"");
+    EXPECT_EQ(V->TextRange(-5, 1'000'000), V->TextRange(0, all));
+    EXPECT_EQ(V->SelectedText(), u"");
+    V->SelectAll();
+    EXPECT_EQ(V->SelectedText(), V->TextRange(0, all));
+    V->ClearDocument();
+    EXPECT_EQ(V->TextRange(0, all), u"");
+}
