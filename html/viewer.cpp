@@ -118,6 +118,7 @@ void THTMLViewer::ClearDocument() {
     CaretPos = 0;
     SelAnchor = -1;
     Invalidate();
+    NotifyAccessible(*this, aeTextChanged);
 }
 
 void THTMLViewer::LoadHtmlText(const std::u16string& text, const std::u16string& reference) {
@@ -174,6 +175,7 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
         FHPosition = 0;
     }
     Invalidate();
+    NotifyAccessible(*this, aeTextChanged);
 }
 
 void THTMLViewer::ParseSource() {
@@ -345,6 +347,10 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
     }
     if (Panning) {
         EndPanning();
+        return;
+    }
+    if (SelectionKey(key, shift)) {
+        key = 0;
         return;
     }
     if (shift.ContainsAny({ssShift, ssAlt, ssCtrl}))

@@ -32,6 +32,7 @@ void THTMLViewer::SelectAll() {
     SelAnchor = Document.SelStart;
     CaretPos = Document.SelEnd;
     Invalidate();
+    NotifyAccessible(*this, aeSelectionChanged);
 }
 
 void THTMLViewer::EndPanning() {
@@ -113,6 +114,7 @@ void THTMLViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
         ExtendSelection(x, y);
         Selecting = false;
         LeftDown = false;
+        NotifyAccessible(*this, aeSelectionChanged);
     }
 }
 

@@ -71,7 +71,7 @@ public:
     void selection(int selectionIndex, int* startOffset, int* endOffset) const override {
         *startOffset = *endOffset = 0;
         if (TAccessibleText* t = Text(); t != nullptr && selectionIndex == 0)
-            t->Selection(*startOffset, *endOffset);
+            t->ReadingSelection(*startOffset, *endOffset);
     }
     int selectionCount() const override {
         int start = 0, end = 0;
@@ -106,7 +106,7 @@ public:
 
     QString FullText() const {
         TAccessibleText* t = Text();
-        return t != nullptr ? ToQString(t->Text()) : QString();
+        return t != nullptr ? ToQString(t->ReadingText()) : QString();
     }
     // What the last text-changed event announced, so the next one can say what went.
     QString AnnouncedText;

@@ -48,9 +48,9 @@ public:
 // Read-only text: the whole content in reading order, offsets in UTF-16 units.
 class TAccessibleText : public TAccessibleDescription {
 public:
-    virtual std::u16string Text() = 0;
-    // The selected part as [start, end); start == end when nothing is selected.
-    virtual void Selection(int& start, int& end) = 0;
+    virtual std::u16string ReadingText() = 0;
+    // The selected part as [start, end) of ReadingText; start == end when nothing is selected.
+    virtual void ReadingSelection(int& start, int& end) = 0;
 };
 
 enum class TAccessibleEvent {
