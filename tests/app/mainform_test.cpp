@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
@@ -492,4 +494,67 @@ TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
     EXPECT_LE(r.Bottom, rows.ClientHeight());
     EXPECT_EQ(rows.Text(rows.FocusedNode()),
               RecordText(MKBStore()[static_cast<std::size_t>(list.Results().Records.back())]));
+}
+
+// ---- screen readers and the keyboard ----
+
+TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
+    auto name = [](QObject* o) {
+        return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name(Form->edFastSearch), QStringLiteral("Поиск"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Form->edFastSearch)->text(QAccessible::Value),
+              ToQString(SearchPlaceholder));
+    EXPECT_EQ(name(Form->btnSearch), QStringLiteral("Поиск"));
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(Form->menuBar());
+    ASSERT_EQ(bar->childCount(), 2);
+    EXPECT_EQ(bar->child(0)->text(QAccessible::Name), QStringLiteral("МКБ 10"));
+    EXPECT_EQ(bar->child(1)->text(QAccessible::Name), QStringLiteral("Справка"));
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(Form->miExit->parent());
+    ASSERT_NE(menu, nullptr);
+    QStringList items;
+    for (int i = 0; i < menu->childCount(); ++i)
+        items << menu->child(i)->text(QAccessible::Name);
+    EXPECT_TRUE(items.contains(QStringLiteral("Изменить шрифт")));
+    EXPECT_TRUE(items.contains(QStringLiteral("Выйти из программы")));
+
+    // Tab goes from the search box to the tree and on to the details pane.
+    QWidget* treeWidget = ControlWidget(Tree());
+    QWidget* viewerWidget = ControlWidget(Form->_HTMLViewer());
+    std::vector<QWidget*> chain;
+    for (QWidget* w = Form->edFastSearch->nextInFocusChain();
+         w != Form->edFastSearch && chain.size() < 2; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled())
+            chain.push_back(w);
+    EXPECT_EQ(chain, (std::vector<QWidget*>{treeWidget, viewerWidget}));
+
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(treeWidget);
+    EXPECT_EQ(tree->text(QAccessible::Name), QStringLiteral("Разделы МКБ 10"));
+    ASSERT_EQ(tree->childCount(), 22);
+    EXPECT_TRUE(tree->child(0)->text(QAccessible::Name).startsWith("КЛАСС I "));
+    PVirtualNode classI = Tree().RootNode()->FirstChild;
+    Tree().SetExpanded(classI, true);
+    Tree().SetExpanded(classI->FirstChild, true);
+    PVirtualNode cholera = classI->FirstChild->FirstChild;
+    Tree().SetFocusedNode(cholera);
+    QApplication::processEvents();
+    EXPECT_EQ(tree->focusChild()->text(QAccessible::Name), QStringLiteral("A00 Холера"));
+    QAccessibleTextInterface* page =
+        QAccessible::queryAccessibleInterface(viewerWidget)->textInterface();
+    ASSERT_NE(page, nullptr);
+    const QString text = page->text(0, page->characterCount());
+    // Each heading is read before its value.
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Код\nA00\nНаименование\nХолера")))
+        << qPrintable(text);
+
+    // The frame around the details pane shows when the pane has the keyboard focus.
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    viewerWidget->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(viewerWidget->hasFocus());
+    EXPECT_EQ(Form->panDetails->palette().color(QPalette::WindowText), ToQColor(clHighlight));
+    treeWidget->setFocus();
+    QApplication::processEvents();
+    EXPECT_NE(Form->panDetails->palette().color(QPalette::WindowText), ToQColor(clHighlight));
 }
