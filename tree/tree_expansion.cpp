@@ -78,13 +78,13 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
     }
     if (!allowed)
         return;
+
+    InvalidatePositionCache();
+    // Readers ask about the rows at once: after the rows are renumbered, before any scrolling.
     if (AccessibilityActive()) {
-        ForgetAccessibleRows(); // the readers' questions come at once
         NotifyAccessible(*this, aeRowsChanged);
         NotifyAccessibleRow(aeStateChanged, node);
     }
-
-    InvalidatePositionCache();
     if (FUpdateCount != 0) {
         UpdateVerticalRange();
         UpdateHorizontalRange();

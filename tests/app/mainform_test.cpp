@@ -511,12 +511,7 @@ TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
     EXPECT_EQ(bar->child(0)->text(QAccessible::Name), QStringLiteral("МКБ 10"));
     EXPECT_EQ(bar->child(1)->text(QAccessible::Name), QStringLiteral("Справка"));
     QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(Form->miExit->parent());
-    ASSERT_NE(menu, nullptr);
-    QStringList items;
-    for (int i = 0; i < menu->childCount(); ++i)
-        items << menu->child(i)->text(QAccessible::Name);
-    EXPECT_TRUE(items.contains(QStringLiteral("Изменить шрифт")));
-    EXPECT_TRUE(items.contains(QStringLiteral("Выйти из программы")));
+    EXPECT_EQ(menu->child(2)->text(QAccessible::Name), QStringLiteral("Выйти из программы"));
 
     // Tab goes from the search box to the tree and on to the details pane.
     QWidget* treeWidget = ControlWidget(Tree());

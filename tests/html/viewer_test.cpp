@@ -584,11 +584,9 @@ TEST_F(ViewerTest, ReadersSeeThePageAsReadOnlyTextWithItsSelection) {
     EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 1));
     EXPECT_EQ(ViewerEvents.back().first, QAccessible::TextSelectionChanged);
     Key(Qt::Key_End, Qt::ShiftModifier);
-    EXPECT_EQ(V->SelectedText(), all.toStdU16String());
     text->selection(0, &start, &end);
     EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, int(all.size())));
-    // Selecting back over the start leaves the anchor where it was.
-    Key(Qt::Key_Home, Qt::ShiftModifier);
+    Key(Qt::Key_Home, Qt::ShiftModifier); // back to the anchor
     EXPECT_EQ(text->selectionCount(), 0);
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(V->SelectedText(), all.toStdU16String());
