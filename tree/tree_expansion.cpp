@@ -81,7 +81,8 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
 
     InvalidatePositionCache();
     // Readers ask about the rows at once: after the rows are renumbered, before any scrolling.
-    if (AccessibilityActive()) {
+    // Inside an update (a whole subtree opening) they hear once, when it ends.
+    if (FUpdateCount == 0 && AccessibilityActive()) {
         NotifyAccessible(*this, aeRowsChanged);
         NotifyAccessibleRow(aeStateChanged, node);
     }

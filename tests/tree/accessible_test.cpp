@@ -75,6 +75,11 @@ TEST_F(AccessibleTreeTest, VisibleRowsWithNamesLevelsStatesAndPlaces) {
     const QRect r = Iface->child(3)->rect();
     EXPECT_EQ(r.height(), 24);
     EXPECT_EQ(Iface->childAt(r.center().x(), r.center().y()), Iface->child(3));
+    // Opening a whole tree is one change of the rows for a reader.
+    Events.clear();
+    Tree->FullExpand();
+    EXPECT_EQ(Iface->childCount(), 9);
+    EXPECT_EQ(Events, (decltype(Events){{QAccessible::ObjectReorder, -1}}));
 }
 
 TEST_F(AccessibleTreeTest, RightOpensACollapsedNodeAndTellsTheReader) {
