@@ -187,13 +187,14 @@ void TfrmMainForm::BuildWidgets() {
     status->setSizeGripEnabled(true);
     setStatusBar(status);
 
-    // Tab order: the search box, the tree, the details pane, then the button (also Alt+П and
-    // Enter in the box). The tree still starts with the focus.
+    // Tab order: the tree, the details pane, then the search box and its button, and round
+    // again to the tree.
     QWidget* treeWidget = ControlWidget(*FTree);
     QWidget* viewerWidget = ControlWidget(*FViewer);
-    setTabOrder(edFastSearch, treeWidget);
     setTabOrder(treeWidget, viewerWidget);
-    setTabOrder(viewerWidget, btnSearch);
+    setTabOrder(viewerWidget, edFastSearch);
+    setTabOrder(edFastSearch, btnSearch);
+    // The tree comes first in the tab order, so it, not the search box, starts with the focus.
     treeWidget->setFocus();
     // Screen readers name the controls after their headings; the search box by its purpose,
     // not by the hint it holds as text.
