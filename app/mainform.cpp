@@ -197,7 +197,8 @@ void TfrmMainForm::BuildWidgets() {
     status->setSizeGripEnabled(true);
     setStatusBar(status);
 
-    // Tab order: the tree, the details pane, then the search box and its button.
+    // Tab order: the tree, the details pane, then the search box and its button, and round
+    // again to the tree.
     QWidget* treeWidget = ControlWidget(*FTree);
     QWidget* viewerWidget = ControlWidget(*FViewer);
     setTabOrder(treeWidget, viewerWidget);
@@ -205,6 +206,19 @@ void TfrmMainForm::BuildWidgets() {
     setTabOrder(edFastSearch, btnSearch);
     // The tree comes first in the tab order, so it, not the search box, starts with the focus.
     treeWidget->setFocus();
+    // Screen readers name the controls after their headings; the search box by its purpose,
+    // not by the hint it holds as text.
+    edFastSearch->setAccessibleName(QStringLiteral("Поиск"));
+    treeWidget->setAccessibleName(panPartsHeading->text().trimmed());
+    viewerWidget->setAccessibleName(panDetailsHeading->text().trimmed());
+    // The details pane has no border of its own: the frame around it shows the keyboard focus.
+    connect(qApp, &QApplication::focusChanged, this, [this, viewerWidget](QWidget*, QWidget* now) {
+        QPalette pal = panDetails->palette();
+        pal.setColor(QPalette::WindowText,
+                     now == viewerWidget ? ToQColor(clHighlight)
+                                         : panRightPanel->palette().color(QPalette::WindowText));
+        panDetails->setPalette(pal);
+    });
 
     edFastSearch->OnEnter = [this] { FBrowser->edFastSearchEnter(); };
     edFastSearch->OnExit = [this] { FBrowser->edFastSearchExit(); };

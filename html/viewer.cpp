@@ -118,6 +118,7 @@ void THTMLViewer::ClearDocument() {
     CaretPos = 0;
     SelAnchor = -1;
     Invalidate();
+    NotifyAccessible(*this, aeTextChanged);
 }
 
 void THTMLViewer::LoadHtmlText(const std::u16string& text, const std::u16string& reference) {
@@ -174,6 +175,7 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
         FHPosition = 0;
     }
     Invalidate();
+    NotifyAccessible(*this, aeTextChanged);
 }
 
 void THTMLViewer::ParseSource() {
@@ -347,7 +349,7 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
         EndPanning();
         return;
     }
-    if (TextKey(key, shift)) {
+    if (TextKey(key, shift) || SelectionKey(key, shift)) {
         key = 0;
         return;
     }

@@ -4,6 +4,7 @@
 // mouse. History, links, images, forms, frames and printing are not offered.
 #include "html/layout/document.h"
 #include "html/viewercanvas.h"
+#include "platform/accessible.h"
 #include "platform/control.h"
 #include "platform/flags.h"
 #include "platform/font.h"
@@ -40,10 +41,13 @@ enum class ThtOption {
 using enum ThtOption;
 using ThtmlViewerOptions = TFlags<ThtOption, std::uint16_t>;
 
-class THTMLViewer : public TControl {
+class THTMLViewer : public TControl, private TAccessibleText {
 public:
     THTMLViewer();
     ~THTMLViewer() override;
+
+    // The page as read-only text for screen readers.
+    TAccessibleDescription* AccessibleDescription() override { return this; }
 
     // ---- published properties; the text defaults take effect with the next load ----
     TAlign Align{alNone};
@@ -116,6 +120,8 @@ public:
     void SelectAll();
     // Puts the selected text on the clipboard; nothing with an empty selection.
     void CopyToClipboard();
+    // The selection from its anchor (else the caret) to the position; the caret goes there.
+    void SelectTo(int position);
 
     // ---- state ----
     TSectionList Document;
@@ -200,6 +206,12 @@ private:
     bool TextKey(TVirtualKey key, TShiftState shift);
     // "Копировать" and "Выделить всё" at the surface point.
     void ShowContextMenu(TPoint p);
+    // Shift with the navigation keys; whether the key was one of them.
+    bool SelectionKey(TVirtualKey key, TShiftState shift);
+    // The first (last) document position shown in the view.
+    int ViewEdgePosition(bool bottom);
+    std::u16string ReadingText() override;
+    void ReadingSelection(int& start, int& end) override;
 
     THTMLBorderStyle FBorderStyle{htFocused};
     TScrollStyle FScrollBars{ssBoth};

@@ -94,6 +94,7 @@ void THTMLViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
         ExtendSelection(x, y);
         Selecting = false;
         LeftDown = false;
+        NotifyAccessible(*this, aeSelectionChanged);
     } else if (button == mbRight) {
         ShowContextMenu({x, y});
     }

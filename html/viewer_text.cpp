@@ -24,6 +24,7 @@ void THTMLViewer::SelectAll() {
     SelAnchor = Document.SelStart;
     CaretPos = Document.SelEnd;
     Invalidate();
+    NotifyAccessible(*this, aeSelectionChanged);
 }
 
 void THTMLViewer::CopyToClipboard() {

@@ -490,6 +490,7 @@ bool TScrollBar::Enabled() const {
 
 TControl::TControl() {
     EnsureApplication();
+    InstallControlAccessibility();
     HostWidget = std::make_unique<TControlHost>(*this);
     HorzBar = std::make_unique<TScrollBar>(*this, sbHorizontal);
     VertBar = std::make_unique<TScrollBar>(*this, sbVertical);

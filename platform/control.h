@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+class TAccessibleDescription;
 class TCanvas;
 class TControlHost;
 
@@ -88,6 +89,9 @@ public:
     // The toolkit side; none once a parent window has destroyed it, after which the control
     // answers neutrally (zero sizes, no painting, no timers).
     TControlHost* Host() const { return HostWidget.get(); }
+
+    // What the control tells screen readers (platform/accessible.h); none for a plain window.
+    virtual TAccessibleDescription* AccessibleDescription() { return nullptr; }
 
 protected:
     // Paint the part updateRect of the client area (client coordinates).

@@ -74,6 +74,7 @@ void TBaseVirtualTree::EndUpdate() {
     RevalidatePositionCache();
     UpdateScrollBars(true);
     Invalidate();
+    NotifyAccessible(*this, aeRowsChanged);
     if (States.Contains(tsStructureChangePending))
         StructureChange(LastStructureChangeNode, crIgnore);
     if (States.Contains(tsChangePending))

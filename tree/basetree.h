@@ -7,9 +7,11 @@
 // tree_traversal.cpp (display order), tree_expansion.cpp (toggling, selection, focus),
 // tree_scrolling.cpp (offsets, ranges, display rectangles, scroll bars), tree_paint.cpp (the
 // paint cycle), tree_geometry.cpp (row geometry, images, lines), tree_input.cpp (hit testing,
-// mouse, wheel panning, keyboard), tree_drop.cpp (drags from other programs). The tree owns
+// mouse, wheel panning, keyboard), tree_drop.cpp (drags from other programs),
+// tree_accessible.cpp (the visible rows as screen readers see them). The tree owns
 // three parts: its appearance (tree_appearance.h), its input state (tree_input_state.h) and its
 // position cache with the worker hand-off (tree_position_cache.h, worker.h).
+#include "platform/accessible.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/control.h"
@@ -111,10 +113,13 @@ using TVTGetImageExEvent = std::function<void(TBaseVirtualTree* Sender, PVirtual
                                               TVTImageKind Kind, TColumnIndex Column, bool& Ghosted,
                                               int& ImageIndex, TImageList*& ImageList)>;
 
-class TBaseVirtualTree : public TControl {
+class TBaseVirtualTree : public TControl, private TAccessibleTree {
 public:
     TBaseVirtualTree();
     ~TBaseVirtualTree() override;
+
+    // The visible rows for screen readers (tree_accessible.cpp); none while the tree goes.
+    TAccessibleDescription* AccessibleDescription() override;
 
     // ---- node model and structure ----
     PVirtualNode RootNode() const { return Root; }
@@ -395,6 +400,8 @@ protected:
     bool NodeDisabledLook(PVirtualNode node) const;
     // The gap on each side of a node's text (a string tree has one).
     virtual int GetTextMargin() const { return 0; }
+    // What a screen reader reads for the node's row (a string tree gives its text).
+    virtual std::u16string AccessibleNodeName(PVirtualNode node) { return {}; }
 
     // TControl events.
     void Paint(TCanvas& canvas, const TRect& updateRect) override;
@@ -543,7 +550,10 @@ private:
     TTreeInputState FInput;
 
     // ---- position cache (tree_position_cache.h) ----
-    void InvalidatePositionCache() { FCache.InvalidatePositionCache(); }
+    void InvalidatePositionCache() {
+        ForgetAccessibleRows();
+        FCache.InvalidatePositionCache();
+    }
     void RevalidatePositionCache() { FCache.RevalidatePositionCache(); }
     void StopCacheValidation() { FCache.StopCacheValidation(); }
     PVirtualNode CacheStartByPosition(int y, int& top) const {
@@ -555,6 +565,31 @@ private:
     using TCacheWriteGuard = TPositionCache::TWriteGuard;
 
     TPositionCache FCache{*this};
+
+    // ---- accessibility (tree_accessible.cpp) ----
+    int RowCount() override;
+    std::uint64_t RowGeneration() const override { return FRowGeneration; }
+    std::u16string RowName(int row) override;
+    int RowLevel(int row) override;
+    TAccessibleRowStates RowStates(int row) override;
+    int RowChildCount(int row) override;
+    TRect RowRect(int row) override;
+    int RowAt(TPoint p) override;
+    int FocusedRow() override;
+    bool DoRowAction(int row, TAccessibleRowAction action) override;
+    PVirtualNode AccessibleRow(int row);
+    int AccessibleRowOf(PVirtualNode node);
+    void NotifyAccessibleRow(TAccessibleEvent event, PVirtualNode node);
+    // Every change that can add, remove, move or free a row ends the current row numbering.
+    void ForgetAccessibleRows() {
+        ++FRowGeneration;
+        FAccessibleRowsBuilt = false;
+        FAccessibleRows.clear();
+    }
+
+    std::vector<PVirtualNode> FAccessibleRows; // display order, built when asked
+    bool FAccessibleRowsBuilt{false};
+    std::uint64_t FRowGeneration{1};
 };
 
 // Timer numbers the tree uses.

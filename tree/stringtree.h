@@ -46,6 +46,7 @@ protected:
     void ResetNodeCaches(PVirtualNode node) override;
     void DoPaintNode(TVTPaintInfo& paintInfo) override;
     int GetTextMargin() const override { return FTextMargin; }
+    std::u16string AccessibleNodeName(PVirtualNode node) override { return Text(node); }
 
 private:
     std::uint32_t& CachedTextWidth(PVirtualNode node) const;

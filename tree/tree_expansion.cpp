@@ -80,6 +80,12 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
         return;
 
     InvalidatePositionCache();
+    // Readers ask about the rows at once: after the rows are renumbered, before any scrolling.
+    // Inside an update (a whole subtree opening) they hear once, when it ends.
+    if (FUpdateCount == 0 && AccessibilityActive()) {
+        NotifyAccessible(*this, aeRowsChanged);
+        NotifyAccessibleRow(aeStateChanged, node);
+    }
     if (FUpdateCount != 0) {
         UpdateVerticalRange();
         UpdateHorizontalRange();
@@ -282,6 +288,7 @@ void TBaseVirtualTree::MoveFocus(PVirtualNode node, bool ask) {
             if (FFocusedNode != nullptr)
                 InvalidateNode(FFocusedNode);
             FFocusedNode = node;
+            NotifyAccessibleRow(aeFocus, node);
         }
     }
     if (FFocusedNode != nullptr) {

@@ -631,6 +631,7 @@ void TBaseVirtualTree::SelectFocusedAfterKey(PVirtualNode old, std::size_t selec
 void TBaseVirtualTree::FocusIn() {
     // Selection colours, the focus frame and text colours depend on the focus.
     Invalidate();
+    NotifyAccessibleRow(aeFocus, FFocusedNode);
 }
 
 void TBaseVirtualTree::FocusOut() {

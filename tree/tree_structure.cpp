@@ -43,6 +43,7 @@ PVirtualNode TBaseVirtualTree::MakeNewNode() {
 }
 
 void TBaseVirtualTree::FreeNodeMemory(PVirtualNode node) {
+    ForgetAccessibleRows();
     std::free(node);
 }
 

@@ -13,6 +13,7 @@ public:
     ~TControlHost() override;
 
     void Detach() { Owner = nullptr; }
+    TControl* OwnerControl() const { return Owner; }
     QScrollBar* Bar(TScrollBarKind kind) const {
         return kind == sbHorizontal ? horizontalScrollBar() : verticalScrollBar();
     }
@@ -40,6 +41,10 @@ private:
     double PaintedRatio{0};
     std::map<unsigned, int> TimerIds; // control's number -> toolkit's timer id
 };
+
+// Makes the toolkit ask platform/accessible.cpp for the accessibility objects of control hosts;
+// once per process.
+void InstallControlAccessibility();
 
 // The toolkit's pointer shape for a control's cursor.
 QCursor QtCursor(TCursor cursor);

@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
@@ -509,4 +511,58 @@ TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
     EXPECT_LE(r.Bottom, rows.ClientHeight());
     EXPECT_EQ(rows.Text(rows.FocusedNode()),
               RecordText(MKBStore()[static_cast<std::size_t>(list.Results().Records.back())]));
+}
+
+// ---- screen readers and the keyboard ----
+
+TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
+    auto name = [](QObject* o) {
+        return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name(Form->edFastSearch), QStringLiteral("Поиск"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Form->edFastSearch)->text(QAccessible::Value),
+              ToQString(SearchPlaceholder));
+    EXPECT_EQ(name(Form->btnSearch), QStringLiteral("Поиск"));
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(Form->menuBar());
+    EXPECT_EQ(bar->child(0)->text(QAccessible::Name), QStringLiteral("МКБ 10"));
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(Form->miExit->parent());
+    EXPECT_EQ(menu->child(2)->text(QAccessible::Name), QStringLiteral("Выйти из программы"));
+
+    // Tab goes from the search box over its button to the tree and on to the details pane.
+    QWidget* treeWidget = ControlWidget(Tree());
+    QWidget* viewerWidget = ControlWidget(Form->_HTMLViewer());
+    std::vector<QWidget*> chain;
+    for (QWidget* w = Form->edFastSearch->nextInFocusChain(); chain.size() < 3 && w != Form.get();
+         w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible())
+            chain.push_back(w);
+    EXPECT_EQ(chain, (std::vector<QWidget*>{Form->btnSearch, treeWidget, viewerWidget}));
+
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(treeWidget);
+    EXPECT_EQ(tree->text(QAccessible::Name), QStringLiteral("Разделы МКБ 10"));
+    PVirtualNode classI = Tree().RootNode()->FirstChild;
+    Tree().SetExpanded(classI, true);
+    Tree().SetExpanded(classI->FirstChild, true);
+    PVirtualNode cholera = classI->FirstChild->FirstChild;
+    Tree().SetFocusedNode(cholera);
+    QApplication::processEvents();
+    EXPECT_EQ(tree->focusChild()->text(QAccessible::Name), QStringLiteral("A00 Холера"));
+    QAccessibleTextInterface* page =
+        QAccessible::queryAccessibleInterface(viewerWidget)->textInterface();
+    ASSERT_NE(page, nullptr);
+    const QString text = page->text(0, page->characterCount());
+    // Each heading is read before its value.
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Код\nA00\nНаименование\nХолера")))
+        << qPrintable(text);
+
+    // The frame around the details pane shows when the pane has the keyboard focus.
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    viewerWidget->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(viewerWidget->hasFocus());
+    EXPECT_EQ(Form->panDetails->palette().color(QPalette::WindowText), ToQColor(clHighlight));
+    treeWidget->setFocus();
+    QApplication::processEvents();
+    EXPECT_NE(Form->panDetails->palette().color(QPalette::WindowText), ToQColor(clHighlight));
 }

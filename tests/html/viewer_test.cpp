@@ -6,7 +6,9 @@
 #include "platform/application.h"
 #include "platform/qt/control_bridge.h"
 
+#include "text/scopeexit.h"
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -266,7 +268,7 @@ TEST_F(ViewerTest, KeysScrollAndModifiersDoNothing) {
     const int max = V->DocHeight - 200;
     Key(Qt::Key_Down);
     EXPECT_EQ(V->Position(), 16);
-    Key(Qt::Key_Down, Qt::ShiftModifier);
+    Key(Qt::Key_Down, Qt::AltModifier); // Shift selects (below)
     EXPECT_EQ(V->Position(), 16);
     Key(Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(V->Position(), 16);
@@ -551,4 +553,55 @@ TEST_F(ViewerTest, PlainTextReadsLinesAndCellsInOrderWithoutMarkup) {
     EXPECT_EQ(V->TextRange(3, 3) + V->TextRange(9, 2) + V->SelectedText(), u"");
     V->SelectAll();
     EXPECT_EQ(V->SelectedText(), all);
+}
+
+// ---- screen readers and keyboard selection ----
+
+namespace {
+std::pair<QAccessible::Event, QString> LastViewerEvent; // with the text a page brought
+
+void RecordViewerEvent(QAccessibleEvent* e) {
+    LastViewerEvent = {e->type(), e->type() == QAccessible::TextUpdated
+                                      ? static_cast<QAccessibleTextUpdateEvent*>(e)->textInserted()
+                                      : QString()};
+}
+} // namespace
+
+TEST_F(ViewerTest, ReadersSeeThePageAsReadOnlyTextWithItsSelection) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Host());
+    SetAccessibleEventSink(&RecordViewerEvent);
+    TScopeExit stop([] { SetAccessibleEventSink(nullptr); });
+    Load(u"<html><body><b>Код</b><br>A15.0<p><b>Наименование</b><br>Туберкулез легких</p>"
+         u"</body></html>");
+    EXPECT_TRUE(iface->role() == QAccessible::EditableText && iface->state().readOnly);
+    QAccessibleTextInterface* text = iface->textInterface();
+    ASSERT_NE(text, nullptr);
+    const QString all = QStringLiteral("Код\nA15.0\nНаименование\nТуберкулез легких");
+    EXPECT_EQ(text->text(0, text->characterCount()), all);
+    EXPECT_EQ(LastViewerEvent, std::make_pair(QAccessible::TextUpdated, all));
+    EXPECT_EQ(text->selectionCount(), 0);
+
+    // Shift+Right from the start selects one character, Shift+End the rest of the page.
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    int start = -1, end = -1;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 1));
+    EXPECT_EQ(LastViewerEvent.first, QAccessible::TextSelectionChanged);
+    Key(Qt::Key_End, Qt::ShiftModifier);
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, int(all.size())));
+    Key(Qt::Key_Home, Qt::ShiftModifier); // back to the anchor
+    EXPECT_EQ(text->selectionCount(), 0);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(V->SelectedText(), all.toStdU16String());
+}
+
+TEST_F(ViewerTest, ShiftPageDownSelectsWhatComesIntoView) {
+    Load(Paragraphs(40));
+    Grab();
+    Key(Qt::Key_PageDown, Qt::ShiftModifier);
+    const std::u16string selected = V->SelectedText();
+    ASSERT_FALSE(selected.empty());
+    EXPECT_EQ(selected.rfind(u"Строка A номер", 0), 0u);
+    EXPECT_LT(selected.size(), V->TextRange(0, 1'000'000).size());
 }
