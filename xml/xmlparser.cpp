@@ -11,6 +11,10 @@
 #include <new>
 #include <sys/stat.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using xmlscan::StartsWith;
@@ -46,6 +50,7 @@ inline bool IsWhite(char c) {
     return Is(c, kWhite);
 }
 
+#if !defined(__SSE2__)
 // Whether the eight bytes at p are all TAB, LF, CR or space: the bytes that are none of them
 // leave a high bit set.
 inline bool AllWhite8(const char* p) {
@@ -58,15 +63,32 @@ inline bool AllWhite8(const char* p) {
                                zeroAt(w ^ (ones * '\r')) | zeroAt(w ^ (ones * '\t'));
     return hits == highs;
 }
+#endif
 
-// The first character at or after p that is not TAB, LF, CR or space; eight characters at a
-// time while the text [start, end) is known to go on that far.
+// The first character at or after p that is not TAB, LF, CR or space; sixteen characters at a
+// time while the text [start, end) is known to go on that far. Indentation is mostly shorter
+// than eight characters, so one vector compare usually settles it.
 inline const char* SkipWhite(const char* p, const char* start, const char* end) {
     const auto lo = reinterpret_cast<std::uintptr_t>(start);
     const auto hi = reinterpret_cast<std::uintptr_t>(end);
+#if defined(__SSE2__)
+    while (reinterpret_cast<std::uintptr_t>(p) >= lo &&
+           reinterpret_cast<std::uintptr_t>(p) + 16 <= hi) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i white = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')),
+                                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                                           _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))));
+        const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(white)) & 0xFFFFu;
+        if (other != 0)
+            return p + __builtin_ctz(other);
+        p += 16;
+    }
+#else
     while (reinterpret_cast<std::uintptr_t>(p) >= lo &&
            reinterpret_cast<std::uintptr_t>(p) + 8 <= hi && AllWhite8(p))
         p += 8;
+#endif
     while (IsWhite(*p))
         ++p;
     return p;
@@ -286,31 +308,38 @@ const char* TXmlParser::LastChar(const char* from) const {
 
 // ---- the scan step ----
 
+[[gnu::noinline]] const char* TXmlParser::FirstPartStart() {
+    FStarted = true;
+    const char* start = TextStart();
+    if (StartsWith(start, "\xEF\xBB\xBF")) {
+        start += 3;
+        Encoding = "UTF-8";
+    }
+    return start;
+}
+
+[[gnu::noinline]] const char* TXmlParser::LeaveInclusions(const char* start) {
+    // An included text that ends returns to where it was referenced, level by level.
+    while (*start == '\0' && !EntityStack.Empty())
+        start = EntityStack.Pop(CurrentEncoding);
+    return start;
+}
+
 bool TXmlParser::NextPart() {
     if (!FBuffer)
         return false;
     for (;;) {
         FDeliver = true;
-        const char* start;
-        if (!FStarted) {
-            FStarted = true;
-            start = TextStart();
-            if (StartsWith(start, "\xEF\xBB\xBF")) {
-                start += 3;
-                Encoding = "UTF-8";
+        const char* start = FStarted ? PartEnd + 1 : FirstPartStart();
+        if (*start == '\0') [[unlikely]] {
+            start = LeaveInclusions(start);
+            if (!start || *start == '\0') {
+                PartStart = TextEnd();
+                PartEnd = PartStart - 1;
+                EntityStack.Clear();
+                FDeclarationsRead = true;
+                return false;
             }
-        } else {
-            start = PartEnd + 1;
-        }
-        // An included text that ends returns to where it was referenced, level by level.
-        while (*start == '\0' && !EntityStack.Empty())
-            start = EntityStack.Pop(CurrentEncoding);
-        if (!start || *start == '\0') {
-            PartStart = TextEnd();
-            PartEnd = PartStart - 1;
-            EntityStack.Clear();
-            FDeclarationsRead = true;
-            return false;
         }
         if (IsWhite(*start) && NormalizeText) {
             // Indentation before a tag is a text part that withdraws itself: only the content it
@@ -515,7 +544,7 @@ void TXmlParser::ScanTag() {
     }
     p = ReadName(p, &tagDelims, PartName);
     // Most tags carry no attributes; the call is saved for those that do.
-    if (*p != '>' || !PartAttributes.Empty())
+    if (*p != '>' || !PartAttributes.Empty()) [[unlikely]]
         p = ReadAttributes(p, PartAttributes);
     if (*p == '/')
         PartKind = xpEmptyTag;
@@ -523,11 +552,13 @@ void TXmlParser::ScanTag() {
     const char* close = p;
     while (*close != '>' && *close != '\0')
         ++close;
-    if (*close == '\0')
-        close = nullptr;
-    PartEnd = close ? close : LastChar(p);
-    if (PartKind == xpEndTag)
-        return;
+    PartEnd = *close != '\0' ? close : LastChar(p);
+    if (PartKind != xpEndTag && (!PartAttributes.Empty() || !ElementDefinitions.Empty()))
+        [[unlikely]]
+        CompleteAttributes();
+}
+
+[[gnu::noinline]] void TXmlParser::CompleteAttributes() {
     if (!ElementDefinitions.Empty())
         ApplyAttributeDefaults();
     for (const auto& attr : PartAttributes) {
