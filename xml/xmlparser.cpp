@@ -19,7 +19,14 @@ namespace {
 
 using xmlscan::StartsWith;
 
-enum : unsigned char { kWhite = 1, kTagDelim = 2, kPIDelim = 4, kAttrDelim = 8, kStarter = 16 };
+enum : unsigned char {
+    kWhite = 1,
+    kTagDelim = 2,
+    kPIDelim = 4,
+    kAttrDelim = 8,
+    kStarter = 16,
+    kTextStop = 32
+};
 
 constexpr std::array<unsigned char, 256> MakeClasses() {
     std::array<unsigned char, 256> t{};
@@ -27,6 +34,8 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
         t[c] |= kWhite | kTagDelim | kPIDelim | kAttrDelim;
     for (unsigned char c : {'\0', '>'})
         t[c] |= kTagDelim | kPIDelim | kAttrDelim;
+    for (unsigned char c : {'\0', '<', '&'})
+        t[c] |= kTextStop;
     t['/'] |= kTagDelim | kAttrDelim;
     t['?'] |= kPIDelim;
     t['='] |= kAttrDelim;
@@ -92,6 +101,15 @@ inline const char* SkipWhite(const char* p, const char* start, const char* end) 
     while (IsWhite(*p))
         ++p;
     return p;
+}
+
+// The first "<", "&" or zero at or after p. Most texts between tags are a few characters long,
+// found before a library call would have been set up; longer ones go on with the library's search.
+inline const char* TextStop(const char* p) {
+    for (int i = 0; i < 16; ++i, ++p)
+        if (Is(*p, kTextStop))
+            return p;
+    return p + std::strcspn(p, "<&");
 }
 
 constexpr char kDefaultChar = '\xBF';
@@ -180,7 +198,8 @@ bool TEntityStack::Includes(const TEntityDef* entity) const {
     return false;
 }
 
-const char* TEntityStack::Pop(std::string& encoding) {
+// Rare, and with a scanner to free: kept out of the scan step's way.
+[[gnu::noinline]] const char* TEntityStack::Pop(std::string& encoding) {
     if (FNodes.empty())
         return nullptr;
     TEntityStackNode node = std::move(FNodes.back());
@@ -359,12 +378,12 @@ bool TXmlParser::NextPart() {
             StartsWith(start, "<?xml") && IsWhite(start[5]) ? ScanProlog() : ScanPI();
         else if (start[1] != '!')
             ScanTag();
+        else if (start[2] == '[')
+            StartsWith(start, "<![CDATA[") ? ScanCData() : ScanTag();
         else if (StartsWith(start, "<!--"))
             ScanComment();
         else if (StartsWith(start, "<!DOCTYPE"))
             ScanDoctype();
-        else if (StartsWith(start, "<![CDATA["))
-            ScanCData();
         else
             ScanTag();
         if (FDeliver)
@@ -485,7 +504,8 @@ void TXmlParser::ScanComment() {
 void TXmlParser::ScanCData() {
     PartKind = xpCData;
     const char* content = PartStart + 9;
-    const char* close = Find(content, "]]>");
+    // Empty sections are common enough to be settled before any search.
+    const char* close = StartsWith(content, "]]>") ? content : Find(content, "]]>");
     const char* end = close ? close : content + std::strlen(content);
     PartContent.clear();
     TranslateText(std::string_view(content, static_cast<std::size_t>(end - content)), PartContent);
@@ -495,7 +515,7 @@ void TXmlParser::ScanCData() {
 void TXmlParser::ScanText() {
     PartKind = xpText;
     PartContent.clear();
-    if (NormalizeText) {
+    if (NormalizeText && IsWhite(*PartStart)) {
         // Whitespace-only text is dropped before any translation.
         const char* q = SkipWhite(PartStart, TextStart(), TextEnd());
         if (*q == '<' || (*q == '\0' && EntityStack.Empty())) {
@@ -507,7 +527,7 @@ void TXmlParser::ScanText() {
     const char* p = PartStart;
     const char* pending = p;
     for (;;) {
-        p += std::strcspn(p, "<&");
+        p = TextStop(p);
         char c = *p;
         if (c == '<')
             break;
