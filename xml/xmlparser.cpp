@@ -501,7 +501,9 @@ void TXmlParser::ScanComment() {
     PartEnd = close ? close + 2 : LastChar(PartStart);
 }
 
-void TXmlParser::ScanCData() {
+// CDATA sections and tags are most of the parts: both are scanned inside the scan step, without a
+// call of their own.
+[[gnu::always_inline]] inline void TXmlParser::ScanCData() {
     PartKind = xpCData;
     const char* content = PartStart + 9;
     // Empty sections are common enough to be settled before any search.
@@ -554,7 +556,7 @@ void TXmlParser::ScanText() {
     }
 }
 
-void TXmlParser::ScanTag() {
+[[gnu::always_inline]] inline void TXmlParser::ScanTag() {
     static const unsigned char tagDelims = kTagDelim;
     PartKind = xpStartTag;
     const char* p = PartStart + 1;
