@@ -11,11 +11,22 @@
 #include <new>
 #include <sys/stat.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using xmlscan::StartsWith;
 
-enum : unsigned char { kWhite = 1, kTagDelim = 2, kPIDelim = 4, kAttrDelim = 8, kStarter = 16 };
+enum : unsigned char {
+    kWhite = 1,
+    kTagDelim = 2,
+    kPIDelim = 4,
+    kAttrDelim = 8,
+    kStarter = 16,
+    kTextStop = 32
+};
 
 constexpr std::array<unsigned char, 256> MakeClasses() {
     std::array<unsigned char, 256> t{};
@@ -23,6 +34,8 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
         t[c] |= kWhite | kTagDelim | kPIDelim | kAttrDelim;
     for (unsigned char c : {'\0', '>'})
         t[c] |= kTagDelim | kPIDelim | kAttrDelim;
+    for (unsigned char c : {'\0', '<', '&'})
+        t[c] |= kTextStop;
     t['/'] |= kTagDelim | kAttrDelim;
     t['?'] |= kPIDelim;
     t['='] |= kAttrDelim;
@@ -46,6 +59,7 @@ inline bool IsWhite(char c) {
     return Is(c, kWhite);
 }
 
+#if !defined(__SSE2__)
 // Whether the eight bytes at p are all TAB, LF, CR or space: the bytes that are none of them
 // leave a high bit set.
 inline bool AllWhite8(const char* p) {
@@ -58,18 +72,44 @@ inline bool AllWhite8(const char* p) {
                                zeroAt(w ^ (ones * '\r')) | zeroAt(w ^ (ones * '\t'));
     return hits == highs;
 }
+#endif
 
-// The first character at or after p that is not TAB, LF, CR or space; eight characters at a
-// time while the text [start, end) is known to go on that far.
+// The first character at or after p that is not TAB, LF, CR or space; sixteen characters at a
+// time while the text [start, end) is known to go on that far. Indentation is mostly shorter
+// than eight characters, so one vector compare usually settles it.
 inline const char* SkipWhite(const char* p, const char* start, const char* end) {
     const auto lo = reinterpret_cast<std::uintptr_t>(start);
     const auto hi = reinterpret_cast<std::uintptr_t>(end);
+#if defined(__SSE2__)
+    while (reinterpret_cast<std::uintptr_t>(p) >= lo &&
+           reinterpret_cast<std::uintptr_t>(p) + 16 <= hi) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i white = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')),
+                                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                                           _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))));
+        const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(white)) & 0xFFFFu;
+        if (other != 0)
+            return p + __builtin_ctz(other);
+        p += 16;
+    }
+#else
     while (reinterpret_cast<std::uintptr_t>(p) >= lo &&
            reinterpret_cast<std::uintptr_t>(p) + 8 <= hi && AllWhite8(p))
         p += 8;
+#endif
     while (IsWhite(*p))
         ++p;
     return p;
+}
+
+// The first "<", "&" or zero at or after p. Most texts between tags are a few characters long,
+// found before a library call would have been set up; longer ones go on with the library's search.
+inline const char* TextStop(const char* p) {
+    for (int i = 0; i < 16; ++i, ++p)
+        if (Is(*p, kTextStop))
+            return p;
+    return p + std::strcspn(p, "<&");
 }
 
 constexpr char kDefaultChar = '\xBF';
@@ -158,7 +198,8 @@ bool TEntityStack::Includes(const TEntityDef* entity) const {
     return false;
 }
 
-const char* TEntityStack::Pop(std::string& encoding) {
+// Rare, and with a scanner to free: kept out of the scan step's way.
+[[gnu::noinline]] const char* TEntityStack::Pop(std::string& encoding) {
     if (FNodes.empty())
         return nullptr;
     TEntityStackNode node = std::move(FNodes.back());
@@ -286,31 +327,38 @@ const char* TXmlParser::LastChar(const char* from) const {
 
 // ---- the scan step ----
 
+[[gnu::noinline]] const char* TXmlParser::FirstPartStart() {
+    FStarted = true;
+    const char* start = TextStart();
+    if (StartsWith(start, "\xEF\xBB\xBF")) {
+        start += 3;
+        Encoding = "UTF-8";
+    }
+    return start;
+}
+
+[[gnu::noinline]] const char* TXmlParser::LeaveInclusions(const char* start) {
+    // An included text that ends returns to where it was referenced, level by level.
+    while (*start == '\0' && !EntityStack.Empty())
+        start = EntityStack.Pop(CurrentEncoding);
+    return start;
+}
+
 bool TXmlParser::NextPart() {
     if (!FBuffer)
         return false;
     for (;;) {
         FDeliver = true;
-        const char* start;
-        if (!FStarted) {
-            FStarted = true;
-            start = TextStart();
-            if (StartsWith(start, "\xEF\xBB\xBF")) {
-                start += 3;
-                Encoding = "UTF-8";
+        const char* start = FStarted ? PartEnd + 1 : FirstPartStart();
+        if (*start == '\0') [[unlikely]] {
+            start = LeaveInclusions(start);
+            if (!start || *start == '\0') {
+                PartStart = TextEnd();
+                PartEnd = PartStart - 1;
+                EntityStack.Clear();
+                FDeclarationsRead = true;
+                return false;
             }
-        } else {
-            start = PartEnd + 1;
-        }
-        // An included text that ends returns to where it was referenced, level by level.
-        while (*start == '\0' && !EntityStack.Empty())
-            start = EntityStack.Pop(CurrentEncoding);
-        if (!start || *start == '\0') {
-            PartStart = TextEnd();
-            PartEnd = PartStart - 1;
-            EntityStack.Clear();
-            FDeclarationsRead = true;
-            return false;
         }
         if (IsWhite(*start) && NormalizeText) {
             // Indentation before a tag is a text part that withdraws itself: only the content it
@@ -330,12 +378,12 @@ bool TXmlParser::NextPart() {
             StartsWith(start, "<?xml") && IsWhite(start[5]) ? ScanProlog() : ScanPI();
         else if (start[1] != '!')
             ScanTag();
+        else if (start[2] == '[')
+            StartsWith(start, "<![CDATA[") ? ScanCData() : ScanTag();
         else if (StartsWith(start, "<!--"))
             ScanComment();
         else if (StartsWith(start, "<!DOCTYPE"))
             ScanDoctype();
-        else if (StartsWith(start, "<![CDATA["))
-            ScanCData();
         else
             ScanTag();
         if (FDeliver)
@@ -453,10 +501,13 @@ void TXmlParser::ScanComment() {
     PartEnd = close ? close + 2 : LastChar(PartStart);
 }
 
-void TXmlParser::ScanCData() {
+// CDATA sections and tags are most of the parts: both are scanned inside the scan step, without a
+// call of their own.
+[[gnu::always_inline]] inline void TXmlParser::ScanCData() {
     PartKind = xpCData;
     const char* content = PartStart + 9;
-    const char* close = Find(content, "]]>");
+    // Empty sections are common enough to be settled before any search.
+    const char* close = StartsWith(content, "]]>") ? content : Find(content, "]]>");
     const char* end = close ? close : content + std::strlen(content);
     PartContent.clear();
     TranslateText(std::string_view(content, static_cast<std::size_t>(end - content)), PartContent);
@@ -466,7 +517,7 @@ void TXmlParser::ScanCData() {
 void TXmlParser::ScanText() {
     PartKind = xpText;
     PartContent.clear();
-    if (NormalizeText) {
+    if (NormalizeText && IsWhite(*PartStart)) {
         // Whitespace-only text is dropped before any translation.
         const char* q = SkipWhite(PartStart, TextStart(), TextEnd());
         if (*q == '<' || (*q == '\0' && EntityStack.Empty())) {
@@ -478,7 +529,7 @@ void TXmlParser::ScanText() {
     const char* p = PartStart;
     const char* pending = p;
     for (;;) {
-        p += std::strcspn(p, "<&");
+        p = TextStop(p);
         char c = *p;
         if (c == '<')
             break;
@@ -505,7 +556,7 @@ void TXmlParser::ScanText() {
     }
 }
 
-void TXmlParser::ScanTag() {
+[[gnu::always_inline]] inline void TXmlParser::ScanTag() {
     static const unsigned char tagDelims = kTagDelim;
     PartKind = xpStartTag;
     const char* p = PartStart + 1;
@@ -515,7 +566,7 @@ void TXmlParser::ScanTag() {
     }
     p = ReadName(p, &tagDelims, PartName);
     // Most tags carry no attributes; the call is saved for those that do.
-    if (*p != '>' || !PartAttributes.Empty())
+    if (*p != '>' || !PartAttributes.Empty()) [[unlikely]]
         p = ReadAttributes(p, PartAttributes);
     if (*p == '/')
         PartKind = xpEmptyTag;
@@ -523,11 +574,13 @@ void TXmlParser::ScanTag() {
     const char* close = p;
     while (*close != '>' && *close != '\0')
         ++close;
-    if (*close == '\0')
-        close = nullptr;
-    PartEnd = close ? close : LastChar(p);
-    if (PartKind == xpEndTag)
-        return;
+    PartEnd = *close != '\0' ? close : LastChar(p);
+    if (PartKind != xpEndTag && (!PartAttributes.Empty() || !ElementDefinitions.Empty()))
+        [[unlikely]]
+        CompleteAttributes();
+}
+
+[[gnu::noinline]] void TXmlParser::CompleteAttributes() {
     if (!ElementDefinitions.Empty())
         ApplyAttributeDefaults();
     for (const auto& attr : PartAttributes) {

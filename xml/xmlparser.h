@@ -114,6 +114,10 @@ private:
     // The first occurrence of what at or after p in the text p lies in, or nullptr.
     const char* Find(const char* p, std::string_view what) const;
 
+    // The first part's start, past a byte order mark.
+    const char* FirstPartStart();
+    // Where scanning goes on after the zero at start: past every inclusion that ends there.
+    const char* LeaveInclusions(const char* start);
     void ScanProlog();
     void ScanPI();
     void ScanComment();
@@ -121,6 +125,8 @@ private:
     void ScanCData();
     void ScanText();
     void ScanTag();
+    // Defaults and normalised values for the attributes of a start or empty-element tag.
+    void CompleteAttributes();
 
     // Document type declarations.
     const char* WalkDeclarations(const char* p);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,14 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration)
+            // Repeated runs are summed up by their median, which no single repetition replaces.
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || (run.run_type != Run::RT_Iteration && !median))
                 continue;
+            if (!median && FMedians.count(run.run_name.function_name))
+                continue;
+            if (median)
+                FMedians.insert(run.run_name.function_name);
             TFigures& f = FRuns[run.run_name.function_name];
             auto bps = run.counters.find("bytes_per_second");
             f.BytesPerSecond = bps == run.counters.end() ? 0 : bps->second.value;
@@ -82,6 +89,7 @@ public:
 private:
     TSummary FSummary;
     std::map<std::string, TFigures> FRuns;
+    std::set<std::string> FMedians;
 };
 
 inline int RunBenchmarks(int argc, char** argv, TSummaryReporter::TSummary summary) {
