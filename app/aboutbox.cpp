@@ -1,5 +1,6 @@
 #include "app/aboutbox.h"
 
+#include "platform/bitmap.h"
 #include "platform/errors.h"
 #include "platform/shell.h"
 #include "resources/pictures/pictures.h"
@@ -120,8 +121,7 @@ TAboutBox::TAboutBox(QWidget* owner)
     imgLogo->setObjectName("imgLogo");
     imgLogo->setGeometry(panLogo->contentsRect());
     imgLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPixmap logo(
-        QString::fromStdString(MkbPictures::ForRatio(MkbPictures::Logo, devicePixelRatioF())));
+    QPixmap logo(QString::fromStdString(PictureForRatio(MkbPictures::Logo, devicePixelRatioF())));
     if (logo.isNull())
         logo = QPixmap(QString::fromLatin1(MkbPictures::Logo));
     else if (devicePixelRatioF() > 1)

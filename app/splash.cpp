@@ -1,5 +1,6 @@
 #include "app/splash.h"
 
+#include "platform/bitmap.h"
 #include "platform/errors.h"
 #include "platform/jpeg.h"
 #include "resources/pictures/pictures.h"
@@ -33,15 +34,23 @@ TfrmSplashScreen::TfrmSplashScreen(QWidget* owner)
         move(screen->geometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
 
     // On a high-density screen the picture drawn at twice the size, when the build has it.
-    const double ratio = devicePixelRatioF();
-    QFile doubled(QString::fromStdString(MkbPictures::ForRatio(MkbPictures::Splash, ratio)));
-    QFile file(MkbPictures::Splash);
-    QFile& source = ratio > 1 && doubled.open(QIODevice::ReadOnly) ? doubled : file;
-    if (&source == &file && !file.open(QIODevice::ReadOnly))
-        throw EResNotFound(std::string("Resource ") + MkbPictures::Splash + " not found");
-    const QByteArray bytes = source.readAll();
+    QByteArray bytes;
+    int pictureRatio = 1;
+    if (devicePixelRatioF() > 1) {
+        QFile doubled(QString::fromStdString(PictureForRatio(MkbPictures::Splash, 2)));
+        if (doubled.open(QIODevice::ReadOnly)) {
+            bytes = doubled.readAll();
+            pictureRatio = 2;
+        }
+    }
+    if (pictureRatio == 1) {
+        QFile file(MkbPictures::Splash);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EResNotFound(std::string("Resource ") + MkbPictures::Splash + " not found");
+        bytes = file.readAll();
+    }
     LoadAdvert(reinterpret_cast<const unsigned char*>(bytes.constData()),
-               static_cast<std::size_t>(bytes.size()), &source == &doubled ? 2 : 1);
+               static_cast<std::size_t>(bytes.size()), pictureRatio);
 }
 
 void TfrmSplashScreen::LoadAdvert(const unsigned char* data, std::size_t size, int ratio) {

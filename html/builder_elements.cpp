@@ -44,14 +44,20 @@ constexpr TInlineTag kInlineTags[] = {
     {symSmall, symSmallEnd, u"small", true},
 };
 
-const TInlineTag* FindInline(THtmlSymbol sym, bool& isEnd) {
-    for (const TInlineTag& t : kInlineTags) {
+// The table's entry that the symbol starts or ends; isEnd tells which.
+template <typename TTag, std::size_t N>
+const TTag* FindTag(const TTag (&tags)[N], THtmlSymbol sym, bool& isEnd) {
+    for (const TTag& t : tags) {
         if (t.Start == sym || t.End == sym) {
             isEnd = t.End == sym;
             return &t;
         }
     }
     return nullptr;
+}
+
+const TInlineTag* FindInline(THtmlSymbol sym, bool& isEnd) {
+    return FindTag(kInlineTags, sym, isEnd);
 }
 
 struct TBlockTag {
@@ -77,13 +83,7 @@ constexpr TBlockTag kBlockTags[] = {
 };
 
 const TBlockTag* FindBlock(THtmlSymbol sym, bool& isEnd) {
-    for (const TBlockTag& t : kBlockTags) {
-        if (t.Start == sym || t.End == sym) {
-            isEnd = t.End == sym;
-            return &t;
-        }
-    }
-    return nullptr;
+    return FindTag(kBlockTags, sym, isEnd);
 }
 
 bool IsElementSymbol(THtmlSymbol sym) {

@@ -191,6 +191,16 @@ void TBitmap::TImpl::Take(const QImage& img, double ratio) {
     LogicalHeight = DeviceLength(Image.height(), 1 / ratio);
 }
 
+std::string PictureForRatio(const char* name, double ratio) {
+    std::string s = name ? name : "";
+    if (ratio <= 1 || s.empty())
+        return s;
+    const std::size_t dot = s.rfind('.');
+    const std::size_t slash = s.rfind('/');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return s.insert(extension ? dot : s.size(), "@2x");
+}
+
 bool TBitmap::LoadFromData(const unsigned char* data, std::size_t size) {
     const QImage img = DecodePicture(data, size);
     if (img.isNull())
@@ -204,11 +214,7 @@ bool TBitmap::LoadFromResource(const char* name, double ratio) {
         return false;
     const QString base = QString::fromUtf8(name);
     if (ratio > 1) {
-        const qsizetype dot = base.lastIndexOf(u'.');
-        const QString doubled = dot > base.lastIndexOf(u'/')
-                                    ? base.left(dot) + QStringLiteral("@2x") + base.mid(dot)
-                                    : base + QStringLiteral("@2x");
-        const QImage img = ReadResource(doubled);
+        const QImage img = ReadResource(QString::fromStdString(PictureForRatio(name, ratio)));
         if (!img.isNull()) {
             FImpl->Take(img, 2);
             return true;

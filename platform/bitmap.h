@@ -5,8 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class TCanvas;
+
+// The resource name of a picture's drawing for a screen of the device pixel ratio: above 1 the
+// one at twice the size, whose name has "@2x" before the extension.
+std::string PictureForRatio(const char* name, double ratio);
 
 enum class TBitmapFormat {
     bfOpaque, // 0xFFRRGGBB: the fourth byte is not used and stays 0xFF

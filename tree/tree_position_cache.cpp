@@ -210,17 +210,23 @@ bool TPositionCache::BuildPositionCache() {
 
 // ---- lookups ---------------------------------------------------------------------------------
 
+PVirtualNode TPositionCache::EntryBefore(TCache::const_iterator upper, int& top) const {
+    if (upper == FEntries.begin()) {
+        top = 0;
+        return Tree.GetFirstVisibleNoInit();
+    }
+    const TCacheEntry& e = *(upper - 1);
+    top = static_cast<int>(std::min<std::uint32_t>(e.AbsoluteTop, INT_MAX));
+    return e.Node;
+}
+
 PVirtualNode TPositionCache::StartByPosition(int y, int& top) const {
     if (Tree.States.Contains(tsUseCache) && !FEntries.empty() && y >= 0) {
         const auto yy = static_cast<std::uint32_t>(y);
         auto it = std::upper_bound(
             FEntries.begin(), FEntries.end(), yy,
             [](std::uint32_t v, const TCacheEntry& e) { return v < e.AbsoluteTop; });
-        if (it != FEntries.begin()) {
-            --it;
-            top = static_cast<int>(std::min<std::uint32_t>(it->AbsoluteTop, INT_MAX));
-            return it->Node;
-        }
+        return EntryBefore(it, top);
     }
     top = 0;
     return Tree.GetFirstVisibleNoInit();
@@ -232,11 +238,7 @@ PVirtualNode TPositionCache::StartByNode(PVirtualNode node, int& top) const {
                                    [](PVirtualNode n, const TCacheEntry& e) {
                                        return CompareNodePositions(n, e.Node) < 0;
                                    });
-        if (it != FEntries.begin()) {
-            --it;
-            top = static_cast<int>(std::min<std::uint32_t>(it->AbsoluteTop, INT_MAX));
-            return it->Node;
-        }
+        return EntryBefore(it, top);
     }
     top = 0;
     return Tree.GetFirstVisibleNoInit();

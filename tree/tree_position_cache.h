@@ -68,6 +68,8 @@ public:
 
 private:
     void HandleStateMessage(std::uintptr_t enterMask, std::intptr_t leaveMask);
+    // The entry before the first one above the sought place, else the first visible node.
+    PVirtualNode EntryBefore(TCache::const_iterator upper, int& top) const;
 
     TBaseVirtualTree& Tree;
     TCache FEntries;

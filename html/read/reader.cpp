@@ -320,6 +320,19 @@ bool THtmlReader::ReadAttribute() {
     return true;
 }
 
+int THtmlReader::ReadReferenceDigits(bool hex, unsigned& value) {
+    value = 0;
+    int digits = 0;
+    for (;;) {
+        const int d = hex ? HexValue(UpChar) : (IsDigit(CurChar) ? CurChar - u'0' : -1);
+        if (d < 0)
+            return digits;
+        value = (value * (hex ? 16 : 10) + static_cast<unsigned>(d)) & 0xFFFF;
+        ++digits;
+        GetChar();
+    }
+}
+
 std::u16string THtmlReader::DecodeReference(int codePage) {
     std::u16string written = u"&";
     GetChar();
@@ -332,16 +345,7 @@ std::u16string THtmlReader::DecodeReference(int codePage) {
             GetChar();
         }
         unsigned value = 0;
-        int digits = 0;
-        for (;;) {
-            int d = hex ? HexValue(UpChar) : (IsDigit(CurChar) ? CurChar - u'0' : -1);
-            if (d < 0)
-                break;
-            value = (value * (hex ? 16 : 10) + static_cast<unsigned>(d)) & 0xFFFF;
-            written += CurChar;
-            ++digits;
-            GetChar();
-        }
+        const int digits = ReadReferenceDigits(hex, value);
         if (digits == 0)
             return written;
         if (CurChar == u';')
@@ -409,15 +413,7 @@ void THtmlReader::ReadTextReference() {
             GetChar();
         }
         unsigned value = 0;
-        int digits = 0;
-        for (;;) {
-            int d = hex ? HexValue(UpChar) : (IsDigit(CurChar) ? CurChar - u'0' : -1);
-            if (d < 0)
-                break;
-            value = (value * (hex ? 16 : 10) + static_cast<unsigned>(d)) & 0xFFFF;
-            ++digits;
-            GetChar();
-        }
+        const int digits = ReadReferenceDigits(hex, value);
         if (digits == 0) {
             if (!FirstPass)
                 FCollection.Append(written);

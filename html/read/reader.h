@@ -60,6 +60,9 @@ private:
     bool ReadText();
     bool ReadAttribute();
     void ReadTextReference();
+    // The digits of a numeric reference after "&#" or "&#x": their value, kept to 16 bits, and
+    // how many there were.
+    int ReadReferenceDigits(bool hex, unsigned& value);
     void EmitCodePoint(char16_t value, int index, bool numeric);
     void Flush();
 

@@ -22,15 +22,4 @@ const char* AppIcon(int size) {
     }
 }
 
-std::string ForRatio(const char* name, double ratio) {
-    std::string s = name ? name : "";
-    if (ratio <= 1 || s.empty())
-        return s;
-    const std::size_t dot = s.rfind('.');
-    const std::size_t slash = s.rfind('/');
-    const std::size_t at =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash) ? dot : s.size();
-    return s.insert(at, "@2x");
-}
-
 } // namespace MkbPictures

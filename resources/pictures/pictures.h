@@ -1,6 +1,5 @@
 #pragma once
 // Names of the application's pictures in the Qt resources of the library mkb_pictures.
-#include <string>
 
 namespace MkbPictures {
 
@@ -15,8 +14,5 @@ inline constexpr int TreeImageSize = 24;
 const char* TreeImage(int index);
 // The application icon in 16, 32 or 48 pixels; nullptr for any other size.
 const char* AppIcon(int size);
-// The picture's drawing for a screen of the device pixel ratio: above 1 the one at twice the
-// size, whose name has "@2x" before the extension.
-std::string ForRatio(const char* name, double ratio);
 
 } // namespace MkbPictures

@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/qtconvert.h"
+#include "tests/browser/store_support.h"
 #include "tree/tree_geometry.h"
 
 #include <QAbstractButton>
@@ -36,9 +37,7 @@ namespace {
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (TMKBRec& r : MKBStore())
-            if (r.id != 0)
-                r.child_count = -1;
+        ForgetChildCounts(MKBStore());
         Form = std::make_unique<TfrmMainForm>();
         Form->Browser().ShowInformation = [this](const std::u16string& t) {
             Messages.push_back(t);

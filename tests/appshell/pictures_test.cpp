@@ -54,10 +54,10 @@ TEST(Pictures, EveryPictureHasItsSize) {
     // a bitmap asked for above ratio 1 takes that one, at the same logical size.
     for (const char* name : {MkbPictures::Splash, MkbPictures::Logo, MkbPictures::TreeBackground,
                              MkbPictures::TreeImage(3), MkbPictures::AppIcon(16)}) {
-        const std::string doubled = MkbPictures::ForRatio(name, 2);
+        const std::string doubled = PictureForRatio(name, 2);
         EXPECT_EQ(LoadResource(doubled.c_str()).size(), LoadResource(name).size() * 2) << doubled;
     }
-    EXPECT_EQ(MkbPictures::ForRatio(MkbPictures::Logo, 1), MkbPictures::Logo);
+    EXPECT_EQ(PictureForRatio(MkbPictures::Logo, 1), MkbPictures::Logo);
     TBitmap tree;
     ASSERT_TRUE(tree.LoadFromResource(MkbPictures::TreeBackground, 1.5));
     EXPECT_EQ(tree.PixelRatio(), 2);

@@ -3,6 +3,7 @@
 #include "browser/windowsetup.h"
 #include "data/loader.h"
 #include "platform/application.h"
+#include "tests/browser/store_support.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +50,7 @@ protected:
     }
     void SetUp() override {
         EnsureApplication();
-        // Counts are cached per run; each test starts from an uncounted store.
-        for (TMKBRec& r : MKBStore())
-            if (r.id != 0)
-                r.child_count = -1;
+        ForgetChildCounts(MKBStore());
         Tree = std::make_unique<TVirtualStringTree>();
         Tree->SetNodeDataSize(4);
         SetUpPartsTree(*Tree, Images);

@@ -195,9 +195,7 @@ class SearchListTest : public RealSearch {
 protected:
     void SetUp() override {
         EnsureApplication();
-        for (TMKBRec& r : MKBStore())
-            if (r.id != 0)
-                r.child_count = -1;
+        ForgetChildCounts(MKBStore());
         Tree = std::make_unique<TVirtualStringTree>();
         Tree->SetNodeDataSize(4);
         Tree->SetBounds(0, 0, 600, 400);

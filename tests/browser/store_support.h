@@ -1,8 +1,9 @@
 #pragma once
-// A record of a synthetic store, its code given as wide text.
+// Records of synthetic stores, and the real store made uncounted again.
 #include "data/mkbrecs.h"
 #include "platform/codepage.h"
 
+#include <span>
 #include <string>
 
 inline TMKBRec MakeRecord(int id, const std::u16string& code, const std::u16string& name,
@@ -14,4 +15,11 @@ inline TMKBRec MakeRecord(int id, const std::u16string& code, const std::u16stri
     r.parent_id = parent;
     r.child_count = -1;
     return r;
+}
+
+// Child counts are cached in the store per run; a test that counts starts from none counted.
+inline void ForgetChildCounts(std::span<TMKBRec> store) {
+    for (TMKBRec& r : store)
+        if (r.id != 0)
+            r.child_count = -1;
 }

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,20 @@ protected:
         QMouseEvent e(type, QPointF(p), Surface()->mapToGlobal(QPointF(p)), button, held, mods);
         QApplication::sendEvent(Surface(), &e);
     }
+    // A clock that advances by each wait, and a wait that records the view's position and
+    // then lets the test act as the user at that step (counted from 1).
+    const std::vector<int>& PaceSteps(std::function<void(std::size_t step)> atStep) {
+        V->Clock = [this] { return Now; };
+        V->WaitForMessages = [this, atStep = std::move(atStep)](unsigned ms) {
+            Now += ms;
+            Steps.push_back(V->Position());
+            atStep(Steps.size());
+        };
+        return Steps;
+    }
+    std::uint32_t Now{0};
+    std::vector<int> Steps;
+
     // Paints the surface as the platform would, so that hit testing knows the lines' places.
     QImage Grab() { return Surface()->grab().toImage(); }
 
@@ -461,17 +476,12 @@ TEST_F(ViewerTest, DraggingAboveThePaneScrollsUpWhileTheSelectionFollows) {
     Grab();
     // A clock that advances 100 ms per step, and a wait that records each step and moves
     // the pointer as a user would: 5 above the top, then 20 above, then the button is let go.
-    std::uint32_t now = 0;
-    V->Clock = [&] { return now; };
-    std::vector<int> positions;
-    V->WaitForMessages = [&](unsigned ms) {
-        now += ms;
-        positions.push_back(V->Position());
-        if (positions.size() == 3)
+    const std::vector<int>& positions = PaceSteps([&](std::size_t step) {
+        if (step == 3)
             Mouse(QEvent::MouseMove, QPoint(40, -20), Qt::NoButton, Qt::LeftButton);
-        if (positions.size() == 5)
+        if (step == 5)
             Mouse(QEvent::MouseButtonRelease, QPoint(40, -20), Qt::LeftButton, Qt::NoButton);
-    };
+    });
     const QPoint p(40, 100);
     Mouse(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
     const int anchor = V->SelAnchor;
@@ -491,17 +501,12 @@ TEST_F(ViewerTest, DraggingAboveThePaneScrollsUpWhileTheSelectionFollows) {
 TEST_F(ViewerTest, MiddleButtonPansTowardsThePointer) {
     Load(Paragraphs(80));
     V->ScrollTo(1000);
-    std::uint32_t now = 0;
-    V->Clock = [&] { return now; };
-    std::vector<int> positions;
-    V->WaitForMessages = [&](unsigned ms) {
-        now += ms;
-        positions.push_back(V->Position());
-        if (positions.size() == 2)
+    const std::vector<int>& positions = PaceSteps([&](std::size_t step) {
+        if (step == 2)
             Mouse(QEvent::MouseMove, QPoint(40, 100 - 70), Qt::NoButton, Qt::MiddleButton);
-        if (positions.size() == 4)
+        if (step == 4)
             Mouse(QEvent::MouseMove, QPoint(40, 110), Qt::NoButton, Qt::MiddleButton);
-    };
+    });
     Mouse(QEvent::MouseButtonPress, QPoint(40, 100), Qt::MiddleButton, Qt::MiddleButton);
     EXPECT_TRUE(V->Panning);
     Mouse(QEvent::MouseMove, QPoint(40, 125), Qt::NoButton, Qt::MiddleButton);

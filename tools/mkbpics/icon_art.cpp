@@ -13,17 +13,16 @@ namespace {
 
 // The small images are set pixel by pixel so that they stay crisp at 1:1; at a larger scale
 // each of their pixels is a square block, as crisp.
-int gScale = 1;
-
 class TPixels {
 public:
-    explicit TPixels(int size) : Image(size * gScale, size * gScale, QImage::Format_ARGB32) {
+    explicit TPixels(int size, int scale = 1)
+        : Scale(std::max(scale, 1)), Image(size * Scale, size * Scale, QImage::Format_ARGB32) {
         Image.fill(Qt::transparent);
     }
     void Set(int x, int y, const QColor& c) {
-        for (int dy = 0; dy < gScale; ++dy)
-            for (int dx = 0; dx < gScale; ++dx)
-                SetDevice(x * gScale + dx, y * gScale + dy, c);
+        for (int dy = 0; dy < Scale; ++dy)
+            for (int dx = 0; dx < Scale; ++dx)
+                SetDevice(x * Scale + dx, y * Scale + dy, c);
     }
     void SetDevice(int x, int y, const QColor& c) {
         if (x < 0 || y < 0 || x >= Image.width() || y >= Image.height())
@@ -50,6 +49,7 @@ public:
         for (int y = y0; y <= y1; ++y)
             Set(x, y, c);
     }
+    int Scale;
     QImage Image;
 };
 
@@ -87,8 +87,8 @@ void FolderBackWall(TPixels& px, const QColor& top, const QColor& bottom) {
     px.VLine(23, 8, 20, Shadow);
 }
 
-QImage ClosedFolder() {
-    TPixels px(24);
+QImage ClosedFolder(int scale) {
+    TPixels px(24, scale);
     FolderBackWall(px, FolderTop, FolderBottom);
     px.HLine(11, 21, 7, QColor(0xDA, 0xE8, 0xF9)); // lit top edge
     px.HLine(2, 21, 8, QColor(255, 255, 255, 60));
@@ -96,8 +96,8 @@ QImage ClosedFolder() {
     return px.Image;
 }
 
-QImage OpenFolder() {
-    TPixels px(24);
+QImage OpenFolder(int scale) {
+    TPixels px(24, scale);
     FolderBackWall(px, FolderBack, FolderBackDark);
     // A sheet of paper standing in the folder.
     px.HLine(5, 18, 8, PageLine);
@@ -153,15 +153,15 @@ void Page(TPixels& px, int x0, int y0, int x1, int y1, int fold, bool lines) {
     px.VLine(x1 + 1, y0 + fold + 1, y1, Shadow);
 }
 
-QImage TwoDocuments() {
-    TPixels px(24);
+QImage TwoDocuments(int scale) {
+    TPixels px(24, scale);
     Page(px, 3, 1, 15, 16, 4, true);
     Page(px, 8, 6, 20, 21, 4, true);
     return px.Image;
 }
 
-QImage OneDocument() {
-    TPixels px(24);
+QImage OneDocument(int scale) {
+    TPixels px(24, scale);
     Page(px, 5, 2, 18, 21, 5, true);
     return px.Image;
 }
@@ -285,24 +285,16 @@ QImage LargeIcon(int size) {
 } // namespace
 
 QImage DrawTreeImage(int index, int scale) {
-    gScale = std::max(scale, 1);
-    QImage img;
     switch (index) {
     case 0:
-        img = ClosedFolder();
-        break;
+        return ClosedFolder(scale);
     case 1:
-        img = OpenFolder();
-        break;
+        return OpenFolder(scale);
     case 2:
-        img = TwoDocuments();
-        break;
+        return TwoDocuments(scale);
     default:
-        img = OneDocument();
-        break;
+        return OneDocument(scale);
     }
-    gScale = 1;
-    return img;
 }
 
 QImage DrawAppIcon(int size) {
