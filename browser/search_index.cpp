@@ -2,9 +2,11 @@
 
 #include "browser/records.h"
 #include "browser/search_text.h"
+#include "browser/search_words.h"
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace {
 
@@ -103,6 +105,7 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
     Stamp.assign(n, 0);
     Best.assign(n, mgNone);
     Begins.assign(n, 0);
+    TermRanks.assign(n, 0);
     for (TFoldedTexts* t : {&Names, &Codes, &DotlessCodes})
         t->Start.resize(n + 1);
 
@@ -169,7 +172,48 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
             if (slot < 0)
                 slot = static_cast<int>(i);
         }
+    } else {
+        SortedIds.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            SortedIds[i] = {ids[i], static_cast<int>(i)};
+        std::stable_sort(SortedIds.begin(), SortedIds.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
     }
+
+    // Children in store order, and the category each coded record belongs to.
+    FirstChild.assign(n, -1);
+    NextSibling.assign(n, -1);
+    FamilyHead.resize(n);
+    std::vector<int> parents(n), lastChild(n, -1);
+    for (std::size_t i = 0; i < n; ++i) {
+        const int p = ParentIndex(static_cast<int>(i));
+        parents[i] = p;
+        if (p < 0 || p == static_cast<int>(i))
+            continue;
+        const auto P = static_cast<std::size_t>(p);
+        if (lastChild[P] < 0)
+            FirstChild[P] = static_cast<int>(i);
+        else
+            NextSibling[static_cast<std::size_t>(lastChild[P])] = static_cast<int>(i);
+        lastChild[P] = static_cast<int>(i);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        int head = static_cast<int>(i);
+        // Bounded, so that a parent cycle in damaged data cannot loop for ever.
+        for (int steps = 0; Kinds[i] == rkCoded && steps < 8; ++steps) {
+            const int p = parents[static_cast<std::size_t>(head)];
+            if (p < 0 || p == head || Kinds[static_cast<std::size_t>(p)] != rkCoded)
+                break;
+            head = p;
+        }
+        FamilyHead[i] = head;
+    }
+
+    std::vector<std::string_view> names(n);
+    for (std::size_t i = 0; i < n; ++i)
+        names[i] = Names.Of(i);
+    Vocabulary.Build(names, WordsEnd);
+    ReadTerms();
 }
 
 std::uint8_t TSearchIndex::NameFacts(int record) const {
@@ -215,6 +259,212 @@ int TSearchIndex::NameLength(int record) const {
     return static_cast<int>(Names.Of(static_cast<std::size_t>(record)).size());
 }
 
+void TSearchIndex::ReadTerms() {
+    std::vector<std::u16string> errors;
+    TermRows = ParseSearchTerms(SearchTermsText(), errors);
+    TermShared.clear();
+    for (const TSearchTerm& term : TermRows) {
+        std::vector<std::string>& shared = TermShared.emplace_back();
+        for (std::size_t w = 0; w < term.Words.size(); ++w) {
+            const std::string_view word = term.Words[w];
+            const std::string_view stem = word.substr(0, StemLength(word));
+            shared.push_back(term.Exact[w] || CollidingStem(stem) ? std::string()
+                                                                  : SharedStem(stem));
+        }
+    }
+    TermSets.assign(TermRows.size(), {});
+    TermSetMade.assign(TermRows.size(), false);
+}
+
+int TSearchIndex::TargetRecord(std::u16string_view target) const {
+    int found = -1;
+    if (target.find(u'-') != std::u16string_view::npos) {
+        // A range names the block or class whose name ends with it in parentheses.
+        const std::string range = "(" + FoldQueryWord(target, fkCode) + ")";
+        Names.FindAll(range, [&](std::size_t record, std::size_t at) {
+            if (found < 0 && Kinds[record] != rkCoded && at == WordsEnd[record] &&
+                at + range.size() == Names.Of(record).size())
+                found = static_cast<int>(record);
+        });
+        return found;
+    }
+    const std::string code = FoldQueryWord(target, fkCode);
+    Codes.FindAll(code, [&](std::size_t record, std::size_t at) {
+        if (found < 0 && at == 0 && Codes.Of(record).size() == code.size() &&
+            Kinds[record] == rkCoded)
+            found = static_cast<int>(record);
+    });
+    return found;
+}
+
+std::vector<std::u16string> TSearchIndex::UnresolvedTargets() const {
+    std::vector<std::u16string> missing;
+    for (const TSearchTerm& term : TermRows)
+        for (const std::u16string& target : term.Targets)
+            if (TargetRecord(target) < 0) {
+                const std::string line = std::to_string(term.Line);
+                missing.push_back(u"строка " + std::u16string(line.begin(), line.end()) + u": " +
+                                  term.Text + u" → " + target);
+            }
+    return missing;
+}
+
+const std::vector<std::pair<int, std::uint16_t>>& TSearchIndex::TermRecords(int term) const {
+    const auto t = static_cast<std::size_t>(term);
+    std::vector<std::pair<int, std::uint16_t>>& set = TermSets[t];
+    if (TermSetMade[t])
+        return set;
+    TermSetMade[t] = true;
+    const std::vector<std::u16string>& targets = TermRows[t].Targets;
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        const int root = TargetRecord(targets[k]);
+        if (root < 0)
+            continue;
+        const auto rank = static_cast<std::uint16_t>(std::min<std::size_t>(k, 0xFFFF));
+        // The target and everything below it; the walk counts its steps against damaged data.
+        std::vector<int> stack = {root};
+        for (std::size_t steps = 0; !stack.empty() && steps < Store.size(); ++steps) {
+            const int r = stack.back();
+            stack.pop_back();
+            set.emplace_back(r, rank);
+            for (int c = FirstChild[static_cast<std::size_t>(r)]; c >= 0;
+                 c = NextSibling[static_cast<std::size_t>(c)])
+                stack.push_back(c);
+        }
+    }
+    // Store order; a record under two targets keeps the earlier one's place.
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end(),
+                          [](const auto& a, const auto& b) { return a.first == b.first; }),
+              set.end());
+    return set;
+}
+
+bool TSearchIndex::ByTerm(const TQueryUnit& unit, int record) const {
+    if (unit.Term < 0)
+        return false;
+    const auto& set = TermRecords(unit.Term);
+    const auto it =
+        std::lower_bound(set.begin(), set.end(), std::pair<int, std::uint16_t>(record, 0));
+    return it != set.end() && it->first == record;
+}
+
+int TQueryPlan::Required() const {
+    int n = 0;
+    for (const TQueryUnit& u : Units)
+        n += !u.Optional;
+    return n;
+}
+
+namespace {
+
+// The letters and digits of a folded word, without the punctuation around them.
+std::string_view WordCore(std::string_view folded) {
+    while (!folded.empty() && !IsWordByte(static_cast<unsigned char>(folded.front())))
+        folded.remove_prefix(1);
+    while (!folded.empty() && !IsWordByte(static_cast<unsigned char>(folded.back())))
+        folded.remove_suffix(1);
+    return folded;
+}
+
+bool IsLetterWord(std::string_view folded) {
+    return !folded.empty() && std::all_of(folded.begin(), folded.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b >= 'A' && b <= 'Z') || b >= 0xC0;
+    });
+}
+
+} // namespace
+
+TQueryPlan TSearchIndex::Plan(std::u16string_view query) const {
+    const std::vector<std::u16string_view> words = QueryWords(query);
+    std::vector<std::string> cores, shared;
+    for (std::u16string_view w : words) {
+        const std::string folded = FoldQueryWord(w, fkName);
+        const std::string_view core = WordCore(folded);
+        cores.emplace_back(core);
+        const std::string_view stem = core.substr(0, StemLength(core));
+        shared.push_back(IsCyrillicWord(core) && !CollidingStem(stem) ? SharedStem(stem)
+                                                                      : std::string());
+    }
+    auto wordUnit = [&](std::size_t i) {
+        TQueryUnit unit;
+        unit.Text = std::u16string(words[i]);
+        unit.CodeWord = FoldQueryWord(words[i], fkCode);
+        unit.NameWord = FoldQueryWord(words[i], fkName);
+        unit.Forms = Vocabulary.FormsOf(cores[i]);
+        unit.Optional = IsFunctionWord(cores[i]);
+        return unit;
+    };
+
+    TQueryPlan plan;
+    for (std::size_t i = 0; i < words.size();) {
+        // The longest term of the table that the words from here spell, the earlier row first.
+        int term = -1;
+        std::size_t length = 0;
+        for (std::size_t t = 0; t < TermRows.size(); ++t) {
+            const std::vector<std::string>& termWords = TermRows[t].Words;
+            if (termWords.size() <= length || termWords.size() > words.size() - i)
+                continue;
+            bool spelled = true;
+            for (std::size_t w = 0; w < termWords.size() && spelled; ++w)
+                spelled = termWords[w] == cores[i + w] ||
+                          (!TermShared[t][w].empty() && TermShared[t][w] == shared[i + w]);
+            if (spelled) {
+                term = static_cast<int>(t);
+                length = termWords.size();
+            }
+        }
+        if (term < 0) {
+            plan.Units.push_back(wordUnit(i++));
+            continue;
+        }
+        TQueryUnit unit;
+        unit.Term = term;
+        for (std::size_t w = i; w < i + length; ++w) {
+            unit.Text += (w > i ? u" " : u"") + std::u16string(words[w]);
+            unit.Parts.push_back(wordUnit(w));
+        }
+        plan.Units.push_back(std::move(unit));
+        i += length;
+    }
+    // A query of function words alone asks for them.
+    if (plan.Required() == 0)
+        for (TQueryUnit& u : plan.Units)
+            u.Optional = false;
+    return plan;
+}
+
+void TSearchIndex::NewStamp() {
+    if (++CurrentStamp == 0) {
+        std::fill(Stamp.begin(), Stamp.end(), 0);
+        CurrentStamp = 1;
+    }
+}
+
+void TSearchIndex::Note(std::size_t record, TMatchGroup group, bool begins,
+                        std::uint16_t termRank) {
+    if (Stamp[record] != CurrentStamp) {
+        Stamp[record] = CurrentStamp;
+        Best[record] = group;
+        Begins[record] = begins;
+        TermRanks[record] = termRank;
+    } else {
+        if (group < Best[record])
+            TermRanks[record] = termRank;
+        Best[record] = std::min(Best[record], group);
+        Begins[record] = Begins[record] || begins;
+    }
+}
+
+std::vector<TSearchMatch> TSearchIndex::Noted() const {
+    std::vector<TSearchMatch> matches;
+    for (std::size_t i = 0; i < Stamp.size(); ++i)
+        if (Stamp[i] == CurrentStamp)
+            matches.push_back({static_cast<int>(i), Best[i], Begins[i] != 0, TermRanks[i]});
+    return matches;
+}
+
 TMatchGroup TSearchIndex::NameGroup(std::size_t record, std::size_t at, std::size_t length) const {
     if (at + length > WordsEnd[record])
         return mgElsewhere;
@@ -240,76 +490,114 @@ TMatchGroup CodeGroup(std::string_view code, std::string_view word) {
 
 } // namespace
 
-TMatchGroup TSearchIndex::MatchInRecord(std::size_t record, const std::string& codeWord,
-                                        const std::string& nameWord, bool& begins) const {
-    TMatchGroup group = CodeGroup(Codes.Of(record), codeWord);
-    if (codeWord.find('.') == std::string::npos)
-        group = std::min(group, CodeGroup(DotlessCodes.Of(record), codeWord));
+TMatchGroup TSearchIndex::WordInRecord(const TQueryUnit& unit, std::size_t record,
+                                       bool& begins) const {
+    TMatchGroup group = CodeGroup(Codes.Of(record), unit.CodeWord);
+    if (unit.CodeWord.find('.') == std::string::npos)
+        group = std::min(group, CodeGroup(DotlessCodes.Of(record), unit.CodeWord));
     const std::string_view name = Names.Of(record);
-    for (std::size_t at = name.find(nameWord); at != std::string_view::npos;
-         at = name.find(nameWord, at + 1)) {
+    for (std::size_t at = name.find(unit.NameWord); at != std::string_view::npos;
+         at = name.find(unit.NameWord, at + 1)) {
         begins = begins || at == 0;
-        group = std::min(group, NameGroup(record, at, nameWord.size()));
+        group = std::min(group, NameGroup(record, at, unit.NameWord.size()));
         if (group <= mgWholeWord)
             break;
     }
+    if (group > mgWordForm && !unit.Forms.empty())
+        for (std::uint32_t id : Vocabulary.WordsOf(record))
+            if (std::binary_search(unit.Forms.begin(), unit.Forms.end(), id))
+                return mgWordForm;
     return group;
 }
 
-void TSearchIndex::MatchFirstWord(std::u16string_view word) {
-    if (++CurrentStamp == 0) {
-        std::fill(Stamp.begin(), Stamp.end(), 0);
-        CurrentStamp = 1;
+TMatchGroup TSearchIndex::MatchInRecord(const TQueryUnit& unit, std::size_t record, bool& begins,
+                                        std::uint16_t& termRank) const {
+    if (unit.Term < 0)
+        return WordInRecord(unit, record, begins);
+    TMatchGroup words = mgNone;
+    for (const TQueryUnit& part : unit.Parts) {
+        if (part.Optional)
+            continue;
+        const TMatchGroup g = WordInRecord(part, record, begins);
+        words = words == mgNone || g == mgNone ? (g == mgNone ? mgNone : g) : std::max(words, g);
+        if (g == mgNone)
+            break;
     }
-    const std::uint32_t stamp = CurrentStamp;
-    auto note = [&](std::size_t record, TMatchGroup group, bool begins) {
-        if (Stamp[record] != stamp) {
-            Stamp[record] = stamp;
-            Best[record] = group;
-            Begins[record] = begins;
-        } else {
-            Best[record] = std::min(Best[record], group);
-            Begins[record] = Begins[record] || begins;
-        }
-    };
-    const std::string codeWord = FoldQueryWord(word, fkCode);
+    const auto& set = TermRecords(unit.Term);
+    const auto it = std::lower_bound(set.begin(), set.end(),
+                                     std::pair<int, std::uint16_t>(static_cast<int>(record), 0));
+    if (it != set.end() && it->first == static_cast<int>(record)) {
+        termRank = it->second;
+        return std::min(words, mgTerm);
+    }
+    return words;
+}
+
+void TSearchIndex::MatchWordEverywhere(const TQueryUnit& unit) {
+    const std::string& codeWord = unit.CodeWord;
     auto codeHit = [&](const TFoldedTexts& texts) {
         return [&](std::size_t record, std::size_t at) {
             const bool whole = texts.Of(record).size() == codeWord.size();
-            note(record, at != 0 ? mgElsewhere : whole ? mgCodeEquals : mgCodeStarts, false);
+            Note(record, at != 0 ? mgElsewhere : whole ? mgCodeEquals : mgCodeStarts, false);
         };
     };
     Codes.FindAll(codeWord, codeHit(Codes));
     if (codeWord.find('.') == std::string::npos)
         DotlessCodes.FindAll(codeWord, codeHit(DotlessCodes));
-    const std::string nameWord = FoldQueryWord(word, fkName);
+    const std::string& nameWord = unit.NameWord;
     Names.FindAll(nameWord, [&](std::size_t record, std::size_t at) {
-        note(record, NameGroup(record, at, nameWord.size()), at == 0);
+        Note(record, NameGroup(record, at, nameWord.size()), at == 0);
     });
+    for (std::uint32_t id : unit.Forms)
+        for (std::uint32_t record : Vocabulary.Records(static_cast<int>(id)))
+            Note(record, mgWordForm, false);
 }
 
-std::vector<TSearchMatch> TSearchIndex::Match(std::u16string_view query) {
-    std::vector<std::u16string_view> words = QueryWords(query);
+std::vector<TSearchMatch> TSearchIndex::MatchUnit(const TQueryUnit& unit) {
+    if (unit.Term < 0) {
+        NewStamp();
+        MatchWordEverywhere(unit);
+        return Noted();
+    }
+    // The term's records, and the records that hold its words as words.
+    TQueryPlan parts;
+    parts.Units = unit.Parts;
+    std::vector<TSearchMatch> words = Match(parts);
+    NewStamp();
+    for (const TSearchMatch& m : words)
+        Note(static_cast<std::size_t>(m.Record), m.Group, m.NameBegins);
+    for (const auto& [record, rank] : TermRecords(unit.Term))
+        Note(static_cast<std::size_t>(record), mgTerm, false, rank);
+    return Noted();
+}
+
+std::vector<TSearchMatch> TSearchIndex::Match(const TQueryPlan& plan) {
+    std::vector<const TQueryUnit*> units;
+    for (const TQueryUnit& u : plan.Units)
+        if (!u.Optional)
+            units.push_back(&u);
     std::vector<TSearchMatch> matches;
-    if (words.empty())
+    if (units.empty())
         return matches;
-    // The longest word first: it leaves the fewest candidates for the others.
-    std::stable_sort(words.begin(), words.end(),
-                     [](auto a, auto b) { return a.size() > b.size(); });
-    MatchFirstWord(words[0]);
-    for (std::size_t i = 0; i < Stamp.size(); ++i)
-        if (Stamp[i] == CurrentStamp)
-            matches.push_back({static_cast<int>(i), Best[i], Begins[i] != 0});
-    for (std::size_t w = 1; w < words.size() && !matches.empty(); ++w) {
-        const std::string codeWord = FoldQueryWord(words[w], fkCode);
-        const std::string nameWord = FoldQueryWord(words[w], fkName);
+    // The longest word first: it leaves the fewest candidates for the others. A term's records
+    // are many: its unit comes after the words.
+    std::stable_sort(units.begin(), units.end(), [](const TQueryUnit* a, const TQueryUnit* b) {
+        const std::size_t la = a->Term >= 0 ? 0 : a->NameWord.size();
+        const std::size_t lb = b->Term >= 0 ? 0 : b->NameWord.size();
+        return la > lb;
+    });
+    matches = MatchUnit(*units[0]);
+    for (std::size_t w = 1; w < units.size() && !matches.empty(); ++w) {
         std::size_t kept = 0;
         for (TSearchMatch& m : matches) {
             bool begins = false;
+            std::uint16_t rank = 0;
             const TMatchGroup group =
-                MatchInRecord(static_cast<std::size_t>(m.Record), codeWord, nameWord, begins);
+                MatchInRecord(*units[w], static_cast<std::size_t>(m.Record), begins, rank);
             if (group == mgNone)
                 continue;
+            if (group > m.Group)
+                m.TermRank = rank;
             m.Group = std::max(m.Group, group);
             m.NameBegins = m.NameBegins || begins;
             matches[kept++] = m;
@@ -317,6 +605,99 @@ std::vector<TSearchMatch> TSearchIndex::Match(std::u16string_view query) {
         matches.resize(kept);
     }
     return matches;
+}
+
+std::u16string TSearchIndex::NearestWord(const TQueryUnit& unit) {
+    if (unit.Term >= 0 || unit.Optional)
+        return {};
+    const std::string_view core = WordCore(unit.NameWord);
+    constexpr std::size_t ShortestSlip = 5, LongWord = 9;
+    if (core.size() < ShortestSlip || core.size() != unit.NameWord.size() || !IsLetterWord(core) ||
+        !MatchUnit(unit).empty())
+        return {};
+    const int id = Vocabulary.Nearest(core, core.size() >= LongWord ? 2 : 1);
+    if (id < 0)
+        return {};
+    std::u16string word;
+    for (char c : Vocabulary.Word(id)) {
+        const auto b = static_cast<unsigned char>(c);
+        word.push_back(b >= 0xC0              ? static_cast<char16_t>(u'а' + (b - 0xC0))
+                       : b >= 'A' && b <= 'Z' ? static_cast<char16_t>(b + 0x20)
+                                              : static_cast<char16_t>(b));
+    }
+    return word;
+}
+
+std::vector<TTextSpan> TSearchIndex::UnitSpans(const TQueryUnit& unit, int record,
+                                               std::size_t codeLength) const {
+    std::vector<TTextSpan> spans;
+    const auto r = static_cast<std::size_t>(record);
+    if (unit.Term >= 0) {
+        for (const TQueryUnit& part : unit.Parts)
+            if (!part.Optional) {
+                const std::vector<TTextSpan> more = UnitSpans(part, record, codeLength);
+                spans.insert(spans.end(), more.begin(), more.end());
+            }
+        return spans;
+    }
+    auto addAll = [&](std::string_view hay, std::string_view needle, std::size_t offset) {
+        if (needle.empty())
+            return;
+        for (std::size_t at = hay.find(needle); at != std::string_view::npos;
+             at = hay.find(needle, at + 1))
+            spans.push_back({offset + at, needle.size()});
+    };
+    // The code as folded here has no dual-coding mark, which the row shows after it.
+    const std::string_view code = Codes.Of(r);
+    const std::size_t before = spans.size();
+    addAll(code, unit.CodeWord, 0);
+    if (spans.size() == before && unit.CodeWord.find('.') == std::string::npos) {
+        const std::string_view dotless = DotlessCodes.Of(r);
+        std::vector<std::size_t> dotlessAt;
+        for (std::size_t i = 0; i < code.size(); ++i)
+            if (code[i] != '.')
+                dotlessAt.push_back(i);
+        for (std::size_t at = dotless.find(unit.CodeWord);
+             !unit.CodeWord.empty() && at != std::string_view::npos;
+             at = dotless.find(unit.CodeWord, at + 1)) {
+            const std::size_t first = dotlessAt[at];
+            const std::size_t last = dotlessAt[at + unit.CodeWord.size() - 1];
+            spans.push_back({first, last + 1 - first});
+        }
+    }
+    const std::size_t nameStart = codeLength == 0 ? 0 : codeLength + 1;
+    const std::string_view name = Names.Of(r);
+    addAll(name, unit.NameWord, nameStart);
+    if (!unit.Forms.empty()) {
+        const std::string_view words =
+            name.substr(0, std::min<std::size_t>(WordsEnd[r], name.size()));
+        for (std::size_t i = 0; i < words.size();) {
+            if (!IsWordByte(static_cast<unsigned char>(words[i]))) {
+                ++i;
+                continue;
+            }
+            std::size_t end = i;
+            while (end < words.size() && IsWordByte(static_cast<unsigned char>(words[end])))
+                ++end;
+            const int id = Vocabulary.Find(words.substr(i, end - i));
+            if (id >= 0 && std::binary_search(unit.Forms.begin(), unit.Forms.end(),
+                                              static_cast<std::uint32_t>(id)))
+                spans.push_back({nameStart + i, end - i});
+            i = end;
+        }
+    }
+    return spans;
+}
+
+std::vector<TTextSpan> TSearchIndex::MatchSpans(const TQueryPlan& plan, int record,
+                                                std::size_t codeLength) const {
+    std::vector<TTextSpan> spans;
+    for (const TQueryUnit& unit : plan.Units)
+        if (!unit.Optional) {
+            const std::vector<TTextSpan> more = UnitSpans(unit, record, codeLength);
+            spans.insert(spans.end(), more.begin(), more.end());
+        }
+    return MergeSpans(std::move(spans));
 }
 
 int TSearchIndex::ParentIndex(int record) const {
@@ -329,10 +710,10 @@ int TSearchIndex::ParentIndex(int record) const {
             return -1;
         return IndexById[static_cast<std::size_t>(slot)];
     }
-    for (std::size_t i = 0; i < Store.size(); ++i)
-        if (Store[i].id == parent)
-            return static_cast<int>(i);
-    return -1;
+    const auto it =
+        std::lower_bound(SortedIds.begin(), SortedIds.end(), std::pair(parent, 0),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    return it != SortedIds.end() && it->first == parent ? it->second : -1;
 }
 
 std::u16string TSearchIndex::EnclosingRange(int record) const {

@@ -80,9 +80,25 @@ const TSearchResults& TSearchResultsList::ResultsFor(std::u16string_view text) {
 
 std::u16string TSearchResultsList::HeaderText() const {
     std::u16string header;
-    if (FResults.LayoutSwapped)
+    if (FResults.LayoutSwapped || FResults.Corrected)
         header = u"Показаны результаты для «" + FResults.Query + u"». ";
+    if (!FResults.LeftOut.empty()) {
+        header += u"Без слов: ";
+        for (std::size_t i = 0; i < FResults.LeftOut.size(); ++i)
+            header += (i > 0 ? u", " : u"") + FResults.LeftOut[i];
+        header += u". ";
+    }
     return header + u"Найдено: " + Number(FResults.Records.size());
+}
+
+std::u16string TSearchResultsList::RowTerm(unsigned row) const {
+    const int record = RowRecord(row);
+    if (record < 0 || !Index)
+        return {};
+    for (const TQueryUnit& unit : FResults.Plan.Units)
+        if (Index->ByTerm(unit, record))
+            return unit.Text;
+    return {};
 }
 
 int TSearchResultsList::RowRecord(unsigned row) const {
@@ -238,34 +254,36 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
         canvas.SetClipRect(clip);
     };
 
-    // The range of the enclosing block, right-aligned in grey, tells rows of one name apart.
-    // Ranges repeat from row to row: their widths are kept.
+    // The range of the enclosing block, right-aligned in grey, tells rows of one name apart;
+    // before it, the term that brought the row, whose title need not say it. Both repeat from
+    // row to row: their widths are kept.
     TRect textRect = rect;
-    const std::u16string range = Index->EnclosingRange(record);
-    if (!range.empty()) {
-        if (font != RangeWidthsFont) {
-            RangeWidths.clear();
-            RangeWidthsFont = font;
-        }
-        auto [it, added] = RangeWidths.try_emplace(range, 0);
+    if (font != RangeWidthsFont) {
+        RangeWidths.clear();
+        RangeWidthsFont = font;
+    }
+    for (const std::u16string& grey : {Index->EnclosingRange(record), RowTerm(node->Index)}) {
+        if (grey.empty())
+            continue;
+        auto [it, added] = RangeWidths.try_emplace(grey, 0);
         if (added)
-            it->second = canvas.TextWidth(range);
+            it->second = canvas.TextWidth(grey);
         const int width = it->second;
-        if (width + RangeGap < rect.Width() / 2) {
-            const TColor color = canvas.TextColor();
-            if (!selected)
-                canvas.SetTextColor(clGrayText);
-            draw({rect.Right - width, rect.Top, rect.Right, rect.Bottom}, range);
-            canvas.SetTextColor(color);
-            textRect.Right = rect.Right - width - RangeGap;
-        }
+        if (width + RangeGap >= textRect.Width() / 2)
+            continue;
+        const TColor color = canvas.TextColor();
+        if (!selected)
+            canvas.SetTextColor(clGrayText);
+        draw({textRect.Right - width, rect.Top, textRect.Right, rect.Bottom}, grey);
+        canvas.SetTextColor(color);
+        textRect.Right -= width + RangeGap;
     }
 
     // A tint behind the matched runs; one measuring of the text up to the last of them gives
     // where each begins and ends.
     const TMKBRec& rec = Store[static_cast<std::size_t>(record)];
     const std::size_t codeLength = TrimText(DecodeCode(rec)).size();
-    const std::vector<TTextSpan> spans = MatchSpans(text, codeLength, FResults.Query);
+    const std::vector<TTextSpan> spans = Index->MatchSpans(FResults.Plan, record, codeLength);
     if (!spans.empty()) {
         const std::size_t end = std::min(spans.back().Start + spans.back().Length, text.size());
         std::vector<int> extents;

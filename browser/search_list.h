@@ -58,6 +58,8 @@ public:
     std::u16string HeaderText() const;
     // The record of a row, -1 outside the list.
     int RowRecord(unsigned row) const;
+    // The term of the query that brought the row's record, as typed; empty when its words did.
+    std::u16string RowTerm(unsigned row) const;
 
 private:
     void ListKeyDown(TVirtualKey& key, TShiftState shift);
@@ -80,6 +82,6 @@ private:
     bool FHaveResults{false};
     bool FShowing{false};
     int FLastOpened{-1};
-    std::map<std::u16string, int> RangeWidths; // in RangeWidthsFont
+    std::map<std::u16string, int> RangeWidths; // ranges and terms, in RangeWidthsFont
     std::shared_ptr<const TPlatformFont> RangeWidthsFont;
 };

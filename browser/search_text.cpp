@@ -151,50 +151,7 @@ std::u16string SwapKeyboardLayout(std::u16string_view text) {
     return out;
 }
 
-namespace {
-
-void AddOccurrences(std::vector<TTextSpan>& spans, std::string_view hay, std::string_view needle,
-                    std::size_t offset) {
-    if (needle.empty())
-        return;
-    for (std::size_t at = hay.find(needle); at != std::string_view::npos;
-         at = hay.find(needle, at + 1))
-        spans.push_back({offset + at, needle.size()});
-}
-
-} // namespace
-
-std::vector<TTextSpan> MatchSpans(std::u16string_view rowText, std::size_t codeLength,
-                                  std::u16string_view query) {
-    codeLength = std::min(codeLength, rowText.size());
-    std::string code, name;
-    AppendFolded(code, rowText.substr(0, codeLength), fkCode);
-    const std::size_t nameStart = codeLength == 0 ? 0 : std::min(codeLength + 1, rowText.size());
-    AppendFolded(name, rowText.substr(nameStart), fkName);
-    // The code without its dots, and where each of its characters stands in the code.
-    std::string dotless;
-    std::vector<std::size_t> dotlessAt;
-    for (std::size_t i = 0; i < code.size(); ++i)
-        if (code[i] != '.') {
-            dotless.push_back(code[i]);
-            dotlessAt.push_back(i);
-        }
-
-    std::vector<TTextSpan> spans;
-    for (std::u16string_view word : QueryWords(query)) {
-        const std::string codeWord = FoldQueryWord(word, fkCode);
-        const std::size_t before = spans.size();
-        AddOccurrences(spans, code, codeWord, 0);
-        if (spans.size() == before && codeWord.find('.') == std::string::npos) {
-            for (std::size_t at = dotless.find(codeWord); at != std::string::npos;
-                 at = dotless.find(codeWord, at + 1)) {
-                const std::size_t first = dotlessAt[at];
-                const std::size_t last = dotlessAt[at + codeWord.size() - 1];
-                spans.push_back({first, last + 1 - first});
-            }
-        }
-        AddOccurrences(spans, name, FoldQueryWord(word, fkName), nameStart);
-    }
+std::vector<TTextSpan> MergeSpans(std::vector<TTextSpan> spans) {
     std::sort(spans.begin(), spans.end(),
               [](const TTextSpan& a, const TTextSpan& b) { return a.Start < b.Start; });
     std::vector<TTextSpan> merged;

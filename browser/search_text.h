@@ -47,8 +47,5 @@ struct TTextSpan {
     friend bool operator==(const TTextSpan&, const TTextSpan&) = default;
 };
 
-// Where the query's words occur in a row's text, whose first codeLength characters are the
-// code (matched as codes are, with or without the dot) and whose name follows after one space.
-// Sorted, overlapping runs merged.
-std::vector<TTextSpan> MatchSpans(std::u16string_view rowText, std::size_t codeLength,
-                                  std::u16string_view query);
+// The runs sorted, overlapping and touching runs merged.
+std::vector<TTextSpan> MergeSpans(std::vector<TTextSpan> spans);

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-translations-l10n qt6-svg-dev libgl-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libexpat1-dev libpugixml-dev
+  libexpat1-dev libpugixml-dev libstemmer-dev
   fonts-liberation fonts-dejavu-core
   dpkg-dev file desktop-file-utils appstream lintian
 )

@@ -136,7 +136,10 @@ TEST(SearchMatching, FoldingWordsCodesAndLayouts) {
     EXPECT_TRUE(index.Match(u"cведений").empty());
     // Every word, in any order.
     EXPECT_EQ(codes(u" вибрионом   холера "), (V{u"A00.0"}));
-    EXPECT_TRUE(codes(u"холера губы").empty());
+    // No record holds every word: those that hold the most, the words left out named.
+    const TSearchResults most = Search(index, u"холера губы вибрионом");
+    EXPECT_EQ(Codes(store, most.Records), (V{u"A00.0"}));
+    EXPECT_EQ(most.LeftOut, (V{u"губы"}));
     // The code itself, then codes starting with it; the ranges of a block and a class last.
     EXPECT_EQ(codes(u"a00"), (V{u"A00", u"A00.0", u"", u"КЛАСС I"}));
     EXPECT_EQ(codes(u"холер"), (V{u"A00", u"A00.0"}));
@@ -158,11 +161,22 @@ TEST(SearchMatching, FoldingWordsCodesAndLayouts) {
 
 TEST(SearchMatching, EmphasisSpans) {
     using V = std::vector<TTextSpan>;
-    const std::u16string row = u"J10.1 Грипп с другими проявлениями гриппа";
-    EXPECT_EQ(MatchSpans(row, 5, u"j101 ГРИПП"), (V{{0, 5}, {6, 5}, {35, 5}}));
-    EXPECT_EQ(MatchSpans(row, 5, u"10.1"), (V{{1, 4}}));
-    EXPECT_EQ(MatchSpans(u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)", 0, u"а00"), (V{}));
-    EXPECT_EQ(MatchSpans(u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)", 0, u"a00 инф"), (V{{9, 3}, {19, 3}}));
+    std::vector<TMKBRec> store = {Make(1, u"КЛАСС X", u"БОЛЕЗНИ ОРГАНОВ ДЫХАНИЯ (J00-J99)", -1),
+                                  Make(2, u"", u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)", 1),
+                                  Make(3, u"J10.1", u"Грипп с другими проявлениями гриппа", 2),
+                                  Make(4, u"J20", u"Острый бронхит", 2)};
+    TSearchIndex index(store);
+    auto spans = [&](int record, std::u16string_view query) {
+        const std::size_t code =
+            TrimText(DecodeCode(store[static_cast<std::size_t>(record)])).size();
+        return index.MatchSpans(index.Plan(query), record, code);
+    };
+    EXPECT_EQ(spans(2, u"j101 ГРИПП"), (V{{0, 5}, {6, 5}, {35, 6}}));
+    EXPECT_EQ(spans(2, u"10.1"), (V{{1, 4}}));
+    EXPECT_EQ(spans(1, u"а00"), (V{}));
+    EXPECT_EQ(spans(1, u"a00 инф"), (V{{9, 3}, {19, 3}}));
+    // Another form of a word marks the title's word; a function word marks nothing.
+    EXPECT_EQ(spans(3, u"бронхитом с"), (V{{11, 7}}));
 }
 
 namespace {
@@ -230,6 +244,10 @@ TEST_F(SearchListTest, ShowsAtMostFifteenRowsAndNamesTheOtherLayout) {
     EXPECT_EQ(List->vstSearchResults().RootNodeCount(), List->Results().Records.size());
     List->SearchTextChanged(u"uhbgg");
     EXPECT_TRUE(View.Header.starts_with(u"Показаны результаты для «грипп»"));
+    List->SearchTextChanged(u"менингид");
+    EXPECT_TRUE(View.Header.starts_with(u"Показаны результаты для «менингит»"));
+    List->SearchTextChanged(u"острый бронхит с кашлем");
+    EXPECT_TRUE(View.Header.starts_with(u"Без слов: кашлем. Найдено: "));
     List->SearchTextChanged(u"u ");
     EXPECT_EQ(View.Rows, -1); // closed below two characters
     // Down in the search box opens it again and enters it at the first row.
