@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <type_traits>
 
 namespace {
 
@@ -93,8 +94,19 @@ void TSearchIndex::TFoldedTexts::FindAll(std::string_view needle, F&& found) con
                 std::upper_bound(Start.begin() + static_cast<std::ptrdiff_t>(record) + 1,
                                  Start.end(), at) -
                 Start.begin() - 1);
-        found(record, at - Start[record]);
+        if constexpr (std::is_same_v<decltype(found(record, std::size_t{0})), bool>) {
+            if (!found(record, at - Start[record]))
+                return;
+        } else {
+            found(record, at - Start[record]);
+        }
     }
+}
+
+bool TSearchIndex::TFoldedTexts::Contains(std::string_view needle) const {
+    bool any = false;
+    FindAll(needle, [&](std::size_t, std::size_t) { return !(any = true); });
+    return any;
 }
 
 TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
@@ -571,6 +583,27 @@ std::vector<TSearchMatch> TSearchIndex::MatchUnit(const TQueryUnit& unit) {
     return Noted();
 }
 
+bool TSearchIndex::MatchesAnything(const TQueryUnit& unit) const {
+    // Every form is a title word; the texts are searched whole, as their zero separators keep
+    // an occurrence inside one record.
+    return unit.Term >= 0 || !unit.Forms.empty() || Names.Contains(unit.NameWord) ||
+           Codes.Contains(unit.CodeWord) ||
+           (unit.CodeWord.find('.') == std::string::npos && DotlessCodes.Contains(unit.CodeWord));
+}
+
+std::size_t TSearchIndex::Candidates(const TQueryUnit& unit) const {
+    if (unit.Term >= 0)
+        return TermRecords(unit.Term).size();
+    // Only the forms' records are known without a search: a word without forms (a code, a short
+    // or foreign word) is taken to be rare when it is long.
+    if (unit.Forms.empty())
+        return unit.NameWord.size() >= 3 ? 0 : Store.size();
+    std::size_t n = 0;
+    for (std::uint32_t id : unit.Forms)
+        n += static_cast<std::size_t>(Vocabulary.Frequency(static_cast<int>(id)));
+    return n;
+}
+
 std::vector<TSearchMatch> TSearchIndex::Match(const TQueryPlan& plan) {
     std::vector<const TQueryUnit*> units;
     for (const TQueryUnit& u : plan.Units)
@@ -579,13 +612,18 @@ std::vector<TSearchMatch> TSearchIndex::Match(const TQueryPlan& plan) {
     std::vector<TSearchMatch> matches;
     if (units.empty())
         return matches;
-    // The longest word first: it leaves the fewest candidates for the others. A term's records
-    // are many: its unit comes after the words.
-    std::stable_sort(units.begin(), units.end(), [](const TQueryUnit* a, const TQueryUnit* b) {
-        const std::size_t la = a->Term >= 0 ? 0 : a->NameWord.size();
-        const std::size_t lb = b->Term >= 0 ? 0 : b->NameWord.size();
-        return la > lb;
+    // The unit likely to match fewest records first, then the longest word: the others are
+    // checked only on what it leaves.
+    std::vector<std::pair<std::size_t, const TQueryUnit*>> order;
+    for (const TQueryUnit* u : units)
+        order.emplace_back(Candidates(*u), u);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return a.second->NameWord.size() > b.second->NameWord.size();
     });
+    for (std::size_t i = 0; i < order.size(); ++i)
+        units[i] = order[i].second;
     matches = MatchUnit(*units[0]);
     for (std::size_t w = 1; w < units.size() && !matches.empty(); ++w) {
         std::size_t kept = 0;
@@ -613,7 +651,7 @@ std::u16string TSearchIndex::NearestWord(const TQueryUnit& unit) {
     const std::string_view core = WordCore(unit.NameWord);
     constexpr std::size_t ShortestSlip = 5, LongWord = 9;
     if (core.size() < ShortestSlip || core.size() != unit.NameWord.size() || !IsLetterWord(core) ||
-        !MatchUnit(unit).empty())
+        MatchesAnything(unit))
         return {};
     const int id = Vocabulary.Nearest(core, core.size() >= LongWord ? 2 : 1);
     if (id < 0)

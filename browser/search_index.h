@@ -110,8 +110,10 @@ private:
         std::vector<std::uint32_t> Start; // one more than there are records
         std::array<std::uint32_t, 256> Frequency{};
         std::string_view Of(std::size_t record) const;
-        // Calls found(record, position in its text) for every occurrence, in order.
+        // Calls found(record, position in its text) for every occurrence, in order, until it
+        // returns false (when it returns a bool).
         template <class F> void FindAll(std::string_view needle, F&& found) const;
+        bool Contains(std::string_view needle) const;
         void CountFrequencies();
     };
 
@@ -121,6 +123,9 @@ private:
     std::vector<TSearchMatch> Noted() const;
 
     void MatchWordEverywhere(const TQueryUnit& unit);
+    bool MatchesAnything(const TQueryUnit& unit) const;
+    // How many records the unit may match, roughly, to choose the unit to start with.
+    std::size_t Candidates(const TQueryUnit& unit) const;
     TMatchGroup MatchInRecord(const TQueryUnit& unit, std::size_t record, bool& begins,
                               std::uint16_t& termRank) const;
     TMatchGroup WordInRecord(const TQueryUnit& unit, std::size_t record, bool& begins) const;

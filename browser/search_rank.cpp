@@ -116,26 +116,35 @@ std::vector<TSearchMatch> MatchMost(TSearchIndex& index, const TQueryPlan& plan,
     for (const TQueryUnit& u : plan.Units)
         if (!u.Optional && units.size() < 32)
             units.push_back(&u);
-    std::map<int, std::pair<std::uint32_t, TSearchMatch>> held; // record: units held, weakest
+    // Per record: the units it holds, as bits, and its weakest match; the records touched, in
+    // store order at the end.
+    std::vector<std::uint32_t> held(static_cast<std::size_t>(index.Size()), 0);
+    std::vector<TSearchMatch> weakest(held.size());
+    std::vector<int> touched;
     for (std::size_t i = 0; i < units.size(); ++i)
         for (const TSearchMatch& m : index.MatchUnit(*units[i])) {
-            auto [it, added] = held.try_emplace(m.Record, 0u, m);
-            it->second.first |= 1u << i;
-            TSearchMatch& w = it->second.second;
-            if (!added) {
+            const auto r = static_cast<std::size_t>(m.Record);
+            TSearchMatch& w = weakest[r];
+            if (held[r] == 0) {
+                touched.push_back(m.Record);
+                w = m;
+            } else {
                 if (m.Group > w.Group)
                     w.TermRank = m.TermRank;
                 w.Group = std::max(w.Group, m.Group);
                 w.NameBegins = w.NameBegins || m.NameBegins;
             }
+            held[r] |= 1u << i;
         }
+    std::sort(touched.begin(), touched.end());
     // The most units; of the sets of units held that often, the one most records hold, then the
     // one that leaves out the fewest letters.
     std::map<std::uint32_t, int> sets;
     int most = 0;
-    for (const auto& [record, h] : held) {
-        most = std::max(most, std::popcount(h.first));
-        ++sets[h.first];
+    for (int r : touched) {
+        const std::uint32_t set = held[static_cast<std::size_t>(r)];
+        most = std::max(most, std::popcount(set));
+        ++sets[set];
     }
     std::uint32_t chosen = 0;
     int chosenCount = 0;
@@ -157,9 +166,9 @@ std::vector<TSearchMatch> MatchMost(TSearchIndex& index, const TQueryPlan& plan,
     std::vector<TSearchMatch> matches;
     if (most == 0)
         return matches;
-    for (const auto& [record, h] : held)
-        if (h.first == chosen)
-            matches.push_back(h.second);
+    for (int r : touched)
+        if (held[static_cast<std::size_t>(r)] == chosen)
+            matches.push_back(weakest[static_cast<std::size_t>(r)]);
     for (std::size_t i = 0; i < units.size(); ++i)
         if (!(chosen & (1u << i)))
             leftOut.push_back(units[i]->Text);
@@ -170,23 +179,28 @@ std::vector<TSearchMatch> MatchMost(TSearchIndex& index, const TQueryPlan& plan,
 TSearchResults Attempt(TSearchIndex& index, std::u16string query) {
     TSearchResults results;
     results.Plan = index.Plan(query);
-    // Slips first: a word that matches nothing would otherwise only be left out.
-    bool corrected = false;
-    for (TQueryUnit& unit : results.Plan.Units) {
-        std::u16string nearest = index.NearestWord(unit);
-        if (!nearest.empty()) {
-            unit.Text = std::move(nearest);
-            corrected = true;
-        }
-    }
-    if (corrected) {
-        query = Joined(results.Plan.Units);
-        results.Plan = index.Plan(query);
-        results.Corrected = true;
-    }
     results.Query = query;
     int words = results.Plan.Required();
     std::vector<TSearchMatch> matches = index.Match(results.Plan);
+    // Slips only where the words found nothing together: each word that matches nothing would
+    // otherwise be left out.
+    if (matches.empty()) {
+        bool corrected = false;
+        for (TQueryUnit& unit : results.Plan.Units) {
+            std::u16string nearest = index.NearestWord(unit);
+            if (!nearest.empty()) {
+                unit.Text = std::move(nearest);
+                corrected = true;
+            }
+        }
+        if (corrected) {
+            results.Query = Joined(results.Plan.Units);
+            results.Plan = index.Plan(results.Query);
+            results.Corrected = true;
+            words = results.Plan.Required();
+            matches = index.Match(results.Plan);
+        }
+    }
     if (matches.empty() && words >= 2)
         matches = MatchMost(index, results.Plan, results.LeftOut, words);
     results.Records = RankMatches(index, matches, words);

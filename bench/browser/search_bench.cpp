@@ -174,8 +174,14 @@ void Register() {
         {u"a0", u"a"},
         {u"туберкулез легких", u"туберкулез легки"},
         {u"ая", u"а"},
-        {u"zzz", u"zz"}};
-    const std::vector<std::string> names = {"грипп", "a0", "туберкулез_легких", "ая", "zzz"};
+        {u"zzz", u"zz"},
+        {u"переломами лучевой кости", u"переломами лучевой кост"},
+        {u"ОНМК", u"ОНМ"},
+        {u"менингид", u"менинги"},
+        {u"сахарный диабет 2 типа с осложнениями", u"сахарный диабет 2 типа с осложнениям"}};
+    const std::vector<std::string> names = {"грипп", "a0",   "туберкулез_легких",
+                                            "ая",    "zzz",  "word_forms",
+                                            "term",  "slip", "most_words"};
     for (int d = 0; d < 2; ++d) {
         benchmark::RegisterBenchmark(("IndexBuild/" + std::string(documents[d])).c_str(),
                                      [d](benchmark::State& s) { IndexBuild(s, d); })
