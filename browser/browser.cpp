@@ -120,11 +120,18 @@ void TBrowser::edFastSearchKeyPress(char16_t& Key) {
         return;
     std::u16string query = TrimmedQuery();
     if (query.size() > 1)
-        SearchAndShow(query);
+        Search(query);
 }
 
 void TBrowser::btnSearchClick() {
-    SearchAndShow(TrimmedQuery());
+    Search(TrimmedQuery());
+}
+
+void TBrowser::Search(std::u16string_view query) {
+    if (OnSearch)
+        OnSearch();
+    else
+        SearchAndShow(query);
 }
 
 void TBrowser::SearchAndShow(std::u16string_view query) {

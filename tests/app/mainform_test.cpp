@@ -131,11 +131,16 @@ TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
 }
 
 TEST_F(MainFormTest, ButtonSearchAndNoMatch) {
+    // The button opens the ranked list's first row, not the first match in store order.
     Form->Browser().edFastSearchEnter();
-    Form->edFastSearch->setText(QStringLiteral("a00"));
+    Form->edFastSearch->setText(QStringLiteral("гипертоническая болезнь"));
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    const std::vector<int>& ranked = Form->SearchResults().Results().Records;
+    ASSERT_FALSE(ranked.empty());
+    ASSERT_NE(ranked[0], Form->Browser().FindRecord(u"гипертоническая болезнь"));
     ASSERT_EQ(Tree().SelectedCount(), 1u);
-    EXPECT_EQ(Tree().GetSelection()[0], Tree().RootNode()->FirstChild);
+    EXPECT_EQ(Form->Browser().RecordIndex(Tree().GetSelection()[0]), ranked[0]);
+    EXPECT_TRUE(Messages.empty());
     Form->edFastSearch->setText(QStringLiteral("ничего похожего нет"));
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
     ASSERT_EQ(Messages.size(), 1u);
@@ -471,14 +476,20 @@ TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
     EXPECT_EQ(Opened(), rows.Text(rows.RootNode()->FirstChild->NextSibling->NextSibling));
 }
 
-TEST_F(SearchListTest, EnterWithoutTheListSearchesAndEscClosesIt) {
-    Type(QStringLiteral("грипп"));
+TEST_F(SearchListTest, EnterOpensTheFirstRowAndEscClosesTheList) {
+    // Enter opens the row on screen, not the first match in store order (B25.0† here).
+    Type(QStringLiteral("пневмония"));
     ASSERT_TRUE(ListShown());
+    TVirtualStringTree& rows = Form->SearchResults().vstSearchResults();
+    const std::u16string first = rows.Text(rows.RootNode()->FirstChild);
+    ASSERT_NE(
+        first,
+        RecordText(MKBStore()[static_cast<std::size_t>(Form->Browser().FindRecord(u"пневмония"))]));
     QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
     EXPECT_FALSE(ListShown());
-    EXPECT_EQ(
-        Opened(),
-        RecordText(MKBStore()[static_cast<std::size_t>(Form->Browser().FindRecord(u"грипп"))]));
+    EXPECT_EQ(Opened(), first);
+    Form->edFastSearch->clear();
+    Type(QStringLiteral("грипп"));
     // Esc closes the list and leaves the text; Up from the first row returns to the box.
     Type(QStringLiteral("а"));
     ASSERT_TRUE(ListShown());
@@ -494,6 +505,29 @@ TEST_F(SearchListTest, EnterWithoutTheListSearchesAndEscClosesIt) {
     ControlWidget(Tree())->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(ListShown());
+}
+
+TEST_F(SearchListTest, NothingFoundIsOneWholeRowAndEnterTellsSo) {
+    Type(QStringLiteral("ъъъъъ"));
+    ASSERT_TRUE(ListShown());
+    TVirtualStringTree& rows = Form->SearchResults().vstSearchResults();
+    ASSERT_EQ(rows.RootNodeCount(), 1u);
+    EXPECT_TRUE(rows.Text(rows.RootNode()->FirstChild).starts_with(u"Ничего не найдено"));
+    EXPECT_GE(ListWidget()->height(), static_cast<int>(rows.DefaultNodeHeight())); // whole
+    const TBitmap painted = RenderTree(rows);
+    int dark = 0;
+    for (int y = 0; y < painted.Height(); ++y)
+        for (int x = 0; x < painted.Width(); ++x) {
+            const TColor c = painted.ColorAt(x, y);
+            dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 200;
+        }
+    EXPECT_GT(dark, 20);
+    // Nothing to enter or open; Enter shows the message.
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    EXPECT_TRUE(Form->edFastSearch->hasFocus());
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
+    EXPECT_EQ(Messages, std::vector<std::u16string>{std::u16string(NoMatchMessage)});
+    EXPECT_EQ(Tree().SelectedCount(), 0u);
 }
 
 TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
