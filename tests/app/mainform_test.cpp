@@ -4,8 +4,10 @@
 #include "browser/records.h"
 #include "html/layout/section.h"
 #include "platform/bitmap.h"
+#include "platform/clipboard.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
+#include "platform/popupmenu.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/qtconvert.h"
 #include "tests/browser/store_support.h"
@@ -127,7 +129,7 @@ TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
     EXPECT_FALSE(row.IsEmpty());
     EXPECT_GE(row.Top, 0);
     EXPECT_LE(row.Bottom, Tree().ClientHeight());
-    EXPECT_EQ(Tree().FocusedNode(), nullptr); // the tree's focus did not move
+    EXPECT_EQ(Tree().FocusedNode(), Tree().GetSelection()[0]); // the found record is current
 }
 
 TEST_F(MainFormTest, ButtonSearchAndNoMatch) {
@@ -369,14 +371,14 @@ TEST_F(MainFormTest, FocusingANodeShowsItsPageFromTheTop) {
     EXPECT_NE(v.Source.find(u">" + name + u"<"), std::u16string::npos);
 }
 
-TEST_F(MainFormTest, ASearchShowsTheFoundPageWhileTheTreeFocusStays) {
+TEST_F(MainFormTest, ASearchShowsTheFoundPageAndMakesItCurrent) {
     html::THTMLViewer& v = Form->_HTMLViewer();
     PVirtualNode last = Tree().RootNode()->LastChild;
     Tree().SetFocusedNode(last);
     Form->Browser().edFastSearchEnter();
     Form->edFastSearch->setText(QStringLiteral("A01.1"));
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
-    EXPECT_EQ(Tree().FocusedNode(), last);
+    EXPECT_EQ(Tree().FocusedNode(), Tree().GetSelection()[0]);
     EXPECT_NE(v.Source.find(u">A01.1<"), std::u16string::npos);
     EXPECT_EQ(SectionsWith(v, u"A01.1"), 1);
     // Focusing a node the search opened replaces the page.
@@ -467,13 +469,33 @@ TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
     QTest::keyClick(ListWidget(), Qt::Key_Return);
     EXPECT_FALSE(ListShown());
     EXPECT_EQ(Opened(), second);
-    EXPECT_EQ(Tree().FocusedNode(), last); // the tree's keyboard focus did not move
+    PVirtualNode opened = Tree().FocusedNode();
+    ASSERT_NE(opened, last);
+    EXPECT_EQ(Tree().Text(opened), second);
     const std::u16string code = second.substr(0, second.find(u' '));
     EXPECT_NE(Form->_HTMLViewer().Source.find(u">" + code + u"<"), std::u16string::npos);
     EXPECT_TRUE(Form->edFastSearch->hasFocus());
     // F3 opens the third result; with the list closed it still works.
     QTest::keyClick(Form->edFastSearch, Qt::Key_F3);
     EXPECT_EQ(Opened(), rows.Text(rows.RootNode()->FirstChild->NextSibling->NextSibling));
+
+    // In the tree the keys start from the record opened last: Ctrl+C, the Menu key, Down.
+    opened = Tree().FocusedNode();
+    ASSERT_EQ(Tree().Text(opened), Opened());
+    QWidget* treeKeys = ControlWidget(Tree());
+    treeKeys->setFocus();
+    QTest::keyClick(treeKeys, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(ClipboardText(), Opened());
+    std::u16string offered;
+    SetPopupMenuHook([&](const TPopupMenu& menu, TPoint) {
+        offered = menu.Items.empty() ? u"" : menu.Items[0].Caption;
+        return -1;
+    });
+    QTest::keyClick(treeKeys, Qt::Key_Menu);
+    SetPopupMenuHook(nullptr);
+    EXPECT_EQ(offered, u"Копировать код");
+    QTest::keyClick(treeKeys, Qt::Key_Down);
+    EXPECT_EQ(Tree().FocusedNode(), Tree().GetNextVisibleNoInit(opened));
 }
 
 TEST_F(SearchListTest, EnterOpensTheFirstRowAndEscClosesTheList) {
