@@ -120,11 +120,18 @@ void TBrowser::edFastSearchKeyPress(char16_t& Key) {
         return;
     std::u16string query = TrimmedQuery();
     if (query.size() > 1)
-        SearchAndShow(query);
+        Search(query);
 }
 
 void TBrowser::btnSearchClick() {
-    SearchAndShow(TrimmedQuery());
+    Search(TrimmedQuery());
+}
+
+void TBrowser::Search(std::u16string_view query) {
+    if (OnSearch)
+        OnSearch();
+    else
+        SearchAndShow(query);
 }
 
 void TBrowser::SearchAndShow(std::u16string_view query) {
@@ -173,8 +180,16 @@ void TBrowser::OpenRecordPath(const std::vector<int>& path) {
         return;
     Tree.SetSelected(node, true);
     Tree.SetRevealed(node, true);
+    // The opened record becomes the tree's current item, so that the keys and menus of the tree
+    // start from it; the focus change shows its page, and only a node already focused needs it
+    // shown here. Inside an update the focus does not scroll sideways.
+    const bool wasFocused = Tree.FocusedNode() == node;
+    Tree.BeginUpdate();
+    Tree.SetFocusedNode(node);
+    Tree.EndUpdate();
     Tree.ScrollIntoView(node, false, false);
-    vstPartsTreeFocusChanged(&Tree, node, 0);
+    if (wasFocused)
+        vstPartsTreeFocusChanged(&Tree, node, 0);
     if (OnRecordOpened)
         OnRecordOpened(path.back());
 }

@@ -50,6 +50,9 @@ public:
     std::function<void(const std::u16string& text)> ShowInformation;
     // Told the record index each time a record has been opened in the tree and its page shown.
     std::function<void(int index)> OnRecordOpened;
+    // Enter and the button ask this when set (the ranked list on screen), so that they open
+    // what the user sees rather than the first match in store order.
+    std::function<void()> OnSearch;
 
     // Tree population.
     void AddChildNodes(int parentId, PVirtualNode parentNode);
@@ -90,6 +93,7 @@ public:
 
 private:
     std::u16string TrimmedQuery() const;
+    void Search(std::u16string_view query);
 
     std::span<TMKBRec> Store;
     TVirtualStringTree& Tree;

@@ -18,6 +18,8 @@ constexpr int RangeGap = 12;
 // Behind the matched text: a pale amber, and on a selected row a deep blue under its light text.
 constexpr TColor MatchTint = RGBColor(0xFF, 0xE3, 0x8A);
 constexpr TColor SelectedMatchTint = RGBColor(0x1F, 0x4E, 0x8C);
+// Secondary texts: a grey that keeps 5.3:1 on white, where the desktop's grey text may not.
+constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
 
 } // namespace
 
@@ -56,10 +58,12 @@ TSearchResultsList::TSearchResultsList(std::span<const TMKBRec> store, TBrowser&
         FLastOpened = index;
         Close();
     };
+    Browser.OnSearch = [this] { OpenFirstResult(); };
 }
 
 TSearchResultsList::~TSearchResultsList() {
     Browser.OnRecordOpened = nullptr;
+    Browser.OnSearch = nullptr;
 }
 
 std::u16string TSearchResultsList::SearchBoxText() const {
@@ -111,7 +115,8 @@ void TSearchResultsList::Fill() {
     List.BeginUpdate();
     List.ClearSelection();
     List.SetFocusedNode(nullptr);
-    List.SetRootNodeCount(static_cast<unsigned>(FResults.Records.size()));
+    // An empty list still shows one row, which says so.
+    List.SetRootNodeCount(std::max<unsigned>(1, static_cast<unsigned>(FResults.Records.size())));
     List.ResetAllNodeCaches();
     List.EndUpdate();
     List.DoSetOffsetXY(0, 0);
@@ -129,7 +134,7 @@ void TSearchResultsList::SearchTextChanged(std::u16string_view text) {
     if (View) {
         View->SetResultsHeader(HeaderText());
         View->ShowResults(
-            static_cast<int>(std::min<std::size_t>(FResults.Records.size(), MaxVisibleRows)));
+            static_cast<int>(std::clamp<std::size_t>(FResults.Records.size(), 1, MaxVisibleRows)));
     }
 }
 
@@ -159,7 +164,7 @@ bool TSearchResultsList::SearchBoxKeyDown(TVirtualKey key, TShiftState shift) {
         SearchTextChanged(text);
     }
     PVirtualNode first = List.RootNode()->FirstChild;
-    if (first == nullptr)
+    if (first == nullptr || FResults.Records.empty())
         return true;
     if (View)
         View->FocusResults();
@@ -210,6 +215,20 @@ void TSearchResultsList::OpenRow(unsigned row) {
     Browser.OpenRecord(record);
 }
 
+void TSearchResultsList::OpenFirstResult() {
+    const std::u16string text = SearchBoxText();
+    if (TrimText(text).size() < 2 || text == SearchPlaceholder)
+        return;
+    const std::vector<int>& records = ResultsFor(text).Records;
+    if (records.empty()) {
+        if (Browser.ShowInformation)
+            Browser.ShowInformation(std::u16string(NoMatchMessage));
+        return;
+    }
+    Close();
+    Browser.OpenRecord(records.front());
+}
+
 void TSearchResultsList::OpenNextResult(bool backwards) {
     const std::u16string text = SearchBoxText();
     if (TrimText(text).size() < 2 || text == SearchPlaceholder)
@@ -232,6 +251,8 @@ void TSearchResultsList::ListGetText(PVirtualNode node, std::u16string& text) co
     const int record = node ? RowRecord(node->Index) : -1;
     if (record >= 0)
         text = RecordText(Store[static_cast<std::size_t>(record)]);
+    else if (node != nullptr && FHaveResults && FResults.Records.empty())
+        text = std::u16string(NothingFound) + std::u16string(NothingFoundHint);
 }
 
 void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
@@ -239,8 +260,13 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
                                       bool& defaultDraw) {
     const int record = node ? RowRecord(node->Index) : -1;
     const std::shared_ptr<const TPlatformFont>& font = canvas.Font();
-    if (record < 0 || !Index || !font)
+    if (!Index || !font)
         return;
+    if (record < 0) {
+        DrawNothingFound(canvas, rect);
+        defaultDraw = false;
+        return;
+    }
     defaultDraw = false;
     const bool selected = List.Selected(node);
     const int height = font->Metrics().Height;
@@ -299,4 +325,18 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
         }
     }
     draw(textRect, text);
+}
+
+void TSearchResultsList::DrawNothingFound(TCanvas& canvas, const TRect& rect) const {
+    const std::shared_ptr<const TPlatformFont>& font = canvas.Font();
+    const int baseline =
+        rect.Top + (rect.Height() - font->Metrics().Height) / 2 + font->Metrics().Ascent;
+    const TRect clip = canvas.ClipRect();
+    canvas.IntersectClipRect(rect);
+    canvas.TextOut(rect.Left, baseline, NothingFound);
+    const TColor color = canvas.TextColor();
+    canvas.SetTextColor(HintGrey);
+    canvas.TextOut(rect.Left + canvas.TextWidth(NothingFound), baseline, NothingFoundHint);
+    canvas.SetTextColor(color);
+    canvas.SetClipRect(clip);
 }

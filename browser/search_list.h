@@ -51,11 +51,18 @@ public:
     void OpenNextResult(bool backwards);
     // Opens the record of a row as a search opens the found one; the list closes.
     void OpenRow(unsigned row);
+    // Enter or the button: the first row of the search box's query, as Down, Enter opens it;
+    // the no-match message only when the list is empty.
+    void OpenFirstResult();
     void Close();
     bool Showing() const { return FShowing; }
 
     const TSearchResults& Results() const { return FResults; }
     std::u16string HeaderText() const;
+    // The one row an empty list shows.
+    static constexpr std::u16string_view NothingFound = u"Ничего не найдено";
+    static constexpr std::u16string_view NothingFoundHint =
+        u" — введите часть слова или код, например J45";
     // The record of a row, -1 outside the list.
     int RowRecord(unsigned row) const;
     // The term of the query that brought the row's record, as typed; empty when its words did.
@@ -66,6 +73,7 @@ private:
     void ListGetText(PVirtualNode node, std::u16string& text) const;
     void ListDrawText(TCanvas& canvas, PVirtualNode node, const std::u16string& text,
                       const TRect& rect, bool& defaultDraw);
+    void DrawNothingFound(TCanvas& canvas, const TRect& rect) const;
     void ListMouseUp(TMouseButton button, int y);
     // The results of the trimmed query, computed again only when the query changed.
     const TSearchResults& ResultsFor(std::u16string_view text);

@@ -4,8 +4,10 @@
 #include "browser/records.h"
 #include "html/layout/section.h"
 #include "platform/bitmap.h"
+#include "platform/clipboard.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
+#include "platform/popupmenu.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/qtconvert.h"
 #include "tests/browser/store_support.h"
@@ -127,16 +129,21 @@ TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
     EXPECT_FALSE(row.IsEmpty());
     EXPECT_GE(row.Top, 0);
     EXPECT_LE(row.Bottom, Tree().ClientHeight());
-    EXPECT_EQ(Tree().FocusedNode(), nullptr); // the tree's focus did not move
+    EXPECT_EQ(Tree().FocusedNode(), Tree().GetSelection()[0]); // the found record is current
 }
 
 TEST_F(MainFormTest, ButtonSearchAndNoMatch) {
+    // The button opens the ranked list's first row, not the first match in store order.
     Form->Browser().edFastSearchEnter();
-    Form->edFastSearch->setText(QStringLiteral("a00"));
+    Form->edFastSearch->setText(QStringLiteral("гипертоническая болезнь"));
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    const std::vector<int>& ranked = Form->SearchResults().Results().Records;
+    ASSERT_FALSE(ranked.empty());
+    ASSERT_NE(ranked[0], Form->Browser().FindRecord(u"гипертоническая болезнь"));
     ASSERT_EQ(Tree().SelectedCount(), 1u);
-    EXPECT_EQ(Tree().GetSelection()[0], Tree().RootNode()->FirstChild);
-    Form->edFastSearch->setText(QStringLiteral("ничего похожего нет"));
+    EXPECT_EQ(Form->Browser().RecordIndex(Tree().GetSelection()[0]), ranked[0]);
+    EXPECT_TRUE(Messages.empty());
+    Form->edFastSearch->setText(QStringLiteral("qzqzqzqz"));
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], NoMatchMessage);
@@ -159,7 +166,7 @@ TEST_F(MainFormTest, TheNoMatchMessageSpeaksRussian) {
         }
     });
     poll.start(10);
-    Form->edFastSearch->setText(QStringLiteral("ничего похожего нет"));
+    Form->edFastSearch->setText(QStringLiteral("qzqzqzqz"));
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
     SetMessageBoxHook(previous);
     buttons.sort();
@@ -364,14 +371,14 @@ TEST_F(MainFormTest, FocusingANodeShowsItsPageFromTheTop) {
     EXPECT_NE(v.Source.find(u">" + name + u"<"), std::u16string::npos);
 }
 
-TEST_F(MainFormTest, ASearchShowsTheFoundPageWhileTheTreeFocusStays) {
+TEST_F(MainFormTest, ASearchShowsTheFoundPageAndMakesItCurrent) {
     html::THTMLViewer& v = Form->_HTMLViewer();
     PVirtualNode last = Tree().RootNode()->LastChild;
     Tree().SetFocusedNode(last);
     Form->Browser().edFastSearchEnter();
     Form->edFastSearch->setText(QStringLiteral("A01.1"));
     QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
-    EXPECT_EQ(Tree().FocusedNode(), last);
+    EXPECT_EQ(Tree().FocusedNode(), Tree().GetSelection()[0]);
     EXPECT_NE(v.Source.find(u">A01.1<"), std::u16string::npos);
     EXPECT_EQ(SectionsWith(v, u"A01.1"), 1);
     // Focusing a node the search opened replaces the page.
@@ -462,23 +469,49 @@ TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
     QTest::keyClick(ListWidget(), Qt::Key_Return);
     EXPECT_FALSE(ListShown());
     EXPECT_EQ(Opened(), second);
-    EXPECT_EQ(Tree().FocusedNode(), last); // the tree's keyboard focus did not move
+    PVirtualNode opened = Tree().FocusedNode();
+    ASSERT_NE(opened, last);
+    EXPECT_EQ(Tree().Text(opened), second);
     const std::u16string code = second.substr(0, second.find(u' '));
     EXPECT_NE(Form->_HTMLViewer().Source.find(u">" + code + u"<"), std::u16string::npos);
     EXPECT_TRUE(Form->edFastSearch->hasFocus());
     // F3 opens the third result; with the list closed it still works.
     QTest::keyClick(Form->edFastSearch, Qt::Key_F3);
     EXPECT_EQ(Opened(), rows.Text(rows.RootNode()->FirstChild->NextSibling->NextSibling));
+
+    // In the tree the keys start from the record opened last: Ctrl+C, the Menu key, Down.
+    opened = Tree().FocusedNode();
+    ASSERT_EQ(Tree().Text(opened), Opened());
+    QWidget* treeKeys = ControlWidget(Tree());
+    treeKeys->setFocus();
+    QTest::keyClick(treeKeys, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(ClipboardText(), Opened());
+    std::u16string offered;
+    SetPopupMenuHook([&](const TPopupMenu& menu, TPoint) {
+        offered = menu.Items.empty() ? u"" : menu.Items[0].Caption;
+        return -1;
+    });
+    QTest::keyClick(treeKeys, Qt::Key_Menu);
+    SetPopupMenuHook(nullptr);
+    EXPECT_EQ(offered, u"Копировать код");
+    QTest::keyClick(treeKeys, Qt::Key_Down);
+    EXPECT_EQ(Tree().FocusedNode(), Tree().GetNextVisibleNoInit(opened));
 }
 
-TEST_F(SearchListTest, EnterWithoutTheListSearchesAndEscClosesIt) {
-    Type(QStringLiteral("грипп"));
+TEST_F(SearchListTest, EnterOpensTheFirstRowAndEscClosesTheList) {
+    // Enter opens the row on screen, not the first match in store order (B25.0† here).
+    Type(QStringLiteral("пневмония"));
     ASSERT_TRUE(ListShown());
+    TVirtualStringTree& rows = Form->SearchResults().vstSearchResults();
+    const std::u16string first = rows.Text(rows.RootNode()->FirstChild);
+    ASSERT_NE(
+        first,
+        RecordText(MKBStore()[static_cast<std::size_t>(Form->Browser().FindRecord(u"пневмония"))]));
     QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
     EXPECT_FALSE(ListShown());
-    EXPECT_EQ(
-        Opened(),
-        RecordText(MKBStore()[static_cast<std::size_t>(Form->Browser().FindRecord(u"грипп"))]));
+    EXPECT_EQ(Opened(), first);
+    Form->edFastSearch->clear();
+    Type(QStringLiteral("грипп"));
     // Esc closes the list and leaves the text; Up from the first row returns to the box.
     Type(QStringLiteral("а"));
     ASSERT_TRUE(ListShown());
@@ -494,6 +527,29 @@ TEST_F(SearchListTest, EnterWithoutTheListSearchesAndEscClosesIt) {
     ControlWidget(Tree())->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(ListShown());
+}
+
+TEST_F(SearchListTest, NothingFoundIsOneWholeRowAndEnterTellsSo) {
+    Type(QStringLiteral("ъъъъъ"));
+    ASSERT_TRUE(ListShown());
+    TVirtualStringTree& rows = Form->SearchResults().vstSearchResults();
+    ASSERT_EQ(rows.RootNodeCount(), 1u);
+    EXPECT_TRUE(rows.Text(rows.RootNode()->FirstChild).starts_with(u"Ничего не найдено"));
+    EXPECT_GE(ListWidget()->height(), static_cast<int>(rows.DefaultNodeHeight())); // whole
+    const TBitmap painted = RenderTree(rows);
+    int dark = 0;
+    for (int y = 0; y < painted.Height(); ++y)
+        for (int x = 0; x < painted.Width(); ++x) {
+            const TColor c = painted.ColorAt(x, y);
+            dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 200;
+        }
+    EXPECT_GT(dark, 20);
+    // Nothing to enter or open; Enter shows the message.
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    EXPECT_TRUE(Form->edFastSearch->hasFocus());
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
+    EXPECT_EQ(Messages, std::vector<std::u16string>{std::u16string(NoMatchMessage)});
+    EXPECT_EQ(Tree().SelectedCount(), 0u);
 }
 
 TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {

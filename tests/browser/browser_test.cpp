@@ -144,16 +144,20 @@ TEST_F(BrowserTest, FocusShowsTheDetailsPageAndDeletionEmptiesIt) {
     EXPECT_EQ(Tree->FocusedNode(), nullptr);
 }
 
-TEST_F(BrowserTest, SearchOpensThePathAndKeepsTheFocus) {
+TEST_F(BrowserTest, SearchOpensThePathAndMakesTheFoundNodeCurrent) {
     PVirtualNode classXXII = Children(Tree->RootNode()).back();
     Tree->SetFocusedNode(classXXII);
     Bar.Value = u"C00.0";
+    const int clears = Details.Clears;
     Browser->btnSearchClick();
     std::vector<PVirtualNode> selection = Tree->GetSelection();
     ASSERT_EQ(selection.size(), 1u);
     PVirtualNode found = selection[0];
     EXPECT_EQ(TextOf(found).substr(0, 6), u"C00.0 ");
-    EXPECT_EQ(Tree->FocusedNode(), classXXII); // the keyboard focus stays where it was
+    EXPECT_EQ(Tree->FocusedNode(), found);
+    EXPECT_EQ(Details.Clears, clears + 1);            // its page built once
+    Browser->OpenRecord(Browser->RecordIndex(found)); // already focused: shown again all the same
+    EXPECT_EQ(Details.Clears, clears + 2);
     for (PVirtualNode p = found->Parent; p != Tree->RootNode(); p = p->Parent)
         EXPECT_TRUE(Tree->Expanded(p));
     EXPECT_TRUE(Tree->Revealed(found));
