@@ -17,7 +17,10 @@ std::u16string DecodeCode(const TMKBRec& rec);
 int CountChildren(std::span<const TMKBRec> store, int id);
 
 // The first slot, in store order, whose code or name contains the query regardless of letter
-// case; -1 when none does.
+// case; -1 when none does. Only TBrowser::SearchAndShow still uses it, for Enter and the button
+// where no search list is attached (the browser on its own, as its tests drive it); the window
+// opens the ranked list's first row instead. It differs from the list's matching on purpose: the
+// query is one substring, case is its only folding, and store order decides.
 int FindRecord(std::span<const TMKBRec> store, std::u16string_view query);
 
 // Puts the record's ancestors, the class first, in front of path.
