@@ -565,11 +565,26 @@ void TSearchIndex::MatchWordEverywhere(const TQueryUnit& unit) {
             Note(record, mgWordForm, false);
 }
 
+namespace {
+
+std::string WordKey(const TQueryUnit& unit) {
+    return unit.NameWord + '\0' + unit.CodeWord;
+}
+
+} // namespace
+
 std::vector<TSearchMatch> TSearchIndex::MatchUnit(const TQueryUnit& unit) {
     if (unit.Term < 0) {
+        // A query asks for a word more than once (to start its matching, to look for slips, for
+        // the records holding most words), and typing asks again for the words before the last.
+        const std::string key = WordKey(unit);
+        if (const auto it = WordMatches.find(key); it != WordMatches.end())
+            return it->second;
         NewStamp();
         MatchWordEverywhere(unit);
-        return Noted();
+        if (WordMatches.size() >= RememberedWords)
+            WordMatches.clear();
+        return WordMatches.emplace(key, Noted()).first->second;
     }
     // The term's records, and the records that hold its words as words.
     TQueryPlan parts;
@@ -584,8 +599,9 @@ std::vector<TSearchMatch> TSearchIndex::MatchUnit(const TQueryUnit& unit) {
 }
 
 bool TSearchIndex::MatchesAnything(const TQueryUnit& unit) const {
-    // Every form is a title word; the texts are searched whole, as their zero separators keep
-    // an occurrence inside one record.
+    // Every form is a title word.
+    if (const auto it = WordMatches.find(WordKey(unit)); it != WordMatches.end())
+        return !it->second.empty();
     return unit.Term >= 0 || !unit.Forms.empty() || Names.Contains(unit.NameWord) ||
            Codes.Contains(unit.CodeWord) ||
            (unit.CodeWord.find('.') == std::string::npos && DotlessCodes.Contains(unit.CodeWord));

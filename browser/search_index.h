@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,8 @@ public:
     std::vector<TSearchMatch> Match(std::u16string_view query) { return Match(Plan(query)); }
     // Every record that matches the unit, in store order.
     std::vector<TSearchMatch> MatchUnit(const TQueryUnit& unit);
+    // Forgets the words' matches remembered from earlier queries (for measuring cold ones).
+    void ForgetWords() { WordMatches.clear(); }
     // A word of five letters or more that matches nothing, read as the nearest title word: that
     // word in lower case, or empty when none is near.
     std::u16string NearestWord(const TQueryUnit& unit);
@@ -162,6 +165,10 @@ private:
     std::vector<std::vector<std::string>> TermShared; // each term word's SharedStem
     mutable std::vector<std::vector<std::pair<int, std::uint16_t>>> TermSets;
     mutable std::vector<bool> TermSetMade;
+
+    // The matches of the words asked for lately, by their folded forms.
+    static constexpr std::size_t RememberedWords = 32;
+    std::unordered_map<std::string, std::vector<TSearchMatch>> WordMatches;
 
     std::vector<std::uint32_t> Stamp;
     std::vector<TMatchGroup> Best;

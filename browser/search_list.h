@@ -58,6 +58,11 @@ public:
     bool Showing() const { return FShowing; }
 
     const TSearchResults& Results() const { return FResults; }
+    // The index forgets the words of earlier queries (for measuring cold ones).
+    void ForgetWords() {
+        if (Index)
+            Index->ForgetWords();
+    }
     std::u16string HeaderText() const;
     // The one row an empty list shows.
     static constexpr std::u16string_view NothingFound = u"Ничего не найдено";
