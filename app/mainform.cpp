@@ -16,7 +16,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -204,8 +203,11 @@ void TfrmMainForm::BuildWidgets() {
     setTabOrder(treeWidget, viewerWidget);
     setTabOrder(viewerWidget, edFastSearch);
     setTabOrder(edFastSearch, btnSearch);
-    // The tree comes first in the tab order, so it, not the search box, starts with the focus.
-    treeWidget->setFocus();
+    // A code typed at once lands in the search box, whatever the tab order.
+    edFastSearch->setFocus();
+    // The hint stays in sight while the box is entered and still empty.
+    edFastSearch->setPlaceholderText(ToQString(SearchPlaceholder));
+    treeWidget->installEventFilter(this);
     // Screen readers name the controls after their headings; the search box by its purpose,
     // not by the hint it holds as text.
     edFastSearch->setAccessibleName(QStringLiteral("Поиск"));
@@ -244,20 +246,46 @@ void TfrmMainForm::ConnectSearchResults(QWidget* client) {
         if (FSearchResults->Showing() && now != edFastSearch && !panSearchResults->Holds(now))
             FSearchResults->Close();
     });
-    auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
-    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
-    connect(next, &QShortcut::activated, this, [this] { FSearchResults->OpenNextResult(false); });
-    connect(previous, &QShortcut::activated, this,
-            [this] { FSearchResults->OpenNextResult(true); });
+}
+
+bool TfrmMainForm::TreeKeyToSearchBox(QKeyEvent* key) {
+    const QString text = key->text();
+    if (text.size() != 1 || !text.at(0).isLetterOrNumber() ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    FocusSearchBox();
+    QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), text);
+    QApplication::sendEvent(edFastSearch, &typed);
+    return true;
+}
+
+void TfrmMainForm::FocusSearchBox() {
+    edFastSearch->setFocus(Qt::ShortcutFocusReason);
+    edFastSearch->selectAll();
 }
 
 void TfrmMainForm::BuildMenu() {
+    // Every command shows its keys, so that the menu teaches them.
     QMenu* mkb = menuBar()->addMenu(QStringLiteral("&МКБ 10"));
+    miFind = mkb->addAction(QStringLiteral("&Найти"));
+    miFind->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F6)});
+    miFindNext = mkb->addAction(QStringLiteral("Следующий &результат"));
+    miFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    miFindPrevious = mkb->addAction(QStringLiteral("&Предыдущий результат"));
+    miFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    mkb->addSeparator();
     miChangeFont = mkb->addAction(QStringLiteral("&Изменить шрифт"));
     mkb->addSeparator();
     miExit = mkb->addAction(QStringLiteral("&Выйти из программы"));
+    miExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Справка"));
     miAbout = help->addAction(QStringLiteral("&О программе"));
+    miAbout->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(miFind, &QAction::triggered, this, [this] { FocusSearchBox(); });
+    connect(miFindNext, &QAction::triggered, this,
+            [this] { FSearchResults->OpenNextResult(false); });
+    connect(miFindPrevious, &QAction::triggered, this,
+            [this] { FSearchResults->OpenNextResult(true); });
     connect(miChangeFont, &QAction::triggered, this, [this] { miChangeFontClick(); });
     connect(miExit, &QAction::triggered, this, [this] { miExitClick(); });
     connect(miAbout, &QAction::triggered, this, [this] { miAboutClick(); });
@@ -275,6 +303,9 @@ void TfrmMainForm::LayoutSearchBar() {
 bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == panSearch && event->type() == QEvent::Resize)
         LayoutSearchBar();
+    if (watched == ControlWidget(*FTree) && event->type() == QEvent::KeyPress &&
+        TreeKeyToSearchBox(static_cast<QKeyEvent*>(event)))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

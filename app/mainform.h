@@ -65,9 +65,15 @@ public:
     QFrame* panDetails{nullptr};
     QSplitter* Splitter1{nullptr};
     TSearchResultsPopup* panSearchResults{nullptr};
+    QAction* miFind{nullptr};
+    QAction* miFindNext{nullptr};
+    QAction* miFindPrevious{nullptr};
     QAction* miChangeFont{nullptr};
     QAction* miExit{nullptr};
     QAction* miAbout{nullptr};
+
+    // Ctrl+F and F6: the search box takes the keyboard focus with its text selected.
+    void FocusSearchBox();
 
     // Shows the About window; set by the start-up code once that window exists.
     std::function<void()> ShowAbout;
@@ -91,6 +97,9 @@ private:
     void BuildMenu();
     void LayoutSearchBar();
     void ConnectSearchResults(QWidget* client);
+    // A letter or digit typed in the tree, which has no search of its own, starts one in the
+    // search box; true when the key went there.
+    bool TreeKeyToSearchBox(QKeyEvent* key);
     // Sets the minimums for the screen the window is on; again whenever it moves to another.
     void FitToScreen();
     bool FScreenWatched{false};

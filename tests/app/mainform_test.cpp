@@ -570,6 +570,28 @@ TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
 
 // ---- screen readers and the keyboard ----
 
+TEST_F(MainFormTest, TypingAtStartOrInTheTreeLandsInTheSearchBox) {
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    ASSERT_TRUE(Form->edFastSearch->hasFocus());
+    QTest::keyClicks(Form->edFastSearch, QStringLiteral("J45"));
+    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("J45"));
+    EXPECT_TRUE(Form->panSearchResults->isVisible());
+    // A letter typed in the tree starts a new search there; Ctrl+F and F6 select the text.
+    QWidget* treeKeys = ControlWidget(Tree());
+    treeKeys->setFocus();
+    QTest::keyClick(treeKeys, Qt::Key_D, Qt::NoModifier, 'D');
+    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("D"));
+    for (QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F6)}) {
+        treeKeys->setFocus();
+        QTest::keySequence(Form.get(), keys);
+        EXPECT_TRUE(Form->edFastSearch->hasFocus());
+        EXPECT_EQ(Form->edFastSearch->selectedText(), QStringLiteral("D"));
+    }
+    for (QAction* a : {Form->miFind, Form->miFindNext, Form->miExit, Form->miAbout})
+        EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+}
+
 TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
     auto name = [](QObject* o) {
         return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
