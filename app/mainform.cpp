@@ -3,6 +3,7 @@
 #include "app/searchpopup.h"
 #include "browser/windowsetup.h"
 #include "data/loader.h"
+#include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/qtconvert.h"
@@ -31,7 +32,10 @@ QFont FormFont() {
     return f;
 }
 
-constexpr const char* kHeadingStyle = "background-color: #5A7FAD; color: white; font-weight: bold;";
+// A shade darker than the design's #5A7FAD, on which white text reads only 4.1:1.
+constexpr const char* kHeadingStyle = "background-color: #4F73A0; color: white; font-weight: bold;";
+// The hint's colour where the desktop's inactive caption would not read on the box.
+constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
 
 constexpr int kPartsMinimum = 650;
 constexpr int kRightDesignWidth = 320;
@@ -122,6 +126,7 @@ TfrmMainForm::~TfrmMainForm() {
     edFastSearch->OnKeyDown = nullptr;
     disconnect(edFastSearch, nullptr, this, nullptr);
     disconnect(qApp, nullptr, this, nullptr);
+    ControlWidget(*FTree)->removeEventFilter(this);
     panSearchResults->Detach();
     FSearchResults->View = nullptr;
     FSearchResults.reset();
@@ -149,7 +154,7 @@ void TfrmMainForm::BuildWidgets() {
     panSearch->installEventFilter(this);
     edFastSearch = new TSearchEdit(ToQString(SearchPlaceholder), panSearch);
     edFastSearch->setFont(FormFont());
-    SetTextColor(clInactiveCaption);
+    SetTextColor(ReadableTextColor(clInactiveCaption, clWindow, HintGrey));
     btnSearch = new QPushButton(QStringLiteral("&Поиск"), panSearch);
     auto* searchBottom = TopLineBevel(panSearch, 2);
     searchBottom->setObjectName(QStringLiteral("bvlSearchBottom"));
@@ -207,6 +212,9 @@ void TfrmMainForm::BuildWidgets() {
     edFastSearch->setFocus();
     // The hint stays in sight while the box is entered and still empty.
     edFastSearch->setPlaceholderText(ToQString(SearchPlaceholder));
+    QPalette hint = edFastSearch->palette();
+    hint.setColor(QPalette::PlaceholderText, ToQColor(HintGrey));
+    edFastSearch->setPalette(hint);
     treeWidget->installEventFilter(this);
     // Screen readers name the controls after their headings; the search box by its purpose,
     // not by the hint it holds as text.

@@ -20,6 +20,8 @@ constexpr TColor MatchTint = RGBColor(0xFF, 0xE3, 0x8A);
 constexpr TColor SelectedMatchTint = RGBColor(0x1F, 0x4E, 0x8C);
 // Secondary texts: a grey that keeps 5.3:1 on white, where the desktop's grey text may not.
 constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
+// White text on it 5.3:1; the tint of the matched text stays visible on it.
+constexpr TColor SelectionBlue = RGBColor(0x2E, 0x6D, 0xB4);
 
 } // namespace
 
@@ -35,6 +37,10 @@ TSearchResultsList::TSearchResultsList(std::span<const TMKBRec> store, TBrowser&
     options.SelectionOptions = TVTSelectionOptions{toFullRowSelect};
     options.MiscOptions = TVTMiscOptions{toFullRepaintOnResize};
     List.ScrollBarOptions().ScrollBars = ssVertical;
+    // A selection dark enough for light text, whatever the desktop's own highlight.
+    TVTColors colors = List.Colors();
+    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
+    List.SetColors(colors);
     // The list never scrolls sideways and selects whole rows, so its rows need no measuring,
     // which would shape every visible text again on each keystroke.
     List.SetTextWidthMeasure([](const std::u16string&) { return 0; });
@@ -252,7 +258,8 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
         return;
     }
     defaultDraw = false;
-    const bool selected = List.Selected(node);
+    // Only the focused list draws its selected row in light text.
+    const bool selected = List.Selected(node) && List.Focused();
     const int height = font->Metrics().Height;
     const int top = rect.Top + (rect.Height() - height) / 2;
     const int baseline = top + font->Metrics().Ascent;
@@ -280,7 +287,7 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
         if (width + RangeGap < rect.Width() / 2) {
             const TColor color = canvas.TextColor();
             if (!selected)
-                canvas.SetTextColor(clGrayText);
+                canvas.SetTextColor(HintGrey);
             draw({rect.Right - width, rect.Top, rect.Right, rect.Bottom}, range);
             canvas.SetTextColor(color);
             textRect.Right = rect.Right - width - RangeGap;
