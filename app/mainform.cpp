@@ -243,7 +243,7 @@ void TfrmMainForm::BuildWidgets() {
 void TfrmMainForm::ConnectSearchResults(QWidget* client) {
     TSearchResultsList& list = *FSearchResults;
     list.vstSearchResults().SetFont(PartsTreeFont());
-    panSearchResults = new TSearchResultsPopup(list, edFastSearch, panSearch, panParts, client);
+    panSearchResults = new TSearchResultsPopup(list, edFastSearch, panSearch, client);
     edFastSearch->OnKeyDown = [this](QKeyEvent* e) { return panSearchResults->SearchBoxKey(e); };
     connect(edFastSearch, &QLineEdit::textChanged, this, [this] {
         if (edFastSearch->hasFocus())

@@ -108,6 +108,7 @@ void TSearchResultsList::Fill() {
     // An empty list still shows one row, which says so.
     List.SetRootNodeCount(std::max<unsigned>(1, static_cast<unsigned>(FResults.Records.size())));
     List.ResetAllNodeCaches();
+    FCutRows.clear();
     List.EndUpdate();
     List.DoSetOffsetXY(0, 0);
     List.Invalidate();
@@ -299,6 +300,21 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
     const TMKBRec& rec = Store[static_cast<std::size_t>(record)];
     const std::size_t codeLength = TrimText(DecodeCode(rec)).size();
     const std::vector<TTextSpan> spans = MatchSpans(text, codeLength, FResults.Query);
+    // A title too long for its room ends in an ellipsis and shows whole in the row's tooltip,
+    // so that siblings differing only at the end can be told apart.
+    std::u16string shown = text;
+    int tintRight = textRect.Right;
+    if (static_cast<std::size_t>(font->FitCount(text, textRect.Width())) < text.size()) {
+        constexpr std::u16string_view ellipsis = u"…";
+        const int room = std::max(0, textRect.Width() - font->TextWidth(ellipsis));
+        const std::size_t kept = static_cast<std::size_t>(font->FitCount(text, room));
+        shown = std::u16string(TrimText(std::u16string_view(text).substr(0, kept)));
+        tintRight = std::min(tintRight, textRect.Left + font->TextWidth(shown));
+        shown += ellipsis;
+        FCutRows.insert(node->Index);
+    } else {
+        FCutRows.erase(node->Index);
+    }
     if (!spans.empty()) {
         const std::size_t end = std::min(spans.back().Start + spans.back().Length, text.size());
         std::vector<int> extents;
@@ -307,13 +323,20 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
             return textRect.Left + (chars == 0 ? 0 : extents[std::min(chars, end) - 1]);
         };
         for (const TTextSpan& span : spans) {
-            const TRect tint{x(span.Start), top,
-                             std::min(x(span.Start + span.Length), textRect.Right), top + height};
+            const TRect tint{x(span.Start), top, std::min(x(span.Start + span.Length), tintRight),
+                             top + height};
             if (tint.Left < tint.Right)
                 canvas.FillRect(tint, selected ? SelectedMatchTint : MatchTint);
         }
     }
-    draw(textRect, text);
+    draw(textRect, shown);
+}
+
+std::u16string TSearchResultsList::RowHint(unsigned row) const {
+    const int record = RowRecord(row);
+    if (record < 0 || !FCutRows.contains(row))
+        return {};
+    return RecordText(Store[static_cast<std::size_t>(record)]);
 }
 
 void TSearchResultsList::DrawNothingFound(TCanvas& canvas, const TRect& rect) const {

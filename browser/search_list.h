@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -65,6 +66,8 @@ public:
         u" — введите часть слова или код, например J45";
     // The record of a row, -1 outside the list.
     int RowRecord(unsigned row) const;
+    // The whole title of a row drawn shortened, for its tooltip; empty for a row drawn whole.
+    std::u16string RowHint(unsigned row) const;
 
 private:
     void ListKeyDown(TVirtualKey& key, TShiftState shift);
@@ -88,6 +91,7 @@ private:
     bool FHaveResults{false};
     bool FShowing{false};
     int FLastOpened{-1};
+    std::set<unsigned> FCutRows;               // rows last drawn with an ellipsis
     std::map<std::u16string, int> RangeWidths; // in RangeWidthsFont
     std::shared_ptr<const TPlatformFont> RangeWidthsFont;
 };

@@ -29,11 +29,13 @@
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -602,6 +604,28 @@ TEST_F(SearchListTest, SelectedRowsAndTheRangeColumnRead) {
     QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
     EXPECT_GE(DrawnContrast(RenderTree(rows), range), ReadableContrast);
     EXPECT_GE(DrawnContrast(RenderTree(rows), {4, 0, w / 4, h}), ReadableContrast);
+}
+
+TEST_F(SearchListTest, TheListIsAsWideAsTheBoxAndLongTitlesEndInAnEllipsis) {
+    Form->showNormal();
+    Form->resize(560, 600);
+    QApplication::processEvents();
+    Type(QStringLiteral("I13"));
+    ASSERT_TRUE(ListShown());
+    EXPECT_EQ(Form->panSearchResults->width(), Form->edFastSearch->width());
+    TSearchResultsList& list = Form->SearchResults();
+    RenderTree(list.vstSearchResults());
+    // I13.0 and I13.2 differ only at their ends: cut, each shows its own whole title on hover.
+    std::set<std::u16string> hints;
+    for (unsigned row = 0; row < 4; ++row) {
+        const std::u16string hint = list.RowHint(row);
+        EXPECT_EQ(hint, RecordText(MKBStore()[static_cast<std::size_t>(list.RowRecord(row))]));
+        hints.insert(hint);
+    }
+    EXPECT_EQ(hints.size(), 4u);
+    QHelpEvent help(QEvent::ToolTip, QPoint(10, 5), ListWidget()->mapToGlobal(QPoint(10, 5)));
+    QApplication::sendEvent(qobject_cast<QAbstractScrollArea*>(ListWidget())->viewport(), &help);
+    EXPECT_EQ(FromQString(QToolTip::text()), list.RowHint(0));
 }
 
 TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
