@@ -16,11 +16,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -37,10 +35,11 @@ constexpr const char* kHeadingStyle = "background-color: #4F73A0; color: white; 
 // The hint's colour where the desktop's inactive caption would not read on the box.
 constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
 
-constexpr int kPartsMinimum = 650;
 constexpr int kRightDesignWidth = 320;
-// Below this the tree panel gives way no further; the right panel gives way then.
+// A narrow window takes its width from the tree panel first, down to this; the details pane
+// keeps a width its page can be read in.
 constexpr int kPartsFloor = 120;
+constexpr int kRightMinimum = 240;
 
 QLabel* Heading(const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
@@ -165,14 +164,14 @@ void TfrmMainForm::BuildWidgets() {
     Splitter1->setChildrenCollapsible(false);
 
     panParts = new QWidget(Splitter1);
-    panParts->setMinimumWidth(kPartsMinimum);
+    panParts->setMinimumWidth(kPartsFloor);
     auto* partsColumn = TightColumn(panParts);
     panPartsHeading = Heading(QStringLiteral("  Разделы МКБ 10"), panParts);
     partsColumn->addWidget(panPartsHeading);
     partsColumn->addWidget(ControlWidget(*FTree), 1);
 
     panRightPanel = new QWidget(Splitter1);
-    panRightPanel->setMinimumWidth(24);
+    panRightPanel->setMinimumWidth(kRightMinimum);
     auto* rightColumn = TightColumn(panRightPanel);
     panDetailsHeading = Heading(QStringLiteral("  Информация о выбранном элементе"), panRightPanel);
     rightColumn->addWidget(panDetailsHeading);
@@ -315,28 +314,6 @@ bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
         TreeKeyToSearchBox(static_cast<QKeyEvent*>(event)))
         return true;
     return QMainWindow::eventFilter(watched, event);
-}
-
-int TfrmMainForm::PartsMinimumFor(int availableWidth) {
-    return std::clamp(availableWidth - 3 - kRightDesignWidth, kPartsFloor, kPartsMinimum);
-}
-
-void TfrmMainForm::FitToScreen() {
-    const QScreen* s = screen();
-    if (s == nullptr)
-        return;
-    // The frame the window manager adds is known once the window is shown.
-    const int frame = std::max(0, frameGeometry().width() - geometry().width());
-    panParts->setMinimumWidth(PartsMinimumFor(s->availableGeometry().width() - frame));
-}
-
-void TfrmMainForm::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (!FScreenWatched && windowHandle() != nullptr) {
-        FScreenWatched = true;
-        connect(windowHandle(), &QWindow::screenChanged, this, [this] { FitToScreen(); });
-    }
-    FitToScreen();
 }
 
 void TfrmMainForm::resizeEvent(QResizeEvent* e) {

@@ -78,13 +78,8 @@ public:
     // Shows the About window; set by the start-up code once that window exists.
     std::function<void()> ShowAbout;
 
-    // The tree panel's minimum on a screen of the given logical width: its design minimum,
-    // given up on screens too narrow for it so that the whole window fits.
-    static int PartsMinimumFor(int availableWidth);
-
 protected:
     void resizeEvent(QResizeEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -100,9 +95,6 @@ private:
     // A letter or digit typed in the tree, which has no search of its own, starts one in the
     // search box; true when the key went there.
     bool TreeKeyToSearchBox(QKeyEvent* key);
-    // Sets the minimums for the screen the window is on; again whenever it moves to another.
-    void FitToScreen();
-    bool FScreenWatched{false};
 
     std::unique_ptr<TImageList> FTreeImages{std::make_unique<TImageList>(24, 24)};
     std::unique_ptr<TVirtualStringTree> FTree;

@@ -3,6 +3,7 @@
 #include "app/searchpopup.h"
 #include "browser/records.h"
 #include "html/layout/section.h"
+#include "platform/application.h"
 #include "platform/bitmap.h"
 #include "platform/clipboard.h"
 #include "platform/colors.h"
@@ -103,21 +104,31 @@ TEST_F(MainFormTest, RightPanelKeepsItsWidthWhenTheWindowGrows) {
     EXPECT_EQ(Form->Splitter1->handleWidth(), 3);
 }
 
-TEST_F(MainFormTest, OnANarrowScreenTheWholeWindowFits) {
-    // 1920 pixels at 200 % give 960: the tree panel's minimum gives way first, down to a floor,
-    // and the right panel keeps its width until then.
-    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(1920), 650);
-    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(960), 960 - 3 - 320);
-    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(300), 120);
-    // The offscreen screen is 800 pixels wide, narrower than the window's design.
+TEST_F(MainFormTest, ANarrowWindowNarrowsTheTreeFirstAndThePageWrapsInItsPane) {
+    // The offscreen screen is 800 pixels wide, narrower than the window's design: it fits.
     const QRect screen = Form->screen()->availableGeometry();
     ASSERT_LT(screen.width(), 1023);
     Form->showMaximized();
     QApplication::processEvents();
     EXPECT_LE(Form->geometry().right(), screen.right());
+    EXPECT_EQ(Form->panRightPanel->width(), 320);
+    // Narrower still: the tree gives way, the details pane keeps a readable width.
+    Form->showNormal();
+    Form->resize(420, 300);
+    QApplication::processEvents();
     EXPECT_LE(Form->panRightPanel->geometry().right(), Form->Splitter1->width());
-    EXPECT_GE(Form->panRightPanel->width(), 24);
-    EXPECT_GT(Form->panParts->width(), 120);
+    EXPECT_GE(Form->panRightPanel->width(), 240);
+    EXPECT_LT(Form->panParts->width(), 420 - 240);
+    // A long page wraps inside the width the scroll bar leaves.
+    html::THTMLViewer& v = Form->_HTMLViewer();
+    std::size_t longest = 0;
+    for (std::size_t i = 1; i < MKBStore().size(); ++i)
+        if (MKBStore()[i].name.size() > MKBStore()[longest].name.size())
+            longest = i;
+    Form->Browser().OpenRecord(static_cast<int>(longest));
+    QApplication::processEvents();
+    ASSERT_TRUE(v.VertScrollBar().Visible());
+    EXPECT_LE(v.DocWidth, v.Width() - VerticalScrollBarWidth());
 }
 
 TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
