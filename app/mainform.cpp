@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 
 #include "app/searchpopup.h"
+#include "browser/records.h"
 #include "browser/windowsetup.h"
 #include "data/loader.h"
 #include "platform/colors.h"
@@ -198,6 +199,10 @@ void TfrmMainForm::BuildWidgets() {
     auto* status = new QStatusBar(this);
     status->setFixedHeight(19);
     status->setSizeGripEnabled(true);
+    lbStatus = new QLabel(status);
+    // A long text is cut rather than holding the window wider.
+    lbStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->addWidget(lbStatus, 1); // a passing message hides it
     setStatusBar(status);
 
     // Tab order: the tree, the details pane, then the search box and its button, and round
@@ -324,6 +329,9 @@ void TfrmMainForm::resizeEvent(QResizeEvent* e) {
 void TfrmMainForm::FormCreate() {
     FTree->SetNodeDataSize(4);
     LoadClassification();
+    lbStatus->setText(QStringLiteral("Записей: %1 · %2")
+                          .arg(LoadedRecordCount(MKBStore()))
+                          .arg(ToQString(EditionText())));
     FBrowser->AddChildNodes(-1, nullptr);
     FBrowser->ShowStartPage();
     btnSearch->setEnabled(false);

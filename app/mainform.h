@@ -65,6 +65,7 @@ public:
     QFrame* panDetails{nullptr};
     QSplitter* Splitter1{nullptr};
     TSearchResultsPopup* panSearchResults{nullptr};
+    QLabel* lbStatus{nullptr}; // the record count and the edition, while nothing else is said
     QAction* miFind{nullptr};
     QAction* miFindNext{nullptr};
     QAction* miFindPrevious{nullptr};

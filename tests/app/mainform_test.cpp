@@ -85,6 +85,13 @@ TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
     EXPECT_EQ(Form->miChangeFont->text(), QStringLiteral("&Изменить шрифт"));
     EXPECT_EQ(Form->miExit->text(), QStringLiteral("&Выйти из программы"));
     EXPECT_EQ(Form->miAbout->text(), QStringLiteral("&О программе"));
+    // The status bar names the records loaded and the edition.
+    EXPECT_EQ(Form->lbStatus->text(), QStringLiteral("Записей: %1 · НСИ %2, версия %3")
+                                              .arg(MKBDataRecordCount)
+                                              .arg(MKBDataSetId)
+                                              .arg(MKBDataSetVersion) +
+                                          QStringLiteral(", последние изменения от ") +
+                                          MKBDataLatestRecordDate);
 }
 
 TEST_F(MainFormTest, RightPanelKeepsItsWidthWhenTheWindowGrows) {
