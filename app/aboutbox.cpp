@@ -1,5 +1,6 @@
 #include "app/aboutbox.h"
 
+#include "browser/records.h"
 #include "platform/bitmap.h"
 #include "platform/errors.h"
 #include "platform/shell.h"
@@ -169,6 +170,14 @@ TAboutBox::TAboutBox(QWidget* owner)
     Bevel2 = new TBevel(this);
     Bevel2->setObjectName("Bevel2");
     Bevel2->setGeometry(8, 176, 363, 2);
+
+    lbEdition = new QLabel(this);
+    lbEdition->setObjectName("lbEdition");
+    lbEdition->setTextFormat(Qt::PlainText);
+    lbEdition->setWordWrap(true);
+    lbEdition->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lbEdition->setText(QString::fromStdU16String(EditionText()));
+    lbEdition->setGeometry(8, 182, 280, 30);
 
     btnOK = new QPushButton(QString::fromUtf8("&OK"), this);
     btnOK->setObjectName("btnOK");

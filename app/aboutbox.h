@@ -63,6 +63,8 @@ public:
     QLabel* lbSupportCaption{nullptr};
     TClickLabel* lbSupport{nullptr};
     TBevel* Bevel2{nullptr};
+    // The classification edition the program carries, beside the button.
+    QLabel* lbEdition{nullptr};
     QPushButton* btnOK{nullptr};
 
 protected:

@@ -1,8 +1,10 @@
 #include "app/mainform.h"
 
 #include "app/searchpopup.h"
+#include "browser/records.h"
 #include "browser/windowsetup.h"
 #include "data/loader.h"
+#include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/qtconvert.h"
@@ -15,12 +17,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
-#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -32,12 +31,16 @@ QFont FormFont() {
     return f;
 }
 
-constexpr const char* kHeadingStyle = "background-color: #5A7FAD; color: white; font-weight: bold;";
+// A shade darker than the design's #5A7FAD, on which white text reads only 4.1:1.
+constexpr const char* kHeadingStyle = "background-color: #4F73A0; color: white; font-weight: bold;";
+// The hint's colour where the desktop's inactive caption would not read on the box.
+constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
 
-constexpr int kPartsMinimum = 650;
 constexpr int kRightDesignWidth = 320;
-// Below this the tree panel gives way no further; the right panel gives way then.
+// A narrow window takes its width from the tree panel first, down to this; the details pane
+// keeps a width its page can be read in.
 constexpr int kPartsFloor = 120;
+constexpr int kRightMinimum = 240;
 
 QLabel* Heading(const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
@@ -123,6 +126,7 @@ TfrmMainForm::~TfrmMainForm() {
     edFastSearch->OnKeyDown = nullptr;
     disconnect(edFastSearch, nullptr, this, nullptr);
     disconnect(qApp, nullptr, this, nullptr);
+    ControlWidget(*FTree)->removeEventFilter(this);
     panSearchResults->Detach();
     FSearchResults->View = nullptr;
     FSearchResults.reset();
@@ -150,7 +154,7 @@ void TfrmMainForm::BuildWidgets() {
     panSearch->installEventFilter(this);
     edFastSearch = new TSearchEdit(ToQString(SearchPlaceholder), panSearch);
     edFastSearch->setFont(FormFont());
-    SetTextColor(clInactiveCaption);
+    SetTextColor(ReadableTextColor(clInactiveCaption, clWindow, HintGrey));
     btnSearch = new QPushButton(QStringLiteral("&Поиск"), panSearch);
     auto* searchBottom = TopLineBevel(panSearch, 2);
     searchBottom->setObjectName(QStringLiteral("bvlSearchBottom"));
@@ -161,14 +165,14 @@ void TfrmMainForm::BuildWidgets() {
     Splitter1->setChildrenCollapsible(false);
 
     panParts = new QWidget(Splitter1);
-    panParts->setMinimumWidth(kPartsMinimum);
+    panParts->setMinimumWidth(kPartsFloor);
     auto* partsColumn = TightColumn(panParts);
     panPartsHeading = Heading(QStringLiteral("  Разделы МКБ 10"), panParts);
     partsColumn->addWidget(panPartsHeading);
     partsColumn->addWidget(ControlWidget(*FTree), 1);
 
     panRightPanel = new QWidget(Splitter1);
-    panRightPanel->setMinimumWidth(24);
+    panRightPanel->setMinimumWidth(kRightMinimum);
     auto* rightColumn = TightColumn(panRightPanel);
     panDetailsHeading = Heading(QStringLiteral("  Информация о выбранном элементе"), panRightPanel);
     rightColumn->addWidget(panDetailsHeading);
@@ -195,6 +199,10 @@ void TfrmMainForm::BuildWidgets() {
     auto* status = new QStatusBar(this);
     status->setFixedHeight(19);
     status->setSizeGripEnabled(true);
+    lbStatus = new QLabel(status);
+    // A long text is cut rather than holding the window wider.
+    lbStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->addWidget(lbStatus, 1); // a passing message hides it
     setStatusBar(status);
 
     // Tab order: the tree, the details pane, then the search box and its button, and round
@@ -204,8 +212,14 @@ void TfrmMainForm::BuildWidgets() {
     setTabOrder(treeWidget, viewerWidget);
     setTabOrder(viewerWidget, edFastSearch);
     setTabOrder(edFastSearch, btnSearch);
-    // The tree comes first in the tab order, so it, not the search box, starts with the focus.
-    treeWidget->setFocus();
+    // A code typed at once lands in the search box, whatever the tab order.
+    edFastSearch->setFocus();
+    // The hint stays in sight while the box is entered and still empty.
+    edFastSearch->setPlaceholderText(ToQString(SearchPlaceholder));
+    QPalette hint = edFastSearch->palette();
+    hint.setColor(QPalette::PlaceholderText, ToQColor(HintGrey));
+    edFastSearch->setPalette(hint);
+    treeWidget->installEventFilter(this);
     // Screen readers name the controls after their headings; the search box by its purpose,
     // not by the hint it holds as text.
     edFastSearch->setAccessibleName(QStringLiteral("Поиск"));
@@ -233,7 +247,7 @@ void TfrmMainForm::BuildWidgets() {
 void TfrmMainForm::ConnectSearchResults(QWidget* client) {
     TSearchResultsList& list = *FSearchResults;
     list.vstSearchResults().SetFont(PartsTreeFont());
-    panSearchResults = new TSearchResultsPopup(list, edFastSearch, panSearch, panParts, client);
+    panSearchResults = new TSearchResultsPopup(list, edFastSearch, panSearch, client);
     edFastSearch->OnKeyDown = [this](QKeyEvent* e) { return panSearchResults->SearchBoxKey(e); };
     connect(edFastSearch, &QLineEdit::textChanged, this, [this] {
         if (edFastSearch->hasFocus())
@@ -244,20 +258,46 @@ void TfrmMainForm::ConnectSearchResults(QWidget* client) {
         if (FSearchResults->Showing() && now != edFastSearch && !panSearchResults->Holds(now))
             FSearchResults->Close();
     });
-    auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
-    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
-    connect(next, &QShortcut::activated, this, [this] { FSearchResults->OpenNextResult(false); });
-    connect(previous, &QShortcut::activated, this,
-            [this] { FSearchResults->OpenNextResult(true); });
+}
+
+bool TfrmMainForm::TreeKeyToSearchBox(QKeyEvent* key) {
+    const QString text = key->text();
+    if (text.size() != 1 || !text.at(0).isLetterOrNumber() ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    FocusSearchBox();
+    QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), text);
+    QApplication::sendEvent(edFastSearch, &typed);
+    return true;
+}
+
+void TfrmMainForm::FocusSearchBox() {
+    edFastSearch->setFocus(Qt::ShortcutFocusReason);
+    edFastSearch->selectAll();
 }
 
 void TfrmMainForm::BuildMenu() {
+    // Every command shows its keys, so that the menu teaches them.
     QMenu* mkb = menuBar()->addMenu(QStringLiteral("&МКБ 10"));
+    miFind = mkb->addAction(QStringLiteral("&Найти"));
+    miFind->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F6)});
+    miFindNext = mkb->addAction(QStringLiteral("Следующий &результат"));
+    miFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    miFindPrevious = mkb->addAction(QStringLiteral("&Предыдущий результат"));
+    miFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    mkb->addSeparator();
     miChangeFont = mkb->addAction(QStringLiteral("&Изменить шрифт"));
     mkb->addSeparator();
     miExit = mkb->addAction(QStringLiteral("&Выйти из программы"));
+    miExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Справка"));
     miAbout = help->addAction(QStringLiteral("&О программе"));
+    miAbout->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(miFind, &QAction::triggered, this, [this] { FocusSearchBox(); });
+    connect(miFindNext, &QAction::triggered, this,
+            [this] { FSearchResults->OpenNextResult(false); });
+    connect(miFindPrevious, &QAction::triggered, this,
+            [this] { FSearchResults->OpenNextResult(true); });
     connect(miChangeFont, &QAction::triggered, this, [this] { miChangeFontClick(); });
     connect(miExit, &QAction::triggered, this, [this] { miExitClick(); });
     connect(miAbout, &QAction::triggered, this, [this] { miAboutClick(); });
@@ -275,29 +315,10 @@ void TfrmMainForm::LayoutSearchBar() {
 bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == panSearch && event->type() == QEvent::Resize)
         LayoutSearchBar();
+    if (watched == ControlWidget(*FTree) && event->type() == QEvent::KeyPress &&
+        TreeKeyToSearchBox(static_cast<QKeyEvent*>(event)))
+        return true;
     return QMainWindow::eventFilter(watched, event);
-}
-
-int TfrmMainForm::PartsMinimumFor(int availableWidth) {
-    return std::clamp(availableWidth - 3 - kRightDesignWidth, kPartsFloor, kPartsMinimum);
-}
-
-void TfrmMainForm::FitToScreen() {
-    const QScreen* s = screen();
-    if (s == nullptr)
-        return;
-    // The frame the window manager adds is known once the window is shown.
-    const int frame = std::max(0, frameGeometry().width() - geometry().width());
-    panParts->setMinimumWidth(PartsMinimumFor(s->availableGeometry().width() - frame));
-}
-
-void TfrmMainForm::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (!FScreenWatched && windowHandle() != nullptr) {
-        FScreenWatched = true;
-        connect(windowHandle(), &QWindow::screenChanged, this, [this] { FitToScreen(); });
-    }
-    FitToScreen();
 }
 
 void TfrmMainForm::resizeEvent(QResizeEvent* e) {
@@ -308,6 +329,9 @@ void TfrmMainForm::resizeEvent(QResizeEvent* e) {
 void TfrmMainForm::FormCreate() {
     FTree->SetNodeDataSize(4);
     LoadClassification();
+    lbStatus->setText(QStringLiteral("Записей: %1 · %2")
+                          .arg(LoadedRecordCount(MKBStore()))
+                          .arg(ToQString(EditionText())));
     FBrowser->AddChildNodes(-1, nullptr);
     FBrowser->ShowStartPage();
     btnSearch->setEnabled(false);

@@ -65,20 +65,22 @@ public:
     QFrame* panDetails{nullptr};
     QSplitter* Splitter1{nullptr};
     TSearchResultsPopup* panSearchResults{nullptr};
+    QLabel* lbStatus{nullptr}; // the record count and the edition, while nothing else is said
+    QAction* miFind{nullptr};
+    QAction* miFindNext{nullptr};
+    QAction* miFindPrevious{nullptr};
     QAction* miChangeFont{nullptr};
     QAction* miExit{nullptr};
     QAction* miAbout{nullptr};
 
+    // Ctrl+F and F6: the search box takes the keyboard focus with its text selected.
+    void FocusSearchBox();
+
     // Shows the About window; set by the start-up code once that window exists.
     std::function<void()> ShowAbout;
 
-    // The tree panel's minimum on a screen of the given logical width: its design minimum,
-    // given up on screens too narrow for it so that the whole window fits.
-    static int PartsMinimumFor(int availableWidth);
-
 protected:
     void resizeEvent(QResizeEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -91,9 +93,9 @@ private:
     void BuildMenu();
     void LayoutSearchBar();
     void ConnectSearchResults(QWidget* client);
-    // Sets the minimums for the screen the window is on; again whenever it moves to another.
-    void FitToScreen();
-    bool FScreenWatched{false};
+    // A letter or digit typed in the tree, which has no search of its own, starts one in the
+    // search box; true when the key went there.
+    bool TreeKeyToSearchBox(QKeyEvent* key);
 
     std::unique_ptr<TImageList> FTreeImages{std::make_unique<TImageList>(24, 24)};
     std::unique_ptr<TVirtualStringTree> FTree;

@@ -1,12 +1,16 @@
 #include "app/searchpopup.h"
 
 #include "platform/qt/control_bridge.h"
+#include "platform/qt/qtconvert.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -16,8 +20,10 @@ constexpr int HeaderHeight = 20;
 } // namespace
 
 TSearchResultsPopup::TSearchResultsPopup(TSearchResultsList& list, QLineEdit* searchBox,
-                                         QWidget* searchBar, QWidget* anchor, QWidget* parent)
-    : QFrame(parent), List(list), SearchBox(searchBox), SearchBar(searchBar), Anchor(anchor) {
+                                         QWidget* searchBar, QWidget* parent)
+    : QFrame(parent), List(list), SearchBox(searchBox), SearchBar(searchBar),
+      ListSurface(
+          qobject_cast<QAbstractScrollArea*>(ControlWidget(list.vstSearchResults()))->viewport()) {
     setObjectName(QStringLiteral("panSearchResults"));
     setFrameShape(QFrame::Box);
     setLineWidth(1);
@@ -37,8 +43,8 @@ TSearchResultsPopup::TSearchResultsPopup(TSearchResultsList& list, QLineEdit* se
     List.vstSearchResults().SetBorder(bkNone);
     List.View = this;
     hide();
-    // The panel follows the window and the splitter.
-    for (QWidget* w : {parent, anchor})
+    // The panel follows the window and the search box; the list's rows show their tooltips.
+    for (QWidget* w : {parent, static_cast<QWidget*>(SearchBox), ListSurface})
         w->installEventFilter(this);
 }
 
@@ -48,7 +54,7 @@ bool TSearchResultsPopup::Holds(const QWidget* widget) const {
 }
 
 void TSearchResultsPopup::Detach() {
-    for (QWidget* w : {parentWidget(), Anchor})
+    for (QWidget* w : {parentWidget(), static_cast<QWidget*>(SearchBox), ListSurface})
         w->removeEventFilter(this);
     hide();
 }
@@ -70,18 +76,29 @@ bool TSearchResultsPopup::SearchBoxKey(QKeyEvent* event) {
 }
 
 bool TSearchResultsPopup::eventFilter(QObject* watched, QEvent* event) {
-    if (isVisible() && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+    if (watched == ListSurface && event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        PVirtualNode node = List.vstSearchResults().GetNodeAt(help->pos().y(), true);
+        const std::u16string hint = node != nullptr ? List.RowHint(node->Index) : u"";
+        if (hint.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), ToQString(hint), ListSurface);
+        return true;
+    }
+    if (watched != ListSurface && isVisible() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         Place();
     return QFrame::eventFilter(watched, event);
 }
 
 void TSearchResultsPopup::Place() {
     QWidget* parent = parentWidget();
-    const QPoint left = Anchor->mapTo(parent, QPoint(0, 0));
+    const QPoint left = SearchBox->mapTo(parent, QPoint(0, 0));
     const QPoint below = SearchBar->mapTo(parent, QPoint(0, SearchBar->height()));
     const int height = 2 * (frameWidth() + 1) + HeaderHeight +
                        Rows * static_cast<int>(List.vstSearchResults().DefaultNodeHeight());
-    setGeometry(left.x(), below.y(), Anchor->width(), height);
+    setGeometry(left.x(), below.y(), SearchBox->width(), height);
 }
 
 void TSearchResultsPopup::ShowResults(int rows) {

@@ -14,11 +14,11 @@ class QLineEdit;
 
 class TSearchResultsPopup : public QFrame, private TSearchResultsView {
 public:
-    // anchor: the widget whose left edge and width the panel takes (the tree's panel); the
-    // panel's top is the bottom of the search bar. The list must outlive the panel's use: the
-    // window drops the list's view before it destroys the list.
+    // The panel takes the search box's left edge and width, its top is the bottom of the search
+    // bar. The list must outlive the panel's use: the window drops the list's view before it
+    // destroys the list.
     TSearchResultsPopup(TSearchResultsList& list, QLineEdit* searchBox, QWidget* searchBar,
-                        QWidget* anchor, QWidget* parent);
+                        QWidget* parent);
 
     // A key pressed in the search box; true when the list took it.
     bool SearchBoxKey(QKeyEvent* event);
@@ -43,6 +43,6 @@ private:
     TSearchResultsList& List;
     QLineEdit* SearchBox;
     QWidget* SearchBar;
-    QWidget* Anchor;
+    QWidget* ListSurface;
     int Rows{0};
 };

@@ -38,8 +38,19 @@ std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int
     }
     if (ancestors.size() >= 2)
         AddItem(lines, u"Раздел", rec(ancestors[1]).name);
+    // The category and subcategory a deeper code lies in (S06 and S06.7 above S06.70): the
+    // coded ancestors below the block, the record itself apart.
+    for (std::size_t i = 2; i + 1 < ancestors.size(); ++i) {
+        const TMKBRec& a = rec(ancestors[i]);
+        const std::u16string code = DecodeCode(a);
+        if (!TrimText(code).empty())
+            AddItem(lines, code.find(u'.') == code.npos ? u"Рубрика" : u"Подрубрика",
+                    RecordText(a));
+    }
     const TMKBRec& r = rec(index);
-    AddItem(lines, u"Код", DecodeCode(r));
+    // A block has no code of its own: no empty heading for it.
+    if (!TrimText(DecodeCode(r)).empty())
+        AddItem(lines, u"Код", DecodeCode(r));
     AddItem(lines, u"Наименование", r.name);
     if (!TrimText(r.incl).empty())
         AddItem(lines, u"Включенные данные", r.incl);

@@ -11,6 +11,7 @@ inline constexpr std::u16string_view StartPageHtml =
     u"<html><body bgColor=\"#f7f8fa\"></body></html>";
 
 // The page for the record at index; ancestors are the record indexes from the class down to
-// the node itself.
+// the node itself. Below the class and block it names the category and subcategory the record
+// lies in; a record without a code (a block) has no code item.
 std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int index,
                                              const std::vector<int>& ancestors);

@@ -72,3 +72,20 @@ std::u16string RecordText(const TMKBRec& rec) {
     text += name;
     return text;
 }
+
+std::u16string EditionText() {
+    auto wide = [](std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); };
+    std::u16string text = u"НСИ " + wide(MKBDataSetId);
+    if (*MKBDataSetVersion != 0)
+        text += u", версия " + wide(MKBDataSetVersion);
+    if (*MKBDataLatestRecordDate != 0)
+        text += u", последние изменения от " + wide(MKBDataLatestRecordDate);
+    return text;
+}
+
+int LoadedRecordCount(std::span<const TMKBRec> store) {
+    int count = 0;
+    for (const TMKBRec& rec : store)
+        count += rec.id != 0;
+    return count;
+}

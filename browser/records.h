@@ -32,3 +32,10 @@ std::u16string RecordText(const TMKBRec& rec);
 // What "copy the code" gives: the code as the tree shows it, marks included, or the name of a
 // block, which has no code of its own.
 std::u16string RecordCodeText(const TMKBRec& rec);
+
+// The edition of the embedded classification as a coder checks it: the НСИ dataset identifier,
+// its version and the date of its latest change, each where the build knew it.
+std::u16string EditionText();
+
+// The number of records the store holds once loaded.
+int LoadedRecordCount(std::span<const TMKBRec> store);

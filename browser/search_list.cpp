@@ -20,6 +20,8 @@ constexpr TColor MatchTint = RGBColor(0xFF, 0xE3, 0x8A);
 constexpr TColor SelectedMatchTint = RGBColor(0x1F, 0x4E, 0x8C);
 // Secondary texts: a grey that keeps 5.3:1 on white, where the desktop's grey text may not.
 constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
+// White text on it 5.3:1; the tint of the matched text stays visible on it.
+constexpr TColor SelectionBlue = RGBColor(0x2E, 0x6D, 0xB4);
 
 } // namespace
 
@@ -35,6 +37,10 @@ TSearchResultsList::TSearchResultsList(std::span<const TMKBRec> store, TBrowser&
     options.SelectionOptions = TVTSelectionOptions{toFullRowSelect};
     options.MiscOptions = TVTMiscOptions{toFullRepaintOnResize};
     List.ScrollBarOptions().ScrollBars = ssVertical;
+    // A selection dark enough for light text, whatever the desktop's own highlight.
+    TVTColors colors = List.Colors();
+    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
+    List.SetColors(colors);
     // The list never scrolls sideways and selects whole rows, so its rows need no measuring,
     // which would shape every visible text again on each keystroke.
     List.SetTextWidthMeasure([](const std::u16string&) { return 0; });
@@ -118,6 +124,7 @@ void TSearchResultsList::Fill() {
     // An empty list still shows one row, which says so.
     List.SetRootNodeCount(std::max<unsigned>(1, static_cast<unsigned>(FResults.Records.size())));
     List.ResetAllNodeCaches();
+    FCutRows.clear();
     List.EndUpdate();
     List.DoSetOffsetXY(0, 0);
     List.Invalidate();
@@ -268,7 +275,8 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
         return;
     }
     defaultDraw = false;
-    const bool selected = List.Selected(node);
+    // Only the focused list draws its selected row in light text.
+    const bool selected = List.Selected(node) && List.Focused();
     const int height = font->Metrics().Height;
     const int top = rect.Top + (rect.Height() - height) / 2;
     const int baseline = top + font->Metrics().Ascent;
@@ -299,7 +307,7 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
             continue;
         const TColor color = canvas.TextColor();
         if (!selected)
-            canvas.SetTextColor(clGrayText);
+            canvas.SetTextColor(HintGrey);
         draw({textRect.Right - width, rect.Top, textRect.Right, rect.Bottom}, grey);
         canvas.SetTextColor(color);
         textRect.Right -= width + RangeGap;
@@ -310,6 +318,21 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
     const TMKBRec& rec = Store[static_cast<std::size_t>(record)];
     const std::size_t codeLength = TrimText(DecodeCode(rec)).size();
     const std::vector<TTextSpan> spans = Index->MatchSpans(FResults.Plan, record, codeLength);
+    // A title too long for its room ends in an ellipsis and shows whole in the row's tooltip,
+    // so that siblings differing only at the end can be told apart.
+    std::u16string shown = text;
+    int tintRight = textRect.Right;
+    if (static_cast<std::size_t>(font->FitCount(text, textRect.Width())) < text.size()) {
+        constexpr std::u16string_view ellipsis = u"…";
+        const int room = std::max(0, textRect.Width() - font->TextWidth(ellipsis));
+        const std::size_t kept = static_cast<std::size_t>(font->FitCount(text, room));
+        shown = std::u16string(TrimText(std::u16string_view(text).substr(0, kept)));
+        tintRight = std::min(tintRight, textRect.Left + font->TextWidth(shown));
+        shown += ellipsis;
+        FCutRows.insert(node->Index);
+    } else {
+        FCutRows.erase(node->Index);
+    }
     if (!spans.empty()) {
         const std::size_t end = std::min(spans.back().Start + spans.back().Length, text.size());
         std::vector<int> extents;
@@ -318,13 +341,20 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
             return textRect.Left + (chars == 0 ? 0 : extents[std::min(chars, end) - 1]);
         };
         for (const TTextSpan& span : spans) {
-            const TRect tint{x(span.Start), top,
-                             std::min(x(span.Start + span.Length), textRect.Right), top + height};
+            const TRect tint{x(span.Start), top, std::min(x(span.Start + span.Length), tintRight),
+                             top + height};
             if (tint.Left < tint.Right)
                 canvas.FillRect(tint, selected ? SelectedMatchTint : MatchTint);
         }
     }
-    draw(textRect, text);
+    draw(textRect, shown);
+}
+
+std::u16string TSearchResultsList::RowHint(unsigned row) const {
+    const int record = RowRecord(row);
+    if (record < 0 || !FCutRows.contains(row))
+        return {};
+    return RecordText(Store[static_cast<std::size_t>(record)]);
 }
 
 void TSearchResultsList::DrawNothingFound(TCanvas& canvas, const TRect& rect) const {

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -72,6 +73,8 @@ public:
     int RowRecord(unsigned row) const;
     // The term of the query that brought the row's record, as typed; empty when its words did.
     std::u16string RowTerm(unsigned row) const;
+    // The whole title of a row drawn shortened, for its tooltip; empty for a row drawn whole.
+    std::u16string RowHint(unsigned row) const;
 
 private:
     void ListKeyDown(TVirtualKey& key, TShiftState shift);
@@ -95,6 +98,7 @@ private:
     bool FHaveResults{false};
     bool FShowing{false};
     int FLastOpened{-1};
+    std::set<unsigned> FCutRows;               // rows last drawn with an ellipsis
     std::map<std::u16string, int> RangeWidths; // ranges and terms, in RangeWidthsFont
     std::shared_ptr<const TPlatformFont> RangeWidthsFont;
 };

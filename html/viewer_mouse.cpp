@@ -140,11 +140,21 @@ void THTMLViewer::DoubleClick(TMouseButton button, TShiftState shift, int x, int
         if (under >= 0 && Document.CharAt(under, ch, section) && section && IsWordChar(ch)) {
             const std::u16string& text = section->Text;
             const int n = std::min(static_cast<int>(text.size()), section->PosCount);
+            // A full stop between letters or digits belongs to the word, so that a code such
+            // as J45.9 is taken whole, and so does a mark that ends a code (A17.0†, G01*).
+            auto inWord = [&](int i) {
+                if (IsWordChar(text[i]))
+                    return true;
+                const bool after = i > 0 && IsWordChar(text[i - 1]);
+                if (text[i] == u'.')
+                    return after && i + 1 < n && IsWordChar(text[i + 1]);
+                return (text[i] == u'\u2020' || text[i] == u'*') && after;
+            };
             int first = under - section->FirstPos;
             int last = first + 1;
-            while (first > 0 && IsWordChar(text[first - 1]))
+            while (first > 0 && inWord(first - 1))
                 --first;
-            while (last < n && IsWordChar(text[last]))
+            while (last < n && inWord(last))
                 ++last;
             Document.SelStart = section->FirstPos + first;
             Document.SelEnd = section->FirstPos + last;

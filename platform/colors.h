@@ -9,3 +9,13 @@ TColor GetSysColor(int index);
 
 // A system colour becomes its RGB value; any other value (clNone included) comes back as is.
 TColor ColorToRGB(TColor color);
+
+// The contrast ratio of two colours, 1 to 21, from their relative luminance (sRGB).
+double ContrastRatio(TColor a, TColor b);
+
+// The least contrast a text needs against its background to be read (4.5:1).
+constexpr double ReadableContrast = 4.5;
+
+// preferred where it reads on background; else fallback where that reads; else black or white,
+// whichever reads better.
+TColor ReadableTextColor(TColor preferred, TColor background, TColor fallback);

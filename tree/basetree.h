@@ -396,6 +396,9 @@ protected:
     virtual void DoPaintNode(TVTPaintInfo& paintInfo) {}
     // Whether the text of the node is drawn in the highlight text colour.
     bool TextHighlighted(PVirtualNode node) const;
+    // The text colour of a highlighted node: the selection's text colour where it reads on the
+    // selection as painted, otherwise the one given (the font's).
+    TColor HighlightTextColor(PVirtualNode node, TColor otherwise) const;
     // Whether the node is drawn in the disabled look.
     bool NodeDisabledLook(PVirtualNode node) const;
     // The gap on each side of a node's text (a string tree has one).

@@ -88,7 +88,7 @@ void TCustomVirtualStringTree::DoPaintNode(TVTPaintInfo& info) {
     if (NodeDisabledLook(node))
         canvas.SetTextColor(Colors().DisabledColor);
     else if (TextHighlighted(node))
-        canvas.SetTextColor(clHighlightText);
+        canvas.SetTextColor(HighlightTextColor(node, FontColor()));
     else
         canvas.SetTextColor(FontColor());
     canvas.SetBkMode(bmTransparent);

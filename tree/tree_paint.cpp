@@ -164,6 +164,22 @@ bool TBaseVirtualTree::TextHighlighted(PVirtualNode node) const {
     return drawSelection && node->States.Contains(nsSelected) && focused;
 }
 
+TColor TBaseVirtualTree::HighlightTextColor(PVirtualNode node, TColor otherwise) const {
+    const bool dropTarget = node != nullptr && node == DropTargetNode();
+    TColor under = ColorToRGB(dropTarget ? FAppearance.Colors().DropTargetColor
+                                         : FAppearance.Colors().FocusedSelectionColor);
+    if (UseBlendedSelection()) {
+        // The wash over the tree's colour, as WashRect blends it.
+        const TColor base = ColorToRGB(Color());
+        const int a = FAppearance.SelectionBlendFactor();
+        auto mix = [a](int old, int c) { return std::min(255, (old * (256 - a) + c * a) >> 8); };
+        under =
+            RGBColor(mix(GetRValue(base), GetRValue(under)), mix(GetGValue(base), GetGValue(under)),
+                     mix(GetBValue(base), GetBValue(under)));
+    }
+    return ReadableTextColor(clHighlightText, under, otherwise);
+}
+
 bool TBaseVirtualTree::NodeDisabledLook(PVirtualNode node) const {
     return node->States.Contains(nsDisabled) || !Enabled();
 }

@@ -201,6 +201,11 @@ void TSection::FinishText(int sourceIndex) {
         if (FontRuns.back()->StartPos == oldEnd && FontRuns.size() > 1)
             FontRuns.back()->StartPos = oldEnd + 1;
     }
+    // A hyphen after a digit joins a range of codes ("S00-T98", "G00-G09"), never a line end.
+    auto codeChar = [](char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z'); };
+    for (std::size_t i = 1; i + 1 < Text.size(); ++i)
+        if (Text[i] == u'-' && Text[i - 1] >= u'0' && Text[i - 1] <= u'9' && codeChar(Text[i + 1]))
+            BreakCodes[i] = 'n';
     BreakCodes.push_back('y');
     SourceMap.clear();
     for (std::size_t i = 0; i < SourceIndexes.size(); ++i)

@@ -242,9 +242,9 @@ int TSection::Layout(THtmlCanvas& canvas, int x, int& pos, int& maxWidth, Indent
                     for (; e < len - 1; ++e) {
                         const char16_t ec = Text[e];
                         const char16_t en = Text[e + 1];
-                        const bool stop = ec == u'-' || ec == u'?' || BreakCodes[e] == 'a' ||
-                                          BreakCodes[e] == 's' || IsObj(en) || en == BreakChar ||
-                                          en == u' ' || IsWide(en);
+                        const bool stop = ((ec == u'-' || ec == u'?') && BreakCodes[e] != 'n') ||
+                                          BreakCodes[e] == 'a' || BreakCodes[e] == 's' ||
+                                          IsObj(en) || en == BreakChar || en == u' ' || IsWide(en);
                         if (stop && BreakCodes[e + 1] != 'n')
                             break;
                     }

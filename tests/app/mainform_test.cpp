@@ -3,6 +3,7 @@
 #include "app/searchpopup.h"
 #include "browser/records.h"
 #include "html/layout/section.h"
+#include "platform/application.h"
 #include "platform/bitmap.h"
 #include "platform/clipboard.h"
 #include "platform/colors.h"
@@ -29,10 +30,13 @@
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -63,8 +67,16 @@ TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
     EXPECT_EQ(Tree().RootNodeCount(), static_cast<unsigned>(CountChildren(MKBStore(), -1)));
     for (PVirtualNode n = Tree().RootNode()->FirstChild; n; n = n->NextSibling)
         EXPECT_FALSE(Tree().Expanded(n));
-    EXPECT_EQ(FromQString(Form->edFastSearch->text()), SearchPlaceholder);
-    EXPECT_EQ(Form->edFastSearch->palette().color(QPalette::Text), ToQColor(clInactiveCaption));
+    // The hint shows as the box's text until the box is entered, and while it is empty after;
+    // in a grey that reads, where the inactive-caption colour would not (1.7:1).
+    QLineEdit* box = Form->edFastSearch;
+    EXPECT_EQ(FromQString(box->text().isEmpty() ? box->placeholderText() : box->text()),
+              SearchPlaceholder);
+    for (auto role : {QPalette::Text, QPalette::PlaceholderText}) {
+        const QColor c = box->palette().color(role);
+        EXPECT_GE(ContrastRatio(RGBColor(c.red(), c.green(), c.blue()), clWindow),
+                  ReadableContrast);
+    }
     EXPECT_FALSE(Form->btnSearch->isEnabled());
     EXPECT_EQ(Form->btnSearch->text(), QStringLiteral("&Поиск"));
     EXPECT_EQ(Form->panPartsHeading->text(), QStringLiteral("  Разделы МКБ 10"));
@@ -73,6 +85,13 @@ TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
     EXPECT_EQ(Form->miChangeFont->text(), QStringLiteral("&Изменить шрифт"));
     EXPECT_EQ(Form->miExit->text(), QStringLiteral("&Выйти из программы"));
     EXPECT_EQ(Form->miAbout->text(), QStringLiteral("&О программе"));
+    // The status bar names the records loaded and the edition.
+    EXPECT_EQ(Form->lbStatus->text(), QStringLiteral("Записей: %1 · НСИ %2, версия %3")
+                                              .arg(MKBDataRecordCount)
+                                              .arg(MKBDataSetId)
+                                              .arg(MKBDataSetVersion) +
+                                          QStringLiteral(", последние изменения от ") +
+                                          MKBDataLatestRecordDate);
 }
 
 TEST_F(MainFormTest, RightPanelKeepsItsWidthWhenTheWindowGrows) {
@@ -92,21 +111,31 @@ TEST_F(MainFormTest, RightPanelKeepsItsWidthWhenTheWindowGrows) {
     EXPECT_EQ(Form->Splitter1->handleWidth(), 3);
 }
 
-TEST_F(MainFormTest, OnANarrowScreenTheWholeWindowFits) {
-    // 1920 pixels at 200 % give 960: the tree panel's minimum gives way first, down to a floor,
-    // and the right panel keeps its width until then.
-    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(1920), 650);
-    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(960), 960 - 3 - 320);
-    EXPECT_EQ(TfrmMainForm::PartsMinimumFor(300), 120);
-    // The offscreen screen is 800 pixels wide, narrower than the window's design.
+TEST_F(MainFormTest, ANarrowWindowNarrowsTheTreeFirstAndThePageWrapsInItsPane) {
+    // The offscreen screen is 800 pixels wide, narrower than the window's design: it fits.
     const QRect screen = Form->screen()->availableGeometry();
     ASSERT_LT(screen.width(), 1023);
     Form->showMaximized();
     QApplication::processEvents();
     EXPECT_LE(Form->geometry().right(), screen.right());
+    EXPECT_EQ(Form->panRightPanel->width(), 320);
+    // Narrower still: the tree gives way, the details pane keeps a readable width.
+    Form->showNormal();
+    Form->resize(420, 300);
+    QApplication::processEvents();
     EXPECT_LE(Form->panRightPanel->geometry().right(), Form->Splitter1->width());
-    EXPECT_GE(Form->panRightPanel->width(), 24);
-    EXPECT_GT(Form->panParts->width(), 120);
+    EXPECT_GE(Form->panRightPanel->width(), 240);
+    EXPECT_LT(Form->panParts->width(), 420 - 240);
+    // A long page wraps inside the width the scroll bar leaves.
+    html::THTMLViewer& v = Form->_HTMLViewer();
+    std::size_t longest = 0;
+    for (std::size_t i = 1; i < MKBStore().size(); ++i)
+        if (MKBStore()[i].name.size() > MKBStore()[longest].name.size())
+            longest = i;
+    Form->Browser().OpenRecord(static_cast<int>(longest));
+    QApplication::processEvents();
+    ASSERT_TRUE(v.VertScrollBar().Visible());
+    EXPECT_LE(v.DocWidth, v.Width() - VerticalScrollBarWidth());
 }
 
 TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
@@ -552,6 +581,71 @@ TEST_F(SearchListTest, NothingFoundIsOneWholeRowAndEnterTellsSo) {
     EXPECT_EQ(Tree().SelectedCount(), 0u);
 }
 
+namespace {
+
+// The contrast of a drawn text: its most contrasting pixel against the most frequent colour.
+double DrawnContrast(const TBitmap& b, const TRect& r) {
+    std::map<TColor, int> count;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            ++count[b.ColorAt(x, y)];
+    const TColor back = std::max_element(count.begin(), count.end(), [](auto& a, auto& c) {
+                            return a.second < c.second;
+                        })->first;
+    double most = 1;
+    for (const auto& [c, n] : count)
+        most = std::max(most, ContrastRatio(c, back));
+    return most;
+}
+
+} // namespace
+
+TEST_F(SearchListTest, SelectedRowsAndTheRangeColumnRead) {
+    // The opened record in the tree, selected and focused, with and without the keyboard focus.
+    Form->Browser().OpenRecord(Form->Browser().FindRecord(u"J45.9"));
+    PVirtualNode row = Tree().FocusedNode();
+    for (bool treeFocused : {true, false}) {
+        ControlWidget(Tree())->setFocus();
+        if (!treeFocused)
+            Form->edFastSearch->setFocus();
+        QApplication::processEvents();
+        ASSERT_EQ(Tree().Focused(), treeFocused);
+        const TRect text = Tree().GetDisplayRect(row, NoColumn, true);
+        EXPECT_GE(DrawnContrast(RenderTree(Tree()), text), ReadableContrast) << treeFocused;
+    }
+    // The list's grey range column, then the same on the focused selected row.
+    Type(QStringLiteral("астма"));
+    TVirtualStringTree& rows = Form->SearchResults().vstSearchResults();
+    const int h = static_cast<int>(rows.DefaultNodeHeight()), w = rows.ClientWidth();
+    const TRect range{w - w / 8, 0, w - 4, h};
+    EXPECT_GE(DrawnContrast(RenderTree(rows), range), ReadableContrast);
+    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    EXPECT_GE(DrawnContrast(RenderTree(rows), range), ReadableContrast);
+    EXPECT_GE(DrawnContrast(RenderTree(rows), {4, 0, w / 4, h}), ReadableContrast);
+}
+
+TEST_F(SearchListTest, TheListIsAsWideAsTheBoxAndLongTitlesEndInAnEllipsis) {
+    Form->showNormal();
+    Form->resize(560, 600);
+    QApplication::processEvents();
+    Type(QStringLiteral("I13"));
+    ASSERT_TRUE(ListShown());
+    EXPECT_EQ(Form->panSearchResults->width(), Form->edFastSearch->width());
+    TSearchResultsList& list = Form->SearchResults();
+    RenderTree(list.vstSearchResults());
+    // I13.0 and I13.2 differ only at their ends: cut, each shows its own whole title on hover.
+    std::set<std::u16string> hints;
+    for (unsigned row = 0; row < 4; ++row) {
+        const std::u16string hint = list.RowHint(row);
+        EXPECT_EQ(hint, RecordText(MKBStore()[static_cast<std::size_t>(list.RowRecord(row))]));
+        hints.insert(hint);
+    }
+    EXPECT_EQ(hints.size(), 4u);
+    QHelpEvent help(QEvent::ToolTip, QPoint(10, 5), ListWidget()->mapToGlobal(QPoint(10, 5)));
+    QApplication::sendEvent(qobject_cast<QAbstractScrollArea*>(ListWidget())->viewport(), &help);
+    EXPECT_EQ(FromQString(QToolTip::text()), list.RowHint(0));
+}
+
 TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
     Type(QStringLiteral("ая"));
     TSearchResultsList& list = Form->SearchResults();
@@ -570,18 +664,39 @@ TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
 
 // ---- screen readers and the keyboard ----
 
+TEST_F(MainFormTest, TypingAtStartOrInTheTreeLandsInTheSearchBox) {
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    ASSERT_TRUE(Form->edFastSearch->hasFocus());
+    QTest::keyClicks(Form->edFastSearch, QStringLiteral("J45"));
+    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("J45"));
+    EXPECT_TRUE(Form->panSearchResults->isVisible());
+    // A letter typed in the tree starts a new search there; Ctrl+F and F6 select the text.
+    QWidget* treeKeys = ControlWidget(Tree());
+    treeKeys->setFocus();
+    QTest::keyClicks(treeKeys, QStringLiteral("D"));
+    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("D"));
+    for (QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F6)}) {
+        treeKeys->setFocus();
+        QTest::keySequence(Form.get(), keys);
+        EXPECT_TRUE(Form->edFastSearch->hasFocus());
+        EXPECT_EQ(Form->edFastSearch->selectedText(), QStringLiteral("D"));
+    }
+    for (QAction* a : {Form->miFind, Form->miFindNext, Form->miExit, Form->miAbout})
+        EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+}
+
 TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
     auto name = [](QObject* o) {
         return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
     };
     EXPECT_EQ(name(Form->edFastSearch), QStringLiteral("Поиск"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Form->edFastSearch)->text(QAccessible::Value),
-              ToQString(SearchPlaceholder));
     EXPECT_EQ(name(Form->btnSearch), QStringLiteral("Поиск"));
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(Form->menuBar());
     EXPECT_EQ(bar->child(0)->text(QAccessible::Name), QStringLiteral("МКБ 10"));
     QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(Form->miExit->parent());
-    EXPECT_EQ(menu->child(2)->text(QAccessible::Name), QStringLiteral("Выйти из программы"));
+    EXPECT_EQ(menu->child(menu->childCount() - 1)->text(QAccessible::Name),
+              QStringLiteral("Выйти из программы"));
 
     // Tab goes from the search box over its button to the tree and on to the details pane.
     QWidget* treeWidget = ControlWidget(Tree());

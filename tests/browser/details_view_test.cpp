@@ -56,14 +56,16 @@ TEST(DetailsPageView, SubBlockRecordNotesAndBreaks) {
     store[4].incl = u"   ";
     store[3].note = u" \t  ";
     const std::vector<std::u16string> page = BuildDetailsPage(store, 4, {0, 1, 2, 3, 4});
-    // Класс, Раздел, Код, Наименование, Дополнительная информация; blank inclusions drop out.
-    ASSERT_EQ(page.size(), 3u + 5 * 6 + 2);
+    // Класс, Раздел, Рубрика (the sub-block has no code), Код, Наименование, Дополнительная
+    // информация; blank inclusions drop out.
+    ASSERT_EQ(page.size(), 3u + 6 * 6 + 2);
     EXPECT_EQ(page[13], ValueLine(u"ЗЛОКАЧЕСТВЕННЫЕ НОВООБРАЗОВАНИЯ (C00-C97)"));
-    EXPECT_EQ(page[19], ValueLine(u"C00.0"));
-    EXPECT_NE(page[28].find(u"<b>Дополнительная информация</b>"), std::u16string::npos);
-    EXPECT_EQ(page[31], ValueLine(u"первая<br>вторая<br><br>третья"));
-    EXPECT_EQ(page[32], u"    </tr>");
-    EXPECT_EQ(page[33], u"  </body>");
+    EXPECT_EQ(page[19], ValueLine(u"C00 Злокачественное новообразование губы"));
+    EXPECT_EQ(page[25], ValueLine(u"C00.0"));
+    EXPECT_NE(page[34].find(u"<b>Дополнительная информация</b>"), std::u16string::npos);
+    EXPECT_EQ(page[37], ValueLine(u"первая<br>вторая<br><br>третья"));
+    EXPECT_EQ(page[38], u"    </tr>");
+    EXPECT_EQ(page[39], u"  </body>");
     // A note of spaces only gives no item.
     const std::vector<std::u16string> cat = BuildDetailsPage(store, 3, {0, 1, 2, 3});
     ASSERT_EQ(cat.size(), 3u + 4 * 6 + 2);

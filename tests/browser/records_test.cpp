@@ -94,11 +94,11 @@ TEST(DetailsPage, ClassBlockAndCategoryLines) {
     EXPECT_EQ(klass.back(), u"</html>");
 
     std::vector<std::u16string> block = BuildDetailsPage(store, 1, {0, 1});
-    ASSERT_EQ(block.size(), 3u + 4 * 6 + 2);
+    ASSERT_EQ(block.size(), 3u + 3 * 6 + 2); // no Код item for a block, which has no code
     EXPECT_NE(block[10].find(u"Раздел"), std::u16string::npos);
     EXPECT_EQ(block[13],
               u"      <td><font size=\"2\" face=\"Verdana\">ИНФЕКЦИИ (A00-A09)</font></td>");
-    EXPECT_EQ(block[19], u"      <td><font size=\"2\" face=\"Verdana\"></font></td>"); // empty code
+    EXPECT_NE(block[16].find(u"Наименование"), std::u16string::npos);
 
     // Notes: kept as stored with their breaks; spaces only means no item.
     store[2].incl = u"  a<br>b ";
@@ -141,4 +141,15 @@ TEST_F(RealData, StoreAndSearch) {
     std::vector<std::u16string> page = BuildDetailsPage(store, a00, ancestors);
     EXPECT_EQ(page[19], u"      <td><font size=\"2\" face=\"Verdana\">A00</font></td>");
     EXPECT_EQ(page[25], u"      <td><font size=\"2\" face=\"Verdana\">Холера</font></td>");
+    // A five-character code names its category and subcategory after its class and block.
+    const int s0670 = FindRecord(store, u"S06.70");
+    ancestors = {s0670};
+    BuildRecordPath(store, s0670, ancestors);
+    page = BuildDetailsPage(store, s0670, ancestors);
+    ASSERT_EQ(page.size(), 3u + 6 * 6 + 2);
+    EXPECT_NE(page[16].find(u"<b>Рубрика</b>"), std::u16string::npos);
+    EXPECT_NE(page[19].find(u">S06 "), std::u16string::npos);
+    EXPECT_NE(page[22].find(u"<b>Подрубрика</b>"), std::u16string::npos);
+    EXPECT_NE(page[25].find(u">S06.7 "), std::u16string::npos);
+    EXPECT_NE(page[31].find(u">S06.70<"), std::u16string::npos);
 }

@@ -63,6 +63,13 @@ TEST_F(LayoutFixture, ForcedBreaksNoBreakRunsAndEmptyLines) {
     EXPECT_EQ(s[1]->FlowHeight, s[0]->FontRuns[0]->BoxHeight);
     ASSERT_EQ(nobr[0]->LineList.size(), 1u); // never broken, overflows
     EXPECT_EQ(maxWidth, 10 + 110 + 10);
+    // A range of codes stays whole on its line; a hyphen between words still breaks.
+    auto ranges = AddText(&Body->BlockCell, {u"(S00-T98) abcd-efgh (G00-G09)"});
+    Layout(100);
+    std::vector<int> ends;
+    for (const LineRec& line : ranges[0]->LineList)
+        ends.push_back(line.Start + line.CharCount);
+    EXPECT_EQ(ends, (std::vector<int>{10, 15, 20, 30}));
 }
 
 TEST_F(LayoutFixture, SelectedSegmentsArePaintedInverted) {

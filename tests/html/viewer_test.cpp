@@ -422,7 +422,7 @@ TEST_F(ViewerTest, DragSelectsFromTheAnchorAndShiftExtendsFromTheCaret) {
 }
 
 TEST_F(ViewerTest, DoubleClickSelectsACyrillicWordAndASpaceNothing) {
-    Load(u"<html><body>МКБ-10 Холера ёж 42x</body></html>");
+    Load(u"<html><body>МКБ-10 Холера ёж 42x J45.9 A17.0† конец.</body></html>");
     Grab();
     TSection* s = SectionWith(u"Холера");
     ASSERT_NE(s, nullptr);
@@ -451,6 +451,14 @@ TEST_F(ViewerTest, DoubleClickSelectsACyrillicWordAndASpaceNothing) {
     EXPECT_EQ(V->Document.SelStart, first + num);
     EXPECT_EQ(V->Document.SelEnd, first + num + 3);
     Mouse(QEvent::MouseButtonRelease, PointOf(s, num + 1), Qt::LeftButton, Qt::NoButton);
+    // A code is taken whole, with its full stop and its mark; a final full stop is not.
+    for (std::u16string word : {u"J45.9", u"A17.0†", u"конец"}) {
+        const int at = static_cast<int>(s->Text.find(word));
+        Mouse(QEvent::MouseButtonDblClick, PointOf(s, at + 1), Qt::LeftButton, Qt::LeftButton);
+        EXPECT_EQ(V->Document.SelStart, first + at);
+        EXPECT_EQ(V->Document.SelEnd, first + at + static_cast<int>(word.size()));
+        Mouse(QEvent::MouseButtonRelease, PointOf(s, at + 1), Qt::LeftButton, Qt::NoButton);
+    }
     // A space selects nothing, on either half.
     V->Document.SelStart = V->Document.SelEnd = 0;
     const QPoint space = PointOf(s, word - 1);
