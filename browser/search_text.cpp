@@ -116,11 +116,6 @@ std::string FoldQueryWord(std::u16string_view word, TFoldKind kind) {
     return out;
 }
 
-bool IsWordByte(unsigned char b) {
-    return (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || (b >= 0x80 && b <= 0x8F) ||
-           b >= 0xC0;
-}
-
 std::vector<std::u16string_view> QueryWords(std::u16string_view query) {
     std::vector<std::u16string_view> words;
     std::size_t i = 0;

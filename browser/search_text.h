@@ -30,7 +30,10 @@ void AppendFolded(std::string& out, std::u16string_view text, TFoldKind kind);
 // A query word, with unknown characters as FoldedUnknownInQuery.
 std::string FoldQueryWord(std::u16string_view word, TFoldKind kind);
 // Letters and digits: what a word is made of.
-bool IsWordByte(unsigned char folded);
+constexpr bool IsWordByte(unsigned char b) {
+    return (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || (b >= 0x80 && b <= 0x8F) ||
+           b >= 0xC0;
+}
 
 // The query's words: separated by spaces (and other characters up to 32), empty ones dropped.
 std::vector<std::u16string_view> QueryWords(std::u16string_view query);

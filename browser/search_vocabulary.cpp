@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
-#include <unordered_map>
 
 namespace {
 
@@ -67,10 +67,28 @@ int BoundedDistance(std::string_view a, std::string_view b, int limit) {
 
 void TTitleVocabulary::Build(std::span<const std::string_view> texts,
                              std::span<const std::uint32_t> wordsEnd) {
-    // Ids in order of first appearance first, renumbered in word order at the end.
-    std::unordered_map<std::string_view, std::uint32_t> ids;
-    ids.reserve(16384);
+    // Ids in order of first appearance first, renumbered in word order at the end. An open
+    // table with a short hash: the titles' hundred thousand words are read once at the first
+    // query, which the general-purpose map made several times slower.
     std::vector<std::string_view> found;
+    std::vector<std::uint32_t> slots(std::bit_ceil(texts.size() * 2 + 1024), ~0u);
+    const std::size_t mask = slots.size() - 1;
+    auto idOf = [&](std::string_view word) {
+        std::uint32_t h = 2166136261u;
+        for (char c : word)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+            if (slots[i] == ~0u) {
+                if (found.size() * 2 >= slots.size())
+                    return ~0u; // full: more distinct words than the table holds
+                slots[i] = static_cast<std::uint32_t>(found.size());
+                found.push_back(word);
+                return slots[i];
+            }
+            if (found[slots[i]] == word)
+                return slots[i];
+        }
+    };
     RecordStart.assign(1, 0);
     RecordWords.clear();
     for (std::size_t r = 0; r < texts.size(); ++r) {
@@ -78,13 +96,10 @@ void TTitleVocabulary::Build(std::span<const std::string_view> texts,
             texts[r].substr(0, std::min<std::size_t>(wordsEnd[r], texts[r].size()));
         const std::size_t first = RecordWords.size();
         ForEachWord(text, [&](std::size_t start, std::size_t end) {
-            const std::string_view word = text.substr(start, end - start);
-            auto [it, added] = ids.try_emplace(word, static_cast<std::uint32_t>(found.size()));
-            if (added)
-                found.push_back(word);
-            if (std::find(RecordWords.begin() + static_cast<std::ptrdiff_t>(first),
-                          RecordWords.end(), it->second) == RecordWords.end())
-                RecordWords.push_back(it->second);
+            const std::uint32_t id = idOf(text.substr(start, end - start));
+            if (id != ~0u && std::find(RecordWords.begin() + static_cast<std::ptrdiff_t>(first),
+                                       RecordWords.end(), id) == RecordWords.end())
+                RecordWords.push_back(id);
         });
         RecordStart.push_back(static_cast<std::uint32_t>(RecordWords.size()));
     }
