@@ -225,6 +225,18 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
     for (std::size_t i = 0; i < n; ++i)
         names[i] = Names.Of(i);
     Vocabulary.Build(names, WordsEnd);
+    TitleWords.Start.resize(static_cast<std::size_t>(Vocabulary.Size()) + 1);
+    for (int id = 0; id < Vocabulary.Size(); ++id) {
+        TitleWords.Start[static_cast<std::size_t>(id)] =
+            static_cast<std::uint32_t>(TitleWords.Bytes.size());
+        TitleWords.Bytes += Vocabulary.Word(id);
+        TitleWords.Bytes.push_back('\0');
+    }
+    TitleWords.Start.back() = static_cast<std::uint32_t>(TitleWords.Bytes.size());
+    TitleWords.CountFrequencies();
+    for (std::size_t i = 0; i < n; ++i)
+        if (WordsEnd[i] < Names.Of(i).size())
+            RangeRecords.push_back(static_cast<int>(i));
     ReadTerms();
 }
 
@@ -557,9 +569,37 @@ void TSearchIndex::MatchWordEverywhere(const TQueryUnit& unit) {
     if (codeWord.find('.') == std::string::npos)
         DotlessCodes.FindAll(codeWord, codeHit(DotlessCodes));
     const std::string& nameWord = unit.NameWord;
-    Names.FindAll(nameWord, [&](std::size_t record, std::size_t at) {
-        Note(record, NameGroup(record, at, nameWord.size()), at == 0);
-    });
+    const bool wordBytes =
+        !nameWord.empty() && std::all_of(nameWord.begin(), nameWord.end(), [](char c) {
+            return IsWordByte(static_cast<unsigned char>(c));
+        });
+    if (!wordBytes || !Vocabulary.Complete()) {
+        Names.FindAll(nameWord, [&](std::size_t record, std::size_t at) {
+            Note(record, NameGroup(record, at, nameWord.size()), at == 0);
+        });
+    } else {
+        // Made of letters and digits only, the word occurs in a name inside one title word:
+        // the title words are searched, and their records noted, as NameGroup would group them.
+        TitleWords.FindAll(nameWord, [&](std::size_t id, std::size_t at) {
+            const int word = static_cast<int>(id);
+            const TMatchGroup group = at != 0 ? mgElsewhere
+                                      : Vocabulary.Word(word).size() == nameWord.size()
+                                          ? mgWholeWord
+                                          : mgWordStart;
+            for (std::uint32_t record : Vocabulary.Records(word)) {
+                const auto words = Vocabulary.WordsOf(record);
+                const std::string_view name = Names.Of(record);
+                const bool begins = at == 0 && words.front() == id && !name.empty() &&
+                                    IsWordByte(static_cast<unsigned char>(name.front()));
+                Note(record, group, begins);
+            }
+        });
+        for (int r : RangeRecords) {
+            const auto R = static_cast<std::size_t>(r);
+            if (Names.Of(R).substr(WordsEnd[R]).find(nameWord) != std::string_view::npos)
+                Note(R, mgElsewhere, false);
+        }
+    }
     for (std::uint32_t id : unit.Forms)
         for (std::uint32_t record : Vocabulary.Records(static_cast<int>(id)))
             Note(record, mgWordForm, false);

@@ -142,6 +142,10 @@ private:
 
     std::span<const TMKBRec> Store;
     TFoldedTexts Codes, DotlessCodes, Names;
+    // The vocabulary's words as folded texts, by word id: a word of the query occurs in a name
+    // only inside one of them, and they are a tenth of the names' size.
+    TFoldedTexts TitleWords;
+    std::vector<int> RangeRecords; // blocks and classes, whose ranges no title word holds
     std::vector<TRecordKind> Kinds;
     // Where the range of a block or class begins in its folded name; the name's length for
     // others (a match inside the range counts as mgElsewhere).

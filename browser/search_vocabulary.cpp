@@ -79,8 +79,10 @@ void TTitleVocabulary::Build(std::span<const std::string_view> texts,
             h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
         for (std::size_t i = h & mask;; i = (i + 1) & mask) {
             if (slots[i] == ~0u) {
-                if (found.size() * 2 >= slots.size())
-                    return ~0u; // full: more distinct words than the table holds
+                if (found.size() * 2 >= slots.size()) {
+                    Whole = false; // more distinct words than the table holds
+                    return ~0u;
+                }
                 slots[i] = static_cast<std::uint32_t>(found.size());
                 found.push_back(word);
                 return slots[i];
@@ -91,6 +93,7 @@ void TTitleVocabulary::Build(std::span<const std::string_view> texts,
     };
     RecordStart.assign(1, 0);
     RecordWords.clear();
+    Whole = true;
     for (std::size_t r = 0; r < texts.size(); ++r) {
         const std::string_view text =
             texts[r].substr(0, std::min<std::size_t>(wordsEnd[r], texts[r].size()));

@@ -16,6 +16,8 @@ public:
     void Build(std::span<const std::string_view> texts, std::span<const std::uint32_t> wordsEnd);
 
     int Size() const { return static_cast<int>(Words.size()); }
+    // Every word of the titles is here (a store of too many distinct words leaves some out).
+    bool Complete() const { return Whole; }
     std::string_view Word(int id) const { return Words[static_cast<std::size_t>(id)]; }
     // The id of a folded word, -1 when no title holds it.
     int Find(std::string_view word) const;
@@ -43,6 +45,7 @@ private:
     const TBucket& StemmedBucket(std::string_view word) const;
 
     std::string Text; // the words, one after another
+    bool Whole{true};
     std::vector<std::string_view> Words;
     std::vector<std::uint32_t> RecordStart, RecordWords; // record -> word ids
     std::vector<std::uint32_t> PostStart, Posts;         // word id -> records
