@@ -25,7 +25,7 @@ actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 
 root=$out/root && dpkg-deb -x "$deb" "$root"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libqt6widgets6 libqt6gui6 libqt6core6; do
+for lib in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libstemmer0d; do
   grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 zcat "$root/usr/share/doc/mkb10/changelog.gz" | head -n 1 | grep -q "^mkb10 ($version) " ||
