@@ -18,6 +18,12 @@ file(WRITE ${SAMPLE}/browser/toolkit.cpp "#include <QWidget>\n")
 file(WRITE ${SAMPLE}/platform/leak.h "#pragma once\n#include <QImage>\n")
 file(WRITE ${SAMPLE}/xml/fixture.h "#include \"../tests/fixture.h\"\n")
 file(WRITE ${SAMPLE}/tests/fixture.h "#pragma once\n")
+# html/'s rooms: read/ may use style/, never layout/; the viewer at the top level uses any room.
+file(WRITE ${SAMPLE}/html/style/props.h "#pragma once\n")
+file(WRITE ${SAMPLE}/html/layout/section.h "#pragma once\n#include \"html/style/props.h\"\n")
+file(WRITE ${SAMPLE}/html/read/reader.cpp
+     "#include \"html/style/props.h\"\n#include \"html/layout/section.h\"\n")
+file(WRITE ${SAMPLE}/html/viewer.cpp "#include \"html/layout/section.h\"\n")
 
 function(run_check out_result out_output)
   execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${SAMPLE} -P ${CHECK}
@@ -32,14 +38,15 @@ if(result EQUAL 0)
 endif()
 foreach(expected "browser/toolkit.cpp:1: <QWidget>" "platform/leak.h:2: <QImage>"
                  "tree/upward.h:3: html/viewer.h" "xml/fixture.h:1: tests/fixture.h"
-                 "4 include\\(s\\) against")
+                 "html/read/reader.cpp:2: html/layout/section.h: html/read/ may include only"
+                 "5 include\\(s\\) against")
   if(NOT output MATCHES "${expected}")
     message(FATAL_ERROR "the check did not report '${expected}':\n${output}")
   endif()
 endforeach()
 
 file(REMOVE ${SAMPLE}/tree/upward.h ${SAMPLE}/browser/toolkit.cpp ${SAMPLE}/platform/leak.h
-     ${SAMPLE}/xml/fixture.h)
+     ${SAMPLE}/xml/fixture.h ${SAMPLE}/html/read/reader.cpp)
 run_check(result output)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the check rejected a tree without wrong includes:\n${output}")
