@@ -16,8 +16,11 @@ PVirtualNode TBaseVirtualTree::AccessibleRow(int row) {
     if (!FAccessibleRowsBuilt) {
         FAccessibleRows.clear();
         FAccessibleRows.reserve(FVisibleCount);
-        for (PVirtualNode n = GetFirstVisibleNoInit(); n != nullptr; n = GetNextVisibleNoInit(n))
+        std::int64_t top = 0;
+        WalkVisibleRows(GetFirstVisibleNoInit(), top, [this](PVirtualNode n, std::int64_t) {
             FAccessibleRows.push_back(n);
+            return true;
+        });
         FAccessibleRowsBuilt = true;
     }
     if (row < 0 || static_cast<std::size_t>(row) >= FAccessibleRows.size())
