@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/resources.h"
 #include "text/codepages.h"
+#include "text/scopeexit.h"
 #include "xml/strtoint.h"
 #include "xml/textbuffer.h"
 #include "xml/xmlparser.h"
@@ -92,10 +93,7 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
             throw EMkbError("Not enough memory to read the classification document.");
     }
 
-    struct ResetOnExit {
-        TXmlParser& p;
-        ~ResetOnExit() { p.ResetDocument(); }
-    } reset{*parser};
+    TScopeExit reset([&parser] { parser->ResetDocument(); });
 
     std::size_t index = 0;
     const std::size_t capacity = store.size();
