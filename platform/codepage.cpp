@@ -69,6 +69,17 @@ std::string IconvConvert(std::string_view in, const std::string& from, const std
         src += skip;
         srcLeft -= skip;
     }
+    // Pages that combine letters with accents (windows-1255, windows-1258) hold the last letter
+    // back until they know nothing follows: it is flushed, not lost.
+    for (int tries = 0; tries < 8; ++tries) {
+        if (iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<std::size_t>(-1) ||
+            errno != E2BIG)
+            break;
+        const std::size_t used = out.size() - dstLeft;
+        out.resize(out.size() * 2);
+        dst = out.data() + used;
+        dstLeft = out.size() - used;
+    }
     out.resize(out.size() - dstLeft);
     return out;
 }
