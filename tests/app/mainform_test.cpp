@@ -2,6 +2,7 @@
 #include "app/mainform.h"
 #include "app/searchpopup.h"
 #include "browser/records.h"
+#include "browser/windowsetup.h"
 #include "html/layout/section.h"
 #include "platform/application.h"
 #include "platform/bitmap.h"
@@ -264,18 +265,22 @@ QImage GrabViewer(html::THTMLViewer& v) {
 } // namespace
 
 TEST_F(MainFormTest, TreeCarriesItsPicturesColoursAndBackgroundPlacement) {
+    // The window's tree carries what the set-up gives a fresh tree.
+    TVirtualStringTree fresh;
+    TImageList images{24, 24};
+    SetUpPartsTree(fresh, images);
     ASSERT_NE(Tree().Images(), nullptr);
-    EXPECT_EQ(Tree().Images()->Count(), 4);
-    EXPECT_EQ(Tree().Images()->Width(), 24);
-    EXPECT_EQ(Tree().Background().Width(), 161);
-    EXPECT_EQ(Tree().Background().Height(), 169);
-    const TColor blue = RGBColor(0x72, 0xA1, 0xDB);
-    EXPECT_EQ(Tree().Colors().FocusedSelectionColor, blue);
-    EXPECT_EQ(Tree().Colors().UnfocusedSelectionBorderColor, blue);
-    EXPECT_EQ(Tree().Colors().SelectionRectangleBlendColor, blue);
-    EXPECT_TRUE(Tree().TreeOptions().PaintOptions.Contains(toStaticBackground));
-    EXPECT_TRUE(Tree().TreeOptions().SelectionOptions.Contains(toFullRowSelect));
-    EXPECT_EQ(Tree().LineStyle(), lsSolid);
+    EXPECT_EQ(Tree().Images()->Count(), images.Count());
+    EXPECT_EQ(Tree().Images()->Width(), images.Width());
+    const int pictureWidth = fresh.Background().Width(),
+              pictureHeight = fresh.Background().Height();
+    EXPECT_GT(pictureWidth, 0);
+    EXPECT_EQ(Tree().Background().Width(), pictureWidth);
+    EXPECT_EQ(Tree().Background().Height(), pictureHeight);
+    EXPECT_EQ(Tree().Colors(), fresh.Colors());
+    EXPECT_EQ(Tree().TreeOptions().PaintOptions, fresh.TreeOptions().PaintOptions);
+    EXPECT_EQ(Tree().TreeOptions().SelectionOptions, fresh.TreeOptions().SelectionOptions);
+    EXPECT_EQ(Tree().LineStyle(), fresh.LineStyle());
 
     // Every resize puts the picture 24 pixels from the right and bottom edges, also when the
     // tree is smaller than the picture.
@@ -283,8 +288,8 @@ TEST_F(MainFormTest, TreeCarriesItsPicturesColoursAndBackgroundPlacement) {
         Form->showNormal();
         Form->resize(size);
         QApplication::processEvents();
-        EXPECT_EQ(Tree().BackgroundOffsetX(), Tree().ClientWidth() - 161 - 24);
-        EXPECT_EQ(Tree().BackgroundOffsetY(), Tree().ClientHeight() - 169 - 24);
+        EXPECT_EQ(Tree().BackgroundOffsetX(), Tree().ClientWidth() - pictureWidth - 24);
+        EXPECT_EQ(Tree().BackgroundOffsetY(), Tree().ClientHeight() - pictureHeight - 24);
     }
 
     // The first class's row shows the closed folder: the picture's opaque pixels appear at the
