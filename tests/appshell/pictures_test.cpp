@@ -2,6 +2,7 @@
 #include "platform/bitmap.h"
 #include "platform/jpeg.h"
 #include "resources/pictures/pictures.h"
+#include "tools/mkbpics/art.h"
 
 #include <QColor>
 #include <QFile>
@@ -43,11 +44,11 @@ template <typename TPred> double Share(const QImage& image, TPred pred) {
 }
 
 TEST(Pictures, EveryPictureHasItsSize) {
-    EXPECT_EQ(LoadResource(MkbPictures::Splash).size(), QSize(472, 269));
-    EXPECT_EQ(LoadResource(MkbPictures::Logo).size(), QSize(125, 197));
-    EXPECT_EQ(LoadResource(MkbPictures::TreeBackground).size(), QSize(161, 169));
+    EXPECT_EQ(LoadResource(MkbPictures::Splash).size(), art::SplashSize);
+    EXPECT_EQ(LoadResource(MkbPictures::Logo).size(), art::LogoSize);
+    EXPECT_EQ(LoadResource(MkbPictures::TreeBackground).size(), art::TreeBackgroundSize);
     for (int i = 0; i < MkbPictures::TreeImageCount; ++i)
-        EXPECT_EQ(LoadResource(MkbPictures::TreeImage(i)).size(), QSize(24, 24)) << i;
+        EXPECT_EQ(LoadResource(MkbPictures::TreeImage(i)).size(), art::TreeImageSize) << i;
     for (int size : {16, 32, 48})
         EXPECT_EQ(LoadResource(MkbPictures::AppIcon(size)).size(), QSize(size, size));
     // Each picture the program shows is also drawn at twice the size, for high-density screens;
@@ -61,10 +62,10 @@ TEST(Pictures, EveryPictureHasItsSize) {
     TBitmap tree;
     ASSERT_TRUE(tree.LoadFromResource(MkbPictures::TreeBackground, 1.5));
     EXPECT_EQ(tree.PixelRatio(), 2);
-    EXPECT_EQ(tree.Width(), 161);
-    EXPECT_EQ(tree.DeviceWidth(), 322);
+    EXPECT_EQ(tree.Width(), art::TreeBackgroundSize.width());
+    EXPECT_EQ(tree.DeviceWidth(), 2 * art::TreeBackgroundSize.width());
     ASSERT_TRUE(tree.LoadFromResource(MkbPictures::TreeBackground));
-    EXPECT_EQ(tree.DeviceWidth(), 161);
+    EXPECT_EQ(tree.DeviceWidth(), art::TreeBackgroundSize.width());
     EXPECT_EQ(MkbPictures::TreeImage(4), nullptr);
     EXPECT_EQ(MkbPictures::TreeImage(-1), nullptr);
     EXPECT_EQ(MkbPictures::AppIcon(24), nullptr);
@@ -77,9 +78,9 @@ TEST(Pictures, SplashDecodesAlikeThroughLibjpegAndTheToolkit) {
     EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xD8);
     const TJpegImage ours =
         DecodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
-    ASSERT_EQ(ours.Width, 472);
-    ASSERT_EQ(ours.Height, 269);
-    ASSERT_EQ(ours.Pixels.size(), 472u * 269u);
+    ASSERT_EQ(ours.Width, art::SplashSize.width());
+    ASSERT_EQ(ours.Height, art::SplashSize.height());
+    ASSERT_EQ(ours.Pixels.size(), static_cast<std::size_t>(ours.Width) * ours.Height);
     const QImage theirs = QImage::fromData(bytes, "JPG").convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(theirs.isNull());
     ASSERT_FALSE(theirs.isGrayscale()); // a colour picture

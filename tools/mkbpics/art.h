@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <QSize>
 
 namespace art {
 
@@ -33,12 +34,18 @@ void DrawFloorShadow(QPainter& p, QPointF centre, qreal rx, qreal ry, const QCol
 // A stethoscope drawn in a 100 x 140 box whose top left is `origin`, scaled by `scale`.
 void DrawStethoscope(QPainter& p, QPointF origin, qreal scale, const TStethoscopeColors& c);
 
+// The pictures' sizes at 1x, in logical pixels.
+inline constexpr QSize SplashSize{472, 269};
+inline constexpr QSize LogoSize{125, 197};
+inline constexpr QSize TreeBackgroundSize{161, 169};
+inline constexpr QSize TreeImageSize{24, 24};
+
 // Each picture at 1x, or at `scale` times the size for high-density screens (the same drawing,
 // its pixels `scale` times as many in each direction).
-QImage DrawSplash(int scale = 1);         // 472 x 269
-QImage DrawLogo(int scale = 1);           // 125 x 197
-QImage DrawTreeBackground(int scale = 1); // 161 x 169
-// 24 x 24: closed folder, open folder, two documents, document
+QImage DrawSplash(int scale = 1);
+QImage DrawLogo(int scale = 1);
+QImage DrawTreeBackground(int scale = 1);
+// Closed folder, open folder, two documents, document
 QImage DrawTreeImage(int index, int scale = 1);
 QImage DrawAppIcon(int size); // 16 set by hand; 32 to 256 drawn
 // The drawn icon, size x size, onto any device (a picture, or the scalable icon's SVG).

@@ -12,7 +12,7 @@ QImage Canvas(int w, int h, int scale, QImage::Format format) {
 }
 
 QImage DrawLogo(int scale) {
-    QImage img = Canvas(125, 197, scale, QImage::Format_RGB32);
+    QImage img = Canvas(LogoSize.width(), LogoSize.height(), scale, QImage::Format_RGB32);
     const QRect all(0, 0, 125, 197);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -47,7 +47,8 @@ QImage DrawLogo(int scale) {
 }
 
 QImage DrawTreeBackground(int scale) {
-    QImage img = Canvas(161, 169, scale, QImage::Format_RGB32);
+    QImage img = Canvas(TreeBackgroundSize.width(), TreeBackgroundSize.height(), scale,
+                        QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);

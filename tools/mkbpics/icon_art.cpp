@@ -88,7 +88,7 @@ void FolderBackWall(TPixels& px, const QColor& top, const QColor& bottom) {
 }
 
 QImage ClosedFolder(int scale) {
-    TPixels px(24, scale);
+    TPixels px(TreeImageSize.width(), scale);
     FolderBackWall(px, FolderTop, FolderBottom);
     px.HLine(11, 21, 7, QColor(0xDA, 0xE8, 0xF9)); // lit top edge
     px.HLine(2, 21, 8, QColor(255, 255, 255, 60));
@@ -97,7 +97,7 @@ QImage ClosedFolder(int scale) {
 }
 
 QImage OpenFolder(int scale) {
-    TPixels px(24, scale);
+    TPixels px(TreeImageSize.width(), scale);
     FolderBackWall(px, FolderBack, FolderBackDark);
     // A sheet of paper standing in the folder.
     px.HLine(5, 18, 8, PageLine);
@@ -154,14 +154,14 @@ void Page(TPixels& px, int x0, int y0, int x1, int y1, int fold, bool lines) {
 }
 
 QImage TwoDocuments(int scale) {
-    TPixels px(24, scale);
+    TPixels px(TreeImageSize.width(), scale);
     Page(px, 3, 1, 15, 16, 4, true);
     Page(px, 8, 6, 20, 21, 4, true);
     return px.Image;
 }
 
 QImage OneDocument(int scale) {
-    TPixels px(24, scale);
+    TPixels px(TreeImageSize.width(), scale);
     Page(px, 5, 2, 18, 21, 5, true);
     return px.Image;
 }

@@ -49,7 +49,7 @@ void DrawText(QPainter& p, const QFont& font, QPointF at, const QString& text, c
 } // namespace
 
 QImage DrawSplash(int scale) {
-    const int w = 472, h = 269;
+    const int w = SplashSize.width(), h = SplashSize.height();
     QImage img = Canvas(w, h, scale, QImage::Format_RGB32);
     const QRect all(0, 0, w, h);
     QPainter p(&img);
