@@ -329,6 +329,7 @@ void TfrmMainForm::resizeEvent(QResizeEvent* e) {
 void TfrmMainForm::FormCreate() {
     FTree->SetNodeDataSize(4);
     LoadClassification();
+    FBrowser->IndexRecords();
     lbStatus->setText(QStringLiteral("Записей: %1 · %2")
                           .arg(LoadedRecordCount(MKBStore()))
                           .arg(ToQString(EditionText())));

@@ -3,6 +3,7 @@
 // search bar, and the details page of the focused or found record. The window itself (app/)
 // creates the controls and hands them in; everything here can run without a window.
 #include "data/mkbrecs.h"
+#include "data/recindex.h"
 #include "platform/types.h"
 #include "tree/stringtree.h"
 
@@ -48,11 +49,21 @@ public:
     TSearchBarView* SearchBar{nullptr};
     // Shows an information message with OK and Cancel (OK the default).
     std::function<void(const std::u16string& text)> ShowInformation;
-    // Told the record index each time a record has been opened in the tree and its page shown.
-    std::function<void(int index)> OnRecordOpened;
+    // "A record was opened" (in the tree, its page shown), for everyone interested: the search
+    // list and the history each keep their own listener. Returns the key that unsubscribes.
+    int SubscribeRecordOpened(std::function<void(int index)> listener);
+    void UnsubscribeRecordOpened(int key);
     // Enter and the button ask this when set (the ranked list on screen), so that they open
     // what the user sees rather than the first match in store order.
     std::function<void()> OnSearch;
+
+    // The index of the store, made once after loading; the window makes it then, anyone
+    // asking earlier makes it at the first question.
+    void IndexRecords();
+    const TRecordIndex& Records() const;
+
+    // The record whose page the details pane shows; -1 for the start page or an empty pane.
+    int ShownRecord() const { return FShownRecord; }
 
     // Tree population.
     void AddChildNodes(int parentId, PVirtualNode parentNode);
@@ -97,4 +108,8 @@ private:
 
     std::span<TMKBRec> Store;
     TVirtualStringTree& Tree;
+    mutable TRecordIndex FRecords;
+    int FShownRecord{-1};
+    std::vector<std::pair<int, std::function<void(int)>>> FRecordOpened;
+    int FNextListenerKey{1};
 };

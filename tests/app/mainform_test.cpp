@@ -31,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,9 @@ protected:
 TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("Международная классификация болезней"));
     EXPECT_TRUE(Form->windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(Tree().RootNodeCount(), static_cast<unsigned>(CountChildren(MKBStore(), -1)));
+    EXPECT_EQ(Tree().RootNodeCount(),
+              static_cast<unsigned>(std::ranges::count_if(
+                  MKBStore(), [](const TMKBRec& r) { return r.id != 0 && r.parent_id == -1; })));
     for (PVirtualNode n = Tree().RootNode()->FirstChild; n; n = n->NextSibling)
         EXPECT_FALSE(Tree().Expanded(n));
     // The hint shows as the box's text until the box is entered, and while it is empty after;
