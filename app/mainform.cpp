@@ -114,6 +114,7 @@ TfrmMainForm::TfrmMainForm() {
     FBrowser->ShowInformation = [](const std::u16string& text) { MessageBoxInformation(text); };
     SetUpPartsTree(*FTree, *FTreeImages);
     ConnectPartsTree(*FTree, *FBrowser);
+    ConnectDetailsViewer(*FViewer, *FBrowser);
     BuildWidgets();
     BuildMenu();
     resize(1023, 713 + menuBar()->sizeHint().height());
@@ -125,6 +126,7 @@ TfrmMainForm::~TfrmMainForm() {
     edFastSearch->OnKeyPress = nullptr;
     edFastSearch->OnKeyDown = nullptr;
     disconnect(edFastSearch, nullptr, this, nullptr);
+    FViewer->OnHotSpotClick = nullptr;
     disconnect(qApp, nullptr, this, nullptr);
     ControlWidget(*FTree)->removeEventFilter(this);
     panSearchResults->Detach();

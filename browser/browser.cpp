@@ -22,12 +22,20 @@ int TBrowser::RecordIndex(PVirtualNode node) const {
 
 void TBrowser::IndexRecords() {
     FRecords.Build(Store);
+    FReferences.Build(FRecords);
 }
 
 const TRecordIndex& TBrowser::Records() const {
-    if (!FRecords.Built())
+    if (!FRecords.Built()) {
         FRecords.Build(Store);
+        FReferences.Build(FRecords);
+    }
     return FRecords;
+}
+
+const TReferenceTable& TBrowser::References() const {
+    Records();
+    return FReferences;
 }
 
 int TBrowser::SubscribeRecordOpened(std::function<void(int index)> listener) {
@@ -213,6 +221,14 @@ void TBrowser::OpenRecordPath(const std::vector<int>& path) {
         listener(path.back());
 }
 
+bool TBrowser::FollowLink(std::u16string_view href) {
+    const int index = RecordOfLink(href, Store.size());
+    if (index < 0)
+        return false;
+    OpenRecord(index);
+    return true;
+}
+
 // ---- details page ----
 
 std::vector<int> TBrowser::BuildAncestorIndexes(PVirtualNode node) const {
@@ -223,7 +239,7 @@ std::vector<int> TBrowser::BuildAncestorIndexes(PVirtualNode node) const {
 }
 
 std::vector<std::u16string> TBrowser::BuildDetailsPage(int index, PVirtualNode node) const {
-    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node));
+    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node), &References());
 }
 
 void TBrowser::vstPartsTreeFocusChanged(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex) {

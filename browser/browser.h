@@ -2,6 +2,7 @@
 // The main window's logic: the classification tree filled lazily from the record store, the
 // search bar, and the details page of the focused or found record. The window itself (app/)
 // creates the controls and hands them in; everything here can run without a window.
+#include "browser/references.h"
 #include "data/mkbrecs.h"
 #include "data/recindex.h"
 #include "platform/types.h"
@@ -61,6 +62,8 @@ public:
     // asking earlier makes it at the first question.
     void IndexRecords();
     const TRecordIndex& Records() const;
+    // The titles' references to other records, made with the index.
+    const TReferenceTable& References() const;
 
     // The record whose page the details pane shows; -1 for the start page or an empty pane.
     int ShownRecord() const { return FShownRecord; }
@@ -91,6 +94,9 @@ public:
     int FindRecord(std::u16string_view query) const;
     void BuildRecordPath(int index, std::vector<int>& path) const;
     void OpenRecordPath(const std::vector<int>& path);
+    // A link of the details page: opens its record as a search does, the record becoming the
+    // tree's focused node. False for an address that names no record.
+    bool FollowLink(std::u16string_view href);
     PVirtualNode FindChildByIndex(PVirtualNode node, int index) const;
 
     // Details page.
@@ -109,6 +115,7 @@ private:
     std::span<TMKBRec> Store;
     TVirtualStringTree& Tree;
     mutable TRecordIndex FRecords;
+    mutable TReferenceTable FReferences;
     int FShownRecord{-1};
     std::vector<std::pair<int, std::function<void(int)>>> FRecordOpened;
     int FNextListenerKey{1};
