@@ -99,6 +99,16 @@ std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int
         AddItem(lines, u"Исключенные данные", r.excl);
     if (!TrimText(r.note).empty())
         AddItem(lines, u"Дополнительная информация", r.note);
+    // Who refers here, each record a link: the dagger codes on an asterisk code's page.
+    if (references && references->Built() && !references->ReferringTo(index).empty()) {
+        std::u16string list;
+        for (int from : references->ReferringTo(index)) {
+            if (!list.empty())
+                list += u"<br>";
+            list += u"<a href=\"" + RecordLink(from) + u"\">" + RecordText(rec(from)) + u"</a>";
+        }
+        AddItem(lines, u"Ссылки на эту рубрику", list);
+    }
     lines.emplace_back(u"  </body>");
     lines.emplace_back(u"</html>");
     return lines;

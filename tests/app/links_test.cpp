@@ -101,3 +101,18 @@ TEST_F(LinksTest, TabReachesEachLinkAndEnterFollowsIt) {
         QAccessibleActionInterface::pressAction());
     EXPECT_EQ(Shown(), u"M53");
 }
+
+TEST_F(LinksTest, AnAsteriskCodeListsTheDaggerCodesThatReferToIt) {
+    Open(u"G01");
+    const std::u16string text = Viewer().TextRange(0, 1 << 20);
+    const std::size_t heading = text.find(u"\nСсылки на эту рубрику\n");
+    ASSERT_NE(heading, std::u16string::npos);
+    EXPECT_EQ(text.substr(heading + 23), u"A17.0† Туберкулезный менингит (G01*)\n"
+                                         u"A39.0 Менингококковый менингит (G01*)");
+    ASSERT_EQ(Viewer().Links().size(), 2u);
+    Pane()->setFocus();
+    QTest::keyClick(Pane(), Qt::Key_Tab);
+    QTest::keyClick(Pane(), Qt::Key_Tab);
+    QTest::keyClick(Pane(), Qt::Key_Return);
+    EXPECT_EQ(Shown(), u"A39.0");
+}

@@ -77,6 +77,13 @@ TEST(References, TheLinksOfThePageAndTheirAddresses) {
                         u"      <td><font size=\"2\" face=\"Verdana\">Туберкулезный менингит (<a "
                         u"href=\"mkb:1\">G01*</a>)</font></td>"),
               page.end());
+    // G01*'s page lists who refers to it.
+    const std::vector<std::u16string> g01 = BuildDetailsPage(store, 1, {0, 1}, &table);
+    ASSERT_EQ(g01.size(), 3u + 5 * 6 + 2);
+    EXPECT_NE(g01[g01.size() - 7].find(u"<b>Ссылки на эту рубрику</b>"), std::u16string::npos);
+    EXPECT_NE(g01[g01.size() - 4].find(
+                  u"<a href=\"mkb:2\">A17.0† Туберкулезный менингит (G01*)</a></font>"),
+              std::u16string::npos);
     // The class's own range on its page is no link.
     for (const std::u16string& line : BuildDetailsPage(store, 0, {0}, &table))
         EXPECT_EQ(line.find(u"<a "), std::u16string::npos);
