@@ -19,6 +19,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QSplitter;
+class QTimer;
 class QWidget;
 class TSearchResultsPopup;
 
@@ -69,6 +70,11 @@ public:
     QAction* miFind{nullptr};
     QAction* miFindNext{nullptr};
     QAction* miFindPrevious{nullptr};
+    QAction* miBack{nullptr};
+    QAction* miForward{nullptr};
+    // A page reached by moving through the tree enters the history once it has stayed shown
+    // this long.
+    static constexpr int HistoryDwellMs = 1000;
     QAction* miChangeFont{nullptr};
     QAction* miExit{nullptr};
     QAction* miAbout{nullptr};
@@ -103,4 +109,5 @@ private:
     std::unique_ptr<THtmlDetailsView> FDetails;
     std::unique_ptr<TBrowser> FBrowser;
     std::unique_ptr<TSearchResultsList> FSearchResults;
+    QTimer* FHistoryDwell{nullptr};
 };

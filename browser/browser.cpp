@@ -3,6 +3,7 @@
 #include "browser/detailspage.h"
 #include "browser/records.h"
 #include "platform/clipboard.h"
+#include "text/scopeexit.h"
 
 #include <cstring>
 
@@ -215,6 +216,11 @@ void TBrowser::OpenRecordPath(const std::vector<int>& path) {
     Tree.ScrollIntoView(node, false, false);
     if (wasFocused)
         vstPartsTreeFocusChanged(&Tree, node, 0);
+    if (!FMovingInHistory) {
+        FHistory.Add(path.back());
+        if (OnHistoryChanged)
+            OnHistoryChanged();
+    }
     // A listener may unsubscribe (or subscribe) while it is told.
     const auto listeners = FRecordOpened;
     for (const auto& [key, listener] : listeners)
@@ -227,6 +233,34 @@ bool TBrowser::FollowLink(std::u16string_view href) {
         return false;
     OpenRecord(index);
     return true;
+}
+
+// ---- history ----
+
+void TBrowser::NoteShownRecord() {
+    FHistory.Add(FShownRecord);
+    if (OnHistoryChanged)
+        OnHistoryChanged();
+}
+
+void TBrowser::GoBack() {
+    // A page not entered yet (moved to a moment ago) is where "back" returns to later.
+    FHistory.Add(FShownRecord);
+    const int index = FHistory.Back();
+    FMovingInHistory = true;
+    TScopeExit done([this] { FMovingInHistory = false; });
+    OpenRecord(index);
+    if (OnHistoryChanged)
+        OnHistoryChanged();
+}
+
+void TBrowser::GoForward() {
+    const int index = FHistory.Forward();
+    FMovingInHistory = true;
+    TScopeExit done([this] { FMovingInHistory = false; });
+    OpenRecord(index);
+    if (OnHistoryChanged)
+        OnHistoryChanged();
 }
 
 // ---- details page ----
@@ -247,6 +281,8 @@ void TBrowser::vstPartsTreeFocusChanged(TBaseVirtualTree*, PVirtualNode Node, TC
     FShownRecord = Node ? index : -1;
     if (Details)
         Details->ClearDocument();
+    if (FShownRecord >= 0 && OnRecordShown)
+        OnRecordShown(FShownRecord);
     if (FShownRecord < 0 || !Details)
         return;
     Details->LoadHtmlLines(BuildDetailsPage(index, Node));

@@ -2,6 +2,7 @@
 // The main window's logic: the classification tree filled lazily from the record store, the
 // search bar, and the details page of the focused or found record. The window itself (app/)
 // creates the controls and hands them in; everything here can run without a window.
+#include "browser/history.h"
 #include "browser/references.h"
 #include "data/mkbrecs.h"
 #include "data/recindex.h"
@@ -67,6 +68,20 @@ public:
 
     // The record whose page the details pane shows; -1 for the start page or an empty pane.
     int ShownRecord() const { return FShownRecord; }
+    // Told the record each time the focus change shows a record's page.
+    std::function<void(int index)> OnRecordShown;
+
+    // History. A record opened by a search, the list or a link enters at once; one shown by
+    // moving through the tree enters when the window says its page stayed shown for a moment
+    // (NoteShownRecord). Going back or forward opens the record as a search does.
+    void NoteShownRecord();
+    bool CanGoBack() const { return FHistory.CanGoBack(); }
+    bool CanGoForward() const { return FHistory.CanGoForward(); }
+    void GoBack();
+    void GoForward();
+    const TRecordHistory& History() const { return FHistory; }
+    // Told whenever going back or forward may have become possible or impossible.
+    std::function<void()> OnHistoryChanged;
 
     // Tree population.
     void AddChildNodes(int parentId, PVirtualNode parentNode);
@@ -117,6 +132,8 @@ private:
     mutable TRecordIndex FRecords;
     mutable TReferenceTable FReferences;
     int FShownRecord{-1};
+    TRecordHistory FHistory;
+    bool FMovingInHistory{false};
     std::vector<std::pair<int, std::function<void(int)>>> FRecordOpened;
     int FNextListenerKey{1};
 };

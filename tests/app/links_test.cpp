@@ -1,5 +1,5 @@
-// The details page's references as links in the real main window: the pointer, a click, Tab
-// and Enter, and what a screen reader is told.
+// The details page's references as links in the real main window (the pointer, a click, Tab
+// and Enter, what a screen reader is told) and going back and forward over what was shown.
 #include "app/mainform.h"
 #include "browser/records.h"
 #include "platform/qt/control_bridge.h"
@@ -115,4 +115,35 @@ TEST_F(LinksTest, AnAsteriskCodeListsTheDaggerCodesThatReferToIt) {
     QTest::keyClick(Pane(), Qt::Key_Tab);
     QTest::keyClick(Pane(), Qt::Key_Return);
     EXPECT_EQ(Shown(), u"A39.0");
+}
+
+TEST_F(LinksTest, AltLeftAltRightTheMenuAndTheMouseButtonsGoBackAndForward) {
+    EXPECT_FALSE(Form->miBack->isEnabled());
+    EXPECT_FALSE(Form->miForward->isEnabled());
+    EXPECT_EQ(Form->miBack->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Left));
+    EXPECT_EQ(Form->miForward->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Right));
+    Open(u"A17.0");
+    QTest::mouseClick(Surface(), Qt::LeftButton, {}, LinkPoint(0)); // to G01*
+    EXPECT_TRUE(Form->miBack->isEnabled());
+    // An arrow key in the tree enters G02* only once its page has stayed shown a moment.
+    QWidget* tree = ControlWidget(Form->vstPartsTree());
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(Shown(), u"G02*");
+    QTest::qWait(TfrmMainForm::HistoryDwellMs + 200);
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Shown(), u"G02*");
+    QTest::keyClick(tree, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Shown(), u"G01*");
+    EXPECT_TRUE(TreeFollows());
+    QTest::mouseClick(Surface(), Qt::BackButton, {}, QPoint(5, 5));
+    EXPECT_EQ(Shown(), u"A17.0†");
+    EXPECT_FALSE(Form->miBack->isEnabled());
+    QTest::mouseClick(ControlWidget(Form->vstPartsTree()), Qt::ForwardButton);
+    EXPECT_EQ(Shown(), u"G01*");
+    QTest::keyClick(Form.get(), Qt::Key_Right, Qt::AltModifier);
+    QTest::keyClick(Form.get(), Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(Shown(), u"G03");
+    EXPECT_FALSE(Form->miForward->isEnabled());
 }

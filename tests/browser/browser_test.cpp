@@ -230,3 +230,23 @@ TEST_F(BrowserTest, SearchBarHandlers) {
     Browser->edFastSearchEnter(); // typed text is kept on the way back in
     EXPECT_EQ(Bar.Value, u"a0");
 }
+
+TEST_F(BrowserTest, HistoryDropsWhatLayAheadAndKeepsAHundred) {
+    const TRecordIndex& records = Browser->Records();
+    Browser->OpenRecord(records.ByCode(u"A00"));
+    Browser->OpenRecord(records.ByCode(u"C00.0"));
+    Browser->GoBack();
+    Browser->OpenRecord(records.ByCode(u"G01"));
+    EXPECT_FALSE(Browser->CanGoForward());
+    Browser->NoteShownRecord(); // already the current entry: not twice
+    EXPECT_EQ(Browser->History().Size(), 2u);
+    TRecordHistory history;
+    for (int i = 0; i < 150; ++i)
+        history.Add(i);
+    EXPECT_EQ(history.Size(), TRecordHistory::MaxEntries);
+    int oldest = -1;
+    while (history.CanGoBack())
+        oldest = history.Back();
+    EXPECT_EQ(oldest, 50);
+    EXPECT_EQ(history.Back(), -1);
+}
