@@ -379,6 +379,15 @@ void TfrmMainForm::FormCreate() {
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
+void TfrmMainForm::OpenCode(const std::u16string& code) {
+    const int index = FBrowser->Records().ByCode(code);
+    if (index >= 0)
+        FBrowser->OpenRecord(index);
+    else
+        statusBar()->showMessage(QStringLiteral("Код «%1» не найден в классификации")
+                                     .arg(ToQString(std::u16string(TrimText(code)))));
+}
+
 void TfrmMainForm::miChangeFontClick() {
     ChooseTreeFont(*FTree);
 }

@@ -79,6 +79,10 @@ public:
     QAction* miExit{nullptr};
     QAction* miAbout{nullptr};
 
+    // The command line's code: its record opened as a search opens it, or, for a code the
+    // classification lacks, a message in the status bar.
+    void OpenCode(const std::u16string& code);
+
     // Ctrl+F and F6: the search box takes the keyboard focus with its text selected.
     void FocusSearchBox();
 

@@ -25,7 +25,7 @@ std::u16string TRecordIndex::CodeKey(std::u16string_view code) {
     key.reserve(last - first);
     for (std::size_t i = first; i < last; ++i) {
         char16_t c = LatinLookAlike(code[i]);
-        if (c == u'.')
+        if (c == u'.' || c == u',') // the decimal comma of a Russian keyboard too
             continue;
         if (c >= u'a' && c <= u'z')
             c = static_cast<char16_t>(c - u'a' + u'A');

@@ -27,9 +27,9 @@ public:
     // The slot of the record's parent; -1 for a class, a missing parent or a slot outside.
     int ParentOf(int index) const;
     // The slot of the record with this code, read as a coder writes it: without the dagger or
-    // asterisk mark ("†", "+", "*"), the dot optional, letters in either case, Cyrillic
-    // look-alike letters as the Latin ones. -1 when no record has it; the first in store order
-    // where two do.
+    // asterisk mark ("†", "+", "*"), the dot optional (or a comma), letters in either case,
+    // Cyrillic look-alike letters as the Latin ones. -1 when no record has it; the first in store
+    // order where two do.
     int ByCode(std::u16string_view code) const;
 
     // The form ByCode compares: marks and dots dropped, upper case, look-alikes as Latin.
