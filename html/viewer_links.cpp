@@ -42,7 +42,8 @@ void THTMLViewer::CollectLinks() {
 
 std::vector<TRect> THTMLViewer::LinkRects(int link) {
     std::vector<TRect> rects;
-    if (link < 0 || link >= static_cast<int>(FLinks.size()))
+    // While a load runs the list still names the sections of the page that went.
+    if (Processing || link < 0 || link >= static_cast<int>(FLinks.size()))
         return rects;
     const TLink& l = FLinks[static_cast<std::size_t>(link)];
     rects = l.Section->TextRects(FCanvas, l.First, l.Last);
