@@ -16,9 +16,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -114,8 +116,20 @@ TfrmMainForm::TfrmMainForm() {
     FBrowser->ShowInformation = [](const std::u16string& text) { MessageBoxInformation(text); };
     SetUpPartsTree(*FTree, *FTreeImages);
     ConnectPartsTree(*FTree, *FBrowser);
+    ConnectDetailsViewer(*FViewer, *FBrowser);
     BuildWidgets();
     BuildMenu();
+    FHistoryDwell = new QTimer(this);
+    FHistoryDwell->setSingleShot(true);
+    FHistoryDwell->setInterval(HistoryDwellMs);
+    connect(FHistoryDwell, &QTimer::timeout, this, [this] { FBrowser->NoteShownRecord(); });
+    FBrowser->OnRecordShown = [this](int) { FHistoryDwell->start(); };
+    FBrowser->OnHistoryChanged = [this] {
+        miBack->setEnabled(FBrowser->CanGoBack());
+        miForward->setEnabled(FBrowser->CanGoForward());
+    };
+    // The mouse's back and forward buttons, wherever the pointer is in the window.
+    qApp->installEventFilter(this);
     resize(1023, 713 + menuBar()->sizeHint().height());
 }
 
@@ -125,7 +139,12 @@ TfrmMainForm::~TfrmMainForm() {
     edFastSearch->OnKeyPress = nullptr;
     edFastSearch->OnKeyDown = nullptr;
     disconnect(edFastSearch, nullptr, this, nullptr);
+    FViewer->OnHotSpotClick = nullptr;
     disconnect(qApp, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
+    FHistoryDwell->stop();
+    FBrowser->OnRecordShown = nullptr;
+    FBrowser->OnHistoryChanged = nullptr;
     ControlWidget(*FTree)->removeEventFilter(this);
     panSearchResults->Detach();
     FSearchResults->View = nullptr;
@@ -286,6 +305,15 @@ void TfrmMainForm::BuildMenu() {
     miFindPrevious = mkb->addAction(QStringLiteral("&Предыдущий результат"));
     miFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
     mkb->addSeparator();
+    miBack = mkb->addAction(QStringLiteral("Н&азад"));
+    miBack->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    miBack->setEnabled(false);
+    miForward = mkb->addAction(QStringLiteral("Впер&ёд"));
+    miForward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    miForward->setEnabled(false);
+    connect(miBack, &QAction::triggered, this, [this] { FBrowser->GoBack(); });
+    connect(miForward, &QAction::triggered, this, [this] { FBrowser->GoForward(); });
+    mkb->addSeparator();
     miChangeFont = mkb->addAction(QStringLiteral("&Изменить шрифт"));
     mkb->addSeparator();
     miExit = mkb->addAction(QStringLiteral("&Выйти из программы"));
@@ -313,6 +341,18 @@ void TfrmMainForm::LayoutSearchBar() {
 }
 
 bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if ((button == Qt::BackButton || button == Qt::ForwardButton) && widget &&
+            widget->window() == this) {
+            if (button == Qt::BackButton)
+                FBrowser->GoBack();
+            else
+                FBrowser->GoForward();
+            return true;
+        }
+    }
     if (watched == panSearch && event->type() == QEvent::Resize)
         LayoutSearchBar();
     if (watched == ControlWidget(*FTree) && event->type() == QEvent::KeyPress &&
@@ -329,6 +369,7 @@ void TfrmMainForm::resizeEvent(QResizeEvent* e) {
 void TfrmMainForm::FormCreate() {
     FTree->SetNodeDataSize(4);
     LoadClassification();
+    FBrowser->IndexRecords();
     lbStatus->setText(QStringLiteral("Записей: %1 · %2")
                           .arg(LoadedRecordCount(MKBStore()))
                           .arg(ToQString(EditionText())));
@@ -336,6 +377,15 @@ void TfrmMainForm::FormCreate() {
     FBrowser->ShowStartPage();
     btnSearch->setEnabled(false);
     setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TfrmMainForm::OpenCode(const std::u16string& code) {
+    const int index = FBrowser->Records().ByCode(code);
+    if (index >= 0)
+        FBrowser->OpenRecord(index);
+    else
+        statusBar()->showMessage(QStringLiteral("Код «%1» не найден в классификации")
+                                     .arg(ToQString(std::u16string(TrimText(code)))));
 }
 
 void TfrmMainForm::miChangeFontClick() {

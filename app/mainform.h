@@ -19,6 +19,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QSplitter;
+class QTimer;
 class QWidget;
 class TSearchResultsPopup;
 
@@ -69,9 +70,18 @@ public:
     QAction* miFind{nullptr};
     QAction* miFindNext{nullptr};
     QAction* miFindPrevious{nullptr};
+    QAction* miBack{nullptr};
+    QAction* miForward{nullptr};
+    // A page reached by moving through the tree enters the history once it has stayed shown
+    // this long.
+    static constexpr int HistoryDwellMs = 1000;
     QAction* miChangeFont{nullptr};
     QAction* miExit{nullptr};
     QAction* miAbout{nullptr};
+
+    // The command line's code: its record opened as a search opens it, or, for a code the
+    // classification lacks, a message in the status bar.
+    void OpenCode(const std::u16string& code);
 
     // Ctrl+F and F6: the search box takes the keyboard focus with its text selected.
     void FocusSearchBox();
@@ -103,4 +113,5 @@ private:
     std::unique_ptr<THtmlDetailsView> FDetails;
     std::unique_ptr<TBrowser> FBrowser;
     std::unique_ptr<TSearchResultsList> FSearchResults;
+    QTimer* FHistoryDwell{nullptr};
 };

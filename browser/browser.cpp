@@ -3,6 +3,7 @@
 #include "browser/detailspage.h"
 #include "browser/records.h"
 #include "platform/clipboard.h"
+#include "text/scopeexit.h"
 
 #include <cstring>
 
@@ -20,17 +21,42 @@ int TBrowser::RecordIndex(PVirtualNode node) const {
     return index;
 }
 
+void TBrowser::IndexRecords() {
+    FRecords.Build(Store);
+    FReferences.Build(FRecords);
+}
+
+const TRecordIndex& TBrowser::Records() const {
+    if (!FRecords.Built()) {
+        FRecords.Build(Store);
+        FReferences.Build(FRecords);
+    }
+    return FRecords;
+}
+
+const TReferenceTable& TBrowser::References() const {
+    Records();
+    return FReferences;
+}
+
+int TBrowser::SubscribeRecordOpened(std::function<void(int index)> listener) {
+    FRecordOpened.emplace_back(FNextListenerKey, std::move(listener));
+    return FNextListenerKey++;
+}
+
+void TBrowser::UnsubscribeRecordOpened(int key) {
+    std::erase_if(FRecordOpened, [key](const auto& entry) { return entry.first == key; });
+}
+
 // ---- tree population ----
 
 void TBrowser::AddChildNodes(int parentId, PVirtualNode parentNode) {
-    for (std::size_t i = 0; i < Store.size(); ++i) {
-        TMKBRec& rec = Store[i];
-        if (rec.parent_id != parentId)
-            continue;
+    for (int i : Records().Children(parentId)) {
+        TMKBRec& rec = Store[static_cast<std::size_t>(i)];
         PVirtualNode node = Tree.AddChild(parentNode);
         if (rec.child_count == -1)
             rec.child_count = CountChildren(rec.id);
-        std::int32_t index = static_cast<std::int32_t>(i);
+        std::int32_t index = i;
         std::memcpy(Tree.GetNodeData(node), &index, sizeof index);
         // A placeholder child gives the node its button; expanding replaces it.
         if (rec.child_count > 0)
@@ -39,7 +65,7 @@ void TBrowser::AddChildNodes(int parentId, PVirtualNode parentNode) {
 }
 
 int TBrowser::CountChildren(int id) const {
-    return ::CountChildren(Store, id);
+    return static_cast<int>(Records().Children(id).size());
 }
 
 void TBrowser::vstPartsTreeExpanding(TBaseVirtualTree*, PVirtualNode Node, bool& Allowed) {
@@ -157,7 +183,7 @@ int TBrowser::FindRecord(std::u16string_view query) const {
 }
 
 void TBrowser::BuildRecordPath(int index, std::vector<int>& path) const {
-    ::BuildRecordPath(Store, index, path);
+    ::BuildRecordPath(Records(), index, path);
 }
 
 PVirtualNode TBrowser::FindChildByIndex(PVirtualNode node, int index) const {
@@ -190,8 +216,51 @@ void TBrowser::OpenRecordPath(const std::vector<int>& path) {
     Tree.ScrollIntoView(node, false, false);
     if (wasFocused)
         vstPartsTreeFocusChanged(&Tree, node, 0);
-    if (OnRecordOpened)
-        OnRecordOpened(path.back());
+    if (!FMovingInHistory) {
+        FHistory.Add(path.back());
+        if (OnHistoryChanged)
+            OnHistoryChanged();
+    }
+    // A listener may unsubscribe (or subscribe) while it is told.
+    const auto listeners = FRecordOpened;
+    for (const auto& [key, listener] : listeners)
+        listener(path.back());
+}
+
+bool TBrowser::FollowLink(std::u16string_view href) {
+    const int index = RecordOfLink(href, Store.size());
+    if (index < 0)
+        return false;
+    OpenRecord(index);
+    return true;
+}
+
+// ---- history ----
+
+void TBrowser::NoteShownRecord() {
+    FHistory.Add(FShownRecord);
+    if (OnHistoryChanged)
+        OnHistoryChanged();
+}
+
+void TBrowser::GoBack() {
+    // A page not entered yet (moved to a moment ago) is where "back" returns to later.
+    FHistory.Add(FShownRecord);
+    const int index = FHistory.Back();
+    FMovingInHistory = true;
+    TScopeExit done([this] { FMovingInHistory = false; });
+    OpenRecord(index);
+    if (OnHistoryChanged)
+        OnHistoryChanged();
+}
+
+void TBrowser::GoForward() {
+    const int index = FHistory.Forward();
+    FMovingInHistory = true;
+    TScopeExit done([this] { FMovingInHistory = false; });
+    OpenRecord(index);
+    if (OnHistoryChanged)
+        OnHistoryChanged();
 }
 
 // ---- details page ----
@@ -204,19 +273,23 @@ std::vector<int> TBrowser::BuildAncestorIndexes(PVirtualNode node) const {
 }
 
 std::vector<std::u16string> TBrowser::BuildDetailsPage(int index, PVirtualNode node) const {
-    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node));
+    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node), &References());
 }
 
 void TBrowser::vstPartsTreeFocusChanged(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex) {
     int index = RecordIndex(Node);
+    FShownRecord = Node ? index : -1;
     if (Details)
         Details->ClearDocument();
-    if (!Node || index < 0 || !Details)
+    if (FShownRecord >= 0 && OnRecordShown)
+        OnRecordShown(FShownRecord);
+    if (FShownRecord < 0 || !Details)
         return;
     Details->LoadHtmlLines(BuildDetailsPage(index, Node));
 }
 
 void TBrowser::ShowStartPage() {
+    FShownRecord = -1;
     if (!Details)
         return;
     Details->ClearDocument();

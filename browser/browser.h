@@ -2,7 +2,10 @@
 // The main window's logic: the classification tree filled lazily from the record store, the
 // search bar, and the details page of the focused or found record. The window itself (app/)
 // creates the controls and hands them in; everything here can run without a window.
+#include "browser/history.h"
+#include "browser/references.h"
 #include "data/mkbrecs.h"
+#include "data/recindex.h"
 #include "platform/types.h"
 #include "tree/stringtree.h"
 
@@ -48,11 +51,37 @@ public:
     TSearchBarView* SearchBar{nullptr};
     // Shows an information message with OK and Cancel (OK the default).
     std::function<void(const std::u16string& text)> ShowInformation;
-    // Told the record index each time a record has been opened in the tree and its page shown.
-    std::function<void(int index)> OnRecordOpened;
+    // "A record was opened" (in the tree, its page shown), for everyone interested: the search
+    // list and the history each keep their own listener. Returns the key that unsubscribes.
+    int SubscribeRecordOpened(std::function<void(int index)> listener);
+    void UnsubscribeRecordOpened(int key);
     // Enter and the button ask this when set (the ranked list on screen), so that they open
     // what the user sees rather than the first match in store order.
     std::function<void()> OnSearch;
+
+    // The index of the store, made once after loading; the window makes it then, anyone
+    // asking earlier makes it at the first question.
+    void IndexRecords();
+    const TRecordIndex& Records() const;
+    // The titles' references to other records, made with the index.
+    const TReferenceTable& References() const;
+
+    // The record whose page the details pane shows; -1 for the start page or an empty pane.
+    int ShownRecord() const { return FShownRecord; }
+    // Told the record each time the focus change shows a record's page.
+    std::function<void(int index)> OnRecordShown;
+
+    // History. A record opened by a search, the list or a link enters at once; one shown by
+    // moving through the tree enters when the window says its page stayed shown for a moment
+    // (NoteShownRecord). Going back or forward opens the record as a search does.
+    void NoteShownRecord();
+    bool CanGoBack() const { return FHistory.CanGoBack(); }
+    bool CanGoForward() const { return FHistory.CanGoForward(); }
+    void GoBack();
+    void GoForward();
+    const TRecordHistory& History() const { return FHistory; }
+    // Told whenever going back or forward may have become possible or impossible.
+    std::function<void()> OnHistoryChanged;
 
     // Tree population.
     void AddChildNodes(int parentId, PVirtualNode parentNode);
@@ -80,6 +109,9 @@ public:
     int FindRecord(std::u16string_view query) const;
     void BuildRecordPath(int index, std::vector<int>& path) const;
     void OpenRecordPath(const std::vector<int>& path);
+    // A link of the details page: opens its record as a search does, the record becoming the
+    // tree's focused node. False for an address that names no record.
+    bool FollowLink(std::u16string_view href);
     PVirtualNode FindChildByIndex(PVirtualNode node, int index) const;
 
     // Details page.
@@ -97,4 +129,11 @@ private:
 
     std::span<TMKBRec> Store;
     TVirtualStringTree& Tree;
+    mutable TRecordIndex FRecords;
+    mutable TReferenceTable FReferences;
+    int FShownRecord{-1};
+    TRecordHistory FHistory;
+    bool FMovingInHistory{false};
+    std::vector<std::pair<int, std::function<void(int)>>> FRecordOpened;
+    int FNextListenerKey{1};
 };

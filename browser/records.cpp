@@ -16,14 +16,6 @@ std::u16string DecodeCode(const TMKBRec& rec) {
     return DecodeCodePage(rec.code, 1251);
 }
 
-int CountChildren(std::span<const TMKBRec> store, int id) {
-    int count = 0;
-    for (const TMKBRec& rec : store)
-        if (rec.parent_id == id)
-            ++count;
-    return count;
-}
-
 int FindRecord(std::span<const TMKBRec> store, std::u16string_view query) {
     const std::u16string upperQuery = UnicodeUpperCase(query);
     for (std::size_t i = 0; i < store.size(); ++i) {
@@ -36,22 +28,13 @@ int FindRecord(std::span<const TMKBRec> store, std::u16string_view query) {
     return -1;
 }
 
-void BuildRecordPath(std::span<const TMKBRec> store, int index, std::vector<int>& path) {
+void BuildRecordPath(const TRecordIndex& records, int index, std::vector<int>& path) {
     // Bounded by the store size, so that a parent cycle in damaged data cannot loop for ever.
-    for (std::size_t steps = 0; steps < store.size(); ++steps) {
-        int parent = store[static_cast<std::size_t>(index)].parent_id;
-        if (parent == -1)
+    for (std::size_t steps = 0; steps < records.Store().size(); ++steps) {
+        index = records.ParentOf(index);
+        if (index < 0)
             return;
-        int found = -1;
-        for (std::size_t i = 0; i < store.size(); ++i)
-            if (store[i].id == parent) {
-                found = static_cast<int>(i);
-                break;
-            }
-        if (found < 0)
-            return;
-        path.insert(path.begin(), found);
-        index = found;
+        path.insert(path.begin(), index);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Questions the browser asks of the record store: children, search, ancestry, texts.
 #include "data/mkbrecs.h"
+#include "data/recindex.h"
 
 #include <span>
 #include <string>
@@ -13,9 +14,6 @@ std::u16string_view TrimText(std::u16string_view text);
 // A record's code decoded from windows-1251.
 std::u16string DecodeCode(const TMKBRec& rec);
 
-// The number of records whose parent_id equals id: one pass over every slot.
-int CountChildren(std::span<const TMKBRec> store, int id);
-
 // The first slot, in store order, whose code or name contains the query regardless of letter
 // case; -1 when none does. Only TBrowser::SearchAndShow still uses it, for Enter and the button
 // where no search list is attached (the browser on its own, as its tests drive it); the window
@@ -24,7 +22,7 @@ int CountChildren(std::span<const TMKBRec> store, int id);
 int FindRecord(std::span<const TMKBRec> store, std::u16string_view query);
 
 // Puts the record's ancestors, the class first, in front of path.
-void BuildRecordPath(std::span<const TMKBRec> store, int index, std::vector<int>& path);
+void BuildRecordPath(const TRecordIndex& records, int index, std::vector<int>& path);
 
 // The tree text of a record: "code name", or the name alone when the code is empty.
 std::u16string RecordText(const TMKBRec& rec);

@@ -60,15 +60,15 @@ TSearchResultsList::TSearchResultsList(std::span<const TMKBRec> store, TBrowser&
     List.OnDblClick = [this](TBaseVirtualTree*, TMouseButton button, TShiftState, int, int y) {
         ListMouseUp(button, y);
     };
-    Browser.OnRecordOpened = [this](int index) {
+    FOpenedKey = Browser.SubscribeRecordOpened([this](int index) {
         FLastOpened = index;
         Close();
-    };
+    });
     Browser.OnSearch = [this] { OpenFirstResult(); };
 }
 
 TSearchResultsList::~TSearchResultsList() {
-    Browser.OnRecordOpened = nullptr;
+    Browser.UnsubscribeRecordOpened(FOpenedKey);
     Browser.OnSearch = nullptr;
 }
 

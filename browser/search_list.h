@@ -98,6 +98,7 @@ private:
     bool FHaveResults{false};
     bool FShowing{false};
     int FLastOpened{-1};
+    int FOpenedKey{0};
     std::set<unsigned> FCutRows;               // rows last drawn with an ellipsis
     std::map<std::u16string, int> RangeWidths; // ranges and terms, in RangeWidthsFont
     std::shared_ptr<const TPlatformFont> RangeWidthsFont;

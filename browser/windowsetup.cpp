@@ -94,6 +94,12 @@ void ConnectPartsTree(TVirtualStringTree& tree, TBrowser& browser) {
     };
 }
 
+void ConnectDetailsViewer(html::THTMLViewer& viewer, TBrowser& browser) {
+    viewer.OnHotSpotClick = [b = &browser](html::THTMLViewer*, const std::u16string& href) {
+        b->FollowLink(href);
+    };
+}
+
 void SetUpDetailsViewer(html::THTMLViewer& viewer) {
     viewer.Align = html::alClient;
     viewer.SetBorderStyle(html::htNone);

@@ -27,3 +27,6 @@ void ConnectPartsTree(TVirtualStringTree& tree, TBrowser& browser);
 // No border, no history, Times New Roman and Courier New, selection allowed, vertical scroll
 // bar only, Russian character set, print margins 2.0 and print scale 1.0.
 void SetUpDetailsViewer(html::THTMLViewer& viewer);
+
+// The page's links open their records through the browser.
+void ConnectDetailsViewer(html::THTMLViewer& viewer, TBrowser& browser);

@@ -117,6 +117,7 @@ void THTMLViewer::ClearDocument() {
     HorzScrollBar().SetScrollInfo({}, false);
     CaretPos = 0;
     SelAnchor = -1;
+    CollectLinks();
     Invalidate();
     NotifyAccessible(*this, aeTextChanged);
 }
@@ -168,6 +169,7 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
         OnParseEnd(this);
 
     DoLayout();
+    CollectLinks();
     // No anchor can be shown (the document registers none that is asked for), so a load of a
     // new or unnamed file starts at the top.
     if (CurrentFile.empty() || CurrentFile != previousFile) {
@@ -355,6 +357,10 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
     }
     if (shift.ContainsAny({ssShift, ssAlt, ssCtrl}))
         return;
+    if (key == vk::Return && FollowLink(FFocusedLink)) {
+        key = 0;
+        return;
+    }
     int target = FPosition;
     switch (key) {
     case vk::Prior:
@@ -422,6 +428,11 @@ void THTMLViewer::FocusIn() {
 }
 
 void THTMLViewer::FocusOut() {
+    // The next visit starts from the page's first link again.
+    if (FFocusedLink >= 0) {
+        FFocusedLink = -1;
+        Invalidate();
+    }
     UpdateBorder();
 }
 

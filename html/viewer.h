@@ -1,7 +1,8 @@
 #pragma once
 // The HTML viewer control: holds one document, lays it out to its own width, paints the
 // visible part through an off-screen bitmap, scrolls vertically and selects text with the
-// mouse. History, links, images, forms, frames and printing are not offered.
+// mouse. Links are followed through OnHotSpotClick; history, images, forms, frames and printing
+// are not offered.
 #include "html/layout/document.h"
 #include "html/viewercanvas.h"
 #include "platform/accessible.h"
@@ -77,7 +78,7 @@ public:
     TColor DefBackground() const { return FDefBackground; }
     void SetDefBackground(TColor color);
 
-    // ---- events; the system assigns none ----
+    // ---- events; the system assigns none of these ----
     std::function<void(THTMLViewer* Sender, bool ProcessingOn)> OnProcessing;
     std::function<void(THTMLViewer*Sender)> OnParseBegin, OnParseEnd;
     std::function<void(THTMLViewer* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos,
@@ -87,6 +88,27 @@ public:
     std::function<void(THTMLViewer*Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
         OnMouseDown, OnMouseUp, OnMouseDouble;
     std::function<void(THTMLViewer* Sender, TShiftState Shift, int X, int Y)> OnMouseMove;
+
+    // Following a link: a click on it or Enter on the one Tab reached. Href as the page has it.
+    std::function<void(THTMLViewer* Sender, const std::u16string& Href)> OnHotSpotClick;
+
+    // ---- links ----
+    struct TLink {
+        int First{0}; // document positions [First, Last)
+        int Last{0};
+        std::u16string Href;
+        TSection* Section{nullptr};
+    };
+    // The page's links in reading order, made anew by every load.
+    const std::vector<TLink>& Links() const { return FLinks; }
+    // The link under a surface point, -1 for none (where the last paint put the text).
+    int LinkAt(int x, int y);
+    // The link Tab has reached, -1 for none; framed while the viewer has the keyboard focus.
+    int FocusedLink() const { return FFocusedLink; }
+    void FocusLink(int link);
+    // Raises OnHotSpotClick for the link; false for no such link.
+    bool FollowLink(int link);
+    std::u16string LinkText(int link) const;
 
     // ---- loading ----
     void ClearDocument();
@@ -168,6 +190,7 @@ protected:
     void DoubleClick(TMouseButton button, TShiftState shift, int x, int y) override;
     bool MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
     void KeyDown(TVirtualKey& key, TShiftState shift) override;
+    bool TabKey(bool backward) override;
     void Scroll(TScrollBarKind bar, TScrollCode code, int pos) override;
     void Message(unsigned id, std::uintptr_t a, std::intptr_t b) override;
 
@@ -212,6 +235,16 @@ private:
     int ViewEdgePosition(bool bottom);
     std::u16string ReadingText() override;
     void ReadingSelection(int& start, int& end) override;
+    int ReadingLinkCount() override;
+    std::uint64_t ReadingLinkGeneration() const override { return FLinkGeneration; }
+    std::u16string ReadingLinkName(int link) override;
+    TRect ReadingLinkRect(int link) override;
+    int ReadingFocusedLink() override;
+    bool ReadingFollowLink(int link) override;
+    void CollectLinks();
+    // Surface coordinates, one box per line.
+    std::vector<TRect> LinkRects(int link);
+    void PaintLinkFrame(TCanvas& canvas);
 
     THTMLBorderStyle FBorderStyle{htFocused};
     TScrollStyle FScrollBars{ssBoth};
@@ -229,6 +262,10 @@ private:
     bool FAutoScrollPosted{false};
     int FLastWidth{-1};
     int FLastHeight{-1};
+    std::vector<TLink> FLinks;
+    int FFocusedLink{-1};
+    int FPressedLink{-1}; // the link the left button went down on
+    std::uint64_t FLinkGeneration{0};
     TPoint FPointer;       // last pointer position reported, surface coordinates
     bool FLeftHeld{false}; // left button as the last mouse event reported it
     std::shared_ptr<bool> FAlive{std::make_shared<bool>(true)};

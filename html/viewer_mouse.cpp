@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace html {
 
@@ -36,6 +37,7 @@ void THTMLViewer::MouseDown(TMouseButton button, TShiftState shift, int x, int y
     }
     if (button != mbLeft)
         return;
+    FPressedLink = shift.Contains(ssShift) ? -1 : LinkAt(x, y);
     LeftDown = true;
     Selecting = true;
     bool atChar = false;
@@ -67,8 +69,9 @@ void THTMLViewer::MouseMove(TShiftState shift, int x, int y) {
     }
     bool atChar = false;
     int caretX = 0;
-    const TCursor shape =
-        CursorAtPoint(x, y + Document.ViewTop, atChar, caretX) >= 0 ? Cursor : crArrow;
+    const TCursor shape = !FLeftHeld && LinkAt(x, y) >= 0 ? crHandPoint
+                          : CursorAtPoint(x, y + Document.ViewTop, atChar, caretX) >= 0 ? Cursor
+                                                                                        : crArrow;
     if (shape != TControl::Cursor())
         SetCursor(shape);
     if (!FLeftHeld)
@@ -95,6 +98,12 @@ void THTMLViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
         Selecting = false;
         LeftDown = false;
         NotifyAccessible(*this, aeSelectionChanged);
+        // A click, not a drag that selected: released over the link it went down on.
+        const int pressed = std::exchange(FPressedLink, -1);
+        if (pressed >= 0 && Document.SelStart == Document.SelEnd && LinkAt(x, y) == pressed) {
+            FFocusedLink = pressed;
+            FollowLink(pressed);
+        }
     } else if (button == mbRight) {
         ShowContextMenu({x, y});
     }

@@ -42,6 +42,7 @@ void THTMLViewer::Paint(TCanvas& canvas, const TRect& updateRect) {
     off.SetClipRect(updateRect);
     Document.Paint(FCanvas, clip, -FHPosition);
     FCanvas.Detach();
+    PaintLinkFrame(off);
     off.EndPaint();
     canvas.Draw(updateRect.Left, updateRect.Top, bitmap);
 }

@@ -15,6 +15,7 @@
 namespace {
 
 class TRowAccessible;
+class TLinkAccessible;
 
 class TControlAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
@@ -32,6 +33,8 @@ public:
 
     // The row's object of the current row generation; none outside the rows.
     TRowAccessible* RowChild(int row);
+    // The same for a text's links.
+    TLinkAccessible* LinkChild(int link);
     QRect RowScreenRect(const TRect& r) const {
         if (r.IsEmpty())
             return {};
@@ -113,13 +116,16 @@ public:
 
 private:
     void SyncRows(std::uint64_t generation);
+    void Retire(QAccessibleInterface* child);
 
     TControlHost* Host;
     std::uint64_t RowsGeneration{0};
     std::unordered_map<int, TRowAccessible*> Rows;
-    // Rows of older generations stay alive, answering as invalid, for readers that still
-    // hold them; beyond this many the oldest are unregistered and freed.
-    std::deque<TRowAccessible*> Retired;
+    std::uint64_t LinksGeneration{0};
+    std::unordered_map<int, TLinkAccessible*> Links;
+    // Rows and links of older generations stay alive, answering as invalid, for readers that
+    // still hold them; beyond this many the oldest are unregistered and freed.
+    std::deque<QAccessibleInterface*> Retired;
     static constexpr std::size_t RetiredKept = 4096;
 };
 
@@ -247,24 +253,121 @@ private:
     std::uint64_t Generation;
 };
 
+// A link of a text: its text as name, the link role, and the action that follows it.
+class TLinkAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TLinkAccessible(TControlAccessible& text, int link, std::uint64_t generation)
+        : Link(link), Owner(text), Generation(generation) {}
+
+    int Link;
+    TAccessibleText* Live() const {
+        TAccessibleText* t = Owner.Text();
+        if (t == nullptr || t->ReadingLinkGeneration() != Generation ||
+            Link >= t->ReadingLinkCount())
+            return nullptr;
+        return t;
+    }
+
+    bool isValid() const override { return Live() != nullptr; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return Owner.window(); }
+    QAccessibleInterface* parent() const override { return &Owner; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::Link; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QString text(QAccessible::Text t) const override {
+        TAccessibleText* text = Live();
+        return text != nullptr && t == QAccessible::Name ? ToQString(text->ReadingLinkName(Link))
+                                                         : QString();
+    }
+    QRect rect() const override {
+        TAccessibleText* text = Live();
+        return text != nullptr ? Owner.RowScreenRect(text->ReadingLinkRect(Link)) : QRect();
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        TAccessibleText* text = Live();
+        if (text == nullptr) {
+            s.invalid = true;
+            return s;
+        }
+        s.linked = true;
+        s.focusable = true;
+        s.focused = text->ReadingFocusedLink() == Link && Owner.HostWidget()->hasFocus();
+        s.invisible = text->ReadingLinkRect(Link).IsEmpty();
+        s.offscreen = s.invisible;
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                 : nullptr;
+    }
+    QStringList actionNames() const override {
+        return Live() != nullptr ? QStringList{pressAction()} : QStringList{};
+    }
+    QString localizedActionName(const QString& name) const override {
+        return name == pressAction() ? QStringLiteral("перейти")
+                                     : QAccessibleActionInterface::localizedActionName(name);
+    }
+    QString localizedActionDescription(const QString& name) const override {
+        return localizedActionName(name);
+    }
+    void doAction(const QString& name) override {
+        if (TAccessibleText* text = Live(); text != nullptr && name == pressAction())
+            text->ReadingFollowLink(Link);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    TControlAccessible& Owner;
+    std::uint64_t Generation;
+};
+
 TControlAccessible::~TControlAccessible() {
     for (auto& [row, child] : Rows)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(child));
-    for (TRowAccessible* child : Retired)
+    for (auto& [link, child] : Links)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(child));
+    for (QAccessibleInterface* child : Retired)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(child));
+}
+
+void TControlAccessible::Retire(QAccessibleInterface* child) {
+    Retired.push_back(child);
+    while (Retired.size() > RetiredKept) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(Retired.front()));
+        Retired.pop_front();
+    }
 }
 
 void TControlAccessible::SyncRows(std::uint64_t generation) {
     if (generation == RowsGeneration)
         return;
     for (auto& [row, child] : Rows)
-        Retired.push_back(child);
+        Retire(child);
     Rows.clear();
     RowsGeneration = generation;
-    while (Retired.size() > RetiredKept) {
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(Retired.front()));
-        Retired.pop_front();
+}
+
+TLinkAccessible* TControlAccessible::LinkChild(int link) {
+    TAccessibleText* text = Text();
+    if (text == nullptr || link < 0 || link >= text->ReadingLinkCount())
+        return nullptr;
+    if (text->ReadingLinkGeneration() != LinksGeneration) {
+        for (auto& [n, child] : Links)
+            Retire(child);
+        Links.clear();
+        LinksGeneration = text->ReadingLinkGeneration();
     }
+    auto [it, made] = Links.try_emplace(link, nullptr);
+    if (made) {
+        it->second = new TLinkAccessible(*this, link, LinksGeneration);
+        QAccessible::registerAccessibleInterface(it->second);
+    }
+    return it->second;
 }
 
 TRowAccessible* TControlAccessible::RowChild(int row) {
@@ -283,8 +386,8 @@ TRowAccessible* TControlAccessible::RowChild(int row) {
 int TControlAccessible::childCount() const {
     if (TAccessibleTree* tree = Tree())
         return tree->RowCount();
-    if (Text() != nullptr)
-        return 0;
+    if (TAccessibleText* text = Text())
+        return text->ReadingLinkCount();
     return QAccessibleWidget::childCount();
 }
 
@@ -292,11 +395,15 @@ QAccessibleInterface* TControlAccessible::child(int index) const {
     if (Tree() != nullptr)
         return const_cast<TControlAccessible*>(this)->RowChild(index);
     if (Text() != nullptr)
-        return nullptr;
+        return const_cast<TControlAccessible*>(this)->LinkChild(index);
     return QAccessibleWidget::child(index);
 }
 
 int TControlAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    if (child != nullptr && child->parent() == this && Text() != nullptr) {
+        const auto* link = static_cast<const TLinkAccessible*>(child);
+        return link->Live() != nullptr ? link->Link : -1;
+    }
     if (Tree() == nullptr)
         return Text() != nullptr ? -1 : QAccessibleWidget::indexOfChild(child);
     if (child == nullptr || child->parent() != this)
@@ -310,13 +417,24 @@ QAccessibleInterface* TControlAccessible::focusChild() const {
         const int row = tree->FocusedRow();
         return row >= 0 ? child(row) : nullptr;
     }
+    if (TAccessibleText* text = Text()) {
+        const int link = text->ReadingFocusedLink();
+        return link >= 0 ? child(link) : nullptr;
+    }
     return QAccessibleWidget::focusChild();
 }
 
 QAccessibleInterface* TControlAccessible::childAt(int x, int y) const {
     TAccessibleTree* tree = Tree();
+    if (TAccessibleText* text = Text()) {
+        const QPoint p = Host->viewport()->mapFromGlobal(QPoint(x, y));
+        for (int i = 0; i < text->ReadingLinkCount(); ++i)
+            if (text->ReadingLinkRect(i).Contains({p.x(), p.y()}))
+                return child(i);
+        return nullptr;
+    }
     if (tree == nullptr)
-        return Text() != nullptr ? nullptr : QAccessibleWidget::childAt(x, y);
+        return QAccessibleWidget::childAt(x, y);
     const QPoint p = Host->viewport()->mapFromGlobal(QPoint(x, y));
     const int row = tree->RowAt({p.x(), p.y()});
     return row >= 0 ? child(row) : nullptr;

@@ -51,10 +51,20 @@ public:
     virtual std::u16string ReadingText() = 0;
     // The selected part as [start, end) of ReadingText; start == end when nothing is selected.
     virtual void ReadingSelection(int& start, int& end) = 0;
+    // The links in the text, in reading order: a reader hears each as a link with its text
+    // and can follow it. Link numbers are good for one ReadingLinkGeneration.
+    virtual int ReadingLinkCount() { return 0; }
+    virtual std::uint64_t ReadingLinkGeneration() const { return 0; }
+    virtual std::u16string ReadingLinkName(int link) { return {}; }
+    // Client coordinates; empty while the link is scrolled out of view.
+    virtual TRect ReadingLinkRect(int link) { return {}; }
+    // The link the keyboard has reached, -1 for none.
+    virtual int ReadingFocusedLink() { return -1; }
+    virtual bool ReadingFollowLink(int link) { return false; }
 };
 
 enum class TAccessibleEvent {
-    aeFocus,        // the focused row (row) became the one a reader follows
+    aeFocus,        // the focused row (row), or a text's link, became the one a reader follows
     aeStateChanged, // the row's expanded or selected state changed
     aeRowsChanged,  // rows came or went
     aeTextChanged,  // the whole text was replaced

@@ -422,6 +422,12 @@ void TControlHost::wheelEvent(QWheelEvent* event) {
     event->ignore();
 }
 
+bool TControlHost::focusNextPrevChild(bool next) {
+    if (Owner != nullptr && hasFocus() && Owner->TabKey(!next))
+        return true;
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
 void TControlHost::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     if (Owner != nullptr)

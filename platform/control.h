@@ -108,6 +108,9 @@ protected:
     virtual bool MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) { return false; }
     // key may be set to 0 to mark the key as handled.
     virtual void KeyDown(TVirtualKey& key, TShiftState shift) {}
+    // Tab (Shift+Tab when backward) before it moves the keyboard focus to the next control;
+    // true when the control used it to move within itself, and the focus stays.
+    virtual bool TabKey(bool backward) { return false; }
     // The character a key produced, after KeyDown.
     virtual void KeyPress(char16_t& ch) {}
     // Inside KeyDown: the character the key translates to with Ctrl ignored ('+' for the plus

@@ -104,6 +104,8 @@ QCursor QtCursor(TCursor cursor) {
         return QCursor(Qt::ArrowCursor);
     if (cursor == crIBeam)
         return QCursor(Qt::IBeamCursor);
+    if (cursor == crHandPoint)
+        return QCursor(Qt::PointingHandCursor);
     QPixmap pixmap = QPixmap::fromImage(PanningPicture(cursor));
     pixmap.setMask(OpaqueMask(PanningPicture(cursor)));
     return QCursor(pixmap, TPanningWindow::Size / 2, TPanningWindow::Size / 2);

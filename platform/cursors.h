@@ -4,7 +4,8 @@
 #include <memory>
 
 // crMove* are the panning shapes: all directions, east-west, north-south, then the eight
-// single directions; crArrow and crIBeam are the platform's own arrow and text beam.
+// single directions; crArrow, crIBeam and crHandPoint are the platform's own arrow, text beam
+// and pointing hand.
 enum class TCursor {
     crDefault,
     crMoveAll,
@@ -19,7 +20,8 @@ enum class TCursor {
     crMoveSE,
     crMoveSW,
     crArrow,
-    crIBeam
+    crIBeam,
+    crHandPoint // over a link
 };
 using enum TCursor;
 

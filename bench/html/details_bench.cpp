@@ -41,7 +41,7 @@ struct TPane {
     // Opens the tree down to the record and returns its node.
     PVirtualNode Open(std::span<const TMKBRec> store, int index) {
         std::vector<int> path{index};
-        BuildRecordPath(store, index, path);
+        BuildRecordPath(Browser->Records(), index, path);
         PVirtualNode node = Tree.RootNode();
         for (int i : path) {
             node = Browser->FindChildByIndex(node, i);

@@ -108,6 +108,10 @@ public:
     int CharAt(int pos, char16_t& ch, TSection*& section) override;
     void CopyText(int from, int to, std::u16string& out) const override;
 
+    // The boxes of the document positions [from, to) that lie in this section, one per line,
+    // in document coordinates as the last layout and paint placed them.
+    std::vector<TRect> TextRects(THtmlCanvas& canvas, int from, int to);
+
     int FitChars(THtmlCanvas& canvas, IndentManager& im, int lineStart, int maxCount, int y, int x);
     int MeasureText(THtmlCanvas& canvas, int start, int count, bool stripTrailing);
     const TFontObj& RunAt(int i) const;

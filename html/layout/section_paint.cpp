@@ -163,6 +163,31 @@ int TSection::CursorAt(THtmlCanvas& canvas, int x, int y, bool& atChar, int& lin
     return -1;
 }
 
+std::vector<TRect> TSection::TextRects(THtmlCanvas& canvas, int from, int to) {
+    std::vector<TRect> rects;
+    const int len = static_cast<int>(Text.size());
+    from = std::max(from - FirstPos, 0);
+    to = std::min(to - FirstPos, len);
+    int top = LayoutTop;
+    for (const LineRec& line : LineList) {
+        const int start = line.Start, end = std::min(line.Start + line.CharCount, len);
+        if (from < end && to > start) {
+            int spacesSeen = 0, x = line.DrawX, left = x, right = x;
+            for (int i = start; i < end && i < to; ++i) {
+                const int w = PaintedCharWidth(canvas, line, i, spacesSeen);
+                if (i == from || (i == start && from < start))
+                    left = x;
+                x += w;
+                right = x;
+            }
+            rects.push_back(
+                {left, top + line.SpaceAbove, right, top + line.SpaceAbove + line.BoxHeight});
+        }
+        top += line.FullHeight();
+    }
+    return rects;
+}
+
 int TSection::PointOfCursor(THtmlCanvas& canvas, int pos, int& x, int& y) {
     const int len = static_cast<int>(Text.size());
     if (len == 0 || pos < FirstPos || pos > FirstPos + len || LineList.empty())

@@ -29,6 +29,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void timerEvent(QTimerEvent* event) override;
     void scrollContentsBy(int, int) override {}
 

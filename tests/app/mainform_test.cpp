@@ -32,6 +32,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,7 @@ protected:
 TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("Международная классификация болезней"));
     EXPECT_TRUE(Form->windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(Tree().RootNodeCount(), static_cast<unsigned>(CountChildren(MKBStore(), -1)));
+    EXPECT_EQ(Tree().RootNodeCount(), 22u); // classes I to XXII
     for (PVirtualNode n = Tree().RootNode()->FirstChild; n; n = n->NextSibling)
         EXPECT_FALSE(Tree().Expanded(n));
     // The hint shows as the box's text until the box is entered, and while it is empty after;
@@ -727,7 +728,7 @@ TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
     ASSERT_NE(page, nullptr);
     const QString text = page->text(0, page->characterCount());
     // Each heading is read before its value.
-    EXPECT_TRUE(text.endsWith(QStringLiteral("Код\nA00\nНаименование\nХолера")))
+    EXPECT_TRUE(text.contains(QStringLiteral("Код\nA00\nНаименование\nХолера\n")))
         << qPrintable(text);
 
     // The frame around the details pane shows when the pane has the keyboard focus.

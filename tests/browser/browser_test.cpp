@@ -89,9 +89,7 @@ protected:
 
 TEST_F(BrowserTest, TopLevelIsTheClassesCollapsed) {
     std::vector<PVirtualNode> classes = Children(Tree->RootNode());
-    int expected = CountChildren(MKBStore(), -1);
-    ASSERT_EQ(static_cast<int>(classes.size()), expected);
-    EXPECT_EQ(expected, 22); // this edition has class XXII for special purposes
+    ASSERT_EQ(classes.size(), 22u); // this edition has class XXII for special purposes
     for (PVirtualNode c : classes) {
         EXPECT_FALSE(Tree->Expanded(c));
         EXPECT_EQ(c->ChildCount, 1u); // the placeholder gives each class its button
@@ -107,7 +105,7 @@ TEST_F(BrowserTest, ExpandingBuildsChildrenFromTheStore) {
     PVirtualNode classI = Tree->RootNode()->FirstChild;
     Tree->SetExpanded(classI, true);
     std::vector<PVirtualNode> blocks = Children(classI);
-    ASSERT_EQ(static_cast<int>(blocks.size()), CountChildren(MKBStore(), MKBRecs[0].id));
+    ASSERT_EQ(blocks.size(), 21u); // A00-A09 to B99-B99
     EXPECT_EQ(Image(classI), 1);
     EXPECT_EQ(TextOf(blocks[0]), u"КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)"); // a block has no code
     EXPECT_EQ(Image(blocks[0]), 0);
@@ -137,16 +135,26 @@ TEST_F(BrowserTest, FocusShowsTheDetailsPageAndDeletionEmptiesIt) {
         Details.Lines[13],
         u"      <td><font size=\"2\" face=\"Verdana\">КИШЕЧНЫЕ ИНФЕКЦИИ (A00-A09)</font></td>");
     EXPECT_EQ(Details.Lines.size(), 3u + 3 * 6 + 2); // Класс, Раздел, Наименование: no empty Код
+    EXPECT_EQ(Browser->ShownRecord(), Browser->RecordIndex(block));
     // Re-expanding the class deletes the focused block: the pane is emptied.
     Tree->SetExpanded(classI, false);
     Tree->SetExpanded(classI, true);
     EXPECT_TRUE(Details.Lines.empty());
     EXPECT_EQ(Tree->FocusedNode(), nullptr);
+    EXPECT_EQ(Browser->ShownRecord(), -1);
 }
 
 TEST_F(BrowserTest, SearchOpensThePathAndMakesTheFoundNodeCurrent) {
     PVirtualNode classXXII = Children(Tree->RootNode()).back();
     Tree->SetFocusedNode(classXXII);
+    // Every listener hears of the opening, one that leaves while it is told included.
+    std::vector<int> first, second;
+    int secondKey = 0;
+    Browser->SubscribeRecordOpened([&](int index) { first.push_back(index); });
+    secondKey = Browser->SubscribeRecordOpened([&](int index) {
+        second.push_back(index);
+        Browser->UnsubscribeRecordOpened(secondKey);
+    });
     Bar.Value = u"C00.0";
     const int clears = Details.Clears;
     Browser->btnSearchClick();
@@ -158,6 +166,9 @@ TEST_F(BrowserTest, SearchOpensThePathAndMakesTheFoundNodeCurrent) {
     EXPECT_EQ(Details.Clears, clears + 1);            // its page built once
     Browser->OpenRecord(Browser->RecordIndex(found)); // already focused: shown again all the same
     EXPECT_EQ(Details.Clears, clears + 2);
+    EXPECT_EQ(first, (std::vector<int>{Browser->RecordIndex(found), Browser->RecordIndex(found)}));
+    EXPECT_EQ(second, std::vector<int>{Browser->RecordIndex(found)});
+    EXPECT_EQ(Browser->ShownRecord(), Browser->RecordIndex(found));
     for (PVirtualNode p = found->Parent; p != Tree->RootNode(); p = p->Parent)
         EXPECT_TRUE(Tree->Expanded(p));
     EXPECT_TRUE(Tree->Revealed(found));
@@ -210,4 +221,20 @@ TEST_F(BrowserTest, SearchBarHandlers) {
     EXPECT_EQ(Bar.Value, u"a0");
     Browser->edFastSearchEnter(); // typed text is kept on the way back in
     EXPECT_EQ(Bar.Value, u"a0");
+}
+
+TEST(History, DropsWhatLayAheadAndKeepsAHundred) {
+    TRecordHistory history;
+    for (int i : {1, 2, 2, 3, -1})
+        history.Add(i);
+    history.Back();
+    history.Add(4);
+    EXPECT_EQ(history.Size(), 3u); // 1, 2, 4: the repeated 2 once, 3 gone
+    for (int i = 0; i < 150; ++i)
+        history.Add(i);
+    EXPECT_EQ(history.Size(), TRecordHistory::MaxEntries);
+    while (history.CanGoBack())
+        history.Back();
+    EXPECT_EQ(history.Current(), 50);
+    EXPECT_EQ(history.Back(), -1);
 }

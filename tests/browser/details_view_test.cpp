@@ -114,7 +114,7 @@ TEST(DetailsPageView, LongestRealTextsStayInsideThePane) {
         }
     }
     std::vector<int> path = {static_cast<int>(best)};
-    BuildRecordPath(store, static_cast<int>(best), path);
+    BuildRecordPath(TRecordIndex(store), static_cast<int>(best), path);
     Viewer view;
     view.V.SetBounds(0, 0, 320, 200);
     ProcessMessages();

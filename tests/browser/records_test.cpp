@@ -46,27 +46,39 @@ TEST(Records, SearchIsCaseInsensitiveAndFirstInStoreOrder) {
     EXPECT_EQ(FindRecord(std::span(store).subspan(4), u"x"), -1);
 }
 
-TEST(Records, PathAndChildren) {
-    std::vector<TMKBRec> store = {Make(10, u"КЛАСС I", u"c", -1), Make(20, u"", u"b", 10),
-                                  Make(30, u"A00", u"x", 20),     Make(40, u"A00.1", u"y", 30),
-                                  Make(50, u"A01", u"z", 20),     TMKBRec{}};
+TEST(Records, IndexAnswersChildrenPathsIdsAndCodes) {
+    std::vector<TMKBRec> store = {Make(10, u"КЛАСС I", u"c", -1),
+                                  Make(20, u"", u"b", 10),
+                                  Make(30, u"A00", u"x", 20),
+                                  Make(40, u"A00.1†", u"y", 30),
+                                  Make(50, u"J02.1*", u"z", 20),
+                                  Make(60, u"A01", u"w", 20),
+                                  TMKBRec{}};
+    TRecordIndex records(store);
     std::vector<int> path = {3};
-    BuildRecordPath(store, 3, path);
+    BuildRecordPath(records, 3, path);
     EXPECT_EQ(path, (std::vector<int>{0, 1, 2, 3}));
-    path = {0};
-    BuildRecordPath(store, 0, path);
-    EXPECT_EQ(path, std::vector<int>{0});
-    EXPECT_EQ(CountChildren(store, 20), 2);
-    EXPECT_EQ(CountChildren(store, 40), 0);
-    EXPECT_EQ(CountChildren(store, -1), 1);
+    // Children in store order; the empty last slot is nobody's child.
+    EXPECT_EQ(std::vector<int>(records.Children(20).begin(), records.Children(20).end()),
+              (std::vector<int>{2, 4, 5}));
+    EXPECT_EQ(records.ById(30), 2);
+    EXPECT_EQ(records.ById(0), -1);
+    // Codes as a coder types them: marks, dots, case and the Russian layout's look-alikes.
+    for (std::u16string_view code : {u"A00.1", u"a001", u"A00.1+", u"А00.1†", u" a00.1* "})
+        EXPECT_EQ(records.ByCode(code), 3) << std::string(code.begin(), code.end());
+    EXPECT_EQ(records.ByCode(u"J021"), 4);
+    for (std::u16string_view code : {u"", u"*", u"A02", u"A00.12", u".", u"J02.1-"})
+        EXPECT_EQ(records.ByCode(code), -1) << std::string(code.begin(), code.end());
     // A parent that is missing ends the path; a cycle in damaged data does not hang.
     store[0].parent_id = 99;
+    records.Build(store);
     path = {3};
-    BuildRecordPath(store, 3, path);
+    BuildRecordPath(records, 3, path);
     EXPECT_EQ(path, (std::vector<int>{0, 1, 2, 3}));
     store[0].parent_id = 40;
+    records.Build(store);
     path = {3};
-    BuildRecordPath(store, 3, path);
+    BuildRecordPath(records, 3, path);
     EXPECT_LE(path.size(), store.size() + 1);
 }
 
@@ -120,8 +132,10 @@ TEST_F(RealData, StoreAndSearch) {
     int c000 = FindRecord(store, u"C00.0");
     ASSERT_GE(c000, 0);
     EXPECT_EQ(DecodeCode(store[static_cast<std::size_t>(c000)]), u"C00.0");
+    const TRecordIndex records(store);
+    EXPECT_EQ(records.ByCode(u"с000"), c000); // Cyrillic «с», no dot
     std::vector<int> path = {c000};
-    BuildRecordPath(store, c000, path);
+    BuildRecordPath(records, c000, path);
     // Class II, its block, the nested sub-blocks (this edition nests C00-C75 and C00-C14 inside
     // C00-C97), category C00, then C00.0 itself.
     ASSERT_EQ(path.size(), 6u);
@@ -137,14 +151,14 @@ TEST_F(RealData, StoreAndSearch) {
     int a00 = FindRecord(store, u"Холера");
     ASSERT_GE(a00, 0);
     std::vector<int> ancestors = {a00};
-    BuildRecordPath(store, a00, ancestors);
+    BuildRecordPath(records, a00, ancestors);
     std::vector<std::u16string> page = BuildDetailsPage(store, a00, ancestors);
     EXPECT_EQ(page[19], u"      <td><font size=\"2\" face=\"Verdana\">A00</font></td>");
     EXPECT_EQ(page[25], u"      <td><font size=\"2\" face=\"Verdana\">Холера</font></td>");
     // A five-character code names its category and subcategory after its class and block.
     const int s0670 = FindRecord(store, u"S06.70");
     ancestors = {s0670};
-    BuildRecordPath(store, s0670, ancestors);
+    BuildRecordPath(records, s0670, ancestors);
     page = BuildDetailsPage(store, s0670, ancestors);
     ASSERT_EQ(page.size(), 3u + 6 * 6 + 2);
     EXPECT_NE(page[16].find(u"<b>Рубрика</b>"), std::u16string::npos);

@@ -1,0 +1,20 @@
+#pragma once
+// The one thing the command line says: a code to open (as a medical information system
+// launches a reference), or a request for the usage.
+#include <string>
+#include <vector>
+
+struct TCommandLine {
+    enum TAction { clRun, clHelp, clError } Action{clRun};
+    std::string Code;  // UTF-8 as given; empty: start as usual
+    std::string Error; // for clError: what was wrong, in a sentence
+};
+
+// The arguments after the program's name.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// What --help prints.
+extern const char* const UsageText;
+
+// Exit status for a command line that cannot be read.
+constexpr int CommandLineErrorStatus = 2;
