@@ -10,6 +10,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY ALL_PROXY all_proxy no_proxy NO_PROXY
 rm -rf "$out" && mkdir -p "$out/www"
 name=mkb10-nsi-2.27.csv sha=$(sha256sum <"$source" | cut -d' ' -f1)
+[ "$sha" = "$(sed -n 's/^expected_sha=//p' "$fetch")" ] ||
+  { echo "skipped: $source is not the file the download is checked against"; exit 77; }
 
 # The good file in other forms (a zip of a ","-separated, quoted, CR LF, BOM-marked CSV; JSON),
 # and bad ones: cut mid-record, cut at a record, one title altered, an error page.
