@@ -6,6 +6,8 @@
 #include "platform/shell.h"
 #include "resources/pictures/pictures.h"
 
+#include "mkb_version.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -136,8 +138,9 @@ TAboutBox::TAboutBox(QWidget* owner)
         MakeLabel<QLabel>(this, "lbProductName", 158, 8, 213, QString::fromUtf8("Verolin МКБ 10"),
                           DesignFont("Verdana", 21, true), TAnchor::Right);
     SetTextColour(lbProductName, accent);
-    lbVersion = MakeLabel<QLabel>(this, "lbVersion", 305, 36, 66, QString::fromUtf8("Версия 1.5"),
-                                  DefaultFont(true), TAnchor::Right);
+    lbVersion = MakeLabel<QLabel>(this, "lbVersion", 305, 36, 66,
+                                  QString::fromUtf8("Версия " MKB_VERSION_SHORT), DefaultFont(true),
+                                  TAnchor::Right);
     lbFree = MakeLabel<QLabel>(this, "lbFree", 220, 56, 151,
                                QString::fromUtf8("Распространяется бесплатно"), DefaultFont(),
                                TAnchor::Right);

@@ -6,7 +6,8 @@ const char* const UsageText =
     "с точкой или без неё (J10.1, j101, J10,1), латинскими или русскими буквами (с00.0),\n"
     "с отметкой † или * или без неё. Неизвестный код называется в строке состояния.\n"
     "\n"
-    "  -h, --help   показать эту справку и выйти\n";
+    "  -h, --help   показать эту справку и выйти\n"
+    "  --version    показать версию программы и выйти\n";
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     TCommandLine cl;
@@ -18,6 +19,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "-h" || arg == "--help") {
             cl.Action = TCommandLine::clHelp;
+            continue;
+        }
+        if (arg == "--version") {
+            if (cl.Action != TCommandLine::clHelp)
+                cl.Action = TCommandLine::clVersion;
             continue;
         }
         if (!arg.empty() && arg[0] == '-')

@@ -1,11 +1,11 @@
 #pragma once
 // The one thing the command line says: a code to open (as a medical information system
-// launches a reference), or a request for the usage.
+// launches a reference), or a request for the usage or the version.
 #include <string>
 #include <vector>
 
 struct TCommandLine {
-    enum TAction { clRun, clHelp, clError } Action{clRun};
+    enum TAction { clRun, clHelp, clVersion, clError } Action{clRun};
     std::string Code;  // UTF-8 as given; empty: start as usual
     std::string Error; // for clError: what was wrong, in a sentence
 };

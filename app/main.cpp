@@ -6,6 +6,8 @@
 #include "app/splash.h"
 #include "resources/pictures/pictures.h"
 
+#include "mkb_version.h"
+
 #include <QIcon>
 
 #include <cstdio>
@@ -19,6 +21,10 @@ int main(int argc, char** argv) {
         ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (commandLine.Action == TCommandLine::clHelp) {
         std::fputs(UsageText, stdout);
+        return 0;
+    }
+    if (commandLine.Action == TCommandLine::clVersion) {
+        std::puts("mkb10 " MKB_VERSION);
         return 0;
     }
     if (commandLine.Action == TCommandLine::clError) {

@@ -9,6 +9,7 @@ packages=(
   libexpat1-dev libpugixml-dev libstemmer-dev
   fonts-liberation fonts-dejavu-core
   dpkg-dev file desktop-file-utils appstream lintian
+  curl ca-certificates python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,8 @@
 // it opens is in links_test.cpp, with the window's other ways of opening a record).
 #include "app/commandline.h"
 
+#include "mkb_version.h"
+
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -14,6 +16,8 @@ TEST(CommandLine, HelpAndErrorsBeforeAnyWindow) {
     };
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
     EXPECT_TRUE(p.readAllStandardOutput().startsWith("Использование: mkb10 [КОД]\n"));
+    EXPECT_EQ(run({QStringLiteral("--version")}), 0);
+    EXPECT_EQ(p.readAllStandardOutput(), QByteArray("mkb10 " MKB_VERSION "\n"));
     for (const QStringList& args :
          {QStringList{QStringLiteral("--code=A00")},
           QStringList{QStringLiteral("A00"), QStringLiteral("B00")}, QStringList{QString()}}) {

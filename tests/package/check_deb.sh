@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packs a build folder with CPack and checks the Debian package: its name, its exact file list,
 # the computed dependencies, the changelog's version, the desktop entry and AppStream validators,
-# and that lintian finds no errors. Usage: check_deb.sh <build folder> <scratch folder> <version>
+# the version the manual page and AppStream name, the MIT licence in the copyright file, and that
+# lintian finds no errors. Usage: check_deb.sh <build folder> <scratch folder> <version>
 set -euo pipefail
 build=$1 out=$2 version=$3
 for tool in cpack dpkg-shlibdeps desktop-file-validate appstreamcli lintian; do
@@ -30,6 +31,11 @@ for lib in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libstemmer0d; do
 done
 zcat "$root/usr/share/doc/mkb10/changelog.gz" | head -n 1 | grep -q "^mkb10 ($version) " ||
   fail "the changelog's first entry is not version $version"
+zcat "$root/usr/share/man/man1/mkb10.1.gz" | grep -q "^\.TH MKB10 1 .* \"mkb10 $version\"" ||
+  fail "the manual page does not name version $version"
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/example.verolin.mkb10.metainfo.xml" ||
+  fail "the AppStream release is not version $version"
+grep -q '^License: MIT$' "$root/usr/share/doc/mkb10/copyright" || fail "copyright names no MIT licence"
 desktop-file-validate "$root/usr/share/applications/mkb10.desktop" || fail "desktop entry"
 appstreamcli validate --no-net --pedantic \
   "$root/usr/share/metainfo/example.verolin.mkb10.metainfo.xml" || fail "metainfo"

@@ -1,13 +1,20 @@
-// Converts the НСИ CSV of the classification into the embedded MKBDATA document (windows-1251
-// XML, one rec per current record) and a header with its record count.
+// Converts the НСИ export of the classification into the embedded MKBDATA document
+// (windows-1251 XML, one rec per current record) and a header with its record count.
 //
-//   mkbconv <source.csv> <MKBDATA.xml> <mkbdata_info.h> [<dataset id> <version>]
+//   mkbconv <source> <MKBDATA.xml> <mkbdata_info.h> [<dataset id> <version>]
+//   mkbconv --normalise <source> <canonical.csv>
 //
-// The header also names the edition: the dataset identifier and version as given, and the latest
-// date from which a current record is valid (the source's DATE column), where the source has one.
-// Fails, writing nothing, on any record it cannot place soundly.
-#include "csv.h"
-#include "platform/codepage.h"
+// The source is the portal's export in any form it comes in (source.h). The header also names
+// the edition: the dataset identifier and version as given, and the latest date from which a
+// current record is valid (the source's DATE column), where the source has one. Fails, writing
+// nothing, on any record it cannot place soundly.
+//
+// --normalise checks the source as a conversion would and writes it in the one form whose
+// checksum the set-up knows (CanonicalCsv), so that an export differing in form only can be
+// verified; it reports the same record count as a conversion.
+#include "source.h"
+#include "text/codepages.h"
+#include "text/utf.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,20 +32,19 @@ namespace {
 struct TSourceRec {
     int Id{0};
     int ParentId{-1};
-    std::string Code; // UTF-8
-    std::string Name; // UTF-8
-    char Mark{0};     // dual coding: '+' for a dagger (aetiology) code, '*' for an asterisk one
-    int Line{0};
+    std::string Code;  // UTF-8
+    std::string Name;  // UTF-8
+    char Mark{0};      // dual coding: '+' for a dagger (aetiology) code, '*' for an asterisk one
+    std::string Place; // "line 12" in a CSV, "record 11" in a JSON export
 };
 
 [[noreturn]] void Fail(const std::string& message) {
     throw std::runtime_error(message);
 }
 
-int ParseInt(const std::string& s, int line, const char* column) {
+int ParseInt(const std::string& s, const std::string& place, const char* column) {
     if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos)
-        Fail("line " + std::to_string(line) + ": " + column + " '" + s +
-             "' is not a positive integer");
+        Fail(place + ": " + column + " '" + s + "' is not a positive integer");
     return std::stoi(s);
 }
 
@@ -83,42 +89,25 @@ char16_t NearestLetter(char16_t c) {
 }
 
 std::string ToCp1251(const std::string& utf8, int& replaced) {
-    std::u16string wide = DecodeCodePage(utf8, 65001);
-    for (char16_t& c : wide) {
-        if (c < 0x80)
-            continue;
-        std::string probe = EncodeCodePage(std::u16string_view(&c, 1), 1251);
-        if (probe == "?") {
-            c = NearestLetter(c);
+    std::string out;
+    for (char16_t c : Utf8ToUtf16(utf8)) {
+        int byte = Cp1251Byte(c);
+        if (byte < 0) {
+            byte = static_cast<unsigned char>(NearestLetter(c));
             ++replaced;
         }
+        out.push_back(static_cast<char>(byte));
     }
-    return EncodeCodePage(wide, 1251);
+    return out;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         Fail("cannot open " + path);
     std::stringstream ss;
     ss << in.rdbuf();
-    std::string text = ss.str();
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        std::size_t nl = text.find('\n', from);
-        std::string line =
-            text.substr(from, nl == std::string::npos ? std::string::npos : nl - from);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        if (nl == std::string::npos)
-            break;
-        from = nl + 1;
-    }
-    return lines;
+    return ss.str();
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& content) {
@@ -134,8 +123,8 @@ void WriteFileAtomically(const std::string& path, const std::string& content) {
 
 void CheckText(const std::string& text, const TSourceRec& rec) {
     if (text.find_first_of("<>&") != std::string::npos || text.find("]]>") != std::string::npos)
-        Fail("line " + std::to_string(rec.Line) + ": the title of record " +
-             std::to_string(rec.Id) + " holds '<', '>' or '&', which the document cannot carry");
+        Fail(rec.Place + ": the title of record " + std::to_string(rec.Id) +
+             " holds '<', '>' or '&', which the document cannot carry");
 }
 
 struct TSource {
@@ -145,7 +134,7 @@ struct TSource {
 };
 
 // "DD.MM.YYYY" as YYYYMMDD for comparing; fails on any other form.
-int DateKey(const std::string& date, int line) {
+int DateKey(const std::string& date, const std::string& place) {
     const bool form = date.size() == 10 && date[2] == '.' && date[5] == '.' &&
                       std::all_of(date.begin(), date.end(), [](char c) {
                           return c == '.' || std::isdigit((unsigned char)c);
@@ -153,19 +142,16 @@ int DateKey(const std::string& date, int line) {
     const int day = form ? std::stoi(date.substr(0, 2)) : 0;
     const int month = form ? std::stoi(date.substr(3, 2)) : 0;
     if (day < 1 || day > 31 || month < 1 || month > 12)
-        Fail("line " + std::to_string(line) + ": DATE '" + date + "' is not DD.MM.YYYY");
+        Fail(place + ": DATE '" + date + "' is not DD.MM.YYYY");
     return std::stoi(date.substr(6, 4)) * 10000 + month * 100 + day;
 }
 
-TSource ReadSource(const std::string& source) {
-    std::vector<std::string> lines = ReadLines(source);
-    if (lines.empty())
-        Fail(source + " is empty");
-    std::vector<std::string> header = SplitCsvLine(lines[0]);
+TSource ReadSource(const TSourceTable& table) {
+    const std::vector<std::string>& header = table.Header;
     auto column = [&](const char* name) {
         auto it = std::find(header.begin(), header.end(), name);
         if (it == header.end())
-            Fail(source + ": the header has no column " + name);
+            Fail(std::string("the header has no column ") + name);
         return static_cast<std::size_t>(it - header.begin());
     };
     const std::size_t cId = column("ID"), cCode = column("MKB_CODE"), cName = column("MKB_NAME"),
@@ -182,47 +168,34 @@ TSource ReadSource(const std::string& source) {
 
     TSource out;
     std::unordered_map<int, bool> current;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        int lineNo = static_cast<int>(i + 1);
-        if (lines[i].empty())
-            continue;
-        std::vector<std::string> f;
-        try {
-            f = SplitCsvLine(lines[i]);
-        } catch (const TCsvError& e) {
-            Fail("line " + std::to_string(lineNo) + ": " + e.what());
-        }
-        if (f.size() != header.size())
-            Fail("line " + std::to_string(lineNo) + ": expected " + std::to_string(header.size()) +
-                 " fields, found " + std::to_string(f.size()));
+    for (std::size_t i = 0; i < table.Rows.size(); ++i) {
+        const std::vector<std::string>& f = table.Rows[i];
+        const std::string& place = table.Places[i];
         const std::string& actual = f[cActual];
         if (actual != "0" && actual != "1")
-            Fail("line " + std::to_string(lineNo) + ": ACTUAL is '" + actual + "', not 0 or 1");
+            Fail(place + ": ACTUAL is '" + actual + "', not 0 or 1");
         TSourceRec rec;
-        rec.Line = lineNo;
-        rec.Id = ParseInt(f[cId], lineNo, "ID");
-        rec.ParentId = f[cParent].empty() ? -1 : ParseInt(f[cParent], lineNo, "ID_PARENT");
+        rec.Place = place;
+        rec.Id = ParseInt(f[cId], place, "ID");
+        rec.ParentId = f[cParent].empty() ? -1 : ParseInt(f[cParent], place, "ID_PARENT");
         rec.Code = f[cCode];
         rec.Name = f[cName];
         if (cAddl < f.size() && !f[cAddl].empty()) {
             if (f[cAddl] != "1" && f[cAddl] != "2")
-                Fail("line " + std::to_string(lineNo) + ": ADDL_CODE is '" + f[cAddl] +
-                     "', not empty, 1 or 2");
+                Fail(place + ": ADDL_CODE is '" + f[cAddl] + "', not empty, 1 or 2");
             rec.Mark = f[cAddl] == "1" ? '+' : '*';
         }
         if (current.count(rec.Id) || out.Withdrawn.count(rec.Id))
-            Fail("line " + std::to_string(lineNo) + ": ID " + std::to_string(rec.Id) +
-                 " appears twice");
+            Fail(place + ": ID " + std::to_string(rec.Id) + " appears twice");
         if (actual == "0") {
             out.Withdrawn[rec.Id] = true;
             continue;
         }
         if (rec.Name.empty())
-            Fail("line " + std::to_string(lineNo) + ": record " + std::to_string(rec.Id) +
-                 " has no title");
+            Fail(place + ": record " + std::to_string(rec.Id) + " has no title");
         current[rec.Id] = true;
         if (cDate < f.size() && !f[cDate].empty()) {
-            const int key = DateKey(f[cDate], lineNo);
+            const int key = DateKey(f[cDate], place);
             if (key > latest) {
                 latest = key;
                 out.LatestDate = f[cDate];
@@ -250,8 +223,7 @@ TOrder OrderRecords(const TSource& source) {
         (r.ParentId == -1 ? order.Classes : order.Others).push_back(&r);
     for (const TSourceRec* c : order.Classes)
         if (RomanValue(c->Code) <= 0)
-            Fail("line " + std::to_string(c->Line) + ": class code '" + c->Code +
-                 "' is not a Roman numeral");
+            Fail(c->Place + ": class code '" + c->Code + "' is not a Roman numeral");
     std::stable_sort(order.Classes.begin(), order.Classes.end(),
                      [](auto* a, auto* b) { return RomanValue(a->Code) < RomanValue(b->Code); });
 
@@ -260,13 +232,13 @@ TOrder OrderRecords(const TSource& source) {
         placed[c->Id] = true;
     for (const TSourceRec* r : order.Others) {
         if (!byId.count(r->ParentId))
-            Fail("line " + std::to_string(r->Line) + ": record " + std::to_string(r->Id) +
-                 " names parent " + std::to_string(r->ParentId) +
+            Fail(r->Place + ": record " + std::to_string(r->Id) + " names parent " +
+                 std::to_string(r->ParentId) +
                  (source.Withdrawn.count(r->ParentId) ? ", which is withdrawn"
                                                       : ", which does not exist"));
         if (!placed.count(r->ParentId))
-            Fail("line " + std::to_string(r->Line) + ": record " + std::to_string(r->Id) +
-                 " comes before its parent " + std::to_string(r->ParentId));
+            Fail(r->Place + ": record " + std::to_string(r->Id) + " comes before its parent " +
+                 std::to_string(r->ParentId));
         placed[r->Id] = true;
         const TSourceRec& parent = recs[byId[r->ParentId]];
         if (parent.ParentId == -1 && IsRange(r->Code)) {
@@ -324,9 +296,25 @@ std::string EditionPart(const std::string& value, const char* what) {
     return value;
 }
 
+void MakeParent(const std::string& path) {
+    if (std::filesystem::path(path).has_parent_path())
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+}
+
+void Report(const TSource& recs, const TOrder& order, int replaced, std::size_t bytes) {
+    const auto marked = [&recs](char mark) {
+        return std::count_if(recs.Recs.begin(), recs.Recs.end(),
+                             [mark](const TSourceRec& r) { return r.Mark == mark; });
+    };
+    std::cout << "mkbconv: " << recs.Recs.size() << " current records (" << order.Classes.size()
+              << " classes, " << marked('+') << " dagger and " << marked('*')
+              << " asterisk codes), " << recs.Withdrawn.size() << " withdrawn left out, "
+              << replaced << " character(s) outside windows-1251 replaced, " << bytes << " bytes\n";
+}
+
 int Run(const std::string& source, const std::string& output, const std::string& infoPath,
         const std::string& datasetId, const std::string& version) {
-    const TSource recs = ReadSource(source);
+    const TSource recs = ReadSource(ReadSourceTable(ReadFile(source)));
     const TOrder order = OrderRecords(recs);
     int replaced = 0;
     const std::string doc = BuildDocument(order, recs.Recs.size(), replaced);
@@ -341,34 +329,43 @@ int Run(const std::string& source, const std::string& output, const std::string&
                        EditionPart(version, "version") +
                        "\";\ninline constexpr const char* MKBDataLatestRecordDate = \"" +
                        recs.LatestDate + "\";\n";
-    std::filesystem::create_directories(std::filesystem::path(output).parent_path());
-    std::filesystem::create_directories(std::filesystem::path(infoPath).parent_path());
+    MakeParent(output);
+    MakeParent(infoPath);
     WriteFileAtomically(output, doc);
     WriteFileAtomically(infoPath, info);
-    const auto marked = [&recs](char mark) {
-        return std::count_if(recs.Recs.begin(), recs.Recs.end(),
-                             [mark](const TSourceRec& r) { return r.Mark == mark; });
-    };
-    std::cout << "mkbconv: " << recs.Recs.size() << " current records (" << order.Classes.size()
-              << " classes, " << marked('+') << " dagger and " << marked('*')
-              << " asterisk codes), " << recs.Withdrawn.size() << " withdrawn left out, "
-              << replaced << " character(s) outside windows-1251 replaced, " << doc.size()
-              << " bytes\n";
+    Report(recs, order, replaced, doc.size());
+    return 0;
+}
+
+int Normalise(const std::string& source, const std::string& output) {
+    const TSourceTable table = ReadSourceTable(ReadFile(source));
+    const TSource recs = ReadSource(table);
+    const TOrder order = OrderRecords(recs);
+    int replaced = 0;
+    const std::string doc = BuildDocument(order, recs.Recs.size(), replaced);
+    const std::string canonical = CanonicalCsv(table);
+    MakeParent(output);
+    WriteFileAtomically(output, canonical);
+    Report(recs, order, replaced, doc.size());
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool normalise = argc == 4 && std::string(argv[1]) == "--normalise";
     if (argc != 4 && argc != 6) {
-        std::cerr << "usage: mkbconv <source.csv> <MKBDATA.xml> <mkbdata_info.h> [<dataset id> "
-                     "<version>]\n";
+        std::cerr << "usage: mkbconv <source> <MKBDATA.xml> <mkbdata_info.h> [<dataset id> "
+                     "<version>]\n       mkbconv --normalise <source> <canonical.csv>\n";
         return 2;
     }
+    const char* source = normalise ? argv[2] : argv[1];
     try {
+        if (normalise)
+            return Normalise(argv[2], argv[3]);
         return Run(argv[1], argv[2], argv[3], argc == 6 ? argv[4] : "", argc == 6 ? argv[5] : "");
     } catch (const std::exception& e) {
-        std::cerr << "mkbconv: " << argv[1] << ": " << e.what() << "\n";
+        std::cerr << "mkbconv: " << source << ": " << e.what() << "\n";
         return 1;
     }
 }

@@ -1,5 +1,7 @@
 #include "art.h"
 
+#include "mkb_version.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -125,8 +127,8 @@ QImage DrawSplash(int scale) {
     foot.setColorAt(1.0, QColor(0x10, 0x20, 0x3A, 170));
     p.fillRect(QRectF(0, 234, w, h - 234), foot);
     p.fillRect(QRectF(0, 234, w, 1), QColor(255, 255, 255, 40));
-    DrawText(p, Face(12, QFont::Bold), QPointF(28, 256), QString::fromUtf8("Версия 1.5"),
-             QColor(255, 255, 255), 0);
+    DrawText(p, Face(12, QFont::Bold), QPointF(28, 256),
+             QString::fromUtf8("Версия " MKB_VERSION_SHORT), QColor(255, 255, 255), 0);
     const QFont small = Face(11, QFont::Normal);
     const QString free = QString::fromUtf8("Распространяется бесплатно");
     p.setFont(small);
