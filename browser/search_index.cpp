@@ -109,8 +109,18 @@ bool TSearchIndex::TFoldedTexts::Contains(std::string_view needle) const {
     return any;
 }
 
-TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
-    const std::size_t n = store.size();
+TSearchIndex::TSearchIndex(std::span<const TMKBRec> store)
+    : OwnRecords(std::make_unique<TRecordIndex>(store)), Records(OwnRecords.get()), Store(store) {
+    Make();
+}
+
+TSearchIndex::TSearchIndex(const TRecordIndex& records)
+    : Records(&records), Store(records.Store()) {
+    Make();
+}
+
+void TSearchIndex::Make() {
+    const std::size_t n = Store.size();
     Kinds.resize(n);
     WordsEnd.resize(n);
     Facts.assign(n, 0);
@@ -132,12 +142,10 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
     constexpr std::size_t TypicalNameBytes = 48;
     Names.Bytes.resize(n * TypicalNameBytes);
     std::size_t at = 0;
-    int minId = 0, maxId = 0;
-    std::vector<int> ids(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const TMKBRec& rec = store[i];
+        const TMKBRec& rec = Store[i];
         if (i + PrefetchDistance < n)
-            __builtin_prefetch(store[i + PrefetchDistance].name.data());
+            __builtin_prefetch(Store[i + PrefetchDistance].name.data());
         const std::string_view code = WithoutMark(TrimBytes(rec.code));
         Kinds[i] = code.empty() ? rkBlock : IsCodeShape(code) ? rkCoded : rkClass;
         Codes.Start[i] = static_cast<std::uint32_t>(Codes.Bytes.size());
@@ -161,12 +169,6 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
             Kinds[i] == rkCoded ? name.size() : RangeStart(std::string_view(out, name.size())));
         at += name.size();
         Names.Bytes[at++] = '\0';
-
-        ids[i] = rec.id;
-        if (i == 0 || rec.id < minId)
-            minId = rec.id;
-        if (i == 0 || rec.id > maxId)
-            maxId = rec.id;
     }
     Names.Bytes.resize(at);
     for (TFoldedTexts* t : {&Names, &Codes, &DotlessCodes}) {
@@ -174,41 +176,11 @@ TSearchIndex::TSearchIndex(std::span<const TMKBRec> store) : Store(store) {
         t->CountFrequencies();
     }
 
-    // Ids of the shipped data are dense; a sparse set goes without the table.
-    if (n > 0 &&
-        static_cast<std::int64_t>(maxId) - minId < static_cast<std::int64_t>(n) * 4 + 1024) {
-        FirstId = minId;
-        IndexById.assign(static_cast<std::size_t>(maxId - minId + 1), -1);
-        for (std::size_t i = 0; i < n; ++i) {
-            int& slot = IndexById[static_cast<std::size_t>(ids[i] - minId)];
-            if (slot < 0)
-                slot = static_cast<int>(i);
-        }
-    } else {
-        SortedIds.resize(n);
-        for (std::size_t i = 0; i < n; ++i)
-            SortedIds[i] = {ids[i], static_cast<int>(i)};
-        std::stable_sort(SortedIds.begin(), SortedIds.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    }
-
-    // Children in store order, and the category each coded record belongs to.
-    FirstChild.assign(n, -1);
-    NextSibling.assign(n, -1);
+    // The category each coded record belongs to.
     FamilyHead.resize(n);
-    std::vector<int> parents(n), lastChild(n, -1);
-    for (std::size_t i = 0; i < n; ++i) {
-        const int p = ParentIndex(static_cast<int>(i));
-        parents[i] = p;
-        if (p < 0 || p == static_cast<int>(i))
-            continue;
-        const auto P = static_cast<std::size_t>(p);
-        if (lastChild[P] < 0)
-            FirstChild[P] = static_cast<int>(i);
-        else
-            NextSibling[static_cast<std::size_t>(lastChild[P])] = static_cast<int>(i);
-        lastChild[P] = static_cast<int>(i);
-    }
+    std::vector<int> parents(n);
+    for (std::size_t i = 0; i < n; ++i)
+        parents[i] = ParentIndex(static_cast<int>(i));
     for (std::size_t i = 0; i < n; ++i) {
         int head = static_cast<int>(i);
         // Bounded, so that a parent cycle in damaged data cannot loop for ever.
@@ -351,8 +323,7 @@ const std::vector<std::pair<int, std::uint16_t>>& TSearchIndex::TermRecords(int 
             const int r = stack.back();
             stack.pop_back();
             set.emplace_back(r, rank);
-            for (int c = FirstChild[static_cast<std::size_t>(r)]; c >= 0;
-                 c = NextSibling[static_cast<std::size_t>(c)])
+            for (int c : Records->Children(Store[static_cast<std::size_t>(r)].id))
                 stack.push_back(c);
         }
     }
@@ -795,19 +766,7 @@ std::vector<TTextSpan> TSearchIndex::MatchSpans(const TQueryPlan& plan, int reco
 }
 
 int TSearchIndex::ParentIndex(int record) const {
-    const int parent = Store[static_cast<std::size_t>(record)].parent_id;
-    if (parent == -1)
-        return -1;
-    if (!IndexById.empty()) {
-        const std::int64_t slot = static_cast<std::int64_t>(parent) - FirstId;
-        if (slot < 0 || slot >= static_cast<std::int64_t>(IndexById.size()))
-            return -1;
-        return IndexById[static_cast<std::size_t>(slot)];
-    }
-    const auto it =
-        std::lower_bound(SortedIds.begin(), SortedIds.end(), std::pair(parent, 0),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    return it != SortedIds.end() && it->first == parent ? it->second : -1;
+    return Records->ParentOf(record);
 }
 
 std::u16string TSearchIndex::EnclosingRange(int record) const {

@@ -9,9 +9,11 @@
 #include "browser/search_text.h"
 #include "browser/search_vocabulary.h"
 #include "data/mkbrecs.h"
+#include "data/recindex.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,6 +59,8 @@ struct TQueryPlan {
 
 class TSearchIndex {
 public:
+    // Over the store's record index, which must outlive this; or over an index of its own.
+    explicit TSearchIndex(const TRecordIndex& records);
     explicit TSearchIndex(std::span<const TMKBRec> store);
 
     int Size() const { return static_cast<int>(Kinds.size()); }
@@ -140,6 +144,10 @@ private:
     // The records a term stands for, in store order, with the place of their target.
     const std::vector<std::pair<int, std::uint16_t>>& TermRecords(int term) const;
 
+    void Make();
+
+    std::unique_ptr<TRecordIndex> OwnRecords;
+    const TRecordIndex* Records;
     std::span<const TMKBRec> Store;
     TFoldedTexts Codes, DotlessCodes, Names;
     // The vocabulary's words as folded texts, by word id: a word of the query occurs in a name
@@ -155,14 +163,8 @@ private:
     static constexpr std::uint8_t KnownFacts = 0x80, UnspecifiedFact = 0x40, WordCountFacts = 0x3F;
     std::uint8_t NameFacts(int record) const;
     mutable std::vector<std::uint8_t> Facts;
-    // Record index by id, for the walks to parents.
-    std::vector<int> IndexById;
-    int FirstId{0};
-    std::vector<std::pair<int, int>> SortedIds; // (id, index) where the ids are too sparse
 
     std::vector<int> FamilyHead;
-    // The first child of each record and the next sibling, in store order; -1 for none.
-    std::vector<int> FirstChild, NextSibling;
 
     TTitleVocabulary Vocabulary;
     std::vector<TSearchTerm> TermRows;

@@ -80,7 +80,7 @@ const TSearchResults& TSearchResultsList::ResultsFor(std::u16string_view text) {
     const std::u16string_view query = TrimText(text);
     if (!FHaveResults || query != FResultsQuery) {
         if (!Index)
-            Index = std::make_unique<TSearchIndex>(Store);
+            Index = std::make_unique<TSearchIndex>(Browser.Records());
         FResults = Search(*Index, query);
         FResultsQuery = std::u16string(query);
         FHaveResults = true;
