@@ -225,14 +225,7 @@ std::uint8_t TSearchIndex::NameFacts(int record) const {
     const std::string_view name = Names.Of(static_cast<std::size_t>(record));
     int words = 0, free = 0;
     std::string_view previous;
-    for (std::size_t i = 0; i < name.size();) {
-        if (!IsWordByte(static_cast<unsigned char>(name[i]))) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < name.size() && IsWordByte(static_cast<unsigned char>(name[end])))
-            ++end;
+    ForEachWord(name, [&](std::size_t i, std::size_t end) {
         const std::string_view word = name.substr(i, end - i);
         ++words;
         if (word.starts_with(unspecified))
@@ -240,8 +233,7 @@ std::uint8_t TSearchIndex::NameFacts(int record) const {
         else if (word.starts_with(stem) && (previous == no || previous == without))
             free += 2;
         previous = word;
-        i = end;
-    }
+    });
     facts = static_cast<std::uint8_t>(KnownFacts | (free > 0 ? UnspecifiedFact : 0) |
                                       std::min(words - free, int{WordCountFacts}));
     return facts;
@@ -736,20 +728,12 @@ std::vector<TTextSpan> TSearchIndex::UnitSpans(const TQueryUnit& unit, int recor
     if (!unit.Forms.empty()) {
         const std::string_view words =
             name.substr(0, std::min<std::size_t>(WordsEnd[r], name.size()));
-        for (std::size_t i = 0; i < words.size();) {
-            if (!IsWordByte(static_cast<unsigned char>(words[i]))) {
-                ++i;
-                continue;
-            }
-            std::size_t end = i;
-            while (end < words.size() && IsWordByte(static_cast<unsigned char>(words[end])))
-                ++end;
+        ForEachWord(words, [&](std::size_t i, std::size_t end) {
             const int id = Vocabulary.Find(words.substr(i, end - i));
             if (id >= 0 && std::binary_search(unit.Forms.begin(), unit.Forms.end(),
                                               static_cast<std::uint32_t>(id)))
                 spans.push_back({nameStart + i, end - i});
-            i = end;
-        }
+        });
     }
     return spans;
 }

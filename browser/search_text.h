@@ -35,6 +35,21 @@ constexpr bool IsWordByte(unsigned char b) {
            b >= 0xC0;
 }
 
+// Calls word(start, end) for each run of word bytes in a folded text.
+template <class F> void ForEachWord(std::string_view text, F&& word) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (!IsWordByte(static_cast<unsigned char>(text[i]))) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && IsWordByte(static_cast<unsigned char>(text[end])))
+            ++end;
+        word(i, end);
+        i = end;
+    }
+}
+
 // The query's words: separated by spaces (and other characters up to 32), empty ones dropped.
 std::vector<std::u16string_view> QueryWords(std::u16string_view query);
 

@@ -11,21 +11,6 @@
 
 namespace {
 
-// Calls word(start, end) for each run of word bytes in text.
-template <class F> void ForEachWord(std::string_view text, F&& word) {
-    for (std::size_t i = 0; i < text.size();) {
-        if (!IsWordByte(static_cast<unsigned char>(text[i]))) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < text.size() && IsWordByte(static_cast<unsigned char>(text[end])))
-            ++end;
-        word(i, end);
-        i = end;
-    }
-}
-
 std::uint16_t FirstTwo(std::string_view word) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(word[0]) << 8 |
                                       (word.size() > 1 ? static_cast<unsigned char>(word[1]) : 0));

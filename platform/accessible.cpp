@@ -129,10 +129,31 @@ private:
     static constexpr std::size_t RetiredKept = 4096;
 };
 
-class TRowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+// A row or a link: an object without children of its own under the control's, read-only, that
+// acts on its owner.
+class TPartAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TPartAccessible(TControlAccessible& owner, std::uint64_t generation)
+        : Owner(owner), Generation(generation) {}
+
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return Owner.window(); }
+    QAccessibleInterface* parent() const override { return &Owner; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+
+protected:
+    TControlAccessible& Owner;
+    std::uint64_t Generation;
+};
+
+class TRowAccessible : public TPartAccessible {
 public:
     TRowAccessible(TControlAccessible& tree, int row, std::uint64_t generation)
-        : Row(row), Owner(tree), Generation(generation) {}
+        : TPartAccessible(tree, generation), Row(row) {}
 
     int Row;
     // The description while this row is still the row it was made for; none after.
@@ -144,15 +165,7 @@ public:
     }
 
     bool isValid() const override { return Live() != nullptr; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return Owner.window(); }
-    QAccessibleInterface* parent() const override { return &Owner; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessible::Role role() const override { return QAccessible::TreeItem; }
-    void setText(QAccessible::Text, const QString&) override {}
 
     QString text(QAccessible::Text t) const override {
         TAccessibleTree* tree = Live();
@@ -247,17 +260,13 @@ public:
             tree->DoRowAction(Row, araSelect);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
-
-private:
-    TControlAccessible& Owner;
-    std::uint64_t Generation;
 };
 
 // A link of a text: its text as name, the link role, and the action that follows it.
-class TLinkAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class TLinkAccessible : public TPartAccessible {
 public:
     TLinkAccessible(TControlAccessible& text, int link, std::uint64_t generation)
-        : Link(link), Owner(text), Generation(generation) {}
+        : TPartAccessible(text, generation), Link(link) {}
 
     int Link;
     TAccessibleText* Live() const {
@@ -269,15 +278,7 @@ public:
     }
 
     bool isValid() const override { return Live() != nullptr; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return Owner.window(); }
-    QAccessibleInterface* parent() const override { return &Owner; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessible::Role role() const override { return QAccessible::Link; }
-    void setText(QAccessible::Text, const QString&) override {}
     QString text(QAccessible::Text t) const override {
         TAccessibleText* text = Live();
         return text != nullptr && t == QAccessible::Name ? ToQString(text->ReadingLinkName(Link))
@@ -320,10 +321,6 @@ public:
             text->ReadingFollowLink(Link);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
-
-private:
-    TControlAccessible& Owner;
-    std::uint64_t Generation;
 };
 
 TControlAccessible::~TControlAccessible() {
