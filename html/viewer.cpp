@@ -119,7 +119,14 @@ void THTMLViewer::ClearDocument() {
     SelAnchor = -1;
     CollectLinks();
     Invalidate();
-    NotifyAccessible(*this, aeTextChanged);
+    AnnounceTextChange();
+}
+
+void THTMLViewer::AnnounceTextChange() {
+    if (FTextChangePosted)
+        return;
+    FTextChangePosted = true;
+    PostMessage(kTextChangedMessage);
 }
 
 void THTMLViewer::LoadHtmlText(const std::u16string& text, const std::u16string& reference) {
@@ -177,7 +184,7 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
         FHPosition = 0;
     }
     Invalidate();
-    NotifyAccessible(*this, aeTextChanged);
+    AnnounceTextChange();
 }
 
 void THTMLViewer::ParseSource() {

@@ -199,6 +199,10 @@ private:
     static constexpr int kHSmallChange = 15;
     static constexpr int kMaxDocWidth = 6000;
     static constexpr unsigned kAutoScrollMessage = 1;
+    // Screen readers hear of a new page once the loading is done: a clear and the load that
+    // follows it are one change to them.
+    static constexpr unsigned kTextChangedMessage = 2;
+    void AnnounceTextChange();
     static constexpr unsigned kAutoScrollInterval = 100;
     static constexpr int kPanDeadZone = 20;
 
@@ -260,6 +264,7 @@ private:
     bool FVBarEnabled{true};
     bool FPainting{false};
     bool FAutoScrollPosted{false};
+    bool FTextChangePosted{false};
     int FLastWidth{-1};
     int FLastHeight{-1};
     std::vector<TLink> FLinks;

@@ -184,6 +184,11 @@ void THTMLViewer::StartAutoScroll() {
 }
 
 void THTMLViewer::Message(unsigned id, std::uintptr_t, std::intptr_t) {
+    if (id == kTextChangedMessage) {
+        FTextChangePosted = false;
+        NotifyAccessible(*this, aeTextChanged);
+        return;
+    }
     if (id != kAutoScrollMessage)
         return;
     FAutoScrollPosted = false;

@@ -572,11 +572,13 @@ TEST_F(ViewerTest, PlainTextReadsLinesAndCellsInOrderWithoutMarkup) {
 
 namespace {
 std::pair<QAccessible::Event, QString> LastViewerEvent; // with the text a page brought
+int TextUpdates = 0;
 
 void RecordViewerEvent(QAccessibleEvent* e) {
     LastViewerEvent = {e->type(), e->type() == QAccessible::TextUpdated
                                       ? static_cast<QAccessibleTextUpdateEvent*>(e)->textInserted()
                                       : QString()};
+    TextUpdates += e->type() == QAccessible::TextUpdated;
 }
 } // namespace
 
@@ -593,6 +595,12 @@ TEST_F(ViewerTest, ReadersSeeThePageAsReadOnlyTextWithItsSelection) {
     EXPECT_EQ(text->text(0, text->characterCount()), all);
     EXPECT_EQ(LastViewerEvent, std::make_pair(QAccessible::TextUpdated, all));
     EXPECT_EQ(text->selectionCount(), 0);
+    // The pane cleared and loaded again, as a focus change does: readers hear one change.
+    TextUpdates = 0;
+    Load(u"<html><body>A15.1</body></html>");
+    EXPECT_EQ(TextUpdates, 1);
+    Load(u"<html><body><b>Код</b><br>A15.0<p><b>Наименование</b><br>Туберкулез легких</p>"
+         u"</body></html>");
 
     // Shift+Right from the start selects one character, Shift+End the rest of the page.
     Key(Qt::Key_Right, Qt::ShiftModifier);
