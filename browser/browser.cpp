@@ -246,16 +246,14 @@ void TBrowser::NoteShownRecord() {
 void TBrowser::GoBack() {
     // A page not entered yet (moved to a moment ago) is where "back" returns to later.
     FHistory.Add(FShownRecord);
-    const int index = FHistory.Back();
-    FMovingInHistory = true;
-    TScopeExit done([this] { FMovingInHistory = false; });
-    OpenRecord(index);
-    if (OnHistoryChanged)
-        OnHistoryChanged();
+    OpenFromHistory(FHistory.Back());
 }
 
 void TBrowser::GoForward() {
-    const int index = FHistory.Forward();
+    OpenFromHistory(FHistory.Forward());
+}
+
+void TBrowser::OpenFromHistory(int index) {
     FMovingInHistory = true;
     TScopeExit done([this] { FMovingInHistory = false; });
     OpenRecord(index);

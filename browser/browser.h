@@ -125,6 +125,8 @@ public:
 
 private:
     std::u16string TrimmedQuery() const;
+    // Opens a record the history moved to, without writing the move into the history.
+    void OpenFromHistory(int index);
     void Search(std::u16string_view query);
 
     std::span<TMKBRec> Store;

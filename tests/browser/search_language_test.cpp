@@ -5,6 +5,7 @@
 #include "browser/search_terms.h"
 #include "browser/search_words.h"
 #include "data/loader.h"
+#include "tests/browser/search_support.h"
 #include "tests/browser/store_support.h"
 #include "text/utf.h"
 
@@ -25,14 +26,8 @@ std::u16string_view StemOf(std::u16string_view word) {
     return word.substr(0, StemLength(Folded(word)));
 }
 
-class LanguageSearch : public ::testing::Test {
+class LanguageSearch : public RealStoreSearch {
 protected:
-    static void SetUpTestSuite() {
-        if (MKBRecs[0].id == 0)
-            LoadClassification();
-        Index = std::make_unique<TSearchIndex>(MKBStore());
-    }
-    static void TearDownTestSuite() { Index.reset(); }
     // A row's label: its code, or a block's range.
     static std::u16string Label(int record) {
         const std::u16string code(
@@ -45,7 +40,6 @@ protected:
         return open == std::u16string::npos ? range
                                             : range.substr(open + 1, range.size() - open - 2);
     }
-    static inline std::unique_ptr<TSearchIndex> Index;
 };
 
 } // namespace

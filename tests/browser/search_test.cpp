@@ -6,6 +6,7 @@
 #include "data/loader.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
+#include "tests/browser/search_support.h"
 #include "tests/browser/store_support.h"
 
 #include <gtest/gtest.h>
@@ -30,18 +31,11 @@ std::vector<std::u16string> Codes(std::span<const TMKBRec> store, const std::vec
     return codes;
 }
 
-class RealSearch : public ::testing::Test {
+class RealSearch : public RealStoreSearch {
 protected:
-    static void SetUpTestSuite() {
-        if (MKBRecs[0].id == 0)
-            LoadClassification();
-        Index = std::make_unique<TSearchIndex>(MKBStore());
-    }
-    static void TearDownTestSuite() { Index.reset(); }
     static std::vector<std::u16string> Top(std::u16string_view query) {
         return Codes(MKBStore(), Search(*Index, query).Records);
     }
-    static inline std::unique_ptr<TSearchIndex> Index;
 };
 
 } // namespace
