@@ -1,238 +1,141 @@
 #include "app/aboutbox.h"
 
 #include "browser/records.h"
+#include "platform/application.h"
 #include "platform/bitmap.h"
 #include "platform/errors.h"
 #include "platform/shell.h"
 #include "resources/pictures/pictures.h"
+#include "text/utf.h"
 
 #include "mkb_version.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
-#include <QScreen>
-
 #include <string>
-
-void TBevel::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawLine(0, 0, width() - 1, 0);
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(0, 1, width() - 1, 1);
-}
-
-void TClickLabel::mousePressEvent(QMouseEvent* event) {
-    Pressed = event->button() == Qt::LeftButton;
-    QLabel::mousePressEvent(event);
-}
-
-void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = Pressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    Pressed = false;
-    QLabel::mouseReleaseEvent(event);
-    if (click && OnClick)
-        OnClick(this);
-}
 
 namespace {
 
 // The window's fonts are asked for by name; where a face is not installed the font system
 // substitutes its closest match. Heights are character heights in pixels (11 px is 8 pt).
-QFont DesignFont(const char* face, int pixels, bool bold) {
-    QFont font(QString::fromLatin1(face));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
+TFontSpec DesignFont(const char16_t* face, int pixels, bool bold, bool underline = false) {
+    TFontSpec font;
+    font.Name = face;
+    font.Height = pixels;
+    font.Weight = bold ? FW_BOLD : FW_NORMAL;
+    font.Underline = underline;
     return font;
 }
 
-QFont DefaultFont(bool bold = false) {
-    return DesignFont("MS Sans Serif", 11, bold);
-}
-
-void SetTextColour(QWidget* w, const QColor& colour) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    w->setPalette(pal);
+TFontSpec DefaultFont(bool bold = false) {
+    return DesignFont(u"MS Sans Serif", 11, bold);
 }
 
 enum class TAnchor { Left, Right };
 
 // Labels size themselves to their text. Those of the right-hand column are right-justified
 // and keep their right edge, so the column stays flush whatever face the font system picks.
-template <typename TLabel>
-TLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int designWidth,
-                  const QString& text, const QFont& font, TAnchor anchor) {
-    auto* label = new TLabel(parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    label->setText(text);
-    const QFontMetrics fm(font);
-    const int width = fm.horizontalAdvance(text);
+TLabel* MakeLabel(TForm* form, int x, int y, int designWidth, const std::u16string& text,
+                  const TFontSpec& font, TAnchor anchor) {
+    auto* label = form->Make<TLabel>(text);
+    label->SetFont(font);
+    const int width = label->TextWidth();
     const int left = anchor == TAnchor::Right ? x + designWidth - width : x;
-    label->setAlignment((anchor == TAnchor::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
-    label->setGeometry(left, y, width, fm.height());
+    label->SetAlignment(anchor == TAnchor::Right ? haRight : haLeft, false);
+    label->SetBounds(left, y, width, label->TextHeight());
     return label;
-}
-
-int KeyChar(const QKeyEvent* event) {
-    if (!event->text().isEmpty())
-        return event->text().at(0).unicode();
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-        return 9;
-    default:
-        return 0;
-    }
 }
 
 } // namespace
 
-TAboutBox::TAboutBox(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    setObjectName("AboutBox");
-    setWindowTitle(QString::fromUtf8("О программе"));
-    setFixedSize(ClientWidth, ClientHeight);
-    setSizeGripEnabled(false);
+TAboutBox::TAboutBox(TForm* owner) : TForm(fsDialog, owner) {
+    SetCaption(u"О программе");
+    SetClientSize(ClientWidth, ClientHeight);
     // Button face behind everything; the children keep their usual text roles.
-    QPalette face = palette();
-    face.setColor(QPalette::Window, face.color(QPalette::Button));
-    setPalette(face);
-    setAutoFillBackground(true);
-    setFont(DefaultFont());
+    SetColor(clBtnFace);
+    SetFont(DefaultFont());
 
     // A 2-pixel sunken edge around the logo leaves it the 125 x 157 window of the picture.
-    panLogo = new QFrame(this);
-    panLogo->setObjectName("panLogo");
-    panLogo->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    panLogo->setGeometry(8, 8, 129, 161);
-    imgLogo = new QLabel(panLogo);
-    imgLogo->setObjectName("imgLogo");
-    imgLogo->setGeometry(panLogo->contentsRect());
-    imgLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPixmap logo(QString::fromStdString(PictureForRatio(MkbPictures::Logo, devicePixelRatioF())));
-    if (logo.isNull())
-        logo = QPixmap(QString::fromLatin1(MkbPictures::Logo));
-    else if (devicePixelRatioF() > 1)
-        logo.setDevicePixelRatio(2);
-    if (logo.isNull())
+    panLogo = Make<TSunkenFrame>();
+    panLogo->SetBounds(8, 8, 129, 161);
+    imgLogo = panLogo->Make<TImage>();
+    imgLogo->SetBounds(2, 2, 125, 157);
+    TBitmap logo;
+    if (!logo.LoadFromResource(MkbPictures::Logo, ScreenPixelRatio()))
         throw EResNotFound(std::string("Resource ") + MkbPictures::Logo + " not found");
-    imgLogo->setPixmap(logo);
+    imgLogo->SetPicture(logo);
 
-    const QColor accent(0x5A, 0x7F, 0xAD);
-    lbProductName =
-        MakeLabel<QLabel>(this, "lbProductName", 158, 8, 213, QString::fromUtf8("Verolin МКБ 10"),
-                          DesignFont("Verdana", 21, true), TAnchor::Right);
-    SetTextColour(lbProductName, accent);
-    lbVersion = MakeLabel<QLabel>(this, "lbVersion", 305, 36, 66,
-                                  QString::fromUtf8("Версия " MKB_VERSION_SHORT), DefaultFont(true),
-                                  TAnchor::Right);
-    lbFree = MakeLabel<QLabel>(this, "lbFree", 220, 56, 151,
-                               QString::fromUtf8("Распространяется бесплатно"), DefaultFont(),
-                               TAnchor::Right);
-    Bevel1 = new TBevel(this);
-    Bevel1->setObjectName("Bevel1");
-    Bevel1->setGeometry(158, 78, 213, 2);
+    constexpr TColor accent = RGBColor(0x5A, 0x7F, 0xAD);
+    lbProductName = MakeLabel(this, 158, 8, 213, u"Verolin МКБ 10",
+                              DesignFont(u"Verdana", 21, true), TAnchor::Right);
+    lbProductName->SetTextColor(accent);
+    lbVersion = MakeLabel(this, 305, 36, 66, Utf8ToUtf16("Версия " MKB_VERSION_SHORT),
+                          DefaultFont(true), TAnchor::Right);
+    lbFree =
+        MakeLabel(this, 220, 56, 151, u"Распространяется бесплатно", DefaultFont(), TAnchor::Right);
+    Bevel1 = Make<TBevel>();
+    Bevel1->SetBounds(158, 78, 213, 2);
     lbSiteCaption =
-        MakeLabel<QLabel>(this, "lbSiteCaption", 158, 88, 95, QString::fromUtf8("Онлайн версия:"),
-                          DefaultFont(true), TAnchor::Left);
+        MakeLabel(this, 158, 88, 95, u"Онлайн версия:", DefaultFont(true), TAnchor::Left);
 
-    QFont linkFont = DefaultFont();
-    linkFont.setUnderline(true);
-    const QColor linkBlue(0x00, 0x00, 0xFF);
-    lbSite =
-        MakeLabel<TClickLabel>(this, "lbSite", 257, 105, 114,
-                               QString::fromStdU16String(SiteAddress), linkFont, TAnchor::Right);
+    const TFontSpec linkFont = DesignFont(u"MS Sans Serif", 11, false, true);
+    lbSite = MakeLabel(this, 257, 105, 114, SiteAddress, linkFont, TAnchor::Right);
     lbSupportCaption =
-        MakeLabel<QLabel>(this, "lbSupportCaption", 158, 128, 118,
-                          QString::fromUtf8("Служба поддержки:"), DefaultFont(true), TAnchor::Left);
-    lbSupport =
-        MakeLabel<TClickLabel>(this, "lbSupport", 269, 152, 102,
-                               QString::fromStdU16String(SupportAddress), linkFont, TAnchor::Right);
-    for (TClickLabel* link : {lbSite, lbSupport}) {
-        SetTextColour(link, linkBlue);
-        link->setCursor(Qt::PointingHandCursor);
+        MakeLabel(this, 158, 128, 118, u"Служба поддержки:", DefaultFont(true), TAnchor::Left);
+    lbSupport = MakeLabel(this, 269, 152, 102, SupportAddress, linkFont, TAnchor::Right);
+    for (TLabel* link : {lbSite, lbSupport}) {
+        link->SetTextColor(RGBColor(0x00, 0x00, 0xFF));
+        link->SetHandCursor();
     }
-    lbSite->OnClick = [this](QObject* sender) { lbSiteClick(sender); };
-    lbSupport->OnClick = [this](QObject* sender) { lbSupportClick(sender); };
+    lbSite->OnClick = [this] { lbSiteClick(); };
+    lbSupport->OnClick = [this] { lbSupportClick(); };
 
-    Bevel2 = new TBevel(this);
-    Bevel2->setObjectName("Bevel2");
-    Bevel2->setGeometry(8, 176, 363, 2);
+    Bevel2 = Make<TBevel>();
+    Bevel2->SetBounds(8, 176, 363, 2);
 
-    lbEdition = new QLabel(this);
-    lbEdition->setObjectName("lbEdition");
-    lbEdition->setTextFormat(Qt::PlainText);
-    lbEdition->setWordWrap(true);
-    lbEdition->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lbEdition->setText(QString::fromStdU16String(EditionText()));
-    lbEdition->setGeometry(8, 182, 280, 30);
+    lbEdition = Make<TLabel>(EditionText());
+    lbEdition->SetWordWrap(true);
+    lbEdition->SetAlignment(haLeft, true);
+    lbEdition->SetBounds(8, 182, 280, 30);
 
-    btnOK = new QPushButton(QString::fromUtf8("&OK"), this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setGeometry(296, 184, 75, 25);
-    connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(btnOK); });
+    btnOK = Make<TButton>(u"&OK");
+    btnOK->SetBounds(296, 184, 75, 25);
+    btnOK->OnClick = [this] { btnOKClick(); };
     // The button is the only control that takes focus, so it is first in the tab order.
-    btnOK->setFocus();
+    btnOK->SetFocus();
 
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    // Keyboard preview: key presses meant for any control pass FormKeyPress first.
+    OnKeyPreview = [this](const TKeyStroke& stroke) {
+        char16_t key = stroke.Char;
+        if (stroke.Key == vk::Escape)
+            key = 27;
+        else if (stroke.Key == vk::Return)
+            key = 13;
+        if (key == 0)
+            return false;
+        FormKeyPress(key);
+        // The handler took the key (zeroed it) or closed the window with it.
+        return key == 0 || !Visible();
+    };
 }
 
-int TAboutBox::ShowModal() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
-    btnOK->setFocus();
-    return exec();
+void TAboutBox::ShowModal() {
+    CenterOnScreen();
+    btnOK->SetFocus();
+    TForm::ShowModal();
 }
 
-void TAboutBox::btnOKClick(QObject*) {
-    reject();
+void TAboutBox::btnOKClick() {
+    Close();
 }
 
-void TAboutBox::FormKeyPress(QObject*, char16_t& Key) {
+void TAboutBox::FormKeyPress(char16_t& Key) {
     if (Key == 27)
-        reject();
+        Close();
 }
 
-void TAboutBox::lbSiteClick(QObject*) {
-    ShellExecuteOpen(lbSite->text().toStdU16String());
+void TAboutBox::lbSiteClick() {
+    ShellExecuteOpen(lbSite->Caption());
 }
 
-void TAboutBox::lbSupportClick(QObject*) {
-    ShellExecuteOpen(u"mailto:" + lbSupport->text().toStdU16String());
-}
-
-bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    // Only the first receiver previews; an unhandled key climbing to the parents is the same
-    // press again.
-    QWidget* first = focusWidget() ? focusWidget() : this;
-    if (watched != first)
-        return QDialog::eventFilter(watched, event);
-    const int ch = KeyChar(static_cast<QKeyEvent*>(event));
-    if (ch == 0)
-        return QDialog::eventFilter(watched, event);
-    char16_t key = static_cast<char16_t>(ch);
-    FormKeyPress(this, key);
-    // The handler took the key (zeroed it) or closed the window with it.
-    if (key == 0 || !isVisible())
-        return true;
-    return QDialog::eventFilter(watched, event);
+void TAboutBox::lbSupportClick() {
+    ShellExecuteOpen(u"mailto:" + lbSupport->Caption());
 }

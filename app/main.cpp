@@ -1,14 +1,13 @@
 // Entry point: the splash picture while the classification loads, then the main window.
 #include "app/aboutbox.h"
-#include "app/application.h"
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/splash.h"
+#include "platform/application.h"
 #include "resources/pictures/pictures.h"
+#include "text/utf.h"
 
 #include "mkb_version.h"
-
-#include <QIcon>
 
 #include <cstdio>
 #include <exception>
@@ -32,45 +31,37 @@ int main(int argc, char** argv) {
         return CommandLineErrorStatus;
     }
     int toolkitArgc = 1;
-    TMkbApplication app(toolkitArgc, argv);
-    TMkbApplication::setApplicationDisplayName(QStringLiteral("МКБ-10"));
-    TMkbApplication::setDesktopFileName(QStringLiteral("mkb10"));
-    QIcon icon;
-    for (int size : {16, 32, 48})
-        icon.addFile(QString::fromLatin1(MkbPictures::AppIcon(size)), QSize(size, size));
-    TMkbApplication::setWindowIcon(icon);
+    StartApplication(
+        toolkitArgc, argv, u"МКБ-10", "mkb10",
+        {MkbPictures::AppIcon(16), MkbPictures::AppIcon(32), MkbPictures::AppIcon(48)});
 
     // A picture that cannot be shown must not keep the program from starting.
     std::unique_ptr<TfrmSplashScreen> frmSplashScreen;
     try {
         frmSplashScreen = std::make_unique<TfrmSplashScreen>();
-        frmSplashScreen->show();
         frmSplashScreen->RepaintNow();
     } catch (const std::exception& e) {
-        TMkbApplication::ShowError(e.what());
+        ShowApplicationError(e.what());
     }
 
     TfrmMainForm frmMainForm;
     try {
         frmMainForm.FormCreate();
     } catch (const std::exception& e) {
-        TMkbApplication::ShowError(e.what());
+        ShowApplicationError(e.what());
     }
     std::unique_ptr<TAboutBox> AboutBox;
     try {
         AboutBox = std::make_unique<TAboutBox>(&frmMainForm);
         frmMainForm.ShowAbout = [&AboutBox] { AboutBox->ShowModal(); };
     } catch (const std::exception& e) {
-        TMkbApplication::ShowError(e.what());
+        ShowApplicationError(e.what());
     }
-    if (frmSplashScreen) {
-        frmSplashScreen->hide();
-        frmSplashScreen.reset();
-    }
-    frmMainForm.show();
+    frmSplashScreen.reset();
+    frmMainForm.Show();
     if (!commandLine.Code.empty())
-        frmMainForm.OpenCode(QString::fromLocal8Bit(commandLine.Code.c_str()).toStdU16String());
-    int result = app.exec();
+        frmMainForm.OpenCode(Utf8ToUtf16(commandLine.Code));
+    const int result = RunApplication();
     AboutBox.reset();
     return result;
 }

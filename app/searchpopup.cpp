@@ -1,129 +1,91 @@
 #include "app/searchpopup.h"
 
-#include "platform/qt/control_bridge.h"
-#include "platform/qt/qtconvert.h"
-
-#include <QAbstractScrollArea>
-#include <QApplication>
-#include <QEvent>
-#include <QHelpEvent>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QToolTip>
-#include <QVBoxLayout>
-
 namespace {
 
 constexpr int HeaderHeight = 20;
 
 } // namespace
 
-TSearchResultsPopup::TSearchResultsPopup(TSearchResultsList& list, QLineEdit* searchBox,
-                                         QWidget* searchBar, QWidget* parent)
-    : QFrame(parent), List(list), SearchBox(searchBox), SearchBar(searchBar),
-      ListSurface(
-          qobject_cast<QAbstractScrollArea*>(ControlWidget(list.vstSearchResults()))->viewport()) {
-    setObjectName(QStringLiteral("panSearchResults"));
-    setFrameShape(QFrame::Box);
-    setLineWidth(1);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(1, 1, 1, 1);
-    column->setSpacing(0);
-    lbSearchResultsHeader = new QLabel(this);
-    lbSearchResultsHeader->setFixedHeight(HeaderHeight);
-    lbSearchResultsHeader->setContentsMargins(6, 0, 6, 0);
-    lbSearchResultsHeader->setAutoFillBackground(true);
-    QPalette pal = lbSearchResultsHeader->palette();
-    pal.setColor(QPalette::Window, QColor(0xE8, 0xEE, 0xF6));
-    pal.setColor(QPalette::WindowText, QColor(0x33, 0x44, 0x55));
-    lbSearchResultsHeader->setPalette(pal);
-    column->addWidget(lbSearchResultsHeader);
-    column->addWidget(ControlWidget(List.vstSearchResults()), 1);
-    List.vstSearchResults().SetBorder(bkNone);
-    List.View = this;
-    hide();
-    // The panel follows the window and the search box; the list's rows show their tooltips.
-    for (QWidget* w : {parent, static_cast<QWidget*>(SearchBox), ListSurface})
-        w->installEventFilter(this);
+TSearchResultsPopup::TSearchResultsPopup(TWidget* parent, TSearchResultsList& list,
+                                         TEdit& searchBox, TPanel& searchBar)
+    : TPanel(parent), List(&list), SearchBox(searchBox), SearchBar(searchBar) {
+    SetBorderLine(true);
+    lbSearchResultsHeader = Make<TLabel>();
+    lbSearchResultsHeader->SetBounds(0, 0, 0, HeaderHeight);
+    lbSearchResultsHeader->SetAlign(alTop);
+    lbSearchResultsHeader->SetMargins(6, 6);
+    lbSearchResultsHeader->SetColor(RGBColor(0xE8, 0xEE, 0xF6));
+    lbSearchResultsHeader->SetTextColor(RGBColor(0x33, 0x44, 0x55));
+    ListPiece = Make<TControlPiece>(list.vstSearchResults());
+    ListPiece->SetAlign(alClient);
+    list.vstSearchResults().SetBorder(bkNone);
+    list.View = this;
+    // The whole title of a row the list drew shortened.
+    list.vstSearchResults().OnHint = [this](TPoint p) -> std::u16string {
+        if (List == nullptr)
+            return {};
+        PVirtualNode node = List->vstSearchResults().GetNodeAt(p.Y, true);
+        return node != nullptr ? List->RowHint(node->Index) : u"";
+    };
+    Hide();
+    // The panel follows the window and the search box.
+    SearchBar.OnResize = [this, previous = SearchBar.OnResize] {
+        if (previous)
+            previous();
+        if (Visible())
+            Place();
+    };
 }
 
-bool TSearchResultsPopup::Holds(const QWidget* widget) const {
-    const QWidget* list = ControlWidget(List.vstSearchResults());
-    return widget != nullptr && (widget == list || list->isAncestorOf(widget));
+bool TSearchResultsPopup::HoldsFocus() const {
+    return ListPiece->Focused();
 }
 
 void TSearchResultsPopup::Detach() {
-    for (QWidget* w : {parentWidget(), static_cast<QWidget*>(SearchBox), ListSurface})
-        w->removeEventFilter(this);
-    hide();
+    if (List != nullptr)
+        List->vstSearchResults().OnHint = nullptr;
+    List = nullptr;
+    Hide();
 }
 
-bool TSearchResultsPopup::SearchBoxKey(QKeyEvent* event) {
-    TVirtualKey key = 0;
-    if (event->key() == Qt::Key_Down)
-        key = vk::Down;
-    else if (event->key() == Qt::Key_Escape)
-        key = vk::Escape;
-    if (key == 0)
+bool TSearchResultsPopup::SearchBoxKey(const TKeyStroke& stroke) {
+    if (List == nullptr || (stroke.Key != vk::Down && stroke.Key != vk::Escape))
         return false;
-    TShiftState shift;
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    shift.Set(ssShift, mods.testFlag(Qt::ShiftModifier));
-    shift.Set(ssCtrl, mods.testFlag(Qt::ControlModifier));
-    shift.Set(ssAlt, mods.testFlag(Qt::AltModifier));
-    return List.SearchBoxKeyDown(key, shift);
-}
-
-bool TSearchResultsPopup::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListSurface && event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        PVirtualNode node = List.vstSearchResults().GetNodeAt(help->pos().y(), true);
-        const std::u16string hint = node != nullptr ? List.RowHint(node->Index) : u"";
-        if (hint.empty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), ToQString(hint), ListSurface);
-        return true;
-    }
-    if (watched != ListSurface && isVisible() &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        Place();
-    return QFrame::eventFilter(watched, event);
+    return List->SearchBoxKeyDown(stroke.Key, stroke.Shift);
 }
 
 void TSearchResultsPopup::Place() {
-    QWidget* parent = parentWidget();
-    const QPoint left = SearchBox->mapTo(parent, QPoint(0, 0));
-    const QPoint below = SearchBar->mapTo(parent, QPoint(0, SearchBar->height()));
-    const int height = 2 * (frameWidth() + 1) + HeaderHeight +
-                       Rows * static_cast<int>(List.vstSearchResults().DefaultNodeHeight());
-    setGeometry(left.x(), below.y(), SearchBox->width(), height);
+    if (List == nullptr || Parent() == nullptr)
+        return;
+    const TPoint left = SearchBox.MapTo(*Parent(), {0, 0});
+    const TPoint below = SearchBar.MapTo(*Parent(), {0, SearchBar.Height()});
+    const int height =
+        2 + HeaderHeight + Rows * static_cast<int>(List->vstSearchResults().DefaultNodeHeight());
+    SetBounds(left.X, below.Y, SearchBox.Width(), height);
 }
 
 void TSearchResultsPopup::ShowResults(int rows) {
     Rows = rows;
     Place();
-    show();
-    raise();
+    Show();
+    BringToFront();
 }
 
 void TSearchResultsPopup::HideResults() {
     // The list must not take the focus away with it.
-    if (Holds(QApplication::focusWidget()))
-        SearchBox->setFocus();
-    hide();
+    if (HoldsFocus())
+        SearchBox.SetFocus();
+    Hide();
 }
 
 void TSearchResultsPopup::SetResultsHeader(const std::u16string& text) {
-    lbSearchResultsHeader->setText(
-        QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())));
+    lbSearchResultsHeader->SetCaption(text);
 }
 
 void TSearchResultsPopup::FocusResults() {
-    ControlWidget(List.vstSearchResults())->setFocus();
+    ListPiece->SetFocus();
 }
 
 void TSearchResultsPopup::FocusSearchBox() {
-    SearchBox->setFocus();
+    SearchBox.SetFocus();
 }

@@ -3,34 +3,24 @@
 // list control, dropped over the tree just below the search bar. What it shows and does is
 // TSearchResultsList's; this places it and hands it the search box's keys.
 #include "browser/search_list.h"
+#include "platform/forms.h"
 
-#include <QFrame>
-
-#include <functional>
-
-class QKeyEvent;
-class QLabel;
-class QLineEdit;
-
-class TSearchResultsPopup : public QFrame, private TSearchResultsView {
+class TSearchResultsPopup : public TPanel, private TSearchResultsView {
 public:
     // The panel takes the search box's left edge and width, its top is the bottom of the search
     // bar. The list must outlive the panel's use: the window drops the list's view before it
     // destroys the list.
-    TSearchResultsPopup(TSearchResultsList& list, QLineEdit* searchBox, QWidget* searchBar,
-                        QWidget* parent);
+    TSearchResultsPopup(TWidget* parent, TSearchResultsList& list, TEdit& searchBox,
+                        TPanel& searchBar);
 
     // A key pressed in the search box; true when the list took it.
-    bool SearchBoxKey(QKeyEvent* event);
-    // Whether the widget is the list or a part of it.
-    bool Holds(const QWidget* widget) const;
+    bool SearchBoxKey(const TKeyStroke& key);
+    // Whether the list has the keyboard focus.
+    bool HoldsFocus() const;
     // Hides the panel and stops following the window, before the list goes.
     void Detach();
 
-    QLabel* lbSearchResultsHeader{nullptr};
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    TLabel* lbSearchResultsHeader{nullptr};
 
 private:
     void ShowResults(int rows) override;
@@ -40,9 +30,9 @@ private:
     void FocusSearchBox() override;
     void Place();
 
-    TSearchResultsList& List;
-    QLineEdit* SearchBox;
-    QWidget* SearchBar;
-    QWidget* ListSurface;
+    TSearchResultsList* List;
+    TEdit& SearchBox;
+    TPanel& SearchBar;
+    TControlPiece* ListPiece{nullptr};
     int Rows{0};
 };

@@ -1,19 +1,14 @@
 #pragma once
 // The splash window shown while the main window loads the classification.
-#include <QLabel>
-#include <QWidget>
+#include "platform/forms.h"
 
 #include <cstddef>
 
-class TfrmSplashScreen : public QWidget {
+class TfrmSplashScreen : public TForm {
 public:
     // Loads the advert picture from the application's resources; raises EResNotFound when it
     // is not linked in and EJpegError when it does not decode.
-    explicit TfrmSplashScreen(QWidget* owner = nullptr);
-
-    // Shows the window if needed and paints it now, so that the picture is on screen before
-    // the long, event-less start-up work that follows.
-    void RepaintNow();
+    explicit TfrmSplashScreen(TForm* owner = nullptr);
 
     // Replaces the picture with the JPEG in `data`; raises EJpegError, keeping the picture
     // shown so far, when it does not decode.
@@ -24,5 +19,5 @@ public:
     static constexpr int ClientWidth = 472;
     static constexpr int ClientHeight = 269;
 
-    QLabel* imgAdvert{nullptr};
+    TImage* imgAdvert{nullptr};
 };

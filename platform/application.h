@@ -1,4 +1,8 @@
 #pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
 // The process-wide application object that controls need. The program's main() makes its
 // own; tests and tools without one call EnsureApplication() before making a control.
 void EnsureApplication();
@@ -16,3 +20,15 @@ double ScreenPixelRatio();
 void ProcessMessages();
 // The same, but first waits up to milliseconds for a message when none is waiting.
 void WaitAndProcessMessages(unsigned milliseconds);
+
+// The program's own start, before any window: the toolkit with the window's language (Russian:
+// its dialogs, buttons and menus), the program's name and its icon (pictures of the sizes the
+// desktop picks from).
+void StartApplication(int& argc, char** argv, const std::u16string& displayName,
+                      const char* desktopName, const std::vector<const char*>& iconPictures);
+// Runs the message loop until the last window has closed; returns the program's exit status.
+int RunApplication();
+// What escapes an event handler is shown by this (an error box unless replaced, so that tests
+// need not answer one); the program goes on with the state built so far.
+extern std::function<void(const std::string& message)> ApplicationErrorHandler;
+void ShowApplicationError(const std::string& message);

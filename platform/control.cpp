@@ -3,15 +3,18 @@
 #include "platform/canvas.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/control_host.h"
+#include "platform/qt/qtconvert.h"
 #include <QApplication>
 #include <QCursor>
 #include <QDragEnterEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 
 // ---- application and desktop settings --------------------------------------------------------
@@ -321,6 +324,16 @@ bool TControlHost::viewportEvent(QEvent* event) {
     case QEvent::Resize:
         Owner->Resize();
         return true;
+    case QEvent::ToolTip: {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const std::u16string hint =
+            Owner->OnHint ? Owner->OnHint({help->pos().x(), help->pos().y()}) : u"";
+        if (hint.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), ToQString(hint), viewport());
+        return true;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:

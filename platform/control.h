@@ -7,7 +7,9 @@
 #include "platform/scrollbar.h"
 #include "platform/types.h"
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
 class TAccessibleDescription;
 class TCanvas;
@@ -89,6 +91,9 @@ public:
     // The toolkit side; none once a parent window has destroyed it, after which the control
     // answers neutrally (zero sizes, no painting, no timers).
     TControlHost* Host() const { return HostWidget.get(); }
+
+    // The tooltip for a point of the client area; none while empty or unset.
+    std::function<std::u16string(TPoint p)> OnHint;
 
     // What the control tells screen readers (platform/accessible.h); none for a plain window.
     virtual TAccessibleDescription* AccessibleDescription() { return nullptr; }

@@ -3,9 +3,13 @@
 // reports the moment the main window's first paint has finished. Run:
 //   QT_QPA_PLATFORM=offscreen bench_startup [runs]
 #include "app/aboutbox.h"
-#include "app/application.h"
 #include "app/mainform.h"
 #include "app/splash.h"
+#include "platform/application.h"
+#include "platform/qt/forms_qt.h"
+
+#include <QApplication>
+#include <QMainWindow>
 
 #include <QEvent>
 #include <QTimer>
@@ -51,19 +55,17 @@ private:
 };
 
 int Child(int fd, int argc, char** argv) {
-    TMkbApplication app(argc, argv);
+    StartApplication(argc, argv, u"МКБ-10", "mkb10", {});
     auto splash = std::make_unique<TfrmSplashScreen>();
-    splash->show();
     splash->RepaintNow();
     TfrmMainForm form;
     form.FormCreate();
     TAboutBox about(&form);
-    splash->hide();
     splash.reset();
     FirstPaint watcher(fd);
-    form.centralWidget()->installEventFilter(&watcher);
-    form.show();
-    return app.exec();
+    qobject_cast<QMainWindow*>(WidgetOf(form))->centralWidget()->installEventFilter(&watcher);
+    form.Show();
+    return RunApplication();
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "platform/clipboard.h"
 #include "platform/popupmenu.h"
 #include "platform/qt/control_bridge.h"
+#include "platform/qt/forms_qt.h"
+#include "tests/app/app_support.h"
 
 #include <QAbstractScrollArea>
 #include <QTest>
@@ -12,7 +14,7 @@
 TEST(CopyTest, TreeAndDetailsPaneCopyByKeysAndMenus) {
     TfrmMainForm form;
     form.FormCreate();
-    form.show();
+    form.Show();
     std::u16string offered;
     int choice = 0;
     SetPopupMenuHook([&](const TPopupMenu& menu, TPoint) {

@@ -3,6 +3,8 @@
 #include "app/mainform.h"
 #include "browser/records.h"
 #include "platform/qt/control_bridge.h"
+#include "platform/qt/forms_qt.h"
+#include "tests/app/app_support.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
@@ -18,9 +20,9 @@ protected:
     void SetUp() override {
         Form = std::make_unique<TfrmMainForm>();
         Form->FormCreate();
-        Form->show();
-        Form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        W(Form.get())->show();
+        W(Form.get())->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(W(Form.get())));
     }
     html::THTMLViewer& Viewer() { return Form->_HTMLViewer(); }
     QWidget* Pane() { return ControlWidget(Viewer()); }
@@ -113,19 +115,19 @@ TEST_F(LinksTest, TheCommandLinesCodeOpensItsRecordOrTheStatusBarSaysItIsUnknown
     Form->OpenCode(u"с00.0"); // a Cyrillic «с»
     EXPECT_EQ(Shown(), u"C00.0");
     EXPECT_TRUE(TreeFollows());
-    EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
+    EXPECT_TRUE(As<QStatusBar>(Form->StatusBar())->currentMessage().isEmpty());
     Form->OpenCode(u"Z99.99");
     EXPECT_EQ(Shown(), u"C00.0");
-    EXPECT_EQ(Form->statusBar()->currentMessage(),
+    EXPECT_EQ(As<QStatusBar>(Form->StatusBar())->currentMessage(),
               QStringLiteral("Код «Z99.99» не найден в классификации"));
 }
 
 TEST_F(LinksTest, AltLeftAltRightTheMenuAndTheMouseButtonsGoBackAndForward) {
-    EXPECT_FALSE(Form->miBack->isEnabled());
-    EXPECT_FALSE(Form->miForward->isEnabled());
+    EXPECT_FALSE(ActionOf(*Form->miBack)->isEnabled());
+    EXPECT_FALSE(ActionOf(*Form->miForward)->isEnabled());
     Open(u"A17.0");
     QTest::mouseClick(Surface(), Qt::LeftButton, {}, LinkPoint(0)); // to G01*
-    EXPECT_TRUE(Form->miBack->isEnabled());
+    EXPECT_TRUE(ActionOf(*Form->miBack)->isEnabled());
     // An arrow key in the tree enters G02* only once its page has stayed shown a moment; G03,
     // passed at once, never.
     QWidget* tree = ControlWidget(Form->vstPartsTree());
@@ -142,11 +144,11 @@ TEST_F(LinksTest, AltLeftAltRightTheMenuAndTheMouseButtonsGoBackAndForward) {
     EXPECT_TRUE(TreeFollows());
     QTest::mouseClick(Surface(), Qt::BackButton, {}, QPoint(5, 5));
     EXPECT_EQ(Shown(), u"A17.0†");
-    EXPECT_FALSE(Form->miBack->isEnabled());
+    EXPECT_FALSE(ActionOf(*Form->miBack)->isEnabled());
     QTest::mouseClick(ControlWidget(Form->vstPartsTree()), Qt::ForwardButton);
     EXPECT_EQ(Shown(), u"G01*");
-    QTest::keyClick(Form.get(), Qt::Key_Right, Qt::AltModifier);
-    QTest::keyClick(Form.get(), Qt::Key_Right, Qt::AltModifier);
+    QTest::keyClick(W(Form.get()), Qt::Key_Right, Qt::AltModifier);
+    QTest::keyClick(W(Form.get()), Qt::Key_Right, Qt::AltModifier);
     EXPECT_EQ(Shown(), u"G04");
-    EXPECT_FALSE(Form->miForward->isEnabled());
+    EXPECT_FALSE(ActionOf(*Form->miForward)->isEnabled());
 }

@@ -1,4 +1,3 @@
-#include "app/application.h"
 #include "app/mainform.h"
 #include "app/searchpopup.h"
 #include "browser/records.h"
@@ -11,7 +10,9 @@
 #include "platform/dialogs.h"
 #include "platform/popupmenu.h"
 #include "platform/qt/control_bridge.h"
+#include "platform/qt/forms_qt.h"
 #include "platform/qt/qtconvert.h"
+#include "tests/app/app_support.h"
 #include "tests/browser/store_support.h"
 #include "tree/tree_geometry.h"
 
@@ -25,10 +26,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -51,10 +54,10 @@ protected:
             Messages.push_back(t);
         };
         Form->FormCreate();
-        Form->show();
+        W(Form.get())->show();
         QApplication::processEvents();
     }
-    void TearDown() override { TMkbApplication::ErrorHandler = nullptr; }
+    void TearDown() override { ApplicationErrorHandler = nullptr; }
 
     TVirtualStringTree& Tree() { return Form->vstPartsTree(); }
     std::unique_ptr<TfrmMainForm> Form;
@@ -64,14 +67,14 @@ protected:
 } // namespace
 
 TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
-    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Международная классификация болезней"));
-    EXPECT_TRUE(Form->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(W(Form.get())->windowTitle(), QStringLiteral("Международная классификация болезней"));
+    EXPECT_TRUE(W(Form.get())->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(Tree().RootNodeCount(), 22u); // classes I to XXII
     for (PVirtualNode n = Tree().RootNode()->FirstChild; n; n = n->NextSibling)
         EXPECT_FALSE(Tree().Expanded(n));
     // The hint shows as the box's text until the box is entered, and while it is empty after;
     // in a grey that reads, where the inactive-caption colour would not (1.7:1).
-    QLineEdit* box = Form->edFastSearch;
+    QLineEdit* box = As<QLineEdit>(Form->edFastSearch);
     EXPECT_EQ(FromQString(box->text().isEmpty() ? box->placeholderText() : box->text()),
               SearchPlaceholder);
     for (auto role : {QPalette::Text, QPalette::PlaceholderText}) {
@@ -79,55 +82,56 @@ TEST_F(MainFormTest, OpensWithTheClassesAndTheSearchHint) {
         EXPECT_GE(ContrastRatio(RGBColor(c.red(), c.green(), c.blue()), clWindow),
                   ReadableContrast);
     }
-    EXPECT_FALSE(Form->btnSearch->isEnabled());
-    EXPECT_EQ(Form->btnSearch->text(), QStringLiteral("&Поиск"));
-    EXPECT_EQ(Form->panPartsHeading->text(), QStringLiteral("  Разделы МКБ 10"));
-    EXPECT_EQ(Form->panDetailsHeading->text(), QStringLiteral("  Информация о выбранном элементе"));
-    EXPECT_EQ(Form->panDetails->palette().color(QPalette::Window), QColor(0xF7, 0xF8, 0xFA));
-    EXPECT_EQ(Form->miChangeFont->text(), QStringLiteral("&Изменить шрифт"));
-    EXPECT_EQ(Form->miExit->text(), QStringLiteral("&Выйти из программы"));
-    EXPECT_EQ(Form->miAbout->text(), QStringLiteral("&О программе"));
+    EXPECT_FALSE(As<QPushButton>(Form->btnSearch)->isEnabled());
+    EXPECT_EQ(As<QPushButton>(Form->btnSearch)->text(), QStringLiteral("&Поиск"));
+    EXPECT_EQ(As<QLabel>(Form->panPartsHeading)->text(), QStringLiteral("  Разделы МКБ 10"));
+    EXPECT_EQ(As<QLabel>(Form->panDetailsHeading)->text(),
+              QStringLiteral("  Информация о выбранном элементе"));
+    EXPECT_EQ(W(Form->panDetails)->palette().color(QPalette::Window), QColor(0xF7, 0xF8, 0xFA));
+    EXPECT_EQ(ActionOf(*Form->miChangeFont)->text(), QStringLiteral("&Изменить шрифт"));
+    EXPECT_EQ(ActionOf(*Form->miExit)->text(), QStringLiteral("&Выйти из программы"));
+    EXPECT_EQ(ActionOf(*Form->miAbout)->text(), QStringLiteral("&О программе"));
     // The status bar names the records loaded and the edition.
-    EXPECT_EQ(Form->lbStatus->text(), QStringLiteral("Записей: %1 · НСИ %2, версия %3")
-                                              .arg(MKBDataRecordCount)
-                                              .arg(MKBDataSetId)
-                                              .arg(MKBDataSetVersion) +
-                                          QStringLiteral(", последние изменения от ") +
-                                          MKBDataLatestRecordDate);
+    EXPECT_EQ(ToQString(Form->StatusBar()->SimpleText()),
+              QStringLiteral("Записей: %1 · НСИ %2, версия %3")
+                      .arg(MKBDataRecordCount)
+                      .arg(MKBDataSetId)
+                      .arg(MKBDataSetVersion) +
+                  QStringLiteral(", последние изменения от ") + MKBDataLatestRecordDate);
 }
 
 TEST_F(MainFormTest, RightPanelKeepsItsWidthWhenTheWindowGrows) {
-    Form->showNormal();
-    Form->resize(1023, 760);
+    W(Form.get())->showNormal();
+    W(Form.get())->resize(1023, 760);
     QApplication::processEvents();
-    int right = Form->panRightPanel->width();
-    Form->resize(1400, 760);
+    int right = W(Form->panRightPanel)->width();
+    W(Form.get())->resize(1400, 760);
     QApplication::processEvents();
-    EXPECT_EQ(Form->panRightPanel->width(), right);
-    EXPECT_GE(Form->panParts->width(), 650);
+    EXPECT_EQ(W(Form->panRightPanel)->width(), right);
+    EXPECT_GE(W(Form->panParts)->width(), 650);
     // The search box stretches with the window and the button stays at the right edge.
-    const int bar = Form->panSearch->width();
+    const int bar = W(Form->panSearch)->width();
     EXPECT_GE(bar, 1300);
-    EXPECT_EQ(Form->btnSearch->geometry(), QRect(bar - 79, 1, 75, 25));
-    EXPECT_EQ(Form->edFastSearch->geometry(), QRect(1, 3, bar - 87, 21));
-    EXPECT_EQ(Form->Splitter1->handleWidth(), 3);
+    EXPECT_EQ(As<QPushButton>(Form->btnSearch)->geometry(), QRect(bar - 79, 1, 75, 25));
+    EXPECT_EQ(As<QLineEdit>(Form->edFastSearch)->geometry(), QRect(1, 3, bar - 87, 21));
+    EXPECT_EQ(As<QSplitter>(Form->Splitter1)->handleWidth(), 3);
 }
 
 TEST_F(MainFormTest, ANarrowWindowNarrowsTheTreeFirstAndThePageWrapsInItsPane) {
     // The offscreen screen is 800 pixels wide, narrower than the window's design: it fits.
-    const QRect screen = Form->screen()->availableGeometry();
+    const QRect screen = W(Form.get())->screen()->availableGeometry();
     ASSERT_LT(screen.width(), 1023);
-    Form->showMaximized();
+    W(Form.get())->showMaximized();
     QApplication::processEvents();
-    EXPECT_LE(Form->geometry().right(), screen.right());
-    EXPECT_EQ(Form->panRightPanel->width(), 320);
+    EXPECT_LE(W(Form.get())->geometry().right(), screen.right());
+    EXPECT_EQ(W(Form->panRightPanel)->width(), 320);
     // Narrower still: the tree gives way, the details pane keeps a readable width.
-    Form->showNormal();
-    Form->resize(420, 300);
+    W(Form.get())->showNormal();
+    W(Form.get())->resize(420, 300);
     QApplication::processEvents();
-    EXPECT_LE(Form->panRightPanel->geometry().right(), Form->Splitter1->width());
-    EXPECT_GE(Form->panRightPanel->width(), 240);
-    EXPECT_LT(Form->panParts->width(), 420 - 240);
+    EXPECT_LE(W(Form->panRightPanel)->geometry().right(), As<QSplitter>(Form->Splitter1)->width());
+    EXPECT_GE(W(Form->panRightPanel)->width(), 240);
+    EXPECT_LT(W(Form->panParts)->width(), 420 - 240);
     // A long page wraps inside the width the scroll bar leaves.
     html::THTMLViewer& v = Form->_HTMLViewer();
     std::size_t longest = 0;
@@ -141,18 +145,19 @@ TEST_F(MainFormTest, ANarrowWindowNarrowsTheTreeFirstAndThePageWrapsInItsPane) {
 }
 
 TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
-    Form->edFastSearch->setFocus();
+    As<QLineEdit>(Form->edFastSearch)->setFocus();
     QApplication::processEvents();
-    if (!Form->edFastSearch->hasFocus()) // the offscreen platform may not hand out focus
+    if (!As<QLineEdit>(Form->edFastSearch)
+             ->hasFocus()) // the offscreen platform may not hand out focus
         Form->Browser().edFastSearchEnter();
-    EXPECT_TRUE(Form->edFastSearch->text().isEmpty());
-    QTest::keyClicks(Form->edFastSearch, QStringLiteral("C"));
-    EXPECT_FALSE(Form->btnSearch->isEnabled());
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
+    EXPECT_TRUE(As<QLineEdit>(Form->edFastSearch)->text().isEmpty());
+    QTest::keyClicks(W(Form->edFastSearch), QStringLiteral("C"));
+    EXPECT_FALSE(As<QPushButton>(Form->btnSearch)->isEnabled());
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Return);
     EXPECT_EQ(Tree().SelectedCount(), 0u);
-    QTest::keyClicks(Form->edFastSearch, QStringLiteral("00.0"));
-    EXPECT_TRUE(Form->btnSearch->isEnabled());
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
+    QTest::keyClicks(W(Form->edFastSearch), QStringLiteral("00.0"));
+    EXPECT_TRUE(As<QPushButton>(Form->btnSearch)->isEnabled());
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Return);
     ASSERT_EQ(Tree().SelectedCount(), 1u);
     EXPECT_EQ(Tree().Text(Tree().GetSelection()[0]).substr(0, 5), u"C00.0");
     // Scrolled into view: the row lies inside the client area.
@@ -166,16 +171,16 @@ TEST_F(MainFormTest, TypingEnablesTheButtonAndEnterSearches) {
 TEST_F(MainFormTest, ButtonSearchAndNoMatch) {
     // The button opens the ranked list's first row, not the first match in store order.
     Form->Browser().edFastSearchEnter();
-    Form->edFastSearch->setText(QStringLiteral("гипертоническая болезнь"));
-    QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    As<QLineEdit>(Form->edFastSearch)->setText(QStringLiteral("гипертоническая болезнь"));
+    QTest::mouseClick(W(Form->btnSearch), Qt::LeftButton);
     const std::vector<int>& ranked = Form->SearchResults().Results().Records;
     ASSERT_FALSE(ranked.empty());
     ASSERT_NE(ranked[0], Form->Browser().FindRecord(u"гипертоническая болезнь"));
     ASSERT_EQ(Tree().SelectedCount(), 1u);
     EXPECT_EQ(Form->Browser().RecordIndex(Tree().GetSelection()[0]), ranked[0]);
     EXPECT_TRUE(Messages.empty());
-    Form->edFastSearch->setText(QStringLiteral("qzqzqzqz"));
-    QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    As<QLineEdit>(Form->edFastSearch)->setText(QStringLiteral("qzqzqzqz"));
+    QTest::mouseClick(W(Form->btnSearch), Qt::LeftButton);
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], NoMatchMessage);
 }
@@ -197,8 +202,8 @@ TEST_F(MainFormTest, TheNoMatchMessageSpeaksRussian) {
         }
     });
     poll.start(10);
-    Form->edFastSearch->setText(QStringLiteral("qzqzqzqz"));
-    QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    As<QLineEdit>(Form->edFastSearch)->setText(QStringLiteral("qzqzqzqz"));
+    QTest::mouseClick(W(Form->btnSearch), Qt::LeftButton);
     SetMessageBoxHook(previous);
     buttons.sort();
     EXPECT_EQ(buttons, QStringList({QStringLiteral("ОК"), QStringLiteral("Отмена")}));
@@ -206,7 +211,7 @@ TEST_F(MainFormTest, TheNoMatchMessageSpeaksRussian) {
 
 TEST_F(MainFormTest, AnErrorInAHandlerReachesTheMessageBoxAndTheWindowRunsOn) {
     std::vector<std::string> errors;
-    TMkbApplication::ErrorHandler = [&](const std::string& m) { errors.push_back(m); };
+    ApplicationErrorHandler = [&](const std::string& m) { errors.push_back(m); };
     Tree().OnExpanding = [](TBaseVirtualTree*, PVirtualNode, bool&) {
         throw EMkbError("expanding failed");
     };
@@ -219,8 +224,8 @@ TEST_F(MainFormTest, AnErrorInAHandlerReachesTheMessageBoxAndTheWindowRunsOn) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "handler failed");
     // The window is still usable.
-    Form->edFastSearch->setText(QStringLiteral("a00"));
-    QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    As<QLineEdit>(Form->edFastSearch)->setText(QStringLiteral("a00"));
+    QTest::mouseClick(W(Form->btnSearch), Qt::LeftButton);
     EXPECT_EQ(errors.size(), 2u); // expanding class I now raises, and that is shown too
     EXPECT_EQ(errors.back(), "expanding failed");
 }
@@ -286,8 +291,8 @@ TEST_F(MainFormTest, TreeCarriesItsPicturesColoursAndBackgroundPlacement) {
     // Every resize puts the picture 24 pixels from the right and bottom edges, also when the
     // tree is smaller than the picture.
     for (QSize size : {QSize(1200, 800), QSize(700, 500), QSize(300, 200)}) {
-        Form->showNormal();
-        Form->resize(size);
+        W(Form.get())->showNormal();
+        W(Form.get())->resize(size);
         QApplication::processEvents();
         EXPECT_EQ(Tree().BackgroundOffsetX(), Tree().ClientWidth() - pictureWidth - 24);
         EXPECT_EQ(Tree().BackgroundOffsetY(), Tree().ClientHeight() - pictureHeight - 24);
@@ -295,7 +300,7 @@ TEST_F(MainFormTest, TreeCarriesItsPicturesColoursAndBackgroundPlacement) {
 
     // The first class's row shows the closed folder: the picture's opaque pixels appear at the
     // image position of a top-level row.
-    Form->resize(1023, 760);
+    W(Form.get())->resize(1023, 760);
     QApplication::processEvents();
     const TBitmap out = RenderTree(Tree());
     const TBitmap* folder = Tree().Images()->Image(0);
@@ -325,7 +330,7 @@ TEST_F(MainFormTest, FontCommandCancelledKeepsTheFontConfirmedRedrawsTheTexts) {
         seen = f;
         return false;
     });
-    Form->miChangeFont->trigger();
+    ActionOf(*Form->miChangeFont)->trigger();
     EXPECT_EQ(seen.Name, u"MS Sans Serif"); // seeded with the tree's font
     EXPECT_EQ(seen.Height, 11);
     EXPECT_EQ(Tree().Font(), before);
@@ -337,7 +342,7 @@ TEST_F(MainFormTest, FontCommandCancelledKeepsTheFontConfirmedRedrawsTheTexts) {
         f.Bold = true;
         return true;
     });
-    Form->miChangeFont->trigger();
+    ActionOf(*Form->miChangeFont)->trigger();
     SetFontDialogHook(old);
     EXPECT_EQ(Tree().Font().Name, u"DejaVu Sans");
     EXPECT_EQ(Tree().Font().Height, 17);
@@ -352,12 +357,12 @@ TEST_F(MainFormTest, DetailsPaneStartsWithTheEmptyPage) {
     EXPECT_EQ(v.ScrollBars(), html::ssVertical);
     EXPECT_EQ(v.CharSet, RUSSIAN_CHARSET);
     EXPECT_EQ(v.DefFontName, u"Times New Roman");
-    EXPECT_EQ(ControlWidget(v)->parentWidget(), Form->panDetails);
+    EXPECT_EQ(ControlWidget(v)->parentWidget(), W(Form->panDetails));
     EXPECT_EQ(v.Source, u"\uFEFF<html><body bgColor=\"#f7f8fa\"></body></html>");
     EXPECT_TRUE(v.Document.SearchList.empty());
     EXPECT_FALSE(v.VertScrollBar().Visible());
     // The pane fills the panel inside its one-pixel border.
-    EXPECT_EQ(v.Width(), Form->panDetails->width() - 2);
+    EXPECT_EQ(v.Width(), W(Form->panDetails)->width() - 2);
     QImage img = GrabViewer(v);
     ASSERT_FALSE(img.isNull());
     EXPECT_EQ(img.pixelColor(0, 0), QColor(0xF7, 0xF8, 0xFA));
@@ -411,8 +416,8 @@ TEST_F(MainFormTest, ASearchShowsTheFoundPageAndMakesItCurrent) {
     PVirtualNode last = Tree().RootNode()->LastChild;
     Tree().SetFocusedNode(last);
     Form->Browser().edFastSearchEnter();
-    Form->edFastSearch->setText(QStringLiteral("A01.1"));
-    QTest::mouseClick(Form->btnSearch, Qt::LeftButton);
+    As<QLineEdit>(Form->edFastSearch)->setText(QStringLiteral("A01.1"));
+    QTest::mouseClick(W(Form->btnSearch), Qt::LeftButton);
     EXPECT_EQ(Tree().FocusedNode(), Tree().GetSelection()[0]);
     EXPECT_NE(v.Source.find(u">A01.1<"), std::u16string::npos);
     EXPECT_EQ(SectionsWith(v, u"A01.1"), 1);
@@ -457,20 +462,20 @@ class SearchListTest : public MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        Form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-        Form->edFastSearch->setFocus();
+        W(Form.get())->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(W(Form.get())));
+        As<QLineEdit>(Form->edFastSearch)->setFocus();
         QApplication::processEvents();
-        ASSERT_TRUE(Form->edFastSearch->hasFocus());
+        ASSERT_TRUE(As<QLineEdit>(Form->edFastSearch)->hasFocus());
     }
     QWidget* ListWidget() { return ControlWidget(Form->SearchResults().vstSearchResults()); }
     // Typed key by key, as a Russian keyboard sends it.
     void Type(const QString& text) {
         for (QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, Form->edFastSearch, Qt::Key_unknown, QString(c),
+            QTest::sendKeyEvent(QTest::Click, W(Form->edFastSearch), Qt::Key_unknown, QString(c),
                                 Qt::NoModifier);
     }
-    bool ListShown() { return Form->panSearchResults->isVisible(); }
+    bool ListShown() { return W(Form->panSearchResults)->isVisible(); }
     std::u16string Opened() {
         if (Tree().SelectedCount() != 1)
             return u"";
@@ -483,11 +488,11 @@ protected:
 TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
     PVirtualNode last = Tree().RootNode()->LastChild;
     Tree().SetFocusedNode(last);
-    Form->edFastSearch->setFocus();
+    As<QLineEdit>(Form->edFastSearch)->setFocus();
     Type(QStringLiteral("грипп"));
     ASSERT_TRUE(ListShown());
     TSearchResultsList& list = Form->SearchResults();
-    EXPECT_EQ(Form->panSearchResults->lbSearchResultsHeader->text(),
+    EXPECT_EQ(ToQString(Form->panSearchResults->lbSearchResultsHeader->Caption()),
               QStringLiteral("Найдено: %1").arg(list.Results().Records.size()));
     // The matched text is tinted.
     TVirtualStringTree& rows = list.vstSearchResults();
@@ -497,7 +502,7 @@ TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
         tinted += painted.ColorAt(x, rows.DefaultNodeHeight() / 2) == RGBColor(0xFF, 0xE3, 0x8A);
     EXPECT_GT(tinted, 10);
 
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Down);
     EXPECT_TRUE(ListWidget()->hasFocus());
     QTest::keyClick(ListWidget(), Qt::Key_Down);
     const std::u16string second = rows.Text(rows.RootNode()->FirstChild->NextSibling);
@@ -509,9 +514,9 @@ TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
     EXPECT_EQ(Tree().Text(opened), second);
     const std::u16string code = second.substr(0, second.find(u' '));
     EXPECT_NE(Form->_HTMLViewer().Source.find(u">" + code + u"<"), std::u16string::npos);
-    EXPECT_TRUE(Form->edFastSearch->hasFocus());
+    EXPECT_TRUE(As<QLineEdit>(Form->edFastSearch)->hasFocus());
     // F3 opens the third result; with the list closed it still works.
-    QTest::keyClick(Form->edFastSearch, Qt::Key_F3);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_F3);
     EXPECT_EQ(Opened(), rows.Text(rows.RootNode()->FirstChild->NextSibling->NextSibling));
 
     // In the tree the keys start from the record opened last: Ctrl+C, the Menu key, Down.
@@ -542,21 +547,21 @@ TEST_F(SearchListTest, EnterOpensTheFirstRowAndEscClosesTheList) {
     ASSERT_NE(
         first,
         RecordText(MKBStore()[static_cast<std::size_t>(Form->Browser().FindRecord(u"пневмония"))]));
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Return);
     EXPECT_FALSE(ListShown());
     EXPECT_EQ(Opened(), first);
-    Form->edFastSearch->clear();
+    As<QLineEdit>(Form->edFastSearch)->clear();
     Type(QStringLiteral("грипп"));
     // Esc closes the list and leaves the text; Up from the first row returns to the box.
     Type(QStringLiteral("а"));
     ASSERT_TRUE(ListShown());
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Escape);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Escape);
     EXPECT_FALSE(ListShown());
-    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("гриппа"));
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Backspace);
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    EXPECT_EQ(As<QLineEdit>(Form->edFastSearch)->text(), QStringLiteral("гриппа"));
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Backspace);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Down);
     QTest::keyClick(ListWidget(), Qt::Key_Up);
-    EXPECT_TRUE(Form->edFastSearch->hasFocus());
+    EXPECT_TRUE(As<QLineEdit>(Form->edFastSearch)->hasFocus());
     EXPECT_TRUE(ListShown());
     // Focus elsewhere closes it.
     ControlWidget(Tree())->setFocus();
@@ -580,9 +585,9 @@ TEST_F(SearchListTest, NothingFoundIsOneWholeRowAndEnterTellsSo) {
         }
     EXPECT_GT(dark, 20);
     // Nothing to enter or open; Enter shows the message.
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
-    EXPECT_TRUE(Form->edFastSearch->hasFocus());
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Return);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Down);
+    EXPECT_TRUE(As<QLineEdit>(Form->edFastSearch)->hasFocus());
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Return);
     EXPECT_EQ(Messages, std::vector<std::u16string>{std::u16string(NoMatchMessage)});
     EXPECT_EQ(Tree().SelectedCount(), 0u);
 }
@@ -613,7 +618,7 @@ TEST_F(SearchListTest, SelectedRowsAndTheRangeColumnRead) {
     for (bool treeFocused : {true, false}) {
         ControlWidget(Tree())->setFocus();
         if (!treeFocused)
-            Form->edFastSearch->setFocus();
+            As<QLineEdit>(Form->edFastSearch)->setFocus();
         QApplication::processEvents();
         ASSERT_EQ(Tree().Focused(), treeFocused);
         const TRect text = Tree().GetDisplayRect(row, NoColumn, true);
@@ -625,18 +630,18 @@ TEST_F(SearchListTest, SelectedRowsAndTheRangeColumnRead) {
     const int h = static_cast<int>(rows.DefaultNodeHeight()), w = rows.ClientWidth();
     const TRect range{w - w / 8, 0, w - 4, h};
     EXPECT_GE(DrawnContrast(RenderTree(rows), range), ReadableContrast);
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Down);
     EXPECT_GE(DrawnContrast(RenderTree(rows), range), ReadableContrast);
     EXPECT_GE(DrawnContrast(RenderTree(rows), {4, 0, w / 4, h}), ReadableContrast);
 }
 
 TEST_F(SearchListTest, TheListIsAsWideAsTheBoxAndLongTitlesEndInAnEllipsis) {
-    Form->showNormal();
-    Form->resize(560, 600);
+    W(Form.get())->showNormal();
+    W(Form.get())->resize(560, 600);
     QApplication::processEvents();
     Type(QStringLiteral("I13"));
     ASSERT_TRUE(ListShown());
-    EXPECT_EQ(Form->panSearchResults->width(), Form->edFastSearch->width());
+    EXPECT_EQ(W(Form->panSearchResults)->width(), As<QLineEdit>(Form->edFastSearch)->width());
     TSearchResultsList& list = Form->SearchResults();
     RenderTree(list.vstSearchResults());
     // I13.0 and I13.2 differ only at their ends: cut, each shows its own whole title on hover.
@@ -656,7 +661,7 @@ TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
     Type(QStringLiteral("ая"));
     TSearchResultsList& list = Form->SearchResults();
     ASSERT_GT(list.Results().Records.size(), 1000u);
-    QTest::keyClick(Form->edFastSearch, Qt::Key_Down);
+    QTest::keyClick(W(Form->edFastSearch), Qt::Key_Down);
     QTest::keyClick(ListWidget(), Qt::Key_End);
     TVirtualStringTree& rows = list.vstSearchResults();
     ASSERT_EQ(rows.FocusedNode(), rows.RootNode()->LastChild);
@@ -671,36 +676,39 @@ TEST_F(SearchListTest, ThousandsOfResultsScrollToTheLastRow) {
 // ---- screen readers and the keyboard ----
 
 TEST_F(MainFormTest, TypingAtStartOrInTheTreeLandsInTheSearchBox) {
-    Form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-    ASSERT_TRUE(Form->edFastSearch->hasFocus());
-    QTest::keyClicks(Form->edFastSearch, QStringLiteral("J45"));
-    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("J45"));
-    EXPECT_TRUE(Form->panSearchResults->isVisible());
+    W(Form.get())->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(W(Form.get())));
+    ASSERT_TRUE(As<QLineEdit>(Form->edFastSearch)->hasFocus());
+    QTest::keyClicks(W(Form->edFastSearch), QStringLiteral("J45"));
+    EXPECT_EQ(As<QLineEdit>(Form->edFastSearch)->text(), QStringLiteral("J45"));
+    EXPECT_TRUE(W(Form->panSearchResults)->isVisible());
     // A letter typed in the tree starts a new search there; Ctrl+F and F6 select the text.
     QWidget* treeKeys = ControlWidget(Tree());
     treeKeys->setFocus();
     QTest::keyClicks(treeKeys, QStringLiteral("D"));
-    EXPECT_EQ(Form->edFastSearch->text(), QStringLiteral("D"));
+    EXPECT_EQ(As<QLineEdit>(Form->edFastSearch)->text(), QStringLiteral("D"));
     for (QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F6)}) {
         treeKeys->setFocus();
-        QTest::keySequence(Form.get(), keys);
-        EXPECT_TRUE(Form->edFastSearch->hasFocus());
-        EXPECT_EQ(Form->edFastSearch->selectedText(), QStringLiteral("D"));
+        QTest::keySequence(W(Form.get()), keys);
+        EXPECT_TRUE(As<QLineEdit>(Form->edFastSearch)->hasFocus());
+        EXPECT_EQ(As<QLineEdit>(Form->edFastSearch)->selectedText(), QStringLiteral("D"));
     }
-    for (QAction* a : {Form->miFind, Form->miFindNext, Form->miExit, Form->miAbout})
-        EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+    for (const TMenuCommand* m : {Form->miFind, Form->miFindNext, Form->miExit, Form->miAbout})
+        for (QAction* a : {ActionOf(*m)})
+            EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
 }
 
 TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
     auto name = [](QObject* o) {
         return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
     };
-    EXPECT_EQ(name(Form->edFastSearch), QStringLiteral("Поиск"));
-    EXPECT_EQ(name(Form->btnSearch), QStringLiteral("Поиск"));
-    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(Form->menuBar());
+    EXPECT_EQ(name(W(Form->edFastSearch)), QStringLiteral("Поиск"));
+    EXPECT_EQ(name(W(Form->btnSearch)), QStringLiteral("Поиск"));
+    QAccessibleInterface* bar =
+        QAccessible::queryAccessibleInterface(As<QMainWindow>(Form.get())->menuBar());
     EXPECT_EQ(bar->child(0)->text(QAccessible::Name), QStringLiteral("МКБ 10"));
-    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(Form->miExit->parent());
+    QAccessibleInterface* menu =
+        QAccessible::queryAccessibleInterface(ActionOf(*Form->miExit)->parent());
     EXPECT_EQ(menu->child(menu->childCount() - 1)->text(QAccessible::Name),
               QStringLiteral("Выйти из программы"));
 
@@ -708,11 +716,11 @@ TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
     QWidget* treeWidget = ControlWidget(Tree());
     QWidget* viewerWidget = ControlWidget(Form->_HTMLViewer());
     std::vector<QWidget*> chain;
-    for (QWidget* w = Form->edFastSearch->nextInFocusChain(); chain.size() < 3 && w != Form.get();
-         w = w->nextInFocusChain())
+    for (QWidget* w = As<QLineEdit>(Form->edFastSearch)->nextInFocusChain();
+         chain.size() < 3 && w != W(Form.get()); w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible())
             chain.push_back(w);
-    EXPECT_EQ(chain, (std::vector<QWidget*>{Form->btnSearch, treeWidget, viewerWidget}));
+    EXPECT_EQ(chain, (std::vector<QWidget*>{W(Form->btnSearch), treeWidget, viewerWidget}));
 
     QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(treeWidget);
     EXPECT_EQ(tree->text(QAccessible::Name), QStringLiteral("Разделы МКБ 10"));
@@ -732,13 +740,13 @@ TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
         << qPrintable(text);
 
     // The frame around the details pane shows when the pane has the keyboard focus.
-    Form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    W(Form.get())->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(W(Form.get())));
     viewerWidget->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(viewerWidget->hasFocus());
-    EXPECT_EQ(Form->panDetails->palette().color(QPalette::WindowText), ToQColor(clHighlight));
+    EXPECT_EQ(W(Form->panDetails)->palette().color(QPalette::WindowText), ToQColor(clHighlight));
     treeWidget->setFocus();
     QApplication::processEvents();
-    EXPECT_NE(Form->panDetails->palette().color(QPalette::WindowText), ToQColor(clHighlight));
+    EXPECT_NE(W(Form->panDetails)->palette().color(QPalette::WindowText), ToQColor(clHighlight));
 }

@@ -4,7 +4,9 @@
 #include "platform/shell.h"
 #include "qt_support.h"
 
+#include <QAbstractButton>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
@@ -28,7 +30,7 @@ private:
 };
 
 struct LabelCase {
-    QLabel* Label;
+    TLabel* Label;
     int X, Y, DesignWidth;
     const char* Text;
     bool RightColumn;
@@ -36,39 +38,40 @@ struct LabelCase {
 
 TEST(AboutBox, WindowIsAFixedDialogOfItsSize) {
     TAboutBox box;
-    EXPECT_EQ(box.windowTitle(), QString::fromUtf8("О программе"));
-    EXPECT_EQ(box.size(), QSize(378, 215));
-    EXPECT_EQ(box.minimumSize(), QSize(378, 215));
-    EXPECT_EQ(box.maximumSize(), QSize(378, 215));
-    EXPECT_FALSE(box.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(box.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(box.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(box.palette().color(QPalette::Window), box.palette().color(QPalette::Button));
-    EXPECT_TRUE(box.autoFillBackground());
+    EXPECT_EQ(W(&box)->windowTitle(), QString::fromUtf8("О программе"));
+    EXPECT_EQ(W(&box)->size(), QSize(378, 215));
+    EXPECT_EQ(W(&box)->minimumSize(), QSize(378, 215));
+    EXPECT_EQ(W(&box)->maximumSize(), QSize(378, 215));
+    EXPECT_FALSE(W(&box)->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(W(&box)->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(W(&box)->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(W(&box)->isVisible());
+    EXPECT_EQ(W(&box)->palette().color(QPalette::Window),
+              W(&box)->palette().color(QPalette::Button));
+    EXPECT_TRUE(W(&box)->autoFillBackground());
 }
 
 TEST(AboutBox, PanelPictureBevelsAndButtonSitAtTheirPlaces) {
     TAboutBox box;
-    EXPECT_EQ(box.panLogo->geometry(), QRect(8, 8, 129, 161));
-    EXPECT_EQ(box.imgLogo->parentWidget(), box.panLogo);
-    EXPECT_EQ(box.imgLogo->geometry(), QRect(2, 2, 125, 157));
+    EXPECT_EQ(W(box.panLogo)->geometry(), QRect(8, 8, 129, 161));
+    EXPECT_EQ(W(box.imgLogo)->parentWidget(), W(box.panLogo));
+    EXPECT_EQ(W(box.imgLogo)->geometry(), QRect(2, 2, 125, 157));
     // The whole 125 x 197 logo, drawn from its top-left corner and cut off below.
-    EXPECT_EQ(box.imgLogo->pixmap().size(), QSize(125, 197));
-    EXPECT_EQ(box.imgLogo->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    EXPECT_EQ(box.Bevel1->geometry(), QRect(158, 78, 213, 2));
-    EXPECT_EQ(box.Bevel2->geometry(), QRect(8, 176, 363, 2));
-    EXPECT_EQ(box.btnOK->geometry(), QRect(296, 184, 75, 25));
-    EXPECT_EQ(box.btnOK->text(), "&OK");
+    EXPECT_EQ(As<QLabel>(box.imgLogo)->pixmap().size(), QSize(125, 197));
+    EXPECT_EQ(As<QLabel>(box.imgLogo)->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    EXPECT_EQ(W(box.Bevel1)->geometry(), QRect(158, 78, 213, 2));
+    EXPECT_EQ(W(box.Bevel2)->geometry(), QRect(8, 176, 363, 2));
+    EXPECT_EQ(W(box.btnOK)->geometry(), QRect(296, 184, 75, 25));
+    EXPECT_EQ(As<QAbstractButton>(box.btnOK)->text(), "&OK");
 
     // The bevel is a lowered line: shadow over highlight.
-    box.show();
-    const QImage bevel = box.Bevel1->grab().toImage();
-    EXPECT_EQ(bevel.pixel(100, 0), box.palette().color(QPalette::Dark).rgb());
-    EXPECT_EQ(bevel.pixel(100, 1), box.palette().color(QPalette::Light).rgb());
-    EXPECT_NE(box.palette().color(QPalette::Dark).rgb(),
-              box.palette().color(QPalette::Light).rgb());
-    box.hide();
+    W(&box)->show();
+    const QImage bevel = W(box.Bevel1)->grab().toImage();
+    EXPECT_EQ(bevel.pixel(100, 0), W(&box)->palette().color(QPalette::Dark).rgb());
+    EXPECT_EQ(bevel.pixel(100, 1), W(&box)->palette().color(QPalette::Light).rgb());
+    EXPECT_NE(W(&box)->palette().color(QPalette::Dark).rgb(),
+              W(&box)->palette().color(QPalette::Light).rgb());
+    W(&box)->hide();
 }
 
 TEST(AboutBox, LabelsCarryTheirCaptionsFontsAndSizeThemselves) {
@@ -85,59 +88,60 @@ TEST(AboutBox, LabelsCarryTheirCaptionsFontsAndSizeThemselves) {
     for (const LabelCase& c : cases) {
         SCOPED_TRACE(c.Text);
         ASSERT_NE(c.Label, nullptr);
-        EXPECT_EQ(c.Label->text(), QString::fromUtf8(c.Text));
-        const QFontMetrics fm(c.Label->font());
-        const QRect g = c.Label->geometry();
+        EXPECT_EQ(As<QLabel>(c.Label)->text(), QString::fromUtf8(c.Text));
+        const QFontMetrics fm(W(c.Label)->font());
+        const QRect g = W(c.Label)->geometry();
         EXPECT_EQ(g.top(), c.Y);
         EXPECT_EQ(g.height(), fm.height());
-        EXPECT_EQ(g.width(), fm.horizontalAdvance(c.Label->text()));
+        EXPECT_EQ(g.width(), fm.horizontalAdvance(As<QLabel>(c.Label)->text()));
         if (c.RightColumn)
             EXPECT_EQ(g.left() + g.width(), 371); // the column stays flush right
         else
             EXPECT_EQ(g.left(), c.X);
         // Whatever face stands in, nothing runs into the logo or off the window.
-        EXPECT_GT(g.left(), box.panLogo->geometry().right());
+        EXPECT_GT(g.left(), W(box.panLogo)->geometry().right());
         EXPECT_LE(g.left() + g.width(), 378);
     }
 
-    const QFont product = box.lbProductName->font();
+    const QFont product = W(box.lbProductName)->font();
     EXPECT_EQ(product.family(), "Verdana");
     EXPECT_EQ(product.pixelSize(), 21);
     EXPECT_TRUE(product.bold());
-    EXPECT_EQ(box.lbProductName->palette().color(QPalette::WindowText), QColor(0x5A, 0x7F, 0xAD));
+    EXPECT_EQ(W(box.lbProductName)->palette().color(QPalette::WindowText),
+              QColor(0x5A, 0x7F, 0xAD));
 
-    for (QLabel* bold : {box.lbVersion, box.lbSiteCaption, box.lbSupportCaption}) {
-        EXPECT_EQ(bold->font().family(), "MS Sans Serif");
-        EXPECT_EQ(bold->font().pixelSize(), 11);
-        EXPECT_TRUE(bold->font().bold()) << bold->objectName().toStdString();
+    for (TLabel* bold : {box.lbVersion, box.lbSiteCaption, box.lbSupportCaption}) {
+        EXPECT_EQ(W(bold)->font().family(), "MS Sans Serif");
+        EXPECT_EQ(W(bold)->font().pixelSize(), 11);
+        EXPECT_TRUE(W(bold)->font().bold());
     }
-    EXPECT_FALSE(box.lbFree->font().bold());
-    EXPECT_EQ(box.lbFree->font().pixelSize(), 11);
-    EXPECT_EQ(box.lbFree->palette().color(QPalette::WindowText),
-              box.palette().color(QPalette::WindowText));
+    EXPECT_FALSE(W(box.lbFree)->font().bold());
+    EXPECT_EQ(W(box.lbFree)->font().pixelSize(), 11);
+    EXPECT_EQ(W(box.lbFree)->palette().color(QPalette::WindowText),
+              W(&box)->palette().color(QPalette::WindowText));
 
-    for (QLabel* link : {static_cast<QLabel*>(box.lbSite), static_cast<QLabel*>(box.lbSupport)}) {
-        SCOPED_TRACE(link->objectName().toStdString());
-        EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(0, 0, 0xFF));
-        EXPECT_TRUE(link->font().underline());
-        EXPECT_FALSE(link->font().bold());
-        EXPECT_EQ(link->font().pixelSize(), 11);
-        EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+    for (TLabel* link : {box.lbSite, box.lbSupport}) {
+        SCOPED_TRACE(link->Width());
+        EXPECT_EQ(W(link)->palette().color(QPalette::WindowText), QColor(0, 0, 0xFF));
+        EXPECT_TRUE(W(link)->font().underline());
+        EXPECT_FALSE(W(link)->font().bold());
+        EXPECT_EQ(W(link)->font().pixelSize(), 11);
+        EXPECT_EQ(W(link)->cursor().shape(), Qt::PointingHandCursor);
     }
 }
 
 TEST(AboutBox, NamesTheClassificationEdition) {
     TAboutBox box;
-    const QString text = box.lbEdition->text();
+    const QString text = As<QLabel>(box.lbEdition)->text();
     EXPECT_TRUE(text.contains(QLatin1String(MKBDataSetId))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("версия ") + QLatin1String(MKBDataSetVersion)));
     // Wrapped, it fits its place beside the button, inside the window.
     const QRect need =
-        QFontMetrics(box.lbEdition->font())
-            .boundingRect(QRect(0, 0, box.lbEdition->width(), 1000), Qt::TextWordWrap, text);
-    EXPECT_LE(need.height(), box.lbEdition->height());
-    EXPECT_LT(box.lbEdition->geometry().right(), box.btnOK->geometry().left());
-    EXPECT_LE(box.lbEdition->geometry().bottom(), TAboutBox::ClientHeight);
+        QFontMetrics(W(box.lbEdition)->font())
+            .boundingRect(QRect(0, 0, W(box.lbEdition)->width(), 1000), Qt::TextWordWrap, text);
+    EXPECT_LE(need.height(), W(box.lbEdition)->height());
+    EXPECT_LT(W(box.lbEdition)->geometry().right(), W(box.btnOK)->geometry().left());
+    EXPECT_LE(W(box.lbEdition)->geometry().bottom(), TAboutBox::ClientHeight);
 }
 
 // How many pixels of the widget as painted are close to `colour`.
@@ -156,77 +160,90 @@ int PaintedPixels(QWidget* w, const QColor& colour) {
 
 TEST(AboutBox, TextIsPaintedInItsColours) {
     TAboutBox box;
-    box.show();
-    EXPECT_GT(PaintedPixels(box.lbProductName, QColor(0x5A, 0x7F, 0xAD)), 30);
-    EXPECT_GT(PaintedPixels(box.lbSite, QColor(0, 0, 0xFF)), 20);
-    EXPECT_GT(PaintedPixels(box.lbSupport, QColor(0, 0, 0xFF)), 20);
-    EXPECT_EQ(PaintedPixels(box.lbFree, QColor(0, 0, 0xFF)), 0);
-    EXPECT_GT(PaintedPixels(box.lbFree, box.palette().color(QPalette::WindowText)), 10);
+    W(&box)->show();
+    EXPECT_GT(PaintedPixels(W(box.lbProductName), QColor(0x5A, 0x7F, 0xAD)), 30);
+    EXPECT_GT(PaintedPixels(W(box.lbSite), QColor(0, 0, 0xFF)), 20);
+    EXPECT_GT(PaintedPixels(W(box.lbSupport), QColor(0, 0, 0xFF)), 20);
+    EXPECT_EQ(PaintedPixels(W(box.lbFree), QColor(0, 0, 0xFF)), 0);
+    EXPECT_GT(PaintedPixels(W(box.lbFree), W(&box)->palette().color(QPalette::WindowText)), 10);
     // The window's ground is the button face.
-    EXPECT_EQ(box.grab().toImage().pixel(300, 172), box.palette().color(QPalette::Button).rgb());
-    box.hide();
+    EXPECT_EQ(W(&box)->grab().toImage().pixel(300, 172),
+              W(&box)->palette().color(QPalette::Button).rgb());
+    W(&box)->hide();
 }
 
 TEST(AboutBox, EscOkAltOAndTheCloseBoxCloseIt) {
     TAboutBox box;
     const std::vector<std::pair<const char*, std::function<void(QWidget*)>>> ways = {
-        {"Esc", [&](QWidget*) { QTest::keyClick(box.btnOK, Qt::Key_Escape); }},
-        {"OK", [&](QWidget*) { QTest::mouseClick(box.btnOK, Qt::LeftButton); }},
-        {"Alt+O", [&](QWidget*) { QTest::keyClick(box.btnOK, Qt::Key_O, Qt::AltModifier); }},
+        {"Esc", [&](QWidget*) { QTest::keyClick(W(box.btnOK), Qt::Key_Escape); }},
+        {"OK", [&](QWidget*) { QTest::mouseClick(W(box.btnOK), Qt::LeftButton); }},
+        {"Alt+O", [&](QWidget*) { QTest::keyClick(W(box.btnOK), Qt::Key_O, Qt::AltModifier); }},
         {"close box", [&](QWidget* modal) { modal->close(); }},
-        {"Esc again", [&](QWidget*) { QTest::keyClick(box.btnOK, Qt::Key_Escape); }},
+        {"Esc again", [&](QWidget*) { QTest::keyClick(W(box.btnOK), Qt::Key_Escape); }},
     };
     for (const auto& [name, act] : ways) {
         SCOPED_TRACE(name);
         QWidget* seen = nullptr;
-        AnswerModal([&] { return box.ShowModal(); },
-                    [&](QWidget* modal) {
-                        seen = modal;
-                        EXPECT_TRUE(box.isVisible());
-                        act(modal);
-                    });
-        EXPECT_EQ(seen, &box);
-        EXPECT_FALSE(box.isVisible());
+        AnswerModal(
+            [&] {
+                box.ShowModal();
+                return 0;
+            },
+            [&](QWidget* modal) {
+                seen = modal;
+                EXPECT_TRUE(W(&box)->isVisible());
+                act(modal);
+            });
+        EXPECT_EQ(seen, W(&box));
+        EXPECT_FALSE(W(&box)->isVisible());
     }
 }
 
 TEST(AboutBox, OtherKeysLeaveItOpen) {
     TAboutBox box;
     bool stillOpen = false;
-    AnswerModal([&] { return box.ShowModal(); },
-                [&](QWidget*) {
-                    QTest::keyClick(box.btnOK, Qt::Key_A);
-                    QTest::keyClick(box.btnOK, Qt::Key_O); // O without Alt
-                    stillOpen = box.isVisible();
-                    box.btnOKClick(box.btnOK);
-                });
+    AnswerModal(
+        [&] {
+            box.ShowModal();
+            return 0;
+        },
+        [&](QWidget*) {
+            QTest::keyClick(W(box.btnOK), Qt::Key_A);
+            QTest::keyClick(W(box.btnOK), Qt::Key_O); // O without Alt
+            stillOpen = W(&box)->isVisible();
+            box.btnOKClick();
+        });
     EXPECT_TRUE(stillOpen);
 }
 
 TEST(AboutBox, FormKeyPressClosesOnEscOnlyAndKeepsTheKey) {
     TAboutBox box;
-    box.show();
+    W(&box)->show();
     char16_t key = u'x';
-    box.FormKeyPress(&box, key);
-    EXPECT_TRUE(box.isVisible());
+    box.FormKeyPress(key);
+    EXPECT_TRUE(W(&box)->isVisible());
     EXPECT_EQ(key, u'x');
     key = 27;
-    box.FormKeyPress(&box, key);
-    EXPECT_FALSE(box.isVisible());
+    box.FormKeyPress(key);
+    EXPECT_FALSE(W(&box)->isVisible());
 }
 
 TEST(AboutBox, LinksAskTheShellAndLeaveTheWindowOpen) {
     ShellRecorder shell;
     TAboutBox box;
     bool openAfterSite = false, openAfterSupport = false;
-    AnswerModal([&] { return box.ShowModal(); },
-                [&](QWidget*) {
-                    QTest::mouseClick(box.lbSite, Qt::LeftButton);
-                    openAfterSite = box.isVisible();
-                    QTest::mouseClick(box.lbSupport, Qt::LeftButton);
-                    openAfterSupport = box.isVisible();
-                    box.btnOKClick(box.btnOK);
-                });
+    AnswerModal(
+        [&] {
+            box.ShowModal();
+            return 0;
+        },
+        [&](QWidget*) {
+            QTest::mouseClick(W(box.lbSite), Qt::LeftButton);
+            openAfterSite = W(&box)->isVisible();
+            QTest::mouseClick(W(box.lbSupport), Qt::LeftButton);
+            openAfterSupport = W(&box)->isVisible();
+            box.btnOKClick();
+        });
     EXPECT_TRUE(openAfterSite);
     EXPECT_TRUE(openAfterSupport);
     ASSERT_EQ(shell.Targets.size(), 2u);
@@ -237,13 +254,13 @@ TEST(AboutBox, LinksAskTheShellAndLeaveTheWindowOpen) {
 TEST(AboutBox, APressMovedOffTheLinkBeforeReleaseIsNoClick) {
     ShellRecorder shell;
     TAboutBox box;
-    box.show();
-    QTest::mousePress(box.lbSite, Qt::LeftButton, {}, QPoint(2, 2));
-    QTest::mouseRelease(box.lbSite, Qt::LeftButton, {}, QPoint(-20, 40));
+    W(&box)->show();
+    QTest::mousePress(W(box.lbSite), Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseRelease(W(box.lbSite), Qt::LeftButton, {}, QPoint(-20, 40));
     EXPECT_TRUE(shell.Targets.empty());
-    QTest::mouseClick(box.lbSite, Qt::RightButton);
+    QTest::mouseClick(W(box.lbSite), Qt::RightButton);
     EXPECT_TRUE(shell.Targets.empty());
-    box.hide();
+    W(&box)->hide();
 }
 
 TEST(AboutBox, ReplacedShellHandlerIsRestored) {

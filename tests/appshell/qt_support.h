@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/qt/forms_qt.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -26,6 +28,14 @@ public:
 private:
     QApplication* App{nullptr};
 };
+
+// The toolkit widget behind a window piece, to send it input or read what it shows.
+inline QWidget* W(const TWidget* piece) {
+    return WidgetOf(*piece);
+}
+template <typename Q> Q* As(const TWidget* piece) {
+    return qobject_cast<Q*>(WidgetOf(*piece));
+}
 
 // Calls `act` with the modal window once `open` has shown one, then returns what `open`
 // returned. Should `act` leave the window open, it is closed after a second and the test fails
