@@ -4,7 +4,8 @@
 ;
 ; packaging/windows/pack.sh builds it; every define below comes from there:
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.5.0 -DPUBLISHER=... -DEXE=... -DICON=...
-;            -DLICENSE_PAGE=... -DLICENSE_TXT=... -DOUTFILE=... installer.nsi
+;            -DPANEL=... -DLICENSE_PAGE=... -DLICENSE_TXT=... -DOUTFILE=... installer.nsi
+; (PANEL: the 164 x 314 bitmap beside the first and last pages).
 ; `setup.exe /S` installs silently with the defaults (both shortcuts), `/D=<folder>`, last,
 ; chooses the folder; `uninstall.exe /S` removes everything silently.
 
@@ -17,6 +18,7 @@
 !insertmacro MKB_REQUIRE PUBLISHER
 !insertmacro MKB_REQUIRE EXE
 !insertmacro MKB_REQUIRE ICON
+!insertmacro MKB_REQUIRE PANEL
 !insertmacro MKB_REQUIRE LICENSE_PAGE
 !insertmacro MKB_REQUIRE LICENSE_TXT
 !insertmacro MKB_REQUIRE OUTFILE
@@ -49,6 +51,7 @@ ShowUninstDetails nevershow
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PANEL}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "Программа установит справочник ${PRODUCT} ${VERSION} для вашей учётной записи Windows. Права администратора не нужны.$\r$\n$\r$\nВся классификация находится внутри программы: ей не нужны сеть и настройки.$\r$\n$\r$\nНажмите кнопку $\"Далее$\" для продолжения."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\mkb10.exe"

@@ -7,8 +7,9 @@
 # <out dir>/mkb10-<version>-portable.zip (a folder mkb10-<version>/ with mkb10.exe, README.txt and
 # LICENSE.txt). The build folder is one configured for Windows (cmake/toolchain-mingw64.cmake)
 # in which mkb10 is built: the program is <build>/app/mkb10.exe unless --exe names another, the
-# version comes from <build>/version/mkb_version.h and the icon file from
-# <build>/packaging/windows/mkb10.ico (packaging/windows/windows.cmake makes it with the program).
+# version comes from <build>/version/mkb_version.h, the icon file and the installer's side picture
+# from <build>/packaging/windows/ (packaging/windows/windows.cmake puts them there with the
+# program).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -55,7 +56,10 @@ version=$(sed -n 's/^#define MKB_VERSION "\([0-9][0-9.]*\)"$/\1/p' "$header")
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "no version of the form 1.2.3 in $header"
 
 icon=$build/packaging/windows/mkb10.ico
-[ -f "$icon" ] || die "no icon file $icon: it is made with mkb10 when app/CMakeLists.txt calls mkb_windows_resources (packaging/windows/windows.cmake)"
+panel=$build/packaging/windows/installer.bmp
+for file in "$icon" "$panel"; do
+    [ -f "$file" ] || die "no $file: it is made with mkb10 when app/CMakeLists.txt calls mkb_windows_resources (packaging/windows/windows.cmake)"
+done
 
 command -v makensis >/dev/null || die "makensis not found: install the Debian package nsis"
 command -v zip >/dev/null || die "zip not found: install the Debian package zip"
@@ -100,6 +104,7 @@ rm -f "$setup" "$portable"
 
 makensis -V2 -WX -INPUTCHARSET UTF8 \
     "-DVERSION=$version" "-DPUBLISHER=$publisher" "-DEXE=$folder/mkb10.exe" "-DICON=$icon" \
+    "-DPANEL=$panel" \
     "-DLICENSE_PAGE=$stage/license-page.txt" "-DLICENSE_TXT=$folder/LICENSE.txt" \
     "-DOUTFILE=$setup" "$here/installer.nsi" ||
     die "makensis failed"

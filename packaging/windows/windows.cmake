@@ -5,7 +5,8 @@
 # The icon file is packed at build time from the icon pictures tools/mkbpics draws, found in
 # MKB_PICTURES_DIR (resources/pictures sets it); MKB_WINDOWS_ICON_PNGS names other pictures
 # instead. Everything generated goes to <build>/packaging/windows/, where packaging/windows/pack.sh
-# takes the icon for the installer.
+# takes the icon for the installer, and with it the installer's side picture (installer.bmp from
+# the same folder, or MKB_WINDOWS_INSTALLER_BMP).
 
 # The resource compiler (windres with MinGW-w64); enabled here, at the including file's scope, as
 # CMake requires.
@@ -20,17 +21,24 @@ function(mkb_windows_resources target)
   set(out ${PROJECT_BINARY_DIR}/packaging/windows)
   file(MAKE_DIRECTORY ${out})
 
+  if(NOT DEFINED MKB_PICTURES_DIR
+     AND NOT (DEFINED MKB_WINDOWS_ICON_PNGS AND DEFINED MKB_WINDOWS_INSTALLER_BMP))
+    message(FATAL_ERROR
+      "mkb_windows_resources: no pictures. Set MKB_PICTURES_DIR (resources/pictures does), or "
+      "MKB_WINDOWS_ICON_PNGS and MKB_WINDOWS_INSTALLER_BMP, before calling it.")
+  endif()
   if(DEFINED MKB_WINDOWS_ICON_PNGS)
     set(pngs ${MKB_WINDOWS_ICON_PNGS})
-  elseif(DEFINED MKB_PICTURES_DIR)
+  else()
     set(pngs "")
     foreach(size ${MKB_WINDOWS_ICON_SIZES})
       list(APPEND pngs ${MKB_PICTURES_DIR}/icon${size}.png)
     endforeach()
+  endif()
+  if(DEFINED MKB_WINDOWS_INSTALLER_BMP)
+    set(bmp ${MKB_WINDOWS_INSTALLER_BMP})
   else()
-    message(FATAL_ERROR
-      "mkb_windows_resources: no icon pictures. Set MKB_PICTURES_DIR (resources/pictures does) "
-      "or MKB_WINDOWS_ICON_PNGS before calling it.")
+    set(bmp ${MKB_PICTURES_DIR}/installer.bmp)
   endif()
   set(pictures_target "")
   if(TARGET mkb_pictures_files)
@@ -41,6 +49,11 @@ function(mkb_windows_resources target)
     COMMAND sh ${MKB_WINDOWS_DIR}/make-ico.sh ${out}/mkb10.ico ${pngs}
     DEPENDS ${MKB_WINDOWS_DIR}/make-ico.sh ${pngs} ${pictures_target}
     COMMENT "Packing the Windows icon file"
+    VERBATIM)
+  add_custom_command(
+    OUTPUT ${out}/installer.bmp
+    COMMAND ${CMAKE_COMMAND} -E copy ${bmp} ${out}/installer.bmp
+    DEPENDS ${bmp} ${pictures_target}
     VERBATIM)
 
   # The copyright line of LICENSE ("Copyright (c) 2026 Verolin") gives the year and the holder,
@@ -60,8 +73,9 @@ function(mkb_windows_resources target)
 
   set_source_files_properties(${out}/mkb10.rc PROPERTIES
     OBJECT_DEPENDS "${out}/mkb10.ico;${MKB_RC_MANIFEST}")
-  # The icon as a source too, so that its rule belongs to the target.
-  target_sources(${target} PRIVATE ${out}/mkb10.rc ${out}/mkb10.ico)
+  # The icon and the installer's picture as sources too, so that their rules belong to the
+  # target.
+  target_sources(${target} PRIVATE ${out}/mkb10.rc ${out}/mkb10.ico ${out}/installer.bmp)
   # A window program (-mwindows): no console opens when it starts from Explorer.
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE TRUE)
 endfunction()
