@@ -16,7 +16,8 @@ fail() {
 out=$1
 shift
 
-# One byte, as printf writes it from an octal escape.
+# One byte, as printf writes it from an octal escape (hence the format made at run time).
+# shellcheck disable=SC2059
 byte() { printf "\\$(printf '%03o' "$(($1 & 255))")"; }
 le16() {
     byte "$1"
