@@ -39,10 +39,13 @@ inline constexpr QSize SplashSize{472, 269};
 inline constexpr QSize LogoSize{125, 197};
 inline constexpr QSize TreeBackgroundSize{161, 169};
 inline constexpr QSize TreeImageSize{24, 24};
+// The side picture of the Windows installer's first and last pages.
+inline constexpr QSize InstallerPanelSize{164, 314};
 
 // Each picture at 1x, or at `scale` times the size for high-density screens (the same drawing,
 // its pixels `scale` times as many in each direction).
 QImage DrawSplash(int scale = 1);
+QImage DrawInstallerPanel(int scale = 1);
 QImage DrawLogo(int scale = 1);
 QImage DrawTreeBackground(int scale = 1);
 // Closed folder, open folder, two documents, document

@@ -3,8 +3,9 @@
 //   mkbpics <output folder>
 //
 // splash.jpg, logo.png, treebg.png, treeimg0.png .. treeimg3.png, icon16.png, icon32.png,
-// icon48.png, each also at twice the size as name@2x, and for the desktop's icon theme icon64.png,
-// icon128.png, icon256.png and the scalable icon.svg. Exits non-zero, naming the file, when one
+// icon48.png, each also at twice the size as name@2x, for the desktop's icon theme icon64.png,
+// icon128.png, icon256.png and the scalable icon.svg, and for the Windows program's icon file
+// icon24.png and for its installer installer.bmp. Exits non-zero, naming the file, when one
 // cannot be written.
 #include "art.h"
 
@@ -83,10 +84,13 @@ int main(int argc, char** argv) {
             ok &= Save(art::DrawTreeImage(i, scale), dir, QString("treeimg%1%2.png").arg(i).arg(at),
                        "png");
     }
-    for (int size : {16, 32, 48, 64, 128, 256})
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
         ok &= Save(art::DrawAppIcon(size), dir, QString("icon%1.png").arg(size), "png");
     for (int size : {16, 32, 48})
         ok &= Save(art::DrawAppIcon(2 * size), dir, QString("icon%1@2x.png").arg(size), "png");
     ok &= SaveScalableIcon(dir, "icon.svg");
+    // The installer shows it at its size, a 24-bit Windows bitmap.
+    ok &= Save(art::DrawInstallerPanel().convertToFormat(QImage::Format_RGB888), dir,
+               "installer.bmp", "bmp");
     return ok ? 0 : 1;
 }

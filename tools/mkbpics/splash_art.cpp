@@ -145,4 +145,58 @@ QImage DrawSplash(int scale) {
     return img;
 }
 
+QImage DrawInstallerPanel(int scale) {
+    const int w = InstallerPanelSize.width(), h = InstallerPanelSize.height();
+    QImage img = Canvas(w, h, scale, QImage::Format_RGB32);
+    const QRect all(0, 0, w, h);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    // The splash picture's night blue and the light on its sphere, upright.
+    QLinearGradient bg(QPointF(0, 0), QPointF(w * 0.6, h));
+    bg.setColorAt(0.0, AccentDeep);
+    bg.setColorAt(0.55, AccentDark);
+    bg.setColorAt(1.0, Accent);
+    p.fillRect(all, bg);
+    QRadialGradient glow(QPointF(96, 88), 120);
+    glow.setColorAt(0.0, QColor(0xB8, 0xCF, 0xEB, 150));
+    glow.setColorAt(0.5, QColor(0x8F, 0xB0, 0xD8, 50));
+    glow.setColorAt(1.0, QColor(0x8F, 0xB0, 0xD8, 0));
+    p.fillRect(all, glow);
+
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0xFF, 0xFF, 0xFF, 90), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(Heartbeat(0, w, 292, 110));
+
+    // The sphere and stethoscope of the splash, in proportion: the stethoscope's box is 1.42
+    // times the sphere's radius of 84 over 59 units.
+    const QPointF centre(82, 96);
+    const qreal radius = 54, s = radius / 59.15;
+    DrawFloorShadow(p, centre + QPointF(4, 61), 50, 7, QColor(0x0B, 0x18, 0x2C, 150));
+    DrawSphere(p, centre, radius, QColor(0xE2, 0xEB, 0xF6), QColor(0x86, 0xA1, 0xC6));
+    DrawStethoscope(p, centre - QPointF(49.3 * s, 59.2 * s), s, RedStethoscope());
+
+    const QFont title = Face(34, QFont::Bold);
+    p.setFont(title);
+    const QString name = QString::fromUtf8("МКБ 10");
+    DrawText(p, title, QPointF((w - p.fontMetrics().horizontalAdvance(name)) / 2.0, 206), name,
+             QColor(255, 255, 255), 0.55);
+    QLinearGradient rule(QPointF(22, 0), QPointF(w - 22, 0));
+    rule.setColorAt(0.0, QColor(0xF2, 0x8A, 0x8F, 0));
+    rule.setColorAt(0.5, QColor(0xF2, 0x8A, 0x8F, 230));
+    rule.setColorAt(1.0, QColor(0xF2, 0x8A, 0x8F, 0));
+    p.fillRect(QRectF(22, 218, w - 44, 2), rule);
+    const QFont sub = Face(11, QFont::Normal);
+    p.setFont(sub);
+    qreal y = 240;
+    for (const char* line : {"Международная", "классификация болезней,", "10-й пересмотр"}) {
+        const QString text = QString::fromUtf8(line);
+        DrawText(p, sub, QPointF((w - p.fontMetrics().horizontalAdvance(text)) / 2.0, y), text,
+                 QColor(0xE8, 0xEF, 0xF8), 0.4);
+        y += 15;
+    }
+    return img;
+}
+
 } // namespace art
