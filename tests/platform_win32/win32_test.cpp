@@ -5,6 +5,7 @@
 #include "platform/clipboard.h"
 #include "platform/codepage.h"
 #include "platform/jpeg.h"
+#include "platform/thread.h"
 #include "platform/unicode.h"
 #include "platform/win32/control_host.h"
 
@@ -51,8 +52,10 @@ class Win32Test : public ::testing::Test {
 protected:
     void SetUp() override {
         EnsureApplication();
-        Form = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 10, 10, 300,
-                               200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        // Not activated: Wine waits for a window manager to hand the activation back otherwise.
+        Form = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP, 10,
+                               10, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ShowWindow(Form, SW_SHOWNOACTIVATE);
         ASSERT_NE(Form, nullptr);
     }
     void TearDown() override {
@@ -280,6 +283,91 @@ TEST_F(Win32Test, ScreenReadersGetTheRowsAsOutlineItemsWithNameLevelAndStates) {
     EXPECT_EQ(acc->accHitTest(screen.X, screen.Y, &hit), S_OK);
     EXPECT_EQ(hit.lVal, 2);
     acc->Release();
+}
+
+class TTextDescription final : public TAccessibleText {
+public:
+    std::u16string ReadingText() override { return u"Холера. См. A00"; }
+    void ReadingSelection(int& start, int& end) override { start = end = 0; }
+    int ReadingLinkCount() override { return 1; }
+    std::u16string ReadingLinkName(int link) override { return link == 0 ? u"A00" : u""; }
+    bool ReadingFollowLink(int link) override { return Followed = link == 0; }
+    bool Followed{false};
+};
+
+class TTextControl : public TControl {
+public:
+    TTextDescription Description;
+    TAccessibleDescription* AccessibleDescription() override { return &Description; }
+};
+
+std::vector<std::pair<DWORD, LONG>> gEvents;
+
+void CALLBACK RecordEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT)
+        gEvents.emplace_back(event, child);
+}
+
+TEST_F(Win32Test, TextIsADocumentWithLinksAndEventsNameTheRowOrLink) {
+    TTextControl c;
+    Adopt(c, 100, 60);
+    IAccessible* acc = AccessibleObject(c.Host()->WindowState());
+    ASSERT_NE(acc, nullptr);
+    VARIANT self{}, link{}, role{};
+    self.vt = link.vt = VT_I4;
+    link.lVal = 1;
+    acc->get_accRole(self, &role);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_DOCUMENT);
+    BSTR value = nullptr;
+    ASSERT_EQ(acc->get_accValue(self, &value), S_OK);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(value)), u"Холера. См. A00");
+    SysFreeString(value);
+    acc->get_accRole(link, &role);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
+    EXPECT_EQ(acc->accDoDefaultAction(link), S_OK);
+    EXPECT_TRUE(c.Description.Followed);
+
+    // Raised events reach a hook of this process once messages are handled.
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, RecordEvent,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    gEvents.clear();
+    NotifyAccessible(c, aeFocus, 0);
+    NotifyAccessible(c, aeTextChanged);
+    ProcessMessages();
+    UnhookWinEvent(hook);
+    EXPECT_NE(
+        std::find(gEvents.begin(), gEvents.end(), std::pair<DWORD, LONG>{EVENT_OBJECT_FOCUS, 1}),
+        gEvents.end());
+    EXPECT_NE(std::find(gEvents.begin(), gEvents.end(),
+                        std::pair<DWORD, LONG>{EVENT_OBJECT_VALUECHANGE, CHILDID_SELF}),
+              gEvents.end());
+
+    // Once the window has gone, a reader holding the object is told so.
+    acc->AddRef();
+    DestroyWindow(Form);
+    EXPECT_EQ(acc->get_accValue(self, &value), CO_E_OBJNOTCONNECTED);
+    acc->Release();
+    acc->Release();
+}
+
+TEST(Win32Thread, AWorkersMessageIsHandledOnTheWindowThreadWhileItsLoopRuns) {
+    EnsureApplication();
+    std::vector<std::uintptr_t> handled;
+    DWORD handlerThread = 0;
+    TSyncMailbox mailbox([&](unsigned, std::uintptr_t a, std::intptr_t) {
+        handled.push_back(a);
+        handlerThread = GetCurrentThreadId();
+    });
+    TThread worker([&] {
+        mailbox.Send(1, 10, 0);
+        mailbox.Send(1, 20, 0);
+    });
+    for (int i = 0; i < 200 && handled.size() < 2; ++i)
+        WaitAndProcessMessages(10);
+    worker.WaitFor();
+    EXPECT_EQ(handled, (std::vector<std::uintptr_t>{10, 20}));
+    EXPECT_EQ(handlerThread, GetCurrentThreadId());
 }
 
 } // namespace
