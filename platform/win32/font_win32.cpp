@@ -59,7 +59,11 @@ HFONT CreateGdiFont(const TFontSpec& request) {
     lf.lfItalic = request.Italic;
     lf.lfUnderline = request.Underline;
     lf.lfStrikeOut = request.StrikeOut;
-    lf.lfCharSet = static_cast<BYTE>(request.CharSet);
+    // The default character set is the narrow code page's (1251: Russian), as on the Russian
+    // desktop the program is made for, whatever the system's own: a face with Cyrillic reports
+    // RUSSIAN_CHARSET, and pages decoded for it take windows-1251.
+    lf.lfCharSet =
+        static_cast<BYTE>(request.CharSet == DEFAULT_CHARSET ? RUSSIAN_CHARSET : request.CharSet);
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;

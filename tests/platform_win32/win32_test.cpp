@@ -56,7 +56,7 @@ protected:
         Form = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP, 10,
                                10, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ShowWindow(Form, SW_SHOWNOACTIVATE);
-        ASSERT_NE(Form, nullptr);
+        ASSERT_NE(Form, nullptr) << "windows need a display: under Wine, an X server (xvfb-run)";
     }
     void TearDown() override {
         if (IsWindow(Form))
@@ -138,6 +138,9 @@ TEST_F(Win32Test, ScrollBarsClampAndTakeTheirRoomAndAParentTakesTheWindowAlong) 
 TEST(Win32Canvas, GdiTextKeepsBitmapsOpaqueAndAlphaBitmapsTransparentAroundIt) {
     EnsureApplication();
     auto font = std::make_shared<TPlatformFont>(TFontSpec{u"Arial", -16});
+    // The default character set is the Russian desktop's, whatever the system's locale: pages
+    // without a declared charset are decoded as windows-1251 through it.
+    EXPECT_EQ(font->Metrics().CharSet, RUSSIAN_CHARSET);
     for (TBitmapFormat format : {bfOpaque, bfAlpha}) {
         TBitmap b(60, 24, format);
         b.Fill(clWhite, format == bfAlpha ? 0 : 255);
