@@ -204,6 +204,7 @@ LRESULT THostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         MouseButton(message, wParam, lParam);
         return 0;
     case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
         return Wheel(message, wParam, lParam);
     case WM_CONTEXTMENU:
         // A control offers its own menus, on the button's release and on the menu keys.
@@ -380,7 +381,10 @@ LRESULT THostWindow::Wheel(UINT message, WPARAM wParam, LPARAM lParam) {
     ::ScreenToClient(Hwnd, &p);
     const TPoint client{static_cast<int>(std::floor(p.x / Ratio)),
                         static_cast<int>(std::floor(p.y / Ratio))};
-    const int delta = static_cast<short>(HIWORD(wParam));
+    // A tilt to the right comes as a positive turn; the other platforms count it as one away
+    // from the user only when tilted to the left.
+    const int turn = static_cast<short>(HIWORD(wParam));
+    const int delta = message == WM_MOUSEHWHEEL ? -turn : turn;
     if (Owner->MouseWheel(MouseShift(LOWORD(wParam)), delta, client))
         return 0;
     // An unused turn goes to the parent window.

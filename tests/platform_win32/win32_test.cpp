@@ -167,6 +167,19 @@ TEST(Win32Canvas, GdiTextKeepsBitmapsOpaqueAndAlphaBitmapsTransparentAroundIt) {
     }
 }
 
+TEST(Win32Pointer, PanningShapesAreCursorsAndAWindowShownWhereAsked) {
+    EnsureApplication();
+    HCURSOR all = win32::CursorHandle(crMoveAll);
+    EXPECT_NE(all, nullptr);
+    EXPECT_NE(all, win32::CursorHandle(crMoveNS));
+    EXPECT_EQ(all, win32::CursorHandle(crMoveAll)) << "made once";
+    TPanningWindow window(crMoveEW);
+    EXPECT_FALSE(window.Visible());
+    window.ShowAt({40, 50});
+    EXPECT_TRUE(window.Visible());
+    EXPECT_EQ(window.ScreenPos(), (TPoint{40, 50}));
+}
+
 TEST(Win32Text, CodePagesClipboardAndUpperCaseGoThroughTheSystem) {
     EnsureApplication();
     const std::u16string text = u"Код МКБ-10: ёлка, Ёж";
