@@ -15,8 +15,6 @@
 #include <string_view>
 #include <vector>
 
-class QPainter;
-class QPen;
 class TBitmap;
 class TPlatformFont;
 
@@ -39,8 +37,10 @@ using enum TBackgroundMode;
 
 class TCanvas {
 public:
+    // The backend's window surface during a paint request; for platform/ only.
+    struct TDevice;
     // Over a window paint; clip is the part of the window to paint (device coordinates).
-    TCanvas(QPainter& painter, const TRect& clip);
+    TCanvas(TDevice& device, const TRect& clip);
     // Over a bitmap (TBitmap::Canvas() hands out the bitmap's own).
     explicit TCanvas(TBitmap& bitmap);
     ~TCanvas();
@@ -113,21 +113,21 @@ public:
     // As Draw, then every drawn pixel halved towards the colour: (pixel + colour) / 2.
     void DrawBlended(int x, int y, const TBitmap& bitmap, TColor color);
 
-    // The toolkit painter; for platform/ only. A bitmap canvas starts painting here.
-    QPainter& Handle();
     // Finishes the painting of a bitmap canvas (it restarts on the next call); the bitmap
     // does this before its pixels are touched directly.
     void EndPaint();
 
+    // The backend's drawing objects; for platform/ only.
+    struct TImpl;
+    TImpl& Impl() const { return *FImpl; }
+
 private:
+    friend struct TImpl;
     bool Begin(); // false when there is nothing to paint on
-    QPen OnePixelPen(TColor color) const;
     void ApplyClip();
     TRect DeviceRect(const TRect& logical) const;
     TRect SurfaceRect() const;
 
-    QPainter* Painter{nullptr};
-    std::unique_ptr<QPainter> Owned; // the painter of a bitmap canvas while it paints
     TBitmap* Target{nullptr};
     TRect Surface; // device: the update rectangle, or the bitmap's bounds
     TRect Clip;    // device
@@ -140,6 +140,6 @@ private:
     TBackgroundMode FBkMode{bmOpaque};
     std::shared_ptr<const TPlatformFont> FFont;
     bool ClipDirty{true};
-    struct TCache; // toolkit objects kept between calls (the pattern brush)
-    std::unique_ptr<TCache> FCache;
+    bool RightToLeft{false}; // TextRect's tfRtlReading, for the TextOut it makes
+    std::unique_ptr<TImpl> FImpl;
 };

@@ -28,8 +28,6 @@ using enum TCursor;
 // The pointer position in screen coordinates.
 TPoint CursorPos();
 
-class QWidget;
-
 // A 32 x 32 tool window with the panning picture of crMoveAll, crMoveEW or crMoveNS, shaped
 // to the picture's opaque pixels and shown without taking the activation.
 class TPanningWindow {
@@ -48,5 +46,6 @@ public:
 
 private:
     TCursor FKind;
-    std::unique_ptr<QWidget> Window;
+    struct TWindow; // the backend's window
+    std::unique_ptr<TWindow> Window;
 };

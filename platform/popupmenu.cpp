@@ -1,30 +1,11 @@
 #include "platform/popupmenu.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QMenu>
-#include <QString>
+#include "platform/backend.h"
 
 namespace {
 
 TPopupMenuHook& Hook() {
     static TPopupMenuHook hook;
     return hook;
-}
-
-int ShowMenu(const TPopupMenu& menu, TPoint screenPoint) {
-    QMenu popup(QApplication::activeWindow());
-    std::vector<QAction*> actions;
-    for (const TMenuItem& item : menu.Items) {
-        QAction* action = popup.addAction(QString::fromStdU16String(item.Caption));
-        action->setEnabled(item.Enabled);
-        actions.push_back(action);
-    }
-    const QAction* chosen = popup.exec(QPoint(screenPoint.X, screenPoint.Y));
-    for (std::size_t i = 0; i < actions.size(); ++i)
-        if (actions[i] == chosen)
-            return static_cast<int>(i);
-    return -1;
 }
 
 } // namespace
@@ -36,7 +17,8 @@ void TPopupMenu::Add(std::u16string caption, std::function<void()> onClick, bool
 int TPopupMenu::Popup(TPoint screenPoint) {
     if (Items.empty())
         return -1;
-    const int chosen = Hook() ? Hook()(*this, screenPoint) : ShowMenu(*this, screenPoint);
+    const int chosen =
+        Hook() ? Hook()(*this, screenPoint) : backend::ShowPopupMenu(*this, screenPoint);
     if (chosen < 0 || chosen >= static_cast<int>(Items.size()) || !Items[chosen].Enabled)
         return -1;
     // The action may rebuild whatever made the menu, so it runs on a copy.

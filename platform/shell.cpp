@@ -1,8 +1,5 @@
 #include "platform/shell.h"
-
-#include <QDesktopServices>
-#include <QString>
-#include <QUrl>
+#include "platform/backend.h"
 
 namespace {
 
@@ -18,9 +15,7 @@ void ShellExecuteOpen(const std::u16string& target) {
         handler(target);
         return;
     }
-    const QUrl url(QString::fromStdU16String(target), QUrl::StrictMode);
-    if (url.isValid() && !url.scheme().isEmpty())
-        QDesktopServices::openUrl(url);
+    backend::ShellOpen(target);
 }
 
 TShellOpenHandler SetShellOpenHandler(TShellOpenHandler handler) {

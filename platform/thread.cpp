@@ -1,9 +1,6 @@
+// The hand-over between threads; the backend only wakes the user-interface thread.
 #include "platform/thread.h"
 #include "text/scopeexit.h"
-
-#include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
 
 void TAutoResetEvent::SetEvent() {
     {
@@ -19,24 +16,6 @@ void TAutoResetEvent::WaitFor() {
     Signalled = false;
 }
 
-// Lives on the user-interface thread; a posted event wakes it to dispatch the waiting message.
-// Events still queued for it when it goes are dropped by the toolkit.
-struct TSyncMailbox::TBridge : QObject {
-    explicit TBridge(TSyncMailbox& owner) : Owner(owner) {}
-    void customEvent(QEvent* event) override {
-        if (event->type() == DispatchEvent)
-            Owner.Dispatch();
-    }
-    static inline const QEvent::Type DispatchEvent =
-        static_cast<QEvent::Type>(QEvent::registerEventType());
-    TSyncMailbox& Owner;
-};
-
-TSyncMailbox::TSyncMailbox(THandler handler)
-    : Handler(std::move(handler)), Bridge(std::make_unique<TBridge>(*this)) {}
-
-TSyncMailbox::~TSyncMailbox() = default;
-
 void TSyncMailbox::Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     std::unique_lock<std::mutex> lock(Guard);
     Handled.wait(lock, [this] { return !Waiting; });
@@ -44,9 +23,7 @@ void TSyncMailbox::Send(unsigned message, std::uintptr_t wParam, std::intptr_t l
     Message = message;
     WParam = wParam;
     LParam = lParam;
-    // Without an event loop the message is still handled by an explicit Dispatch.
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::postEvent(Bridge.get(), new QEvent(TBridge::DispatchEvent));
+    Wake();
     Handled.wait(lock, [this] { return !Waiting; });
 }
 

@@ -59,7 +59,9 @@ public:
     bool Dispatch();
 
 private:
-    struct TBridge;
+    struct TBridge; // the backend's object that wakes the user-interface thread
+    // Asks the user-interface thread's event loop to call Dispatch (nothing without a loop).
+    void Wake();
     THandler Handler;
     std::mutex Guard;
     std::condition_variable Handled;

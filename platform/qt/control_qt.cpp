@@ -1,6 +1,7 @@
-#include "platform/control.h"
 #include "platform/application.h"
 #include "platform/canvas.h"
+#include "platform/control.h"
+#include "platform/qt/canvas_qt.h"
 #include "platform/qt/control_bridge.h"
 #include "platform/qt/control_host.h"
 #include "platform/qt/qtconvert.h"
@@ -310,7 +311,8 @@ bool TControlHost::viewportEvent(QEvent* event) {
         const QRect r = static_cast<QPaintEvent*>(event)->rect();
         QPainter painter(viewport());
         const TRect update{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
-        TCanvas canvas(painter, update);
+        TCanvas::TDevice device{painter};
+        TCanvas canvas(device, update);
         Owner->Paint(canvas, update);
         // Moved to a screen of another density: what was painted before is at the old one.
         const double ratio = viewport()->devicePixelRatio();

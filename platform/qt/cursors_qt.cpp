@@ -77,9 +77,10 @@ QBitmap OpaqueMask(const QImage& image) {
     return QBitmap::fromImage(image.createMaskFromColor(KeyColor, Qt::MaskOutColor));
 }
 
-class TPanningWidget : public QWidget {
-public:
-    explicit TPanningWidget(TCursor kind)
+} // namespace
+
+struct TPanningWindow::TWindow : QWidget {
+    explicit TWindow(TCursor kind)
         : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
           Picture(PanningPicture(kind)) {
         setAttribute(Qt::WA_ShowWithoutActivating);
@@ -88,16 +89,13 @@ public:
         setMask(OpaqueMask(Picture));
     }
 
-protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.drawImage(0, 0, Picture);
     }
 
-private:
     QImage Picture;
 };
-} // namespace
 
 QCursor QtCursor(TCursor cursor) {
     if (cursor == crDefault || cursor == crArrow)
@@ -117,7 +115,7 @@ TPoint CursorPos() {
 }
 
 TPanningWindow::TPanningWindow(TCursor kind)
-    : FKind(kind), Window(std::make_unique<TPanningWidget>(kind)) {}
+    : FKind(kind), Window(std::make_unique<TWindow>(kind)) {}
 
 TPanningWindow::~TPanningWindow() = default;
 

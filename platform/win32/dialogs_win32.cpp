@@ -1,0 +1,68 @@
+// The system's message boxes and font dialog.
+#include "platform/backend.h"
+#include "platform/win32/win32.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+HWND DialogOwner() {
+    HWND active = GetActiveWindow();
+    return active != nullptr ? active : nullptr;
+}
+
+int SystemDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc != nullptr)
+        ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+} // namespace
+
+TModalResult backend::ShowMessageBox(TMessageBoxKind kind, const std::u16string& text) {
+    const std::wstring body = win32::Wide(text);
+    const std::wstring title = win32::Wide(win32::ApplicationTitle());
+    if (kind == TMessageBoxKind::mbError) {
+        MessageBoxW(DialogOwner(), body.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+        return TModalResult::mrOK;
+    }
+    // OK is the default button; Esc answers Cancel.
+    const int answer = MessageBoxW(DialogOwner(), body.c_str(), title.c_str(),
+                                   MB_OKCANCEL | MB_ICONINFORMATION | MB_DEFBUTTON1);
+    return answer == IDOK ? TModalResult::mrOK : TModalResult::mrCancel;
+}
+
+bool backend::ShowFontDialog(TFontDialogFont& font) {
+    // The dialog counts in the screen DC's units; the font's height is in logical pixels.
+    const int dpi = SystemDpi();
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(font.Height > 0 ? font.Height : 11, dpi, 96);
+    lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = font.Italic;
+    lf.lfUnderline = font.Underline;
+    lf.lfStrikeOut = font.StrikeOut;
+    // The faces that write Russian come first in the script list.
+    lf.lfCharSet = RUSSIAN_CHARSET;
+    const std::size_t n = std::min<std::size_t>(font.Name.size(), LF_FACESIZE - 1);
+    std::copy_n(font.Name.data(), n, reinterpret_cast<char16_t*>(lf.lfFaceName));
+    CHOOSEFONTW cf{};
+    cf.lStructSize = sizeof(cf);
+    cf.hwndOwner = DialogOwner();
+    cf.lpLogFont = &lf;
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST;
+    cf.rgbColors = win32::ToColorRef(font.Color);
+    if (!ChooseFontW(&cf))
+        return false;
+    font.Name = win32::FromWide(lf.lfFaceName);
+    font.Height = std::max(1, MulDiv(std::abs(lf.lfHeight), 96, dpi));
+    font.Bold = lf.lfWeight >= FW_SEMIBOLD;
+    font.Italic = lf.lfItalic != 0;
+    font.Underline = lf.lfUnderline != 0;
+    font.StrikeOut = lf.lfStrikeOut != 0;
+    return true;
+}
