@@ -88,7 +88,14 @@ void LoadClassificationInto(std::span<TMKBRec> store, std::string_view document)
         std::memcpy(buffer.get(), document.data(), document.size());
         buffer[document.size()] = '\0';
         bool loaded = parser->LoadFromMemory(buffer.get());
+#if defined(_WIN32)
+        // MinGW-w64's C library has no explicit_bzero; volatile stores are not left out either.
+        volatile char* wipe = buffer.get();
+        for (std::size_t i = 0; i <= document.size(); ++i)
+            wipe[i] = 0;
+#else
         explicit_bzero(buffer.get(), document.size() + 1);
+#endif
         if (!loaded)
             throw EMkbError("Not enough memory to read the classification document.");
     }

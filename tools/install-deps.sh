@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests, benchmarks and packages with, only those
-# missing.
+# Installs the Debian packages the project builds, tests, benchmarks and packages with (for Linux
+# and for Windows), only those missing.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
@@ -10,6 +10,9 @@ packages=(
   fonts-liberation fonts-dejavu-core
   dpkg-dev file desktop-file-utils appstream lintian
   curl ca-certificates python3
+  # The Windows build: MinGW-w64 (its posix thread model), GoogleTest's sources to compile with
+  # it, Wine and a virtual X server to run the suites, NSIS and zip to pack the program.
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64 xvfb nsis zip
 )
 missing=()
 for p in "${packages[@]}"; do

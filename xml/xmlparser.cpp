@@ -595,11 +595,19 @@ void TXmlParser::ScanText() {
 std::unique_ptr<TXmlParser> TXmlParser::OpenExternalEntity(const std::string& systemId,
                                                            const std::string& publicId,
                                                            const std::string& notation) {
-    std::string path = systemId; // "/" already is this platform's separator
+    std::string path = systemId; // "/" serves on every platform
+#if defined(_WIN32)
+    // Windows also separates with "\\", and a drive ("C:") makes a path absolute.
+    constexpr const char* separators = "/\\";
+    bool absolute =
+        !path.empty() && (path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':'));
+#else
+    constexpr const char* separators = "/";
     bool absolute = !path.empty() && path[0] == '/';
+#endif
     if (!absolute && !SourceName.empty() && SourceName[0] != u'<') {
         std::string source = Utf16ToUtf8(SourceName);
-        std::size_t slash = source.rfind('/');
+        std::size_t slash = source.find_last_of(separators);
         if (slash != std::string::npos)
             path = source.substr(0, slash + 1) + path;
     }
