@@ -6,10 +6,10 @@
 // that programs and tests without it still link and simply find nothing.
 extern "C" {
 #if defined(_WIN32)
-// PE/COFF has no undefined weak symbols: an empty table stands in, and the resource object's
-// own definitions take its place where it is linked.
-__attribute__((weak)) extern const TEmbeddedResource mkb_embedded_resources[] = {{"", nullptr, 0}};
-__attribute__((weak)) extern const std::size_t mkb_embedded_resource_count = 0;
+// PE/COFF has no undefined weak symbols: programs without a table of their own link the empty one
+// of resources/no_table.cpp, an archive member the linker takes only when nothing else defines it.
+extern const TEmbeddedResource mkb_embedded_resources[];
+extern const std::size_t mkb_embedded_resource_count;
 #else
 extern const TEmbeddedResource mkb_embedded_resources[] __attribute__((weak));
 extern const std::size_t mkb_embedded_resource_count __attribute__((weak));
