@@ -7,7 +7,8 @@ const char* const UsageText =
     "с отметкой † или * или без неё. Неизвестный код называется в строке состояния.\n"
     "\n"
     "  -h, --help   показать эту справку и выйти\n"
-    "  --version    показать версию программы и выйти\n";
+    "  --version    показать версию программы и выйти\n"
+    "  --self-check=ФАЙЛ  открыть окно, записать в ФАЙЛ число классов и выйти (проверка сборки)\n";
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     TCommandLine cl;
@@ -24,6 +25,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (arg == "--version") {
             if (cl.Action != TCommandLine::clHelp)
                 cl.Action = TCommandLine::clVersion;
+            continue;
+        }
+        if (arg.starts_with("--self-check=") && arg.size() > 13) {
+            cl.SelfCheckFile = arg.substr(13);
             continue;
         }
         if (!arg.empty() && arg[0] == '-')

@@ -8,6 +8,9 @@ struct TCommandLine {
     enum TAction { clRun, clHelp, clVersion, clError } Action{clRun};
     std::string Code;  // UTF-8 as given; empty: start as usual
     std::string Error; // for clError: what was wrong, in a sentence
+    // --self-check=FILE: once the window shows, the number of classes its tree holds is written
+    // to FILE and the program ends; the check that the built program starts and loads.
+    std::string SelfCheckFile;
 };
 
 // The arguments after the program's name.

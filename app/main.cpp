@@ -16,8 +16,7 @@
 int main(int argc, char** argv) {
     // Read before the toolkit starts, so that --help and a wrong argument need no display;
     // the toolkit's own options are therefore not taken (its environment variables are).
-    const TCommandLine commandLine =
-        ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const TCommandLine commandLine = ParseCommandLine(CommandLineArguments(argc, argv));
     if (commandLine.Action == TCommandLine::clHelp) {
         std::fputs(UsageText, stdout);
         return 0;
@@ -61,6 +60,19 @@ int main(int argc, char** argv) {
     frmMainForm.Show();
     if (!commandLine.Code.empty())
         frmMainForm.OpenCode(Utf8ToUtf16(commandLine.Code));
+    TTimer selfCheck;
+    if (!commandLine.SelfCheckFile.empty()) {
+        selfCheck.SetSingleShot(true);
+        selfCheck.SetInterval(500);
+        selfCheck.OnTimer = [&] {
+            if (std::FILE* f = std::fopen(commandLine.SelfCheckFile.c_str(), "w")) {
+                std::fprintf(f, "classes: %u\n", frmMainForm.vstPartsTree().RootNodeCount());
+                std::fclose(f);
+            }
+            frmMainForm.Close();
+        };
+        selfCheck.Start();
+    }
     const int result = RunApplication();
     AboutBox.reset();
     return result;

@@ -32,3 +32,8 @@ int RunApplication();
 // need not answer one); the program goes on with the state built so far.
 extern std::function<void(const std::string& message)> ApplicationErrorHandler;
 void ShowApplicationError(const std::string& message);
+
+// The program's arguments after its name, in UTF-8 whatever the system's code page. On a
+// desktop whose programs have no console of their own, the console the program was started
+// from (if any) takes its output, so that --help and --version print there.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QTranslator>
 
+#include <algorithm>
 #include <exception>
 
 std::function<void(const std::string&)> ApplicationErrorHandler;
@@ -94,4 +95,8 @@ void ShowApplicationError(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
                     QString::fromStdString(message), QMessageBox::Ok);
     box.exec();
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }

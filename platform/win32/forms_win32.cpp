@@ -9,10 +9,12 @@
 #include "text/utf.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <map>
 #include <stdexcept>
@@ -1417,4 +1419,20 @@ std::vector<unsigned char> ReadPictureResource(const char* name) {
     if (found == nullptr)
         return {};
     return {found->Data, found->Data + found->Size};
+}
+
+std::vector<std::string> CommandLineArguments(int, char**) {
+    // A program of the window subsystem has no console: one it was started from prints its text.
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide != nullptr && i < count; ++i)
+        args.push_back(Utf16ToUtf8(win32::FromWide(wide[i])));
+    if (wide != nullptr)
+        LocalFree(wide);
+    return args;
 }
