@@ -766,8 +766,11 @@ void TWidget::SetFocus() {
         return;
     // A form not shown yet gives its window the focus once it is.
     if (TForm* form = FormOfWindow(FImpl->Hwnd);
-        form != nullptr && form->Impl().Hwnd != FImpl->Hwnd)
+        form != nullptr && form->Impl().Hwnd != FImpl->Hwnd) {
         form->Impl().LastFocus = FImpl->Hwnd;
+        if (!IsWindowVisible(form->Impl().Hwnd))
+            return;
+    }
     ::SetFocus(FImpl->Hwnd);
 }
 
@@ -1392,6 +1395,9 @@ void StartApplication(int&, char**, const std::u16string& displayName, const cha
     win32::EnablePerMonitorDpi();
     EnsureApplication();
     win32::SetApplicationTitle(displayName);
+    // The window is Russian whatever the system's language: so are the system's own message
+    // boxes and dialogs, where Windows has them in Russian.
+    SetThreadUILanguage(MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA));
     RegisterClasses();
 }
 
