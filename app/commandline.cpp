@@ -8,7 +8,7 @@ const char* const UsageText =
     "\n"
     "  -h, --help   показать эту справку и выйти\n"
     "  --version    показать версию программы и выйти\n"
-    "  --self-check=ФАЙЛ  открыть окно, записать в ФАЙЛ число классов и выйти (проверка сборки)\n";
+    "  --self-check  открыть окно, напечатать число классов и выйти (проверка сборки)\n";
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     TCommandLine cl;
@@ -27,8 +27,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 cl.Action = TCommandLine::clVersion;
             continue;
         }
-        if (arg.starts_with("--self-check=") && arg.size() > 13) {
-            cl.SelfCheckFile = arg.substr(13);
+        if (arg == "--self-check") {
+            cl.SelfCheck = true;
             continue;
         }
         if (!arg.empty() && arg[0] == '-')

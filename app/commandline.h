@@ -8,9 +8,9 @@ struct TCommandLine {
     enum TAction { clRun, clHelp, clVersion, clError } Action{clRun};
     std::string Code;  // UTF-8 as given; empty: start as usual
     std::string Error; // for clError: what was wrong, in a sentence
-    // --self-check=FILE: once the window shows, the number of classes its tree holds is written
-    // to FILE and the program ends; the check that the built program starts and loads.
-    std::string SelfCheckFile;
+    // --self-check: once the window shows, the number of classes its tree holds is printed and
+    // the program ends; the check that a built program starts and loads its classification.
+    bool SelfCheck{false};
 };
 
 // The arguments after the program's name.

@@ -61,14 +61,12 @@ int main(int argc, char** argv) {
     if (!commandLine.Code.empty())
         frmMainForm.OpenCode(Utf8ToUtf16(commandLine.Code));
     TTimer selfCheck;
-    if (!commandLine.SelfCheckFile.empty()) {
+    if (commandLine.SelfCheck) {
         selfCheck.SetSingleShot(true);
         selfCheck.SetInterval(500);
         selfCheck.OnTimer = [&] {
-            if (std::FILE* f = std::fopen(commandLine.SelfCheckFile.c_str(), "w")) {
-                std::fprintf(f, "classes: %u\n", frmMainForm.vstPartsTree().RootNodeCount());
-                std::fclose(f);
-            }
+            std::printf("%u\n", frmMainForm.vstPartsTree().RootNodeCount());
+            std::fflush(stdout);
             frmMainForm.Close();
         };
         selfCheck.Start();
