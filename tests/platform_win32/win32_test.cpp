@@ -4,7 +4,9 @@
 #include "platform/accessible.h"
 #include "platform/clipboard.h"
 #include "platform/codepage.h"
+#include "platform/dialogs.h"
 #include "platform/jpeg.h"
+#include "platform/popupmenu.h"
 #include "platform/thread.h"
 #include "platform/unicode.h"
 #include "platform/win32/control_host.h"
@@ -178,6 +180,62 @@ TEST(Win32Pointer, PanningShapesAreCursorsAndAWindowShownWhereAsked) {
     window.ShowAt({40, 50});
     EXPECT_TRUE(window.Visible());
     EXPECT_EQ(window.ScreenPos(), (TPoint{40, 50}));
+}
+
+// What the answering timer does to the modal window it finds: the keys it posts or the command.
+std::vector<WPARAM> gKeys;
+WPARAM gCommand = 0;
+std::u16string gCaption;
+
+void CALLBACK Answer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    HWND dialog = FindWindowW(L"#32770", nullptr);
+    if (menu == nullptr && dialog == nullptr)
+        return; // not open yet
+    KillTimer(nullptr, id);
+    if (dialog != nullptr) {
+        wchar_t caption[64]{};
+        GetWindowTextW(dialog, caption, 64);
+        gCaption = win32::FromWide(caption);
+        PostMessageW(dialog, WM_COMMAND, gCommand, 0);
+        return;
+    }
+    for (WPARAM key : gKeys)
+        PostMessageW(menu, WM_KEYDOWN, key, 0);
+}
+
+TEST(Win32Modal, MenusAndDialogsAnswerThroughTheSystemsOwnWindows) {
+    EnsureApplication();
+    TPopupMenu menu;
+    int clicked = -1;
+    menu.Add(u"Копировать", [&] { clicked = 0; });
+    menu.Add(u"Свернуть всё", [&] { clicked = 1; });
+    menu.Add(
+        u"Недоступно", [&] { clicked = 2; }, false);
+    gKeys = {VK_DOWN, VK_DOWN, VK_RETURN};
+    SetTimer(nullptr, 0, 20, Answer);
+    EXPECT_EQ(menu.Popup({100, 100}), 1);
+    EXPECT_EQ(clicked, 1);
+
+    gCommand = IDCANCEL;
+    SetTimer(nullptr, 0, 20, Answer);
+    EXPECT_EQ(MessageBoxInformation(u"Текст"), TModalResult::mrCancel);
+    EXPECT_EQ(gCaption, u"МКБ-10");
+    gCommand = IDOK;
+    SetTimer(nullptr, 0, 20, Answer);
+    EXPECT_EQ(MessageBoxInformation(u"Текст"), TModalResult::mrOK);
+
+    TFontDialogFont font{u"Arial", 13, true};
+    const TFontDialogFont seed = font;
+    SetTimer(nullptr, 0, 20, Answer);
+    ASSERT_TRUE(ExecuteFontDialog(font));
+    EXPECT_EQ(font.Height, seed.Height) << "pixels to points and back";
+    EXPECT_TRUE(font.Bold);
+    gCommand = IDCANCEL;
+    SetTimer(nullptr, 0, 20, Answer);
+    font.Name = u"Courier New";
+    EXPECT_FALSE(ExecuteFontDialog(font));
+    EXPECT_EQ(font.Name, u"Courier New");
 }
 
 TEST(Win32Text, CodePagesClipboardAndUpperCaseGoThroughTheSystem) {
