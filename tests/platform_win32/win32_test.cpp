@@ -248,6 +248,7 @@ TEST(Win32Text, CodePagesClipboardAndUpperCaseGoThroughTheSystem) {
     EXPECT_EQ(static_cast<unsigned char>(oem[0]), 0x8A); // 'К'
     EXPECT_EQ(DecodeCodePage(oem, 1), text);
     EXPECT_EQ(EncodeCodePage(u"a\u4E00b", 866), "a?b");
+    EXPECT_EQ(DecodeCodePage("abc", 12345), u"") << "an unknown page gives nothing, as with iconv";
     EXPECT_EQ(UnicodeUpperCase(u"ёлка abc"), u"ЁЛКА ABC");
 
     SetClipboardText(text);
