@@ -65,7 +65,7 @@ protected:
             DestroyWindow(Form);
     }
     void Adopt(TControl& control, int width, int height) {
-        SetParent(win32::ControlWindow(control), Form);
+        win32::AdoptControl(control, Form);
         control.SetBounds(0, 0, width, height);
         control.SetBorder(bkNone);
     }
@@ -117,6 +117,12 @@ TEST_F(Win32Test, ControlReceivesPaintKeysMouseTimersAndMessagesInOrder) {
 
 TEST_F(Win32Test, ScrollBarsClampAndTakeTheirRoomAndAParentTakesTheWindowAlong) {
     auto c = std::make_unique<TRecorder>();
+    // Without a parent a control is a window of its own, hidden until shown.
+    EXPECT_FALSE(c->Showing());
+    c->SetBounds(20, 30, 50, 40);
+    c->Show();
+    EXPECT_TRUE(c->Showing());
+    EXPECT_EQ(c->ClientToScreen({0, 0}), (TPoint{22, 32})) << "inside the platform's frame";
     Adopt(*c, 200, 100);
     c->VertScrollBar().SetScrollInfo({0, 99, 10, 95}, true);
     EXPECT_TRUE(c->VertScrollBar().Visible());
