@@ -92,7 +92,8 @@ HCURSOR CursorHandle(TCursor cursor);
 // Makes the process aware of each monitor's density (once, before the first window), so that
 // Windows does not stretch its windows; without it every window reports 96 dots per inch.
 void EnablePerMonitorDpi();
-// The window's dots per inch: the monitor's for a per-monitor aware process, else the system's.
+// The window's dots per inch: its monitor's in a per-monitor aware process, else what Windows
+// tells an unaware one (96: it stretches the window itself).
 UINT WindowDpi(HWND window);
 inline double RatioOfDpi(UINT dpi) {
     return dpi == 0 ? 1.0 : dpi / 96.0;
