@@ -18,7 +18,6 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 namespace {
 
-constexpr const wchar_t* ParkingClassName = L"MkbParking";
 constexpr const wchar_t* MessageClassName = L"MkbMessages";
 
 std::atomic<HWND> gMessageWindow{nullptr};
@@ -50,6 +49,13 @@ LRESULT CALLBACK MessageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             mailbox->Dispatch();
         return 0;
     }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The window a control starts in closes only with its control.
+LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE)
+        return 0;
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -121,9 +127,9 @@ void EnsureApplication() {
 
         WNDCLASSEXW parking{};
         parking.cbSize = sizeof(parking);
-        parking.lpfnWndProc = DefWindowProcW;
+        parking.lpfnWndProc = FrameWindowProc;
         parking.hInstance = instance;
-        parking.lpszClassName = ParkingClassName;
+        parking.lpszClassName = win32::FrameClassName;
         RegisterClassExW(&parking);
 
         WNDCLASSEXW messages{};
@@ -133,8 +139,8 @@ void EnsureApplication() {
         messages.lpszClassName = MessageClassName;
         RegisterClassExW(&messages);
 
-        gParkingWindow = CreateWindowExW(WS_EX_TOOLWINDOW, ParkingClassName, L"", WS_POPUP, 0, 0, 0,
-                                         0, nullptr, nullptr, instance, nullptr);
+        gParkingWindow = CreateWindowExW(WS_EX_TOOLWINDOW, win32::FrameClassName, L"", WS_POPUP, 0,
+                                         0, 0, 0, nullptr, nullptr, instance, nullptr);
         gMessageWindow = CreateWindowExW(0, MessageClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                          nullptr, instance, nullptr);
         return true;

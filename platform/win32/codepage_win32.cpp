@@ -12,7 +12,7 @@ std::u16string backend::DecodeCodePage(std::string_view bytes, int codePage) {
     const int n =
         MultiByteToWideChar(static_cast<UINT>(codePage), 0, bytes.data(), length, nullptr, 0);
     if (n <= 0)
-        return std::u16string(bytes.size(), u'\uFFFD'); // a page the system does not know
+        return {}; // a page the system does not know: the caller falls back to the narrow page
     std::u16string out(static_cast<std::size_t>(n), u'\0');
     MultiByteToWideChar(static_cast<UINT>(codePage), 0, bytes.data(), length,
                         reinterpret_cast<wchar_t*>(out.data()), n);
@@ -35,7 +35,7 @@ std::string backend::EncodeCodePage(std::u16string_view text, int codePage) {
         n = WideCharToMultiByte(static_cast<UINT>(codePage), 0, wide, length, nullptr, 0, nullptr,
                                 nullptr);
         if (n <= 0)
-            return std::string(text.size(), '?');
+            return {}; // a page the system does not know
         std::string out(static_cast<std::size_t>(n), '\0');
         WideCharToMultiByte(static_cast<UINT>(codePage), 0, wide, length, out.data(), n, nullptr,
                             nullptr);

@@ -32,6 +32,9 @@ private:
 // A nested class of the control's friend, so that it may call the control's event methods.
 struct TControlHost::TWindow : std::enable_shared_from_this<TControlHost::TWindow> {
     HWND Hwnd{nullptr};
+    // The control's own hidden top-level window, its parent until a form adopts it: shown, it
+    // makes the control a window of its own, as a control without a parent is elsewhere.
+    HWND Frame{nullptr};
     TControl* Owner{nullptr};
     TControlHost* Host{nullptr}; // the control's object, while both live
     double Ratio{1};             // device pixels per logical pixel of the window's monitor
@@ -52,6 +55,7 @@ struct TControlHost::TWindow : std::enable_shared_from_this<TControlHost::TWindo
     std::shared_ptr<TWindow> Self;    // the window's own hold, dropped when it is destroyed
 
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    bool Parked() const { return Hwnd != nullptr && Frame != nullptr && GetParent(Hwnd) == Frame; }
     int ToDevice(int logical) const { return win32::ToDevice(logical, Ratio); }
     int ToLogical(int device) const { return win32::ToLogical(device, Ratio); }
     void UpdateRatio();

@@ -446,11 +446,19 @@ TControlHost::TControlHost(TControl& owner) : State(std::make_shared<THostWindow
     State->Owner = &owner;
     State->Host = this;
     State->Self = State;
-    HWND hwnd =
-        CreateWindowExW(WS_EX_CLIENTEDGE, win32::ControlClassName, L"",
-                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0, 0,
-                        win32::ParkingWindow(), nullptr, GetModuleHandleW(nullptr), State.get());
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    State->Frame =
+        CreateWindowExW(WS_EX_TOOLWINDOW, win32::FrameClassName, L"", WS_POPUP | WS_CLIPCHILDREN, 0,
+                        0, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = State->Frame != nullptr
+                    ? CreateWindowExW(WS_EX_CLIENTEDGE, win32::ControlClassName, L"",
+                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0,
+                                      0, State->Frame, nullptr, instance, State.get())
+                    : nullptr;
     if (hwnd == nullptr) {
+        if (State->Frame != nullptr)
+            DestroyWindow(State->Frame);
+        State->Frame = nullptr;
         State->Self.reset();
         State->Owner = nullptr;
         return;
@@ -463,6 +471,23 @@ TControlHost::~TControlHost() {
     State->Host = nullptr;
     if (State->Hwnd != nullptr)
         DestroyWindow(State->Hwnd);
+    if (State->Frame != nullptr)
+        DestroyWindow(State->Frame);
+    State->Frame = nullptr;
+}
+
+void win32::AdoptControl(TControl& control, HWND parent) {
+    THostWindow* w = HostOf(control);
+    if (w == nullptr || w->Hwnd == nullptr || parent == nullptr)
+        return;
+    RECT r{};
+    GetWindowRect(w->Hwnd, &r);
+    SetParent(w->Hwnd, parent);
+    if (w->Frame != nullptr)
+        ShowWindow(w->Frame, SW_HIDE);
+    w->UpdateRatio();
+    SetWindowPos(w->Hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE | SWP_FRAMECHANGED);
 }
 
 HWND win32::ControlWindow(const TControl& control) {
@@ -557,9 +582,18 @@ HWND WindowOf(const TControl& control) {
 } // namespace
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-    if (THostWindow* w = HostOf(*this); w != nullptr && w->Hwnd != nullptr)
-        MoveWindow(w->Hwnd, w->ToDevice(left), w->ToDevice(top), w->ToDevice(std::max(width, 0)),
-                   w->ToDevice(std::max(height, 0)), TRUE);
+    THostWindow* w = HostOf(*this);
+    if (w == nullptr || w->Hwnd == nullptr)
+        return;
+    const int x = w->ToDevice(left), y = w->ToDevice(top);
+    const int cx = w->ToDevice(std::max(width, 0)), cy = w->ToDevice(std::max(height, 0));
+    if (w->Parked()) {
+        // A window of its own: the bounds place it on the screen.
+        SetWindowPos(w->Frame, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveWindow(w->Hwnd, 0, 0, cx, cy, TRUE);
+        return;
+    }
+    MoveWindow(w->Hwnd, x, y, cx, cy, TRUE);
 }
 
 int TControl::ClientWidth() const {
@@ -626,13 +660,21 @@ void TControl::PostMessage(unsigned id, std::uintptr_t a, std::intptr_t b) {
 }
 
 void TControl::Show() {
-    if (HWND hwnd = WindowOf(*this))
-        ShowWindow(hwnd, SW_SHOWNA);
+    THostWindow* w = HostOf(*this);
+    if (w == nullptr || w->Hwnd == nullptr)
+        return;
+    ShowWindow(w->Hwnd, SW_SHOWNA);
+    if (w->Parked())
+        ShowWindow(w->Frame, SW_SHOWNA);
 }
 
 void TControl::Hide() {
-    if (HWND hwnd = WindowOf(*this))
-        ShowWindow(hwnd, SW_HIDE);
+    THostWindow* w = HostOf(*this);
+    if (w == nullptr || w->Hwnd == nullptr)
+        return;
+    ShowWindow(w->Hwnd, SW_HIDE);
+    if (w->Parked())
+        ShowWindow(w->Frame, SW_HIDE);
 }
 
 bool TControl::Showing() const {

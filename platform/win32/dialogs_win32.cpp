@@ -48,8 +48,12 @@ bool backend::ShowFontDialog(TFontDialogFont& font) {
     lf.lfStrikeOut = font.StrikeOut;
     // The faces that write Russian come first in the script list.
     lf.lfCharSet = RUSSIAN_CHARSET;
-    const std::size_t n = std::min<std::size_t>(font.Name.size(), LF_FACESIZE - 1);
-    std::copy_n(font.Name.data(), n, reinterpret_cast<char16_t*>(lf.lfFaceName));
+    // The dialog lists installed faces only: a named face missing here is seeded as its stand-in.
+    std::u16string face = ResolveFace(font.Name);
+    if (face.empty())
+        face = font.Name;
+    const std::size_t n = std::min<std::size_t>(face.size(), LF_FACESIZE - 1);
+    std::copy_n(face.data(), n, reinterpret_cast<char16_t*>(lf.lfFaceName));
     CHOOSEFONTW cf{};
     cf.lStructSize = sizeof(cf);
     cf.hwndOwner = DialogOwner();

@@ -79,7 +79,7 @@ HFONT CreateGdiFont(const TFontSpec& request) {
     return CreateFontIndirectW(&lf);
 }
 
-TFontMetrics MeasureGdi(HFONT font) {
+TFontMetrics MeasureGdi(HFONT font, const TFontSpec& request) {
     TFontMetrics m;
     TSelectFont select(font);
     TEXTMETRICW tm{};
@@ -89,6 +89,13 @@ TFontMetrics MeasureGdi(HFONT font) {
     m.Ascent = tm.tmAscent;
     m.Descent = tm.tmDescent;
     m.InternalLeading = tm.tmInternalLeading;
+    // A negative height asks for the character height: the rest of the cell is the internal
+    // leading, as GDI reports it on Windows (some renderers round the two apart).
+    const int em = request.Height < 0    ? -request.Height
+                   : request.Height == 0 ? kDefaultPixelSize
+                                         : 0;
+    if (em > 0)
+        m.InternalLeading = std::max(0, m.Height - em);
     m.ExternalLeading = tm.tmExternalLeading;
     m.AveCharWidth = tm.tmAveCharWidth;
     m.MaxCharWidth = tm.tmMaxCharWidth;
@@ -136,7 +143,7 @@ public:
         HFONT font = CreateGdiFont(request);
         if (font == nullptr)
             return {};
-        const TFontMetrics m = MeasureGdi(font);
+        const TFontMetrics m = MeasureGdi(font, request);
         DeleteObject(font);
         return m;
     }
@@ -158,7 +165,7 @@ TPlatformFont::TImpl::TImpl(const TFontSpec& request) : Request(request) {
     Font = CreateGdiFont(request);
     if (Font == nullptr)
         Font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    Metrics = MeasureGdi(Font);
+    Metrics = MeasureGdi(Font, request);
 }
 
 HFONT win32::FontHandle(const TPlatformFont& font) {

@@ -98,7 +98,7 @@ bool win32::DecodePicture(const unsigned char* data, std::size_t size, TDecodedP
         picture.Error = HResultText("Decoding the picture", FAILED(hr) ? hr : E_FAIL);
         return false;
     }
-    if (static_cast<std::size_t>(width) * height > MaxPicturePixels || width > 0x7FFFFFF / 4) {
+    if (static_cast<std::size_t>(width) * height > MaxPicturePixels || width > 0x7FFFFFFF / 4) {
         picture.Error = "the picture is too large";
         return false;
     }

@@ -56,8 +56,10 @@ inline COLORREF ToColorRef(TColor c) {
 // ---- the application ----
 // The window classes below are registered by EnsureApplication, on the user-interface thread.
 constexpr const wchar_t* ControlClassName = L"MkbControl";
-// A hidden top-level window that parents controls until a form adopts them (SetParent).
+// A hidden top-level window of this thread, the owner of menus shown without a window.
 HWND ParkingWindow();
+// The class of the hidden window each control starts in (see AdoptControl).
+constexpr const wchar_t* FrameClassName = L"MkbParking";
 // A message-only window for posts from other threads.
 HWND MessageWindow();
 // The title of message boxes (the program's display name); "МКБ-10" until set.
@@ -78,6 +80,10 @@ int RunMessageLoop();
 HWND ControlWindow(const TControl& control);
 // The control whose host window this is, nullptr for any other window.
 TControl* ControlFromWindow(HWND window);
+// Makes the control's window a child of parent (a form's window), at its current bounds and in
+// the parent's screen density. Until then a control lives in a hidden window of its own, which
+// Show and SetBounds treat as a top-level window (client at 0, 0; bounds on the screen).
+void AdoptControl(TControl& control, HWND parent);
 
 // The pointer shape of a control's cursor (shared, never destroyed).
 HCURSOR CursorHandle(TCursor cursor);
@@ -86,7 +92,8 @@ HCURSOR CursorHandle(TCursor cursor);
 // Makes the process aware of each monitor's density (once, before the first window), so that
 // Windows does not stretch its windows; without it every window reports 96 dots per inch.
 void EnablePerMonitorDpi();
-// The window's dots per inch: the monitor's for a per-monitor aware process, else the system's.
+// The window's dots per inch: its monitor's in a per-monitor aware process, else what Windows
+// tells an unaware one (96: it stretches the window itself).
 UINT WindowDpi(HWND window);
 inline double RatioOfDpi(UINT dpi) {
     return dpi == 0 ? 1.0 : dpi / 96.0;

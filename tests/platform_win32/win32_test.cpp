@@ -4,7 +4,9 @@
 #include "platform/accessible.h"
 #include "platform/clipboard.h"
 #include "platform/codepage.h"
+#include "platform/dialogs.h"
 #include "platform/jpeg.h"
+#include "platform/popupmenu.h"
 #include "platform/thread.h"
 #include "platform/unicode.h"
 #include "platform/win32/control_host.h"
@@ -63,7 +65,7 @@ protected:
             DestroyWindow(Form);
     }
     void Adopt(TControl& control, int width, int height) {
-        SetParent(win32::ControlWindow(control), Form);
+        win32::AdoptControl(control, Form);
         control.SetBounds(0, 0, width, height);
         control.SetBorder(bkNone);
     }
@@ -115,6 +117,12 @@ TEST_F(Win32Test, ControlReceivesPaintKeysMouseTimersAndMessagesInOrder) {
 
 TEST_F(Win32Test, ScrollBarsClampAndTakeTheirRoomAndAParentTakesTheWindowAlong) {
     auto c = std::make_unique<TRecorder>();
+    // Without a parent a control is a window of its own, hidden until shown.
+    EXPECT_FALSE(c->Showing());
+    c->SetBounds(20, 30, 50, 40);
+    c->Show();
+    EXPECT_TRUE(c->Showing());
+    EXPECT_EQ(c->ClientToScreen({0, 0}), (TPoint{22, 32})) << "inside the platform's frame";
     Adopt(*c, 200, 100);
     c->VertScrollBar().SetScrollInfo({0, 99, 10, 95}, true);
     EXPECT_TRUE(c->VertScrollBar().Visible());
@@ -180,6 +188,62 @@ TEST(Win32Pointer, PanningShapesAreCursorsAndAWindowShownWhereAsked) {
     EXPECT_EQ(window.ScreenPos(), (TPoint{40, 50}));
 }
 
+// What the answering timer does to the modal window it finds: the keys it posts or the command.
+std::vector<WPARAM> gKeys;
+WPARAM gCommand = 0;
+std::u16string gCaption;
+
+void CALLBACK Answer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    HWND dialog = FindWindowW(L"#32770", nullptr);
+    if (menu == nullptr && dialog == nullptr)
+        return; // not open yet
+    KillTimer(nullptr, id);
+    if (dialog != nullptr) {
+        wchar_t caption[64]{};
+        GetWindowTextW(dialog, caption, 64);
+        gCaption = win32::FromWide(caption);
+        PostMessageW(dialog, WM_COMMAND, gCommand, 0);
+        return;
+    }
+    for (WPARAM key : gKeys)
+        PostMessageW(menu, WM_KEYDOWN, key, 0);
+}
+
+TEST(Win32Modal, MenusAndDialogsAnswerThroughTheSystemsOwnWindows) {
+    EnsureApplication();
+    TPopupMenu menu;
+    int clicked = -1;
+    menu.Add(u"Копировать", [&] { clicked = 0; });
+    menu.Add(u"Свернуть всё", [&] { clicked = 1; });
+    menu.Add(
+        u"Недоступно", [&] { clicked = 2; }, false);
+    gKeys = {VK_DOWN, VK_DOWN, VK_RETURN};
+    SetTimer(nullptr, 0, 20, Answer);
+    EXPECT_EQ(menu.Popup({100, 100}), 1);
+    EXPECT_EQ(clicked, 1);
+
+    gCommand = IDCANCEL;
+    SetTimer(nullptr, 0, 20, Answer);
+    EXPECT_EQ(MessageBoxInformation(u"Текст"), TModalResult::mrCancel);
+    EXPECT_EQ(gCaption, u"МКБ-10");
+    gCommand = IDOK;
+    SetTimer(nullptr, 0, 20, Answer);
+    EXPECT_EQ(MessageBoxInformation(u"Текст"), TModalResult::mrOK);
+
+    TFontDialogFont font{u"Arial", 13, true};
+    const TFontDialogFont seed = font;
+    SetTimer(nullptr, 0, 20, Answer);
+    ASSERT_TRUE(ExecuteFontDialog(font));
+    EXPECT_EQ(font.Height, seed.Height) << "pixels to points and back";
+    EXPECT_TRUE(font.Bold);
+    gCommand = IDCANCEL;
+    SetTimer(nullptr, 0, 20, Answer);
+    font.Name = u"Courier New";
+    EXPECT_FALSE(ExecuteFontDialog(font));
+    EXPECT_EQ(font.Name, u"Courier New");
+}
+
 TEST(Win32Text, CodePagesClipboardAndUpperCaseGoThroughTheSystem) {
     EnsureApplication();
     const std::u16string text = u"Код МКБ-10: ёлка, Ёж";
@@ -190,6 +254,7 @@ TEST(Win32Text, CodePagesClipboardAndUpperCaseGoThroughTheSystem) {
     EXPECT_EQ(static_cast<unsigned char>(oem[0]), 0x8A); // 'К'
     EXPECT_EQ(DecodeCodePage(oem, 1), text);
     EXPECT_EQ(EncodeCodePage(u"a\u4E00b", 866), "a?b");
+    EXPECT_EQ(DecodeCodePage("abc", 12345), u"") << "an unknown page gives nothing, as with iconv";
     EXPECT_EQ(UnicodeUpperCase(u"ёлка abc"), u"ЁЛКА ABC");
 
     SetClipboardText(text);
