@@ -853,8 +853,8 @@ std::unique_ptr<TWidgetImpl> ControlImpl(TWidget* parent, TControl& control) {
     impl->Kind = TKind::Control;
     impl->Owns = false;
     impl->Hwnd = win32::ControlWindow(control);
-    if (impl->Hwnd != nullptr) {
-        SetParent(impl->Hwnd, ClientHwnd(parent));
+    if (impl->Hwnd != nullptr && parent != nullptr) {
+        win32::AdoptControl(control, parent->Impl().Hwnd);
         ShowWindow(impl->Hwnd, SW_SHOWNOACTIVATE);
     }
     return impl;
@@ -866,10 +866,8 @@ TControlPiece::TControlPiece(TWidget* parent, TControl& control)
     : TWidget(parent, ControlImpl(parent, control)), FControl(control) {}
 
 TControlPiece::~TControlPiece() {
-    // The control's window is its control's: it must outlive the panel's windows.
-    if (HWND hwnd = Impl().Hwnd;
-        hwnd != nullptr && IsWindow(hwnd) && win32::ControlFromWindow(hwnd) != nullptr)
-        SetParent(hwnd, win32::ParkingWindow());
+    // The control's window goes with the panel's windows; a control that lives on answers
+    // without one, as after any parent window has gone.
 }
 
 // ---- labels, bevels, pictures ----
