@@ -91,6 +91,15 @@ foreach(folder ${layered})
         endif()
         continue()
       endif()
+      # The Win32 API's windowing headers are the other toolkit: platform/win32/ alone sees them.
+      # <windows.h> itself may serve a source for the system's memory calls, never a header.
+      if(bracket STREQUAL "<" AND NOT file MATCHES "^platform/win32/")
+        if(name MATCHES "^(commctrl|commdlg|windowsx|shellapi|shlobj|ole2|oleacc|objbase|wincodec)\\.h$"
+           OR (name STREQUAL "windows.h" AND file MATCHES "\\.h(pp)?$"))
+          list(APPEND errors "${file}:${number}: <${name}>: only platform/win32/ sees the Win32 windowing API")
+          continue()
+        endif()
+      endif()
       if(no_toolkit AND NOT folder STREQUAL "platform" AND name MATCHES "^platform/qt/")
         list(APPEND errors "${file}:${number}: ${name}: ${folder}/ never sees the toolkit")
         continue()

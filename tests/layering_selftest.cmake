@@ -16,7 +16,8 @@ file(WRITE ${SAMPLE}/tests/any_test.cpp "#include \"app/main.h\"\n")
 file(WRITE ${SAMPLE}/tree/upward.h "#pragma once\n\n#include \"html/viewer.h\"\n")
 file(WRITE ${SAMPLE}/browser/toolkit.cpp "#include <QWidget>\n")
 file(WRITE ${SAMPLE}/platform/leak.h "#pragma once\n#include <QImage>\n")
-file(WRITE ${SAMPLE}/app/window.cpp "#include <QWidget>\n#include \"platform/qt/forms_qt.h\"\n")
+file(WRITE ${SAMPLE}/app/window.cpp "#include <QWidget>\n#include \"platform/qt/forms_qt.h\"\n#include <commctrl.h>\n")
+file(WRITE ${SAMPLE}/platform/win32/forms.cpp "#include <windows.h>\n#include <commctrl.h>\n")
 file(WRITE ${SAMPLE}/xml/fixture.h "#include \"../tests/fixture.h\"\n")
 file(WRITE ${SAMPLE}/tests/fixture.h "#pragma once\n")
 # html/'s rooms: read/ may use style/, never layout/; the viewer at the top level uses any room.
@@ -41,7 +42,8 @@ foreach(expected "browser/toolkit.cpp:1: <QWidget>" "platform/leak.h:2: <QImage>
                  "tree/upward.h:3: html/viewer.h" "xml/fixture.h:1: tests/fixture.h"
                  "html/read/reader.cpp:2: html/layout/section.h: html/read/ may include only"
                  "app/window.cpp:1: <QWidget>" "app/window.cpp:2: platform/qt/forms_qt.h"
-                 "7 include\\(s\\) against")
+                 "app/window.cpp:3: <commctrl.h>: only platform/win32/"
+                 "8 include\\(s\\) against")
   if(NOT output MATCHES "${expected}")
     message(FATAL_ERROR "the check did not report '${expected}':\n${output}")
   endif()
