@@ -915,7 +915,10 @@ struct TTimer::TImpl {
     QTimer Timer;
 };
 
-TTimer::TTimer() : FImpl(std::make_unique<TImpl>()) {
+TTimer::TTimer() {
+    // A timer needs the application's event loop; a program may make one before any window.
+    EnsureApplication();
+    FImpl = std::make_unique<TImpl>();
     QObject::connect(&FImpl->Timer, &QTimer::timeout, [this] {
         if (OnTimer)
             OnTimer();
