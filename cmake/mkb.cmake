@@ -46,8 +46,9 @@ function(mkb_test_suite name)
   endif()
   target_compile_definitions(${target} PRIVATE MKB_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
   if(WIN32)
-    # Under Wine (the toolchain's emulator) each case is a process of its own as on Linux: with
-    # the Wine server running, a start costs 50-100 ms, the listing too.
+    # Under Wine (the toolchain's emulator) each case is a process of its own, as on Linux: with
+    # Wine's server and services kept running (tools/setup.sh), a start costs 50-100 ms, and
+    # the whole run takes about twice as long as one process per suite would.
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "WINEDEBUG=-all" TIMEOUT 240)
