@@ -12,7 +12,7 @@ packages=(
   curl ca-certificates python3
   # The Windows build: MinGW-w64 (its posix thread model), GoogleTest's sources to compile with
   # it, Wine and a virtual X server to run the suites, NSIS and zip to pack the program.
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64 xvfb nsis zip
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64 xvfb nsis zip unzip
 )
 missing=()
 for p in "${packages[@]}"; do
