@@ -22,18 +22,37 @@ int SystemDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
+// The window is Russian whatever the system's language: a message box's buttons are renamed as
+// it is activated, before it is drawn.
+LRESULT CALLBACK RussianButtons(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        SetDlgItemTextW(box, IDOK, L"ОК");
+        SetDlgItemTextW(box, IDCANCEL, L"Отмена");
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+int RussianMessageBox(HWND owner, const std::wstring& body, const std::wstring& title, UINT type) {
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RussianButtons, nullptr, GetCurrentThreadId());
+    const int answer = MessageBoxW(owner, body.c_str(), title.c_str(), type);
+    if (hook != nullptr)
+        UnhookWindowsHookEx(hook);
+    return answer;
+}
+
 } // namespace
 
 TModalResult backend::ShowMessageBox(TMessageBoxKind kind, const std::u16string& text) {
     const std::wstring body = win32::Wide(text);
     const std::wstring title = win32::Wide(win32::ApplicationTitle());
     if (kind == TMessageBoxKind::mbError) {
-        MessageBoxW(DialogOwner(), body.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+        RussianMessageBox(DialogOwner(), body, title, MB_OK | MB_ICONERROR);
         return TModalResult::mrOK;
     }
     // OK is the default button; Esc answers Cancel.
-    const int answer = MessageBoxW(DialogOwner(), body.c_str(), title.c_str(),
-                                   MB_OKCANCEL | MB_ICONINFORMATION | MB_DEFBUTTON1);
+    const int answer = RussianMessageBox(DialogOwner(), body, title,
+                                         MB_OKCANCEL | MB_ICONINFORMATION | MB_DEFBUTTON1);
     return answer == IDOK ? TModalResult::mrOK : TModalResult::mrCancel;
 }
 

@@ -3,6 +3,7 @@
 //
 // Every size a piece is given is logical (96 per inch); the windows take it times their form's
 // density, and a form moved to a screen of another density places and sizes its pieces again.
+#include "platform/backend.h"
 #include "platform/forms.h"
 #include "platform/resources.h"
 #include "platform/win32/win32.h"
@@ -1408,9 +1409,7 @@ void ShowApplicationError(const std::string& message) {
         ApplicationErrorHandler(message);
         return;
     }
-    const std::wstring text = win32::Wide(Utf8ToUtf16(message));
-    const std::wstring title = win32::Wide(win32::ApplicationTitle());
-    MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+    backend::ShowMessageBox(TMessageBoxKind::mbError, Utf8ToUtf16(message));
 }
 
 std::vector<unsigned char> ReadPictureResource(const char* name) {
