@@ -101,15 +101,15 @@ void ConnectDetailsViewer(html::THTMLViewer& viewer, TBrowser& browser) {
 }
 
 void SetUpDetailsViewer(html::THTMLViewer& viewer) {
-    viewer.Align = html::alClient;
+    viewer.Knobs.Align = html::alClient;
     viewer.SetBorderStyle(html::htNone);
-    viewer.HistoryMaxCount = 0;
+    viewer.Knobs.HistoryMaxCount = 0;
     viewer.DefFontName = u"Times New Roman";
     viewer.DefPreFontName = u"Courier New";
     viewer.NoSelect = false;
     viewer.SetScrollBars(html::ssVertical);
     viewer.CharSet = RUSSIAN_CHARSET;
-    viewer.PrintMarginLeft = viewer.PrintMarginRight = viewer.PrintMarginTop =
-        viewer.PrintMarginBottom = 2.0;
-    viewer.PrintScale = 1.0;
+    viewer.Knobs.PrintMarginLeft = viewer.Knobs.PrintMarginRight = viewer.Knobs.PrintMarginTop =
+        viewer.Knobs.PrintMarginBottom = 2.0;
+    viewer.Knobs.PrintScale = 1.0;
 }

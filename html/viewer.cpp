@@ -12,13 +12,15 @@
 
 namespace html {
 
+using namespace viewer_steps;
+
 // ---- construction and properties -------------------------------------------------------------
 
 THTMLViewer::THTMLViewer() : Document(this, this) {
     Creating = true;
     Clock = [] { return GetTickCount(); };
     WaitForMessages = [](unsigned ms) { WaitAndProcessMessages(ms); };
-    ScrollBarWidth = VerticalScrollBarWidth();
+    FScroll.BarWidth = VerticalScrollBarWidth();
     SetDocumentDefaults();
     UpdateBorder();
     SetCursor(Cursor);
@@ -27,9 +29,9 @@ THTMLViewer::THTMLViewer() : Document(this, this) {
     SetBounds(0, 0, 150, 150);
     int cw = 0, ch = 0;
     ClientSize(cw, ch);
-    FSurfaceWidth = cw;
-    FSurfaceHeight = ch;
-    FLargeChange = std::max(0, ch - kVSmallChange);
+    FScroll.SurfaceWidth = cw;
+    FScroll.SurfaceHeight = ch;
+    FScroll.LargeChange = std::max(0, ch - kVSmallChange);
     Creating = false;
 }
 
@@ -43,7 +45,8 @@ void THTMLViewer::SetBorderStyle(THTMLBorderStyle style) {
         return;
     FBorderStyle = style;
     UpdateBorder();
-    FLastWidth = FLastHeight = -1; // the client size changed though the control's did not
+    FScroll.LastWidth = FScroll.LastHeight =
+        -1; // the client size changed though the control's did not
     Resize();
 }
 
@@ -51,7 +54,7 @@ void THTMLViewer::SetScrollBars(TScrollStyle style) {
     if (style == FScrollBars)
         return;
     FScrollBars = style;
-    FLastWidth = FLastHeight = -1;
+    FScroll.LastWidth = FScroll.LastHeight = -1;
     Resize();
 }
 
@@ -108,15 +111,15 @@ void THTMLViewer::ClearDocument() {
     SetDocumentDefaults();
     int cw = 0, ch = 0;
     ClientSize(cw, ch);
-    FVBarShown = false;
-    FVBarEnabled = true;
-    FSurfaceWidth = cw;
-    FSurfaceHeight = ch;
-    VertScrollBar().SetScrollInfo({0, 0, FSurfaceHeight + 1, 0}, false);
-    FPosition = VertScrollBar().Position();
+    FScroll.VBarShown = false;
+    FScroll.VBarEnabled = true;
+    FScroll.SurfaceWidth = cw;
+    FScroll.SurfaceHeight = ch;
+    VertScrollBar().SetScrollInfo({0, 0, FScroll.SurfaceHeight + 1, 0}, false);
+    FScroll.Position = VertScrollBar().Position();
     HorzScrollBar().SetScrollInfo({}, false);
-    CaretPos = 0;
-    SelAnchor = -1;
+    Pointer.CaretPos = 0;
+    Pointer.SelAnchor = -1;
     CollectLinks();
     Invalidate();
     AnnounceTextChange();
@@ -163,8 +166,8 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
     Document.ProgressBase = 75;
     Document.Clear();
     SetDocumentDefaults();
-    CaretPos = 0;
-    SelAnchor = -1;
+    Pointer.CaretPos = 0;
+    Pointer.SelAnchor = -1;
 
     Source = source;
     if (OnParseBegin)
@@ -181,7 +184,7 @@ void THTMLViewer::LoadSource(const std::u16string& source, const std::u16string&
     // new or unnamed file starts at the top.
     if (CurrentFile.empty() || CurrentFile != previousFile) {
         ScrollTo(0);
-        FHPosition = 0;
+        FScroll.HPosition = 0;
     }
     Invalidate();
     AnnounceTextChange();
@@ -210,7 +213,7 @@ void THTMLViewer::LayoutAt(int width) {
 void THTMLViewer::DoLayout() {
     int cw = 0, ch = 0;
     ClientSize(cw, ch);
-    const int s = ScrollBarWidth;
+    const int s = FScroll.BarWidth;
     if (FScrollBars == ssNone || FScrollBars == ssHorizontal) {
         LayoutAt(cw);
     } else if (htOptions.Contains(htShowVScroll) || Source.size() > 9999) {
@@ -232,44 +235,44 @@ void THTMLViewer::ArrangeScrollBars() {
     DocWidth = std::min(DocWidth, kMaxDocWidth);
     int cw = 0, ch = 0;
     ClientSize(cw, ch);
-    const int s = ScrollBarWidth;
+    const int s = FScroll.BarWidth;
     const bool showV = htOptions.Contains(htShowVScroll);
     const bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
     const bool noBars = !showV && ch >= DocHeight && cw >= DocWidth;
     const bool vNeeded = !noBars && vertical && DocHeight >= ch;
-    FVBarShown = vNeeded || (vertical && showV);
+    FScroll.VBarShown = vNeeded || (vertical && showV);
     // The horizontal bar is not offered: content wider than the pane is reached with the keys.
-    FSurfaceWidth = cw - (FVBarShown ? s : 0);
-    FSurfaceHeight = ch;
-    FLargeChange = FSurfaceHeight - kVSmallChange;
-    FVBarEnabled = !showV || vNeeded;
-    VertScrollBar().SetScrollInfo({0, DocHeight, FSurfaceHeight + 1, FPosition}, FVBarShown,
-                                  FVBarEnabled);
-    FHMax = std::max(0, std::max(DocWidth, FSurfaceWidth));
+    FScroll.SurfaceWidth = cw - (FScroll.VBarShown ? s : 0);
+    FScroll.SurfaceHeight = ch;
+    FScroll.LargeChange = FScroll.SurfaceHeight - kVSmallChange;
+    FScroll.VBarEnabled = !showV || vNeeded;
+    VertScrollBar().SetScrollInfo({0, DocHeight, FScroll.SurfaceHeight + 1, FScroll.Position},
+                                  FScroll.VBarShown, FScroll.VBarEnabled);
+    FScroll.HMax = std::max(0, std::max(DocWidth, FScroll.SurfaceWidth));
     HorzScrollBar().SetScrollInfo({}, false);
 }
 
 int THTMLViewer::MaxPosition() const {
-    return std::max(0, DocHeight - FSurfaceHeight);
+    return std::max(0, DocHeight - FScroll.SurfaceHeight);
 }
 
 void THTMLViewer::SetBarPosition(int position) {
-    FPosition = position;
+    FScroll.Position = position;
     TScrollInfo info = VertScrollBar().GetScrollInfo();
     info.Pos = position;
-    VertScrollBar().SetScrollInfo(info, FVBarShown, FVBarEnabled);
+    VertScrollBar().SetScrollInfo(info, FScroll.VBarShown, FScroll.VBarEnabled);
     Document.ViewTop = position;
 }
 
 void THTMLViewer::ScrollTo(int position) {
-    position = std::max(0, std::min(position, DocHeight - FSurfaceHeight));
+    position = std::max(0, std::min(position, DocHeight - FScroll.SurfaceHeight));
     SetBarPosition(position);
     Invalidate();
 }
 
 void THTMLViewer::MoveTo(int target, bool shift) {
     target = std::max(0, std::min(target, MaxPosition()));
-    const int old = FPosition;
+    const int old = FScroll.Position;
     if (target == old)
         return;
     SetBarPosition(target);
@@ -285,32 +288,33 @@ void THTMLViewer::ReLayoutKeepingView() {
     auto processing = ProcessingScope();
     const TSection* anchor = nullptr;
     for (const TSection* s : Document.SearchList)
-        if (s->LayoutTop <= FPosition)
+        if (s->LayoutTop <= FScroll.Position)
             anchor = s;
-    const int offset = anchor ? FPosition - anchor->LayoutTop : 0;
+    const int offset = anchor ? FScroll.Position - anchor->LayoutTop : 0;
     Document.ProgressBase = 0;
     DoLayout();
-    ScrollTo(anchor ? anchor->LayoutTop + offset : FPosition);
+    ScrollTo(anchor ? anchor->LayoutTop + offset : FScroll.Position);
 }
 
 void THTMLViewer::Resize() {
     if (Creating)
         return;
     // Showing or hiding the bar resizes the client area only; the control itself is unchanged.
-    if (Width() == FLastWidth && Height() == FLastHeight)
+    if (Width() == FScroll.LastWidth && Height() == FScroll.LastHeight)
         return;
-    FLastWidth = Width();
-    FLastHeight = Height();
+    FScroll.LastWidth = Width();
+    FScroll.LastHeight = Height();
     if (Processing) {
         ArrangeScrollBars();
         return;
     }
     ReLayoutKeepingView();
-    if (DocHeight < FSurfaceHeight)
+    if (DocHeight < FScroll.SurfaceHeight)
         ScrollTo(0);
     else
-        ScrollTo(FPosition);
-    FHPosition = std::max(0, std::min(FHPosition, FHMax - FSurfaceWidth));
+        ScrollTo(FScroll.Position);
+    FScroll.HPosition =
+        std::max(0, std::min(FScroll.HPosition, FScroll.HMax - FScroll.SurfaceWidth));
 }
 
 // ---- scrolling by the bar, the keys and the wheel ----------------------------------------------
@@ -318,7 +322,7 @@ void THTMLViewer::Resize() {
 void THTMLViewer::Scroll(TScrollBarKind bar, TScrollCode code, int pos) {
     if (bar != sbVertical)
         return;
-    int target = FPosition;
+    int target = FScroll.Position;
     switch (code) {
     case scLineUp:
         target -= kVSmallChange;
@@ -327,16 +331,16 @@ void THTMLViewer::Scroll(TScrollBarKind bar, TScrollCode code, int pos) {
         target += kVSmallChange;
         break;
     case scPageUp:
-        target -= FLargeChange;
+        target -= FScroll.LargeChange;
         break;
     case scPageDown:
-        target += FLargeChange;
+        target += FScroll.LargeChange;
         break;
     case scTop:
         target = 0;
         break;
     case scBottom:
-        target = DocHeight - FSurfaceHeight;
+        target = DocHeight - FScroll.SurfaceHeight;
         break;
     case scTrack:
     case scPosition: // the thumb's final place, or a wheel turn over the bar
@@ -354,7 +358,7 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
         if (key == 0)
             return;
     }
-    if (Panning) {
+    if (Pointer.Panning) {
         EndPanning();
         return;
     }
@@ -364,17 +368,17 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
     }
     if (shift.ContainsAny({ssShift, ssAlt, ssCtrl}))
         return;
-    if (key == vk::Return && FollowLink(FFocusedLink)) {
+    if (key == vk::Return && FollowLink(FLinks.Focused)) {
         key = 0;
         return;
     }
-    int target = FPosition;
+    int target = FScroll.Position;
     switch (key) {
     case vk::Prior:
-        target -= FLargeChange;
+        target -= FScroll.LargeChange;
         break;
     case vk::Next:
-        target += FLargeChange;
+        target += FScroll.LargeChange;
         break;
     case vk::End:
         target = DocHeight;
@@ -391,9 +395,10 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
     case vk::Left:
     case vk::Right: {
         const int step = key == vk::Left ? -kHSmallChange : kHSmallChange;
-        const int h = std::max(0, std::min(FHPosition + step, FHMax - FSurfaceWidth));
-        if (h != FHPosition) {
-            FHPosition = h;
+        const int h =
+            std::max(0, std::min(FScroll.HPosition + step, FScroll.HMax - FScroll.SurfaceWidth));
+        if (h != FScroll.HPosition) {
+            FScroll.HPosition = h;
             Invalidate();
         }
         key = 0;
@@ -403,7 +408,7 @@ void THTMLViewer::KeyDown(TVirtualKey& key, TShiftState shift) {
         return;
     }
     target = std::max(0, std::min(target, MaxPosition()));
-    MoveTo(target, std::abs(target - FPosition) == kVSmallChange);
+    MoveTo(target, std::abs(target - FScroll.Position) == kVSmallChange);
     key = 0;
 }
 
@@ -422,8 +427,8 @@ bool THTMLViewer::MouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
         step = wheelDelta > 0 ? -kVSmallChange * lines : kVSmallChange * lines;
     else
         step = -(wheelDelta / 2);
-    const int target = std::max(0, std::min(FPosition + step, MaxPosition()));
-    if (target != FPosition)
+    const int target = std::max(0, std::min(FScroll.Position + step, MaxPosition()));
+    if (target != FScroll.Position)
         ScrollTo(target);
     return true;
 }
@@ -436,8 +441,8 @@ void THTMLViewer::FocusIn() {
 
 void THTMLViewer::FocusOut() {
     // The next visit starts from the page's first link again.
-    if (FFocusedLink >= 0) {
-        FFocusedLink = -1;
+    if (FLinks.Focused >= 0) {
+        FLinks.Focused = -1;
         Invalidate();
     }
     UpdateBorder();

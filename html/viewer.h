@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "html/viewer_parts.h"
+
 namespace html {
 
 enum class THTMLBorderStyle { htFocused, htNone, htSingle };
@@ -24,9 +26,6 @@ using enum THTMLBorderStyle;
 
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 using enum TScrollStyle;
-
-enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
-using enum TAlign;
 
 enum class ThtOption {
     htOverLinksActive,
@@ -51,7 +50,6 @@ public:
     TAccessibleDescription* AccessibleDescription() override { return this; }
 
     // ---- published properties; the text defaults take effect with the next load ----
-    TAlign Align{alNone};
     std::u16string DefFontName{u"Times New Roman"};
     std::u16string DefPreFontName{u"Courier New"};
     double DefFontSize{12};
@@ -63,13 +61,9 @@ public:
     int MarginWidth{10};
     int MarginHeight{5};
     bool NoSelect{false};
-    int HistoryMaxCount{0};
-    int VisitedMaxCount{50};
-    int ImageCacheCount{5};
     ThtmlViewerOptions htOptions{htPrintTableBackground, htPrintMonochromeBlack};
     TCursor Cursor{crIBeam};
-    double PrintMarginLeft{2.0}, PrintMarginRight{2.0}, PrintMarginTop{2.0}, PrintMarginBottom{2.0},
-        PrintScale{1.0};
+    TViewerUnreadKnobs Knobs;
 
     THTMLBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(THTMLBorderStyle style);
@@ -93,18 +87,13 @@ public:
     std::function<void(THTMLViewer* Sender, const std::u16string& Href)> OnHotSpotClick;
 
     // ---- links ----
-    struct TLink {
-        int First{0}; // document positions [First, Last)
-        int Last{0};
-        std::u16string Href;
-        TSection* Section{nullptr};
-    };
+    using TLink = TViewerLink;
     // The page's links in reading order, made anew by every load.
-    const std::vector<TLink>& Links() const { return FLinks; }
+    const std::vector<TLink>& Links() const { return FLinks.List; }
     // The link under a surface point, -1 for none (where the last paint put the text).
     int LinkAt(int x, int y);
     // The link Tab has reached, -1 for none; framed while the viewer has the keyboard focus.
-    int FocusedLink() const { return FFocusedLink; }
+    int FocusedLink() const { return FLinks.Focused; }
     void FocusLink(int link);
     // Raises OnHotSpotClick for the link; false for no such link.
     bool FollowLink(int link);
@@ -127,8 +116,8 @@ public:
     // Lays out again and scrolls so that the text at the top of the view stays there.
     void ReLayoutKeepingView();
     void ScrollTo(int position);
-    int Position() const { return FPosition; }
-    int HScrollPosition() const { return FHPosition; }
+    int Position() const { return FScroll.Position; }
+    int HScrollPosition() const { return FScroll.HPosition; }
     // The largest position that shows a full surface: DocHeight - surface height, at least 0.
     int MaxPosition() const;
 
@@ -152,23 +141,17 @@ public:
     bool Creating{true};
     int DocHeight{0};
     int DocWidth{0};
-    int CaretPos{0};
-    int SelAnchor{-1};
-    bool LeftDown{false};
-    bool Selecting{false};
-    bool AutoScrolling{false};
-    bool Panning{false};
-    int PanStartY{0};
+    TViewerPointer Pointer;
     std::u16string CurrentFile;
     int CodePage{0}; // of the page last read, as the document builder reports it
-    int ScrollBarWidth{0};
-    int SmallChange() const { return kVSmallChange; }
-    int LargeChange() const { return FLargeChange; }
+    int ScrollBarWidth() const { return FScroll.BarWidth; }
+    int SmallChange() const { return viewer_steps::kVSmallChange; }
+    int LargeChange() const { return FScroll.LargeChange; }
 
     // The drawing surface: where the viewer paints, beside the vertical bar.
-    int SurfaceWidth() const { return FSurfaceWidth; }
-    int SurfaceHeight() const { return FSurfaceHeight; }
-    bool VScrollBarShown() const { return FVBarShown; }
+    int SurfaceWidth() const { return FScroll.SurfaceWidth; }
+    int SurfaceHeight() const { return FScroll.SurfaceHeight; }
+    bool VScrollBarShown() const { return FScroll.VBarShown; }
     // Border of the control's frame: 0 without border, else 1 on each side.
     int BorderWidth() const;
 
@@ -195,16 +178,7 @@ protected:
     void Message(unsigned id, std::uintptr_t a, std::intptr_t b) override;
 
 private:
-    static constexpr int kVSmallChange = 16;
-    static constexpr int kHSmallChange = 15;
-    static constexpr int kMaxDocWidth = 6000;
-    static constexpr unsigned kAutoScrollMessage = 1;
-    // Screen readers hear of a new page once the loading is done: a clear and the load that
-    // follows it are one change to them.
-    static constexpr unsigned kTextChangedMessage = 2;
     void AnnounceTextChange();
-    static constexpr unsigned kAutoScrollInterval = 100;
-    static constexpr int kPanDeadZone = 20;
 
     void SetProcessing(bool on);
     // Marks the viewer as processing for the length of a scope.
@@ -240,7 +214,7 @@ private:
     std::u16string ReadingText() override;
     void ReadingSelection(int& start, int& end) override;
     int ReadingLinkCount() override;
-    std::uint64_t ReadingLinkGeneration() const override { return FLinkGeneration; }
+    std::uint64_t ReadingLinkGeneration() const override { return FLinks.Generation; }
     std::u16string ReadingLinkName(int link) override;
     TRect ReadingLinkRect(int link) override;
     int ReadingFocusedLink() override;
@@ -254,25 +228,10 @@ private:
     TScrollStyle FScrollBars{ssBoth};
     TColor FDefBackground{clBtnFace};
     TViewerCanvas FCanvas;
-    int FPosition{0};
-    int FHPosition{0};
-    int FHMax{0};
-    int FLargeChange{0};
-    int FSurfaceWidth{0};
-    int FSurfaceHeight{0};
-    bool FVBarShown{false};
-    bool FVBarEnabled{true};
+    TViewerScroll FScroll;
     bool FPainting{false};
-    bool FAutoScrollPosted{false};
     bool FTextChangePosted{false};
-    int FLastWidth{-1};
-    int FLastHeight{-1};
-    std::vector<TLink> FLinks;
-    int FFocusedLink{-1};
-    int FPressedLink{-1}; // the link the left button went down on
-    std::uint64_t FLinkGeneration{0};
-    TPoint FPointer;       // last pointer position reported, surface coordinates
-    bool FLeftHeld{false}; // left button as the last mouse event reported it
+    TViewerLinks FLinks;
     std::shared_ptr<bool> FAlive{std::make_shared<bool>(true)};
 };
 

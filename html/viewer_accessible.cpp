@@ -6,6 +6,8 @@
 
 namespace html {
 
+using namespace viewer_steps;
+
 std::u16string THTMLViewer::ReadingText() {
     return TextRange(Document.FirstPos, Document.FirstPos + Document.PosCount);
 }
@@ -27,12 +29,12 @@ void THTMLViewer::SelectTo(int position) {
         return;
     const int first = Document.FirstPos, last = first + Document.PosCount;
     position = std::clamp(position, first, last);
-    if (SelAnchor < 0)
-        SelAnchor = std::clamp(CaretPos, first, last);
-    Selecting = false;
-    Document.SelStart = std::min(SelAnchor, position);
-    Document.SelEnd = std::max(SelAnchor, position);
-    CaretPos = position;
+    if (Pointer.SelAnchor < 0)
+        Pointer.SelAnchor = std::clamp(Pointer.CaretPos, first, last);
+    Pointer.Selecting = false;
+    Document.SelStart = std::min(Pointer.SelAnchor, position);
+    Document.SelEnd = std::max(Pointer.SelAnchor, position);
+    Pointer.CaretPos = position;
     Invalidate();
     NotifyAccessible(*this, aeSelectionChanged);
 }
@@ -42,16 +44,17 @@ int THTMLViewer::ViewEdgePosition(bool bottom) {
     int caretX = 0;
     // The edge may fall between lines or into the margins: the nearest line inside it counts,
     // at its end (start).
-    const int x = bottom ? FSurfaceWidth - MarginWidth - 1 : MarginWidth;
-    for (int inset = 0; inset < std::min(FSurfaceHeight, 64); inset += 2) {
-        const int y = bottom ? FSurfaceHeight - 1 - inset : inset;
+    const int x = bottom ? FScroll.SurfaceWidth - MarginWidth - 1 : MarginWidth;
+    for (int inset = 0; inset < std::min(FScroll.SurfaceHeight, 64); inset += 2) {
+        const int y = bottom ? FScroll.SurfaceHeight - 1 - inset : inset;
         const int p = CursorAtPoint(x, y + Document.ViewTop, atChar, caretX);
         if (p >= 0)
             return p;
     }
     if (bottom)
-        return FPosition >= MaxPosition() ? Document.FirstPos + Document.PosCount : CaretPos;
-    return FPosition == 0 ? Document.FirstPos : CaretPos;
+        return FScroll.Position >= MaxPosition() ? Document.FirstPos + Document.PosCount
+                                                 : Pointer.CaretPos;
+    return FScroll.Position == 0 ? Document.FirstPos : Pointer.CaretPos;
 }
 
 bool THTMLViewer::SelectionKey(TVirtualKey key, TShiftState shift) {
@@ -61,7 +64,7 @@ bool THTMLViewer::SelectionKey(TVirtualKey key, TShiftState shift) {
     switch (key) {
     case vk::Left:
     case vk::Right:
-        SelectTo(CaretPos + (key == vk::Left ? -1 : 1));
+        SelectTo(Pointer.CaretPos + (key == vk::Left ? -1 : 1));
         return true;
     case vk::Home:
         MoveTo(0, false);
@@ -77,8 +80,8 @@ bool THTMLViewer::SelectionKey(TVirtualKey key, TShiftState shift) {
     case vk::Next: {
         // The selection grows over what the scroll brings into view.
         const bool down = key == vk::Down || key == vk::Next;
-        const int step = key == vk::Up || key == vk::Down ? kVSmallChange : FLargeChange;
-        MoveTo(FPosition + (down ? step : -step), false);
+        const int step = key == vk::Up || key == vk::Down ? kVSmallChange : FScroll.LargeChange;
+        MoveTo(FScroll.Position + (down ? step : -step), false);
         // Hit testing knows the places of the lines that have been painted.
         Repaint();
         SelectTo(ViewEdgePosition(down));

@@ -8,11 +8,13 @@
 
 namespace html {
 
+using namespace viewer_steps;
+
 void THTMLViewer::CollectLinks() {
-    FLinks.clear();
-    FFocusedLink = -1;
-    FPressedLink = -1;
-    ++FLinkGeneration;
+    FLinks.List.clear();
+    FLinks.Focused = -1;
+    FLinks.Pressed = -1;
+    ++FLinks.Generation;
     for (const TFontObj* run : Document.LinkRuns) {
         TSection* section = run->Section;
         if (!section)
@@ -29,23 +31,25 @@ void THTMLViewer::CollectLinks() {
         if (end <= start)
             continue;
         // An element inside a link starts a run of its own: still the same link.
-        if (!FLinks.empty() && FLinks.back().Section == section &&
-            FLinks.back().Last == section->FirstPos + start && FLinks.back().Href == run->Link) {
-            FLinks.back().Last = section->FirstPos + end;
+        if (!FLinks.List.empty() && FLinks.List.back().Section == section &&
+            FLinks.List.back().Last == section->FirstPos + start &&
+            FLinks.List.back().Href == run->Link) {
+            FLinks.List.back().Last = section->FirstPos + end;
             continue;
         }
-        FLinks.push_back({section->FirstPos + start, section->FirstPos + end, run->Link, section});
+        FLinks.List.push_back(
+            {section->FirstPos + start, section->FirstPos + end, run->Link, section});
     }
-    std::sort(FLinks.begin(), FLinks.end(),
+    std::sort(FLinks.List.begin(), FLinks.List.end(),
               [](const TLink& a, const TLink& b) { return a.First < b.First; });
 }
 
 std::vector<TRect> THTMLViewer::LinkRects(int link) {
     std::vector<TRect> rects;
     // While a load runs the list still names the sections of the page that went.
-    if (Processing || link < 0 || link >= static_cast<int>(FLinks.size()))
+    if (Processing || link < 0 || link >= static_cast<int>(FLinks.List.size()))
         return rects;
-    const TLink& l = FLinks[static_cast<std::size_t>(link)];
+    const TLink& l = FLinks.List[static_cast<std::size_t>(link)];
     rects = l.Section->TextRects(FCanvas, l.First, l.Last);
     for (TRect& r : rects) {
         r.Top -= Document.ViewTop;
@@ -57,7 +61,7 @@ std::vector<TRect> THTMLViewer::LinkRects(int link) {
 int THTMLViewer::LinkAt(int x, int y) {
     if (Processing)
         return -1;
-    for (int i = 0; i < static_cast<int>(FLinks.size()); ++i)
+    for (int i = 0; i < static_cast<int>(FLinks.List.size()); ++i)
         for (const TRect& r : LinkRects(i))
             if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom)
                 return i;
@@ -65,17 +69,17 @@ int THTMLViewer::LinkAt(int x, int y) {
 }
 
 void THTMLViewer::FocusLink(int link) {
-    if (link < -1 || link >= static_cast<int>(FLinks.size()) || Processing)
+    if (link < -1 || link >= static_cast<int>(FLinks.List.size()) || Processing)
         return;
-    FFocusedLink = link;
+    FLinks.Focused = link;
     if (link >= 0) {
         // Into view: its first line at the top when above, its last at the bottom when below.
         const std::vector<TRect> rects = LinkRects(link);
         if (!rects.empty()) {
             if (rects.front().Top < 0)
-                MoveTo(FPosition + rects.front().Top, false);
-            else if (rects.back().Bottom > FSurfaceHeight)
-                MoveTo(FPosition + rects.back().Bottom - FSurfaceHeight, false);
+                MoveTo(FScroll.Position + rects.front().Top, false);
+            else if (rects.back().Bottom > FScroll.SurfaceHeight)
+                MoveTo(FScroll.Position + rects.back().Bottom - FScroll.SurfaceHeight, false);
         }
     }
     Invalidate();
@@ -84,10 +88,10 @@ void THTMLViewer::FocusLink(int link) {
 }
 
 bool THTMLViewer::FollowLink(int link) {
-    if (link < 0 || link >= static_cast<int>(FLinks.size()) || Processing)
+    if (link < 0 || link >= static_cast<int>(FLinks.List.size()) || Processing)
         return false;
     // The handler usually loads another page, which ends this link list.
-    const std::u16string href = FLinks[static_cast<std::size_t>(link)].Href;
+    const std::u16string href = FLinks.List[static_cast<std::size_t>(link)].Href;
     if (OnHotSpotClick)
         OnHotSpotClick(this, href);
     return true;
@@ -95,14 +99,14 @@ bool THTMLViewer::FollowLink(int link) {
 
 bool THTMLViewer::TabKey(bool backward) {
     // Tab walks the links and then lets the focus go on, so the pane never keeps it.
-    const int count = static_cast<int>(FLinks.size());
+    const int count = static_cast<int>(FLinks.List.size());
     if (count == 0 || Processing)
         return false;
     int next;
-    if (FFocusedLink < 0)
+    if (FLinks.Focused < 0)
         next = backward ? count - 1 : 0;
     else
-        next = FFocusedLink + (backward ? -1 : 1);
+        next = FLinks.Focused + (backward ? -1 : 1);
     if (next < 0 || next >= count) {
         FocusLink(-1);
         return false;
@@ -112,10 +116,10 @@ bool THTMLViewer::TabKey(bool backward) {
 }
 
 void THTMLViewer::PaintLinkFrame(TCanvas& canvas) {
-    if (FFocusedLink < 0 || !Focused())
+    if (FLinks.Focused < 0 || !Focused())
         return;
     // Two pixels in the link's own colour: a frame a dotted one-pixel line would hide in.
-    for (TRect r : LinkRects(FFocusedLink))
+    for (TRect r : LinkRects(FLinks.Focused))
         for (int inset = 1; inset <= 2; ++inset)
             canvas.FrameRect(
                 {r.Left - inset, r.Top - inset + 1, r.Right + inset, r.Bottom + inset - 1},
@@ -123,16 +127,16 @@ void THTMLViewer::PaintLinkFrame(TCanvas& canvas) {
 }
 
 std::u16string THTMLViewer::LinkText(int link) const {
-    if (link < 0 || link >= static_cast<int>(FLinks.size()))
+    if (link < 0 || link >= static_cast<int>(FLinks.List.size()))
         return {};
-    const TLink& l = FLinks[static_cast<std::size_t>(link)];
+    const TLink& l = FLinks.List[static_cast<std::size_t>(link)];
     return TextRange(l.First, l.Last);
 }
 
 // ---- the links as screen readers see them ----
 
 int THTMLViewer::ReadingLinkCount() {
-    return Processing ? 0 : static_cast<int>(FLinks.size());
+    return Processing ? 0 : static_cast<int>(FLinks.List.size());
 }
 
 std::u16string THTMLViewer::ReadingLinkName(int link) {
@@ -149,13 +153,13 @@ TRect THTMLViewer::ReadingLinkRect(int link) {
         all.Right = std::max(all.Right, r.Right);
         all.Bottom = std::max(all.Bottom, r.Bottom);
     }
-    if (all.Bottom <= 0 || all.Top >= FSurfaceHeight)
+    if (all.Bottom <= 0 || all.Top >= FScroll.SurfaceHeight)
         return {};
     return all;
 }
 
 int THTMLViewer::ReadingFocusedLink() {
-    return FFocusedLink;
+    return FLinks.Focused;
 }
 
 bool THTMLViewer::ReadingFollowLink(int link) {

@@ -9,6 +9,8 @@
 
 namespace html {
 
+using namespace viewer_steps;
+
 int THTMLViewer::CursorAtPoint(int x, int y, bool& atChar, int& caretX) {
     int lineHeight = 0, lineTop = 0;
     atChar = false;
@@ -17,64 +19,64 @@ int THTMLViewer::CursorAtPoint(int x, int y, bool& atChar, int& caretX) {
 }
 
 void THTMLViewer::EndPanning() {
-    Panning = false;
+    Pointer.Panning = false;
     SetCursor(Cursor);
 }
 
 void THTMLViewer::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    FPointer = {x, y};
-    FLeftHeld = shift.Contains(ssLeft);
+    Pointer.Last = {x, y};
+    Pointer.LeftHeld = shift.Contains(ssLeft);
     if (OnMouseDown)
         OnMouseDown(this, button, shift, x, y);
     SetFocus();
-    if (Panning) {
+    if (Pointer.Panning) {
         // The click that ends panning starts none.
         EndPanning();
     } else if (button == mbMiddle && !htOptions.Contains(htNoWheelMouse)) {
-        Panning = true;
-        PanStartY = y;
+        Pointer.Panning = true;
+        Pointer.PanStartY = y;
         SetCursor(crMoveNS);
     }
     if (button != mbLeft)
         return;
-    FPressedLink = shift.Contains(ssShift) ? -1 : LinkAt(x, y);
-    LeftDown = true;
-    Selecting = true;
+    FLinks.Pressed = shift.Contains(ssShift) ? -1 : LinkAt(x, y);
+    Pointer.LeftDown = true;
+    Pointer.Selecting = true;
     bool atChar = false;
     int caretX = 0;
     const int p = CursorAtPoint(x, y + Document.ViewTop, atChar, caretX);
-    SelAnchor = p;
+    Pointer.SelAnchor = p;
     if (p < 0)
         return;
     if (Document.SelStart != Document.SelEnd || shift.Contains(ssShift))
         Invalidate();
     if (shift.Contains(ssShift)) {
-        Document.SelStart = std::min(CaretPos, p);
-        Document.SelEnd = std::max(CaretPos, p);
+        Document.SelStart = std::min(Pointer.CaretPos, p);
+        Document.SelEnd = std::max(Pointer.CaretPos, p);
     } else {
         Document.SelStart = Document.SelEnd = p;
-        CaretPos = p;
+        Pointer.CaretPos = p;
     }
 }
 
 void THTMLViewer::MouseMove(TShiftState shift, int x, int y) {
-    FPointer = {x, y};
-    FLeftHeld = shift.Contains(ssLeft);
+    Pointer.Last = {x, y};
+    Pointer.LeftHeld = shift.Contains(ssLeft);
     if (OnMouseMove)
         OnMouseMove(this, shift, x, y);
-    if (Panning) {
-        if (std::abs(y - PanStartY) > kPanDeadZone)
+    if (Pointer.Panning) {
+        if (std::abs(y - Pointer.PanStartY) > kPanDeadZone)
             StartAutoScroll();
         return;
     }
     bool atChar = false;
     int caretX = 0;
-    const TCursor shape = !FLeftHeld && LinkAt(x, y) >= 0 ? crHandPoint
+    const TCursor shape = !Pointer.LeftHeld && LinkAt(x, y) >= 0 ? crHandPoint
                           : CursorAtPoint(x, y + Document.ViewTop, atChar, caretX) >= 0 ? Cursor
                                                                                         : crArrow;
     if (shape != TControl::Cursor())
         SetCursor(shape);
-    if (!FLeftHeld)
+    if (!Pointer.LeftHeld)
         return;
     if (y <= 0 || y >= Height())
         StartAutoScroll();
@@ -83,25 +85,25 @@ void THTMLViewer::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void THTMLViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    FPointer = {x, y};
-    FLeftHeld = shift.Contains(ssLeft);
+    Pointer.Last = {x, y};
+    Pointer.LeftHeld = shift.Contains(ssLeft);
     if (OnMouseUp)
         OnMouseUp(this, button, shift, x, y);
-    if (Panning) {
+    if (Pointer.Panning) {
         // A middle click that did not move leaves panning on until the next click.
-        if (button != mbMiddle || y != PanStartY)
+        if (button != mbMiddle || y != Pointer.PanStartY)
             EndPanning();
         return;
     }
     if (button == mbLeft && !shift.Contains(ssShift)) {
         ExtendSelection(x, y);
-        Selecting = false;
-        LeftDown = false;
+        Pointer.Selecting = false;
+        Pointer.LeftDown = false;
         NotifyAccessible(*this, aeSelectionChanged);
         // A click, not a drag that selected: released over the link it went down on.
-        const int pressed = std::exchange(FPressedLink, -1);
+        const int pressed = std::exchange(FLinks.Pressed, -1);
         if (pressed >= 0 && Document.SelStart == Document.SelEnd && LinkAt(x, y) == pressed) {
-            FFocusedLink = pressed;
+            FLinks.Focused = pressed;
             FollowLink(pressed);
         }
     } else if (button == mbRight) {
@@ -110,7 +112,7 @@ void THTMLViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
 }
 
 void THTMLViewer::ExtendSelection(int x, int y) {
-    if (!Selecting || SelAnchor < 0)
+    if (!Pointer.Selecting || Pointer.SelAnchor < 0)
         return;
     y = std::max(0, std::min(y, Height()));
     bool atChar = false;
@@ -119,14 +121,14 @@ void THTMLViewer::ExtendSelection(int x, int y) {
     if (p < 0)
         return;
     if (!NoSelect) {
-        const int start = std::min(SelAnchor, p), end = std::max(SelAnchor, p);
+        const int start = std::min(Pointer.SelAnchor, p), end = std::max(Pointer.SelAnchor, p);
         if (start != Document.SelStart || end != Document.SelEnd) {
             Document.SelStart = start;
             Document.SelEnd = end;
             Invalidate();
         }
     }
-    CaretPos = p;
+    Pointer.CaretPos = p;
 }
 
 void THTMLViewer::DoubleClick(TMouseButton button, TShiftState shift, int x, int y) {
@@ -139,7 +141,7 @@ void THTMLViewer::DoubleClick(TMouseButton button, TShiftState shift, int x, int
     const int p = CursorAtPoint(x, y + Document.ViewTop, atChar, caretX);
     if (p < 0)
         return;
-    CaretPos = p;
+    Pointer.CaretPos = p;
     // The position is the nearer edge; the character under the pointer is the one before it
     // when the pointer lies left of that edge.
     const int under = caretX > x ? p - 1 : p;
@@ -167,7 +169,7 @@ void THTMLViewer::DoubleClick(TMouseButton button, TShiftState shift, int x, int
                 ++last;
             Document.SelStart = section->FirstPos + first;
             Document.SelEnd = section->FirstPos + last;
-            CaretPos = Document.SelStart;
+            Pointer.CaretPos = Document.SelStart;
         }
     }
     Invalidate();
@@ -176,10 +178,10 @@ void THTMLViewer::DoubleClick(TMouseButton button, TShiftState shift, int x, int
 // ---- auto-scrolling --------------------------------------------------------------------------
 
 void THTMLViewer::StartAutoScroll() {
-    if (AutoScrolling || FAutoScrollPosted)
+    if (Pointer.AutoScrolling || Pointer.AutoScrollPosted)
         return;
     // Runs after the current notification, from the control's own queue.
-    FAutoScrollPosted = true;
+    Pointer.AutoScrollPosted = true;
     PostMessage(kAutoScrollMessage);
 }
 
@@ -191,20 +193,20 @@ void THTMLViewer::Message(unsigned id, std::uintptr_t, std::intptr_t) {
     }
     if (id != kAutoScrollMessage)
         return;
-    FAutoScrollPosted = false;
+    Pointer.AutoScrollPosted = false;
     AutoScrollLoop();
 }
 
 bool THTMLViewer::AutoScrollWanted() const {
-    const bool outside = FPointer.Y <= 0 || FPointer.Y >= FSurfaceHeight;
-    return (FLeftHeld && Selecting && outside) ||
-           (Panning && std::abs(FPointer.Y - PanStartY) > kPanDeadZone);
+    const bool outside = Pointer.Last.Y <= 0 || Pointer.Last.Y >= FScroll.SurfaceHeight;
+    return (Pointer.LeftHeld && Pointer.Selecting && outside) ||
+           (Pointer.Panning && std::abs(Pointer.Last.Y - Pointer.PanStartY) > kPanDeadZone);
 }
 
 void THTMLViewer::AutoScrollLoop() {
-    if (AutoScrolling)
+    if (Pointer.AutoScrolling)
         return;
-    AutoScrolling = true;
+    Pointer.AutoScrolling = true;
     const std::shared_ptr<bool> alive = FAlive;
     std::uint32_t last = Clock() - kAutoScrollInterval;
     while (AutoScrollWanted()) {
@@ -212,27 +214,27 @@ void THTMLViewer::AutoScrollLoop() {
         if (now - last >= kAutoScrollInterval) {
             last = now;
             int step;
-            if (FLeftHeld && Selecting) {
-                const int y = FPointer.Y;
+            if (Pointer.LeftHeld && Pointer.Selecting) {
+                const int y = Pointer.Last.Y;
                 if (y < -15)
                     step = -8 * kVSmallChange;
                 else if (y <= 0)
                     step = -kVSmallChange;
-                else if (y > FSurfaceHeight + 15)
+                else if (y > FScroll.SurfaceHeight + 15)
                     step = 8 * kVSmallChange;
                 else
                     step = kVSmallChange;
             } else {
-                const int d = FPointer.Y - PanStartY;
+                const int d = Pointer.Last.Y - Pointer.PanStartY;
                 step = std::abs(d) > 60 ? 32 : 8;
                 if (d < 0)
                     step = -step;
                 SetCursor(d < 0 ? crMoveN : crMoveS);
             }
-            const int target = std::max(0, std::min(FPosition + step, MaxPosition()));
+            const int target = std::max(0, std::min(FScroll.Position + step, MaxPosition()));
             SetBarPosition(target);
-            if (FLeftHeld && Selecting)
-                ExtendSelection(FPointer.X, FPointer.Y);
+            if (Pointer.LeftHeld && Pointer.Selecting)
+                ExtendSelection(Pointer.Last.X, Pointer.Last.Y);
             Invalidate();
         }
         const std::uint32_t spent = Clock() - last;
@@ -240,8 +242,8 @@ void THTMLViewer::AutoScrollLoop() {
         if (!*alive)
             return; // the control went while its messages were handled
     }
-    AutoScrolling = false;
-    if (Panning)
+    Pointer.AutoScrolling = false;
+    if (Pointer.Panning)
         SetCursor(crMoveNS);
 }
 

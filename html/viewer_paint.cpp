@@ -10,6 +10,8 @@
 
 namespace html {
 
+using namespace viewer_steps;
+
 void THTMLViewer::Paint(TCanvas& canvas, const TRect& updateRect) {
     if (Processing || FPainting || updateRect.IsEmpty())
         return;
@@ -36,11 +38,11 @@ void THTMLViewer::Paint(TCanvas& canvas, const TRect& updateRect) {
     off.FillRect(updateRect, Document.Background);
 
     FCanvas.Attach(off);
-    const TRect clip{0, 1, FSurfaceWidth, FSurfaceHeight};
+    const TRect clip{0, 1, FScroll.SurfaceWidth, FScroll.SurfaceHeight};
     FCanvas.SetClipRect(clip);
     // The bitmap's own clip still holds drawing to the request.
     off.SetClipRect(updateRect);
-    Document.Paint(FCanvas, clip, -FHPosition);
+    Document.Paint(FCanvas, clip, -FScroll.HPosition);
     FCanvas.Detach();
     PaintLinkFrame(off);
     off.EndPaint();

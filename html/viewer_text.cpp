@@ -7,6 +7,8 @@
 
 namespace html {
 
+using namespace viewer_steps;
+
 std::u16string THTMLViewer::TextRange(int from, int to) const {
     return Document.TextRange(from, to);
 }
@@ -18,11 +20,11 @@ std::u16string THTMLViewer::SelectedText() const {
 void THTMLViewer::SelectAll() {
     if (Processing)
         return;
-    Selecting = false;
+    Pointer.Selecting = false;
     Document.SelStart = Document.FirstPos;
     Document.SelEnd = Document.FirstPos + Document.PosCount;
-    SelAnchor = Document.SelStart;
-    CaretPos = Document.SelEnd;
+    Pointer.SelAnchor = Document.SelStart;
+    Pointer.CaretPos = Document.SelEnd;
     Invalidate();
     NotifyAccessible(*this, aeSelectionChanged);
 }
@@ -48,9 +50,9 @@ bool THTMLViewer::TextKey(TVirtualKey key, TShiftState shift) {
         // At the caret when it is on screen, else at the surface's top left corner.
         TPoint p{MarginWidth, MarginHeight};
         int x = 0, y = 0;
-        if (Document.PointOfCursor(FCanvas, CaretPos, x, y) != 0) {
+        if (Document.PointOfCursor(FCanvas, Pointer.CaretPos, x, y) != 0) {
             y -= Document.ViewTop;
-            if (x >= 0 && x < FSurfaceWidth && y >= 0 && y < FSurfaceHeight)
+            if (x >= 0 && x < FScroll.SurfaceWidth && y >= 0 && y < FScroll.SurfaceHeight)
                 p = {x, y};
         }
         ShowContextMenu(p);

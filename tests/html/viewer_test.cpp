@@ -125,17 +125,17 @@ TEST_F(ViewerTest, DefaultsAreTheControlsOwn) {
     EXPECT_EQ(fresh.CharSet, DEFAULT_CHARSET);
     EXPECT_EQ(fresh.MarginWidth, 10);
     EXPECT_EQ(fresh.MarginHeight, 5);
-    EXPECT_EQ(fresh.VisitedMaxCount, 50);
-    EXPECT_EQ(fresh.ImageCacheCount, 5);
+    EXPECT_EQ(fresh.Knobs.VisitedMaxCount, 50);
+    EXPECT_EQ(fresh.Knobs.ImageCacheCount, 5);
     EXPECT_EQ(fresh.htOptions,
               ThtmlViewerOptions({htPrintTableBackground, htPrintMonochromeBlack}));
     EXPECT_EQ(fresh.Cursor, crIBeam);
     EXPECT_EQ(fresh.Width(), 150);
     EXPECT_EQ(fresh.Height(), 150);
-    EXPECT_EQ(fresh.SelAnchor, -1);
+    EXPECT_EQ(fresh.Pointer.SelAnchor, -1);
     EXPECT_FALSE(fresh.Creating);
     EXPECT_FALSE(fresh.VertScrollBar().Visible());
-    EXPECT_EQ(fresh.ScrollBarWidth, VerticalScrollBarWidth());
+    EXPECT_EQ(fresh.ScrollBarWidth(), VerticalScrollBarWidth());
     // The frame of the focused style is blank space until the viewer has the focus.
     EXPECT_EQ(fresh.BorderWidth(), 2);
     EXPECT_EQ(fresh.Border(), bkBlank);
@@ -169,7 +169,7 @@ TEST_F(ViewerTest, StartPageIsEmptyInThePageColour) {
 }
 
 TEST_F(ViewerTest, ScrollBarRuleForPagesThatFitAndThatDoNot) {
-    const int s = V->ScrollBarWidth;
+    const int s = V->ScrollBarWidth();
     // Fits: no bar, laid out at the full width.
     Load(Paragraphs(2));
     ASSERT_GT(V->DocHeight, 0);
@@ -219,7 +219,7 @@ TEST_F(ViewerTest, LongSourceIsLaidOutBesideTheBarAtOnce) {
     Load(page);
     auto* body = dynamic_cast<TBlock*>(V->Document[0]);
     ASSERT_NE(body, nullptr);
-    EXPECT_EQ(body->ContentWidth, 300 - V->ScrollBarWidth - 20);
+    EXPECT_EQ(body->ContentWidth, 300 - V->ScrollBarWidth() - 20);
     // It fits, so no bar is shown; the surface keeps the full width.
     EXPECT_FALSE(V->VScrollBarShown());
     EXPECT_EQ(V->SurfaceWidth(), 300);
@@ -251,8 +251,8 @@ TEST_F(ViewerTest, ANewPageStartsAtTheTopAndClearingEmptiesThePane) {
     EXPECT_EQ(V->Position(), 0);
     EXPECT_EQ(V->Document.ViewTop, 0);
     EXPECT_EQ(V->Document.SelStart, V->Document.SelEnd);
-    EXPECT_EQ(V->SelAnchor, -1);
-    EXPECT_EQ(V->CaretPos, 0);
+    EXPECT_EQ(V->Pointer.SelAnchor, -1);
+    EXPECT_EQ(V->Pointer.CaretPos, 0);
     V->ClearDocument();
     EXPECT_TRUE(V->Document.Items.empty());
     EXPECT_FALSE(V->VertScrollBar().Visible());
@@ -389,16 +389,16 @@ TEST_F(ViewerTest, DragSelectsFromTheAnchorAndShiftExtendsFromTheCaret) {
     const int first = s->FirstPos;
     const QPoint a = PointOf(s, 0), b = PointOf(s, 8);
     Mouse(QEvent::MouseButtonPress, a - QPoint(2, 0), Qt::LeftButton, Qt::LeftButton);
-    EXPECT_EQ(V->SelAnchor, first);
-    EXPECT_TRUE(V->Selecting);
+    EXPECT_EQ(V->Pointer.SelAnchor, first);
+    EXPECT_TRUE(V->Pointer.Selecting);
     Mouse(QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(V->Document.SelStart, first);
     EXPECT_TRUE(V->Document.SelEnd == first + 8 || V->Document.SelEnd == first + 9);
     Mouse(QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
-    EXPECT_FALSE(V->Selecting);
-    EXPECT_FALSE(V->LeftDown);
+    EXPECT_FALSE(V->Pointer.Selecting);
+    EXPECT_FALSE(V->Pointer.LeftDown);
     const int end = V->Document.SelEnd;
-    EXPECT_EQ(V->CaretPos, end);
+    EXPECT_EQ(V->Pointer.CaretPos, end);
     // Moving without the button extends nothing.
     Mouse(QEvent::MouseMove, PointOf(s, 14), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(V->Document.SelEnd, end);
@@ -407,7 +407,7 @@ TEST_F(ViewerTest, DragSelectsFromTheAnchorAndShiftExtendsFromTheCaret) {
     Mouse(QEvent::MouseButtonPress, c, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(V->Document.SelStart, end);
     EXPECT_GT(V->Document.SelEnd, end + 5);
-    EXPECT_EQ(V->CaretPos, end);
+    EXPECT_EQ(V->Pointer.CaretPos, end);
     Mouse(QEvent::MouseButtonRelease, c, Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
     // A plain click collapses it.
     Mouse(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
@@ -436,7 +436,7 @@ TEST_F(ViewerTest, DoubleClickSelectsACyrillicWordAndASpaceNothing) {
             Mouse(QEvent::MouseButtonDblClick, p + QPoint(dx, 0), Qt::LeftButton, Qt::LeftButton);
             EXPECT_EQ(V->Document.SelStart, first + word) << i << " " << dx;
             EXPECT_EQ(V->Document.SelEnd, first + word + 6) << i << " " << dx;
-            EXPECT_EQ(V->CaretPos, first + word);
+            EXPECT_EQ(V->Pointer.CaretPos, first + word);
             Mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
         }
     }
@@ -492,18 +492,18 @@ TEST_F(ViewerTest, DraggingAboveThePaneScrollsUpWhileTheSelectionFollows) {
     });
     const QPoint p(40, 100);
     Mouse(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-    const int anchor = V->SelAnchor;
+    const int anchor = V->Pointer.SelAnchor;
     ASSERT_GE(anchor, 0);
     Mouse(QEvent::MouseMove, QPoint(40, -5), Qt::NoButton, Qt::LeftButton);
-    EXPECT_FALSE(V->AutoScrolling); // posted, not run inside the notification
+    EXPECT_FALSE(V->Pointer.AutoScrolling); // posted, not run inside the notification
     ProcessMessages();
     EXPECT_EQ(positions,
               (std::vector<int>{start - 16, start - 32, start - 48, start - 176, start - 304}));
-    EXPECT_FALSE(V->AutoScrolling);
+    EXPECT_FALSE(V->Pointer.AutoScrolling);
     // The selection runs from the anchor up to the text at the top of the view.
     EXPECT_EQ(V->Document.SelEnd, anchor);
     EXPECT_LT(V->Document.SelStart, anchor);
-    EXPECT_EQ(V->Document.SelStart, V->CaretPos);
+    EXPECT_EQ(V->Document.SelStart, V->Pointer.CaretPos);
 }
 
 TEST_F(ViewerTest, MiddleButtonPansTowardsThePointer) {
@@ -516,22 +516,22 @@ TEST_F(ViewerTest, MiddleButtonPansTowardsThePointer) {
             Mouse(QEvent::MouseMove, QPoint(40, 110), Qt::NoButton, Qt::MiddleButton);
     });
     Mouse(QEvent::MouseButtonPress, QPoint(40, 100), Qt::MiddleButton, Qt::MiddleButton);
-    EXPECT_TRUE(V->Panning);
+    EXPECT_TRUE(V->Pointer.Panning);
     Mouse(QEvent::MouseMove, QPoint(40, 125), Qt::NoButton, Qt::MiddleButton);
     ProcessMessages();
     // 25 below the start: 8 down; 70 above: 32 up; back within 20: the loop ends.
     EXPECT_EQ(positions, (std::vector<int>{1008, 1016, 984, 952}));
-    EXPECT_TRUE(V->Panning);
+    EXPECT_TRUE(V->Pointer.Panning);
     // A release at another place than the start ends panning.
     Mouse(QEvent::MouseButtonRelease, QPoint(40, 110), Qt::MiddleButton, Qt::NoButton);
-    EXPECT_FALSE(V->Panning);
+    EXPECT_FALSE(V->Pointer.Panning);
     // A middle click that does not move leaves panning on until a key or the next click.
     Mouse(QEvent::MouseButtonPress, QPoint(40, 100), Qt::MiddleButton, Qt::MiddleButton);
     Mouse(QEvent::MouseButtonRelease, QPoint(40, 100), Qt::MiddleButton, Qt::NoButton);
-    EXPECT_TRUE(V->Panning);
+    EXPECT_TRUE(V->Pointer.Panning);
     const int at = V->Position();
     Key(Qt::Key_Down); // ends panning and does not scroll
-    EXPECT_FALSE(V->Panning);
+    EXPECT_FALSE(V->Pointer.Panning);
     EXPECT_EQ(V->Position(), at);
 }
 
