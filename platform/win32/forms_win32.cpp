@@ -10,6 +10,7 @@
 #include "text/utf.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -799,10 +800,30 @@ void TWidget::SetHandCursor() {
 }
 
 void TWidget::SetAccessibleName(const std::u16string& name) {
-    // The system's controls are named by their window text or by the label before them; an
-    // edit box's text is its contents, so only the pieces without text of their own take it.
-    if (FImpl->Hwnd != nullptr && FImpl->Kind != TKind::Edit && FImpl->Kind != TKind::Button)
+    if (FImpl->Hwnd == nullptr)
+        return;
+    // The own pieces are named by their window text; the system's edit box and button have text
+    // of their own (an edit box's is its contents), so their name is an annotation that the
+    // system's accessibility proxy answers with.
+    if (FImpl->Kind != TKind::Edit && FImpl->Kind != TKind::Button) {
         SetWindowTextW(FImpl->Hwnd, win32::Wide(name).c_str());
+        return;
+    }
+    static const GUID accPropServices = {
+        0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+    static const GUID accPropServicesInterface = {
+        0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+    static const GUID accName = {
+        0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(accPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                accPropServicesInterface, reinterpret_cast<void**>(&services))) ||
+        services == nullptr)
+        return; // a system without the service reads the control's own text
+    const std::wstring wide = win32::Wide(name);
+    services->SetHwndPropStr(FImpl->Hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, accName,
+                             wide.c_str());
+    services->Release();
 }
 
 TPoint TWidget::MapTo(const TWidget& ancestor, TPoint p) const {
