@@ -348,8 +348,9 @@ void TCodeChecker::Suggest(const TToken& token, TCodeFinding& finding) const {
     const auto tryKey = [&](std::uint64_t key, const char16_t* why) {
         const TCodeInfo* info = Find(key);
         // Only a code that may stand as written is worth proposing.
-        if (!info || info->HasChildren || std::any_of(found.begin(), found.end(),
-                                      [key](const TCandidate& c) { return c.Key == key; }))
+        if (!info || info->HasChildren ||
+            std::any_of(found.begin(), found.end(),
+                        [key](const TCandidate& c) { return c.Key == key; }))
             return;
         found.push_back({key, why});
     };
@@ -367,7 +368,8 @@ void TCodeChecker::Suggest(const TToken& token, TCodeFinding& finding) const {
             if (group.find(char16_t(u'A' + letter - 1)) != group.npos)
                 for (const char16_t other : group)
                     tryKey(PackCode(unsigned(other - u'A' + 1), digits, value), u"похожая буква");
-    // One slip: a digit dropped at the end, two digits swapped, one digit or the letter wrong.
+    // One slip: a digit too many at the end, one digit wrong (the last ones first), two digits
+    // swapped, the letter wrong.
     unsigned d[8];
     for (unsigned i = digits, v = value; i-- > 0; v /= 10)
         d[i] = v % 10;
@@ -379,11 +381,6 @@ void TCodeChecker::Suggest(const TToken& token, TCodeFinding& finding) const {
     };
     if (digits > 2)
         tryKey(PackCode(letter, digits - 1, value / 10), u"лишний знак");
-    for (unsigned i = 0; i + 1 < digits; ++i) {
-        std::swap(d[i], d[i + 1]);
-        tryKey(PackCode(letter, digits, pack(d, digits)), u"переставлены цифры");
-        std::swap(d[i], d[i + 1]);
-    }
     for (unsigned i = digits; i-- > 0;) {
         const unsigned keep = d[i];
         for (unsigned v = 0; v < 10; ++v) {
@@ -391,6 +388,11 @@ void TCodeChecker::Suggest(const TToken& token, TCodeFinding& finding) const {
             tryKey(PackCode(letter, digits, pack(d, digits)), u"ошибка в одной цифре");
         }
         d[i] = keep;
+    }
+    for (unsigned i = 0; i + 1 < digits; ++i) {
+        std::swap(d[i], d[i + 1]);
+        tryKey(PackCode(letter, digits, pack(d, digits)), u"переставлены цифры");
+        std::swap(d[i], d[i + 1]);
     }
     for (unsigned l = 1; l <= 26; ++l)
         tryKey(PackCode(l, digits, value), u"ошибка в букве");
@@ -433,6 +435,7 @@ TCodeFinding TCodeChecker::Judge(std::u16string_view text, const TToken& token) 
         if (w != WithdrawnOfKey.end()) {
             f.Verdict = cvWithdrawn;
             f.Note = u"исключен с " + Dates.Withdrawn()[w->second].Date;
+            f.Title = Dates.Withdrawn()[w->second].Name;
             return f;
         }
         f.Verdict = cvUnknown;
@@ -565,7 +568,7 @@ template <class F>
 void ForEachRow(const TCheckReport& report, std::span<const TMKBRec> store,
                 std::span<const std::size_t> rows, F&& row) {
     const auto emit = [&](const TCodeFinding& f) {
-        std::u16string name;
+        std::u16string name = f.Title;
         if (f.Record >= 0 && static_cast<std::size_t>(f.Record) < store.size())
             name = store[static_cast<std::size_t>(f.Record)].name;
         const std::u16string fields[] = {

@@ -55,6 +55,7 @@ struct TCodeFinding {
     int Record{-1};         // the record's slot in the store; -1 for none
     std::u16string Note;    // what to do, the date, the block's name, the suggestion's reason
     std::u16string Suggest; // a code meant, where one is near; empty when none
+    std::u16string Title;   // a withdrawn code's title, which no record of the store holds
 };
 
 struct TCheckReport {

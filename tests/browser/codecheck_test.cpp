@@ -158,6 +158,7 @@ TEST_F(CodeCheck, CsvIsReadBackAsWritten) {
     }
     EXPECT_EQ(table.Rows[1][6], "Грипп с другими респираторными проявлениями, сезонный вирус "
                                 "гриппа идентифицирован");
+    EXPECT_EQ(table.Rows[2][6], "Геморрой"); // a withdrawn code's title, from the dated table
     const std::size_t rows[] = {2};
     const std::u16string tsv = FindingsTsv(r, MKBStore(), rows);
     EXPECT_EQ(tsv.substr(tsv.find(u'\n') + 1, 9), u"2\tI84\tI84");
