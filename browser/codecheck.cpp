@@ -510,6 +510,13 @@ bool TCodeChecker::TRun::Step(std::size_t units) {
         const std::size_t to = std::min(lineEnd, stop);
         TToken token;
         while (Pos < to && Checker.NextToken(Text.substr(0, lineEnd), Pos, to, token)) {
+            if (FReport.Findings.size() >= MaxCheckFindings) {
+                FReport.CutAt = token.Start;
+                EndLine();
+                Pos = Text.size();
+                Finished = true;
+                return false;
+            }
             TCodeFinding f = Checker.Judge(Text, token);
             f.Line = FReport.Lines + 1;
             LineHasAsterisk |= f.Mark == u'*';
@@ -530,6 +537,13 @@ bool TCodeChecker::TRun::Step(std::size_t units) {
         Finished = true;
     }
     return !Finished;
+}
+
+std::u16string CutMessage(const TCheckReport& report) {
+    if (report.CutAt == std::size_t(-1))
+        return {};
+    return u"Проверка остановлена на строке " + Number(report.Lines) + u": найдено " +
+           Number(MaxCheckFindings) + u" кодов, больше одна проверка не держит. Разделите текст.";
 }
 
 std::u16string TCodeChecker::TooLong(std::u16string_view text) {

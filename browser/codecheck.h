@@ -62,7 +62,15 @@ struct TCheckReport {
     std::vector<TCodeFinding> Findings; // in text order
     std::array<std::size_t, CodeVerdictCount> Counts{};
     std::size_t Lines{0}; // lines of the text checked
+    // Where the check stopped on reaching MaxCheckFindings; npos when it read the whole text.
+    std::size_t CutAt{std::size_t(-1)};
 };
+
+// The most findings one check keeps (about 300 bytes each): a text of nothing but codes stops
+// there, and the report says where.
+constexpr std::size_t MaxCheckFindings = 250000;
+// The message for a report cut short; empty for a whole one.
+std::u16string CutMessage(const TCheckReport& report);
 
 // A set of verdicts for filtering: bit (1 << verdict).
 using TVerdictMask = std::uint32_t;

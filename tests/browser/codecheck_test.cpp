@@ -142,6 +142,15 @@ TEST_F(CodeCheck, SlicedRunGivesTheSameReport) {
     }
     EXPECT_EQ(whole.Findings.size(), 300u * 7);
     EXPECT_EQ(whole.Counts[std::size_t(cvDaggerAlone)], 300u);
+    // A text of nothing but codes stops at the most a check keeps, and says where.
+    std::u16string flood;
+    for (std::size_t i = 0; i <= MaxCheckFindings; ++i)
+        flood += u"A00 ";
+    const TCheckReport cut = Checker->Check(flood);
+    EXPECT_EQ(cut.Findings.size(), MaxCheckFindings);
+    EXPECT_EQ(cut.CutAt, MaxCheckFindings * 4);
+    EXPECT_NE(CutMessage(cut).find(u"250000"), std::u16string::npos);
+    EXPECT_EQ(CutMessage(whole), u"");
 }
 
 TEST_F(CodeCheck, CsvIsReadBackAsWritten) {
