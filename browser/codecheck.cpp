@@ -519,6 +519,7 @@ bool TCodeChecker::TRun::Step(std::size_t units) {
             }
             TCodeFinding f = Checker.Judge(Text, token);
             f.Line = FReport.Lines + 1;
+            f.Column = token.Start - LineStart + 1;
             LineHasAsterisk |= f.Mark == u'*';
             LineHasDagger |= f.Mark == u'†';
             FReport.Findings.push_back(std::move(f));
@@ -529,6 +530,7 @@ bool TCodeChecker::TRun::Step(std::size_t units) {
         if (Pos == lineEnd && newline != Text.npos) {
             EndLine();
             ++Pos;
+            LineStart = Pos;
         }
     }
     if (Pos >= Text.size()) {

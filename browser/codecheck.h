@@ -48,6 +48,7 @@ struct TCodeFinding {
     std::size_t Start{0};   // in the text, UTF-16 units
     std::size_t Length{0};  // the code as written, marks included, trailing punctuation not
     std::size_t Line{1};    // 1-based
+    std::size_t Column{1};  // 1-based, in UTF-16 units from the line's start
     std::u16string Written; // the code as the text has it
     std::u16string Code;    // read: "J10.1", "A17.0", "J00-J06"; marks dropped
     char16_t Mark{0};       // the record's mark: u'†' a dagger code, u'*' an asterisk code
@@ -128,6 +129,7 @@ public:
         TCheckReport FReport;
         // The current line's findings still open to the line's other codes.
         std::size_t LineFirst{0};
+        std::size_t LineStart{0}; // where the current line begins in the text
         bool LineHasAsterisk{false};
         bool LineHasDagger{false};
     };

@@ -111,6 +111,7 @@ TEST_F(CodeCheck, DualCodingIsJudgedPerLine) {
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(r.Findings[i].Verdict, expected[i]) << i;
         EXPECT_EQ(r.Findings[i].Line, lines[i]) << i;
+        EXPECT_EQ(r.Findings[i].Column, i % 2 && i != 3 ? 8u : 1u) << i;
     }
     EXPECT_NE(r.Findings[1].Note.find(u"при коде †"), std::u16string::npos);
     EXPECT_NE(r.Findings[3].Note.find(u"кода † нет"), std::u16string::npos);
