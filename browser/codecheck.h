@@ -108,7 +108,9 @@ public:
     static std::u16string TooLong(std::u16string_view text);
 
     // The check of one text in slices, so that a window stays responsive: Step checks about
-    // that many units more (whole tokens; a token begun in a slice is read to its end).
+    // that many units more (whole tokens; a token begun in a slice is read to its end). The text
+    // must outlive the run. While it runs, Report() has every finding so far, but Counts cover
+    // finished lines only and the dual-coding verdicts of the current line may still change.
     class TRun {
     public:
         TRun(const TCodeChecker& checker, std::u16string_view text);

@@ -2,11 +2,15 @@
 // records.
 #include "browser/codecheck.h"
 #include "data/loader.h"
+#include "fuzz/codecheck/codecheck_fuzz_entry.h"
 #include "text/utf.h"
 #include "tools/mkbconv/source.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -201,6 +205,25 @@ TEST(CodeCheckFile, DecodesOrRefuses) {
     }
     EXPECT_NE(TCodeChecker::TooLong(std::u16string(MaxCheckBytes + 1, u'x')).find(u"16777216"),
               std::u16string::npos);
+}
+
+TEST_F(CodeCheck, FuzzSeedsAndFixedCrashesKeepTheGuarantees) {
+    std::size_t replayed = 0;
+    for (const char* folder : {"corpus", "crashes"}) {
+        const std::filesystem::path dir = std::filesystem::path(MKB_FUZZ_CODECHECK_DIR) / folder;
+        if (!std::filesystem::is_directory(dir))
+            continue;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+            std::string failure;
+            EXPECT_TRUE(CodeCheckFuzzCheck(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                           bytes.size(), failure))
+                << entry.path() << ": " << failure;
+            ++replayed;
+        }
+    }
+    EXPECT_GE(replayed, 5u);
 }
 
 } // namespace

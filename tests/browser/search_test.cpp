@@ -294,8 +294,9 @@ TEST_F(SearchListTest, WithdrawnCodeGetsAGreyRowAndDatedRecordsSayFromWhen) {
     }
     Bar.Value = u"I84";
     List->OpenFirstResult();
-    if (List->Results().Records.empty())
+    if (List->Results().Records.empty()) {
         EXPECT_NE(told.find(u"исключен с 07.10.2020"), std::u16string::npos);
+    }
     List->SearchTextChanged(u"K35.2");
     EXPECT_EQ(List->WithdrawnRow(), nullptr);
     EXPECT_EQ(List->vstSearchResults().RootNodeCount(), List->Results().Records.size());
