@@ -166,18 +166,36 @@ TDecodedCheckFile DecodeCheckFile(std::string_view bytes) {
                     u" байт).";
         return out;
     }
-    const bool le = bytes.starts_with("\xFF\xFE"), be = bytes.starts_with("\xFE\xFF");
+    bool le = bytes.starts_with("\xFF\xFE"), be = bytes.starts_with("\xFE\xFF");
+    std::size_t from = le || be ? 2 : 0;
+    if (!le && !be && bytes.size() % 2 == 0 && bytes.find('\0') != bytes.npos) {
+        // UTF-16 without its mark: text in Latin and Cyrillic has a zero or 0x04 in nearly every
+        // high byte, which binary data has not.
+        std::size_t highLe = 0, highBe = 0;
+        for (std::size_t i = 0; i < bytes.size(); i += 2) {
+            highLe += bytes[i + 1] == 0 || bytes[i + 1] == 4;
+            highBe += bytes[i] == 0 || bytes[i] == 4;
+        }
+        le = highLe * 20 >= bytes.size() / 2 * 19;
+        be = !le && highBe * 20 >= bytes.size() / 2 * 19;
+    }
     if (le || be) {
         if (bytes.size() % 2) {
             out.Error = u"Файл в UTF-16 обрывается на половине знака: он повреждён.";
             return out;
         }
         out.Encoding = u"UTF-16";
-        out.Text.reserve(bytes.size() / 2 - 1);
-        for (std::size_t i = 2; i < bytes.size(); i += 2) {
+        out.Text.reserve(bytes.size() / 2);
+        for (std::size_t i = from; i < bytes.size(); i += 2) {
             const auto a = static_cast<unsigned char>(bytes[i]);
             const auto b = static_cast<unsigned char>(bytes[i + 1]);
             out.Text += le ? char16_t(a | b << 8) : char16_t(b | a << 8);
+        }
+        if (out.Text.find(u'\0') != std::u16string::npos) {
+            out.Text.clear();
+            out.Error = u"Файл не текстовый: в нём двоичные данные (нулевые знаки). "
+                        u"Сохраните список как текст или CSV.";
+            return out;
         }
     } else {
         if (bytes.starts_with("\xEF\xBB\xBF"))

@@ -92,7 +92,8 @@ struct TDecodedCheckFile {
     std::u16string Encoding; // «UTF-8», «UTF-16», «windows-1251»
     bool Ok() const { return Error.empty(); }
 };
-// UTF-8 (with or without a byte-order mark), UTF-16 with its mark, or else windows-1251.
+// UTF-8 (with or without a byte-order mark), UTF-16 (with its mark, or without it when nearly
+// every character is Latin or Cyrillic), or else windows-1251.
 // Refuses an empty file, one above MaxCheckBytes and binary data, saying which.
 TDecodedCheckFile DecodeCheckFile(std::string_view bytes);
 

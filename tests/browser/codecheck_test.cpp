@@ -189,6 +189,12 @@ TEST(CodeCheckFile, DecodesOrRefuses) {
                                                8))
                   .Text,
               u"J10");
+    EXPECT_EQ(DecodeCheckFile(std::string_view("\x10\x04J\0"
+                                               "1\0"
+                                               "0\0",
+                                               8))
+                  .Text,
+              u"АJ10");
     const std::string big(MaxCheckBytes + 1, 'A');
     const struct {
         std::string_view Bytes;
@@ -197,6 +203,7 @@ TEST(CodeCheckFile, DecodesOrRefuses) {
                    {" \r\n", u"пуст"},
                    {std::string_view("J10\0\x01", 5), u"двоичные"},
                    {"\x01\x02\x03\x04 J10", u"двоичные"},
+                   {std::string_view("\0\0\0\0", 4), u"двоичные"},
                    {big, u"16777216"}};
     for (const auto& r : refused) {
         const TDecodedCheckFile d = DecodeCheckFile(r.Bytes);
