@@ -271,7 +271,8 @@ std::vector<int> TBrowser::BuildAncestorIndexes(PVirtualNode node) const {
 }
 
 std::vector<std::u16string> TBrowser::BuildDetailsPage(int index, PVirtualNode node) const {
-    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node), &References());
+    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node), &References(),
+                              &TCodeDates::Embedded());
 }
 
 void TBrowser::vstPartsTreeFocusChanged(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex) {

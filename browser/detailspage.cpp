@@ -59,7 +59,8 @@ int RecordOfLink(std::u16string_view href, std::size_t storeSize) {
 
 std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int index,
                                              const std::vector<int>& ancestors,
-                                             const TReferenceTable* references) {
+                                             const TReferenceTable* references,
+                                             const TCodeDates* dates) {
     std::vector<std::u16string> lines;
     lines.reserve(47);
     lines.emplace_back(u"<html>");
@@ -91,6 +92,8 @@ std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int
     // A block has no code of its own: no empty heading for it.
     if (!TrimText(DecodeCode(r)).empty())
         AddItem(lines, u"Код", DecodeCode(r));
+    if (dates && r.id != 0 && !dates->ValidFrom(r.id).empty())
+        AddItem(lines, u"Срок действия", u"Действует с " + std::u16string(dates->ValidFrom(r.id)));
     AddItem(lines, u"Наименование",
             references && references->Built() ? LinkedName(r.name, index, *references) : r.name);
     if (!TrimText(r.incl).empty())

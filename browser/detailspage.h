@@ -1,6 +1,7 @@
 #pragma once
 // The details page of a record, as the lines of a small HTML document.
 #include "browser/references.h"
+#include "data/codedates.h"
 #include "data/mkbrecs.h"
 
 #include <span>
@@ -16,9 +17,11 @@ inline constexpr std::u16string_view StartPageHtml =
 // lies in; a record without a code (a block) has no code item.
 // With references, the codes the name refers to are links (RecordLink) to their records, and
 // a last item «Ссылки на эту рубрику» lists the records that refer to this one, as links.
+// With dates, a record valid from a date says so («Действует с 07.10.2020») below its code.
 std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int index,
                                              const std::vector<int>& ancestors,
-                                             const TReferenceTable* references = nullptr);
+                                             const TReferenceTable* references = nullptr,
+                                             const TCodeDates* dates = nullptr);
 
 // The address of a record's link on the page, and the record of an address (-1 for any other
 // text or a number outside the store).

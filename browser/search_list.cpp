@@ -83,6 +83,7 @@ const TSearchResults& TSearchResultsList::ResultsFor(std::u16string_view text) {
             Index = std::make_unique<TSearchIndex>(Browser.Records());
         FResults = Search(*Index, query);
         FResultsQuery = std::u16string(query);
+        FWithdrawn = TCodeDates::Embedded().WithdrawnCode(query);
         FHaveResults = true;
     }
     return FResults;
@@ -99,6 +100,10 @@ std::u16string TSearchResultsList::HeaderText() const {
         header += u". ";
     }
     return header + u"Найдено: " + Number(FResults.Records.size());
+}
+
+std::u16string TSearchResultsList::WithdrawnText(const TWithdrawnCode& code) {
+    return code.Code + u" " + code.Name + u" — исключен с " + code.Date;
 }
 
 std::u16string TSearchResultsList::RowTerm(unsigned row) const {
@@ -122,7 +127,8 @@ void TSearchResultsList::Fill() {
     List.ClearSelection();
     List.SetFocusedNode(nullptr);
     // An empty list still shows one row, which says so.
-    List.SetRootNodeCount(std::max<unsigned>(1, static_cast<unsigned>(FResults.Records.size())));
+    List.SetRootNodeCount(std::max<unsigned>(
+        1, static_cast<unsigned>(FResults.Records.size() + (FWithdrawn ? 1 : 0))));
     List.ResetAllNodeCaches();
     FCutRows.clear();
     List.EndUpdate();
@@ -140,8 +146,8 @@ void TSearchResultsList::SearchTextChanged(std::u16string_view text) {
     FShowing = true;
     if (View) {
         View->SetResultsHeader(HeaderText());
-        View->ShowResults(
-            static_cast<int>(std::clamp<std::size_t>(FResults.Records.size(), 1, MaxVisibleRows)));
+        View->ShowResults(static_cast<int>(std::clamp<std::size_t>(
+            FResults.Records.size() + (FWithdrawn ? 1 : 0), 1, MaxVisibleRows)));
     }
 }
 
@@ -229,7 +235,8 @@ void TSearchResultsList::OpenFirstResult() {
     const std::vector<int>& records = ResultsFor(text).Records;
     if (records.empty()) {
         if (Browser.ShowInformation)
-            Browser.ShowInformation(std::u16string(NoMatchMessage));
+            Browser.ShowInformation(FWithdrawn ? WithdrawnText(*FWithdrawn)
+                                               : std::u16string(NoMatchMessage));
         return;
     }
     Close();
@@ -258,6 +265,8 @@ void TSearchResultsList::ListGetText(PVirtualNode node, std::u16string& text) co
     const int record = node ? RowRecord(node->Index) : -1;
     if (record >= 0)
         text = RecordText(Store[static_cast<std::size_t>(record)]);
+    else if (node != nullptr && FWithdrawn && node->Index == FResults.Records.size())
+        text = WithdrawnText(*FWithdrawn);
     else if (node != nullptr && FHaveResults && FResults.Records.empty())
         text = std::u16string(NothingFound) + std::u16string(NothingFoundHint);
 }
@@ -269,6 +278,20 @@ void TSearchResultsList::ListDrawText(TCanvas& canvas, PVirtualNode node,
     const std::shared_ptr<const TPlatformFont>& font = canvas.Font();
     if (!Index || !font)
         return;
+    if (record < 0 && FWithdrawn && node && node->Index == FResults.Records.size()) {
+        // Greyed: the code is no longer the classification's, and the row opens nothing.
+        const int baseline =
+            rect.Top + (rect.Height() - font->Metrics().Height) / 2 + font->Metrics().Ascent;
+        const TRect clip = canvas.ClipRect();
+        canvas.IntersectClipRect(rect);
+        const TColor color = canvas.TextColor();
+        canvas.SetTextColor(HintGrey);
+        canvas.TextOut(rect.Left, baseline, text);
+        canvas.SetTextColor(color);
+        canvas.SetClipRect(clip);
+        defaultDraw = false;
+        return;
+    }
     if (record < 0) {
         DrawNothingFound(canvas, rect);
         defaultDraw = false;

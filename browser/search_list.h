@@ -5,6 +5,7 @@
 // the list shows and does is decided here.
 #include "browser/browser.h"
 #include "browser/search_rank.h"
+#include "data/codedates.h"
 #include "tree/stringtree.h"
 
 #include <map>
@@ -69,8 +70,13 @@ public:
     static constexpr std::u16string_view NothingFound = u"Ничего не найдено";
     static constexpr std::u16string_view NothingFoundHint =
         u" — введите часть слова или код, например J45";
-    // The record of a row, -1 outside the list.
+    // The record of a row, -1 outside the list and for the withdrawn code's row.
     int RowRecord(unsigned row) const;
+    // A withdrawn code typed exactly («I84», «к35.0») has a last row of its own, drawn grey
+    // and opening nothing: the code, its title and the date it was withdrawn. nullptr when the
+    // query is no withdrawn code.
+    const TWithdrawnCode* WithdrawnRow() const { return FWithdrawn; }
+    static std::u16string WithdrawnText(const TWithdrawnCode& code);
     // The term of the query that brought the row's record, as typed; empty when its words did.
     std::u16string RowTerm(unsigned row) const;
     // The whole title of a row drawn shortened, for its tooltip; empty for a row drawn whole.
@@ -96,6 +102,7 @@ private:
     TSearchResults FResults;
     std::u16string FResultsQuery; // the trimmed text FResults were made for
     bool FHaveResults{false};
+    const TWithdrawnCode* FWithdrawn{nullptr}; // for FResultsQuery
     bool FShowing{false};
     int FLastOpened{-1};
     int FOpenedKey{0};

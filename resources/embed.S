@@ -1,7 +1,8 @@
-/* The blobs of the resource table (table.cpp), read-only. The document's path comes from the
-   build; on Windows the pictures come too, found by name on the assembler's include path
-   (-Wa,-I<pictures folder>) and listed once in the generated embedded_pictures.inc. The same
-   source assembles for ELF (Linux) and PE/COFF (MinGW-w64), whose read-only section is .rdata. */
+/* The blobs of the resource table (table.cpp), read-only. The paths of the document and of the
+   table of dated records come from the build; on Windows the pictures come too, found by name on
+   the assembler's include path (-Wa,-I<pictures folder>) and listed once in the generated
+   embedded_pictures.inc. The same source assembles for ELF (Linux) and PE/COFF (MinGW-w64),
+   whose read-only section is .rdata. */
 #if defined(__ELF__)
     .section .rodata
 #else
@@ -19,6 +20,7 @@ mkb_blob_\name\()_end:
 .endm
 
     mkb_blob MKBDATA, MKBDATA_PATH
+    mkb_blob MKBDATES, MKBDATES_PATH
 
 #if defined(MKB_EMBED_PICTURES)
 #define MKB_PICTURE(symbol, file) mkb_blob symbol, file

@@ -9,6 +9,8 @@
 extern "C" {
 extern const unsigned char mkb_blob_MKBDATA_begin[];
 extern const unsigned char mkb_blob_MKBDATA_end[];
+extern const unsigned char mkb_blob_MKBDATES_begin[];
+extern const unsigned char mkb_blob_MKBDATES_end[];
 #if defined(MKB_EMBED_PICTURES)
 #define MKB_PICTURE(symbol, file)                                                                  \
     extern const unsigned char mkb_blob_##symbol##_begin[];                                        \
@@ -23,6 +25,8 @@ extern const std::size_t mkb_embedded_resource_count;
 const TEmbeddedResource mkb_embedded_resources[] = {
     {"MKBDATA", mkb_blob_MKBDATA_begin,
      static_cast<std::size_t>(mkb_blob_MKBDATA_end - mkb_blob_MKBDATA_begin)},
+    {"MKBDATES", mkb_blob_MKBDATES_begin,
+     static_cast<std::size_t>(mkb_blob_MKBDATES_end - mkb_blob_MKBDATES_begin)},
 #if defined(MKB_EMBED_PICTURES)
 #define MKB_PICTURE(symbol, file)                                                                  \
     {"pictures/" file, mkb_blob_##symbol##_begin,                                                  \

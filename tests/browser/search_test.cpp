@@ -1,4 +1,5 @@
 #include "browser/browser.h"
+#include "browser/detailspage.h"
 #include "browser/records.h"
 #include "browser/search_list.h"
 #include "browser/search_rank.h"
@@ -275,4 +276,39 @@ TEST_F(SearchListTest, OpeningARowAndF3Wrapping) {
     const auto g431 = std::find(rows.begin(), rows.end(), Browser->FindRecord(u"G43.1"));
     ASSERT_NE(g431, rows.end());
     EXPECT_EQ(Opened(), CodeOf(MKBStore(), g431 + 1 == rows.end() ? rows[0] : *(g431 + 1)));
+}
+
+TEST_F(SearchListTest, WithdrawnCodeGetsAGreyRowAndDatedRecordsSayFromWhen) {
+    std::u16string told;
+    Browser->ShowInformation = [&told](const std::u16string& text) { told = text; };
+    for (const std::u16string code : {u"к35.0", u"I84", u"K350"}) {
+        List->SearchTextChanged(code);
+        ASSERT_NE(List->WithdrawnRow(), nullptr);
+        const std::size_t found = List->Results().Records.size();
+        auto& list = List->vstSearchResults();
+        ASSERT_EQ(list.RootNodeCount(), found + 1);
+        EXPECT_EQ(List->RowRecord(static_cast<unsigned>(found)), -1);
+        const std::u16string last = list.Text(list.RootNode()->LastChild);
+        EXPECT_NE(last.find(u"исключен с 07.10.2020"), std::u16string::npos);
+        EXPECT_TRUE(last.starts_with(code == u"I84" ? u"I84 Геморрой" : u"K35.0 "));
+    }
+    Bar.Value = u"I84";
+    List->OpenFirstResult();
+    if (List->Results().Records.empty()) {
+        EXPECT_NE(told.find(u"исключен с 07.10.2020"), std::u16string::npos);
+    }
+    List->SearchTextChanged(u"K35.2");
+    EXPECT_EQ(List->WithdrawnRow(), nullptr);
+    EXPECT_EQ(List->vstSearchResults().RootNodeCount(), List->Results().Records.size());
+
+    // A09.0 is valid from 01.01.2015; J10.1 carries no date.
+    const auto page = [&](const char16_t* code) {
+        std::u16string all;
+        for (const std::u16string& line : BuildDetailsPage(MKBStore(), Browser->FindRecord(code),
+                                                           {}, nullptr, &TCodeDates::Embedded()))
+            all += line;
+        return all;
+    };
+    EXPECT_NE(page(u"A09.0").find(u"Действует с 01.01.2015"), std::u16string::npos);
+    EXPECT_EQ(page(u"J10.1").find(u"Действует"), std::u16string::npos);
 }
