@@ -1,0 +1,24 @@
+#pragma once
+// For the backends of platform/ only: the arithmetic both of them draw and measure with, kept
+// once in the backend-free sources (named beside each). No toolkit type belongs here.
+#include "platform/types.h"
+
+#include <functional>
+#include <string_view>
+
+// canvas.cpp: the overlap of two rectangles, the empty rectangle where they do not meet.
+TRect IntersectRects(const TRect& a, const TRect& b);
+
+// canvas.cpp: a run drawn with extraWidth pixels spread over its breakCount breaks (U+0020,
+// U+00A0). Without extra width or breaks draw gets the whole run at offset 0; else the pieces
+// up to and including each break, each break widened, the first breaks taking the pixels that
+// do not divide evenly. width measures a piece; draw gets each non-empty piece and its offset
+// from the start of the run.
+void DrawJustifiedRun(std::u16string_view text, int extraWidth, int breakCount,
+                      const std::function<int(std::u16string_view)>& width,
+                      const std::function<void(int offset, std::u16string_view piece)>& draw);
+
+// canvas.cpp: the dots of the focus frame just inside the device rectangle d that lie in the
+// clip: every other pixel from the top-left one, the top and bottom rows first, then the sides.
+void ForEachFocusDot(const TRect& d, const TRect& clip,
+                     const std::function<void(int x, int y)>& dot);
