@@ -22,3 +22,8 @@ void DrawJustifiedRun(std::u16string_view text, int extraWidth, int breakCount,
 // clip: every other pixel from the top-left one, the top and bottom rows first, then the sides.
 void ForEachFocusDot(const TRect& d, const TRect& clip,
                      const std::function<void(int x, int y)>& dot);
+
+// bitmap.cpp: the device edge of a logical coordinate at the ratio, and the device length of a
+// logical length (rounded up, so that a bitmap covers every logical pixel).
+int DeviceEdge(int logical, double ratio);
+int DeviceLength(int logical, double ratio);
