@@ -1,10 +1,12 @@
 #pragma once
 // For the backends of platform/ only: the arithmetic both of them draw and measure with, kept
 // once in the backend-free sources (named beside each). No toolkit type belongs here.
+#include "platform/cursors.h"
 #include "platform/types.h"
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
 // canvas.cpp: the overlap of two rectangles, the empty rectangle where they do not meet.
 TRect IntersectRects(const TRect& a, const TRect& b);
@@ -27,3 +29,7 @@ void ForEachFocusDot(const TRect& d, const TRect& clip,
 // logical length (rounded up, so that a bitmap covers every logical pixel).
 int DeviceEdge(int logical, double ratio);
 int DeviceLength(int logical, double ratio);
+
+// cursors.cpp: the directions of the arrows of a panning picture, in degrees counter-clockwise
+// from east; none for the other shapes.
+std::vector<int> PanningArrowAngles(TCursor kind);
