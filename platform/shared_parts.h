@@ -33,3 +33,7 @@ int DeviceLength(int logical, double ratio);
 // cursors.cpp: the directions of the arrows of a panning picture, in degrees counter-clockwise
 // from east; none for the other shapes.
 std::vector<int> PanningArrowAngles(TCursor kind);
+
+// font.cpp: how many prefixes of a run fit into maxWidth, given the width of each prefix 1..n
+// (never decreasing).
+int FittingPrefixes(const std::vector<int>& extents, int maxWidth);
