@@ -747,14 +747,6 @@ bool TControl::TimerActive(unsigned id) const {
     return w != nullptr && w->Hwnd != nullptr && w->Timers.count(id) != 0;
 }
 
-TScrollBar& TControl::HorzScrollBar() {
-    return *HorzBar;
-}
-
-TScrollBar& TControl::VertScrollBar() {
-    return *VertBar;
-}
-
 // ---- pointer and drag-and-drop -------------------------------------------------------------
 
 void TControl::SetCursor(TCursor cursor) {
