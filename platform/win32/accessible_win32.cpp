@@ -1,6 +1,7 @@
 // Screen readers on Win32 (Active Accessibility): a control that describes itself answers
 // WM_GETOBJECT with an IAccessible that reads the description on every question. A tree's rows
 // and a text's links are its simple children, numbered from 1 in display (reading) order.
+#include "platform/win32/com.h"
 #include "platform/win32/control_host.h"
 
 #include <ole2.h>
@@ -36,30 +37,16 @@ HRESULT Answer(BSTR* out, const std::u16string& s) {
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-class TControlAccessible final : public IAccessible {
+class TControlAccessible final : public win32::TComObject<IAccessible> {
 public:
     explicit TControlAccessible(const std::shared_ptr<THostWindow>& window) : Window(window) {}
     void Disconnect() { Window.reset(); }
 
     // ---- IUnknown ----
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, IID_IAccessible)) {
-            *object = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++Count; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = --Count;
-        if (n == 0)
-            delete this;
-        return n;
+        return AnswerQuery(IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+                               IsEqualIID(riid, IID_IAccessible),
+                           object);
     }
 
     // ---- IDispatch: clients call the methods directly ----
@@ -432,7 +419,6 @@ private:
     }
 
     std::shared_ptr<THostWindow> Window;
-    ULONG Count{1};
 };
 
 } // namespace
