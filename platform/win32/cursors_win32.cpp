@@ -155,14 +155,7 @@ struct TPanningWindow::TWindow {
 
 TPanningWindow::TPanningWindow(TCursor kind) : FKind(kind), Window(std::make_unique<TWindow>()) {
     EnsureApplication();
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = PanningWindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = PanningClassName;
-        return RegisterClassExW(&wc) != 0;
-    }();
+    static const bool registered = win32::RegisterWindowClass(PanningClassName, PanningWindowProc);
     (void)registered;
     // Shaped to the picture's opaque pixels, never activated, and transparent for the pointer.
     Window->Hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE |
