@@ -23,6 +23,10 @@ int DeviceEdge(int logical, double ratio) {
     return ratio == 1 ? logical : static_cast<int>(std::lround(logical * ratio));
 }
 
+double ClampPixelRatio(double ratio) {
+    return std::isfinite(ratio) ? std::clamp(ratio, 1.0, 8.0) : 1.0;
+}
+
 TBitmap::TBitmap(int width, int height, TBitmapFormat format) : TBitmap() {
     SetFormat(format);
     SetSize(width, height);

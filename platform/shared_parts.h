@@ -29,6 +29,8 @@ void ForEachFocusDot(const TRect& d, const TRect& clip,
 // logical length (rounded up, so that a bitmap covers every logical pixel).
 int DeviceEdge(int logical, double ratio);
 int DeviceLength(int logical, double ratio);
+// bitmap.cpp: a bitmap's pixel ratio, from 1 to 8 (1 for one that is not a number).
+double ClampPixelRatio(double ratio);
 
 // cursors.cpp: the directions of the arrows of a panning picture, in degrees counter-clockwise
 // from east; none for the other shapes.

@@ -56,7 +56,7 @@ double TBitmap::PixelRatio() const {
 }
 
 void TBitmap::SetPixelRatio(double ratio) {
-    ratio = std::isfinite(ratio) ? std::clamp(ratio, 1.0, 8.0) : 1.0;
+    ratio = ClampPixelRatio(ratio);
     if (ratio == FImpl->Ratio)
         return;
     FImpl->Flush();
