@@ -1,21 +1,72 @@
-// The parts of TCanvas that need no backend: clipping arithmetic, frames built from fills, text
-// placement, and the pixel copies behind the transparent and blended bitmap draws.
+// The parts of TCanvas that need no backend: clipping arithmetic, frames and straight lines
+// built from fills, text placement and the spreading of a justified run, and the pixel copies
+// behind the transparent and blended bitmap draws.
 #include "platform/canvas.h"
 #include "platform/bitmap.h"
 #include "platform/colors.h"
 #include "platform/font.h"
+#include "platform/shared_parts.h"
 
 #include <algorithm>
 
-namespace {
-
-TRect Intersect(const TRect& a, const TRect& b) {
+TRect IntersectRects(const TRect& a, const TRect& b) {
     TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
             std::min(a.Bottom, b.Bottom)};
     if (r.IsEmpty())
         return {};
     return r;
 }
+
+void DrawJustifiedRun(std::u16string_view text, int extraWidth, int breakCount,
+                      const std::function<int(std::u16string_view)>& width,
+                      const std::function<void(int offset, std::u16string_view piece)>& draw) {
+    if (extraWidth <= 0 || breakCount <= 0) {
+        draw(0, text);
+        return;
+    }
+    auto isBreak = [](char16_t c) { return c == u' ' || c == u'\u00A0'; };
+    const int each = extraWidth / breakCount;
+    int spare = extraWidth % breakCount;
+    int pos = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !isBreak(text[i]))
+            continue;
+        const std::size_t end = i < text.size() ? i + 1 : i;
+        const std::u16string_view piece = text.substr(start, end - start);
+        if (!piece.empty())
+            draw(pos, piece);
+        pos += width(piece);
+        if (i < text.size()) {
+            pos += each;
+            if (spare > 0) {
+                ++pos;
+                --spare;
+            }
+        }
+        start = end;
+    }
+}
+
+void ForEachFocusDot(const TRect& d, const TRect& clip,
+                     const std::function<void(int x, int y)>& dot) {
+    auto visit = [&](int x, int y) {
+        if (((x - d.Left) + (y - d.Top)) % 2 == 0 && clip.Contains({x, y}))
+            dot(x, y);
+    };
+    for (int x = d.Left; x < d.Right; ++x) {
+        visit(x, d.Top);
+        if (d.Bottom - 1 > d.Top)
+            visit(x, d.Bottom - 1);
+    }
+    for (int y = d.Top + 1; y < d.Bottom - 1; ++y) {
+        visit(d.Left, y);
+        if (d.Right - 1 > d.Left)
+            visit(d.Right - 1, y);
+    }
+}
+
+namespace {
 
 // A bitmap of the same logical size and ratio, for a copy made pixel by pixel.
 TBitmap AlphaCopyShape(const TBitmap& bitmap) {
@@ -34,6 +85,19 @@ TRect TCanvas::SurfaceRect() const {
     return Surface;
 }
 
+bool TCanvas::FollowTarget() {
+    const TRect s = SurfaceRect();
+    if (s.IsEmpty())
+        return false;
+    if (!(s == Surface)) {
+        // The bitmap was resized: a clip covering the old surface covers the new one.
+        const bool whole = Clip == Surface;
+        Surface = s;
+        Clip = whole ? s : IntersectRects(Clip, s);
+    }
+    return true;
+}
+
 TRect TCanvas::DeviceRect(const TRect& r) const {
     return {r.Left - FOrigin.X, r.Top - FOrigin.Y, r.Right - FOrigin.X, r.Bottom - FOrigin.Y};
 }
@@ -46,12 +110,12 @@ TRect TCanvas::ClipRect() const {
 void TCanvas::SetClipRect(const TRect& r) {
     if (Target != nullptr)
         Surface = SurfaceRect();
-    Clip = Intersect(DeviceRect(r), Surface);
+    Clip = IntersectRects(DeviceRect(r), Surface);
     ClipDirty = true;
 }
 
 void TCanvas::IntersectClipRect(const TRect& r) {
-    Clip = Intersect(DeviceRect(r), Clip);
+    Clip = IntersectRects(DeviceRect(r), Clip);
     ClipDirty = true;
 }
 
@@ -60,6 +124,18 @@ void TCanvas::ResetClip() {
         Surface = SurfaceRect();
     Clip = Surface;
     ClipDirty = true;
+}
+
+void TCanvas::Line(TPoint a, TPoint b, TColor color) {
+    if (color == clNone)
+        return;
+    if (a.X == b.X || a.Y == b.Y) {
+        FillRect({std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
+                  std::max(a.Y, b.Y) + 1},
+                 color);
+        return;
+    }
+    SlantedLine(a, b, color);
 }
 
 void TCanvas::FrameRect(const TRect& r, TColor color) {
@@ -80,6 +156,13 @@ void TCanvas::Rectangle(const TRect& r) {
     }
     FillRect({r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, FBrushColor);
     FrameRect(r, FPenColor);
+}
+
+void TCanvas::RoundRect(const TRect& r, int radius) {
+    if (radius <= 0)
+        Rectangle(r);
+    else
+        RoundedRect(r, radius);
 }
 
 int TCanvas::TextWidth(std::u16string_view text) const {

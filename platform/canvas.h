@@ -124,6 +124,12 @@ public:
 private:
     friend struct TImpl;
     bool Begin(); // false when there is nothing to paint on
+    // The backend's part of Line and RoundRect: a line along neither axis, corners of a
+    // positive radius.
+    void SlantedLine(TPoint a, TPoint b, TColor color);
+    void RoundedRect(const TRect& r, int radius);
+    // A bitmap canvas's surface follows the bitmap's size; false while the bitmap is empty.
+    bool FollowTarget();
     void ApplyClip();
     TRect DeviceRect(const TRect& logical) const;
     TRect SurfaceRect() const;

@@ -1,6 +1,7 @@
 // Face lookup and the replaceable font services; the backend measures and draws.
 #include "platform/font.h"
 #include "platform/backend.h"
+#include "platform/shared_parts.h"
 #include "platform/unicode.h"
 
 #include <array>
@@ -76,4 +77,21 @@ std::u16string ResolveFace(std::u16string_view face) {
 
 int ScreenPixelsPerInch() {
     return FontServices().PixelsPerInch();
+}
+
+// The width of a run is the last of the extents FitCount measures, so that a prefix FitCount
+// accepts has exactly the width TextWidth reports for it.
+int TPlatformFont::TextWidth(std::u16string_view text) const {
+    if (text.empty())
+        return 0;
+    std::vector<int> extents;
+    FitCount(text, 0, &extents);
+    return extents.empty() ? 0 : extents.back();
+}
+
+int FittingPrefixes(const std::vector<int>& extents, int maxWidth) {
+    int fit = 0;
+    while (fit < static_cast<int>(extents.size()) && extents[fit] <= maxWidth)
+        ++fit;
+    return fit;
 }

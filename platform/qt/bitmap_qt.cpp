@@ -1,22 +1,11 @@
 #include "platform/qt/bitmap_qt.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "platform/shared_parts.h"
 
 #include <QFile>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-int DeviceLength(int logical, double ratio) {
-    return ratio == 1 ? logical : static_cast<int>(std::ceil(logical * ratio - 1e-9));
-}
-
-int DeviceEdge(int logical, double ratio) {
-    return ratio == 1 ? logical : static_cast<int>(std::lround(logical * ratio));
-}
-
-} // namespace
 
 QImage::Format QtFormat(TBitmapFormat f) {
     return f == bfAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
@@ -29,18 +18,9 @@ void TBitmap::TImpl::Flush() {
 
 TBitmap::TBitmap() : FImpl(std::make_unique<TImpl>()) {}
 
-TBitmap::TBitmap(int width, int height, TBitmapFormat format) : TBitmap() {
-    FImpl->Format = format;
-    SetSize(width, height);
-}
-
 TBitmap::~TBitmap() {
     // The canvas goes first: it may still be painting on the image.
     FImpl->OwnCanvas.reset();
-}
-
-TBitmap::TBitmap(const TBitmap& other) : TBitmap() {
-    *this = other;
 }
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
@@ -76,7 +56,7 @@ double TBitmap::PixelRatio() const {
 }
 
 void TBitmap::SetPixelRatio(double ratio) {
-    ratio = std::isfinite(ratio) ? std::clamp(ratio, 1.0, 8.0) : 1.0;
+    ratio = ClampPixelRatio(ratio);
     if (ratio == FImpl->Ratio)
         return;
     FImpl->Flush();
@@ -84,14 +64,6 @@ void TBitmap::SetPixelRatio(double ratio) {
     const int w = Width(), h = Height();
     FImpl->Image = QImage();
     SetSize(w, h);
-}
-
-TRect TBitmap::DeviceRect(const TRect& logical) const {
-    const double r = FImpl->Ratio;
-    TRect d{std::max(DeviceEdge(logical.Left, r), 0), std::max(DeviceEdge(logical.Top, r), 0),
-            std::min(DeviceEdge(logical.Right, r), DeviceWidth()),
-            std::min(DeviceEdge(logical.Bottom, r), DeviceHeight())};
-    return d.IsEmpty() ? TRect{} : d;
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -144,20 +116,6 @@ const TPixel* TBitmap::ScanLine(int y) const {
         return nullptr;
     FImpl->Flush();
     return reinterpret_cast<const TPixel*>(FImpl->Image.constScanLine(y));
-}
-
-TPixel TBitmap::PixelAt(int x, int y) const {
-    if (x < 0 || x >= DeviceWidth())
-        return 0;
-    const TPixel* row = ScanLine(y);
-    return row ? row[x] : 0;
-}
-
-void TBitmap::SetPixel(int x, int y, TPixel p) {
-    if (x < 0 || x >= DeviceWidth())
-        return;
-    if (TPixel* row = ScanLine(y))
-        row[x] = FImpl->Format == bfOpaque ? (p | 0xFF000000u) : p;
 }
 
 namespace {

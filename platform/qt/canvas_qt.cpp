@@ -5,6 +5,7 @@
 #include "platform/qt/bitmap_qt.h"
 #include "platform/qt/font_qt.h"
 #include "platform/qt/qtconvert.h"
+#include "platform/shared_parts.h"
 #include "text/scopeexit.h"
 
 #include <QBrush>
@@ -19,18 +20,6 @@ QRect ToQRect(const TRect& r) {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
 }
 
-TRect Intersect(const TRect& a, const TRect& b) {
-    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-            std::min(a.Bottom, b.Bottom)};
-    if (r.IsEmpty())
-        return {};
-    return r;
-}
-
-bool IsBreak(char16_t c) {
-    return c == u' ' || c == u'\u00A0';
-}
-
 } // namespace
 
 struct TCanvas::TImpl {
@@ -40,6 +29,16 @@ struct TCanvas::TImpl {
     TPattern8x8 Pattern{};
     TColor Color0{clNone}, Color1{clNone};
     QBrush PatternBrush;
+
+    // The painter for a fill of r, with the clip applied and the device rectangle that shows;
+    // none when nothing would.
+    static QPainter* BeginFill(TCanvas& canvas, const TRect& r, TRect& device) {
+        if (r.IsEmpty() || !canvas.Begin())
+            return nullptr;
+        canvas.ApplyClip();
+        device = IntersectRects(canvas.DeviceRect(r), canvas.Clip);
+        return device.IsEmpty() ? nullptr : canvas.FImpl->Painter;
+    }
 };
 
 TCanvas::TCanvas(TDevice& device, const TRect& clip)
@@ -61,15 +60,8 @@ bool TCanvas::Begin() {
         return FImpl->Painter != nullptr;
     if (FImpl->Owned)
         return true;
-    const TRect s = SurfaceRect();
-    if (s.IsEmpty())
+    if (!FollowTarget())
         return false;
-    if (!(s == Surface)) {
-        // The bitmap was resized: a clip covering the old surface covers the new one.
-        const bool whole = Clip == Surface;
-        Surface = s;
-        Clip = whole ? s : Intersect(Clip, s);
-    }
     QImage& image = Target->Impl().Image;
     FImpl->Owned = std::make_unique<QPainter>(&image);
     FImpl->Painter = FImpl->Owned.get();
@@ -117,24 +109,20 @@ QPen OnePixelPen(const TCanvas& canvas, TColor color) {
 // ---- fills and lines -------------------------------------------------------------------------
 
 void TCanvas::FillRect(const TRect& r, TColor color) {
-    if (color == clNone || r.IsEmpty() || !Begin())
+    if (color == clNone)
         return;
-    QPainter* const Painter = FImpl->Painter;
-    ApplyClip();
-    const TRect d = Intersect(DeviceRect(r), Clip);
-    if (d.IsEmpty())
+    TRect d;
+    QPainter* const Painter = TImpl::BeginFill(*this, r, d);
+    if (Painter == nullptr)
         return;
     Painter->fillRect(ToQRect(d), ToQColor(color));
 }
 
 void TCanvas::FillPattern(const TRect& r, const TPattern8x8& pattern, TColor color0,
                           TColor color1) {
-    if (r.IsEmpty() || !Begin())
-        return;
-    QPainter* const Painter = FImpl->Painter;
-    ApplyClip();
-    const TRect d = Intersect(DeviceRect(r), Clip);
-    if (d.IsEmpty())
+    TRect d;
+    QPainter* const Painter = TImpl::BeginFill(*this, r, d);
+    if (Painter == nullptr)
         return;
     TImpl& c = *FImpl;
     if (c.PatternBrush.style() != Qt::TexturePattern || c.Pattern != pattern ||
@@ -153,15 +141,7 @@ void TCanvas::FillPattern(const TRect& r, const TPattern8x8& pattern, TColor col
     Painter->fillRect(ToQRect(d), c.PatternBrush);
 }
 
-void TCanvas::Line(TPoint a, TPoint b, TColor color) {
-    if (color == clNone)
-        return;
-    if (a.X == b.X || a.Y == b.Y) {
-        FillRect({std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
-                  std::max(a.Y, b.Y) + 1},
-                 color);
-        return;
-    }
+void TCanvas::SlantedLine(TPoint a, TPoint b, TColor color) {
     if (!Begin())
         return;
     QPainter* const Painter = FImpl->Painter;
@@ -173,11 +153,7 @@ void TCanvas::Line(TPoint a, TPoint b, TColor color) {
     Painter->drawPoint(qb);
 }
 
-void TCanvas::RoundRect(const TRect& r, int radius) {
-    if (radius <= 0) {
-        Rectangle(r);
-        return;
-    }
+void TCanvas::RoundedRect(const TRect& r, int radius) {
     if (r.IsEmpty() || !Begin())
         return;
     QPainter* const Painter = FImpl->Painter;
@@ -210,20 +186,7 @@ void TCanvas::DrawFocusRect(const TRect& r) {
         return;
     const TRect d = DeviceRect(r);
     std::vector<QPoint> points;
-    auto add = [&](int x, int y) {
-        if (((x - d.Left) + (y - d.Top)) % 2 == 0 && Clip.Contains({x, y}))
-            points.emplace_back(x, y);
-    };
-    for (int x = d.Left; x < d.Right; ++x) {
-        add(x, d.Top);
-        if (d.Bottom - 1 > d.Top)
-            add(x, d.Bottom - 1);
-    }
-    for (int y = d.Top + 1; y < d.Bottom - 1; ++y) {
-        add(d.Left, y);
-        if (d.Right - 1 > d.Left)
-            add(d.Right - 1, y);
-    }
+    ForEachFocusDot(d, Clip, [&](int x, int y) { points.emplace_back(x, y); });
     if (points.empty())
         return;
     if (Target != nullptr) {
@@ -271,39 +234,17 @@ void TCanvas::TextOut(int x, int baseline, std::u16string_view text, int extraWi
             Painter->setLayoutDirection(Qt::LeftToRight);
     });
     const int dx = x - FOrigin.X, dy = baseline - FOrigin.Y;
-    if (extraWidth <= 0 || breakCount <= 0) {
-        Painter->drawText(QPoint(dx, dy), ToQString(text));
-        return;
-    }
-    // Pieces up to and including each break, the break widened; the first breaks take the
-    // pixels that do not divide evenly.
-    const int each = extraWidth / breakCount;
-    int spare = extraWidth % breakCount;
-    int pos = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !IsBreak(text[i]))
-            continue;
-        const std::size_t end = i < text.size() ? i + 1 : i;
-        const std::u16string_view piece = text.substr(start, end - start);
-        if (!piece.empty())
-            Painter->drawText(QPoint(dx + pos, dy), ToQString(piece));
-        pos += TextWidth(piece);
-        if (i < text.size()) {
-            pos += each;
-            if (spare > 0) {
-                ++pos;
-                --spare;
-            }
-        }
-        start = end;
-    }
+    DrawJustifiedRun(
+        text, extraWidth, breakCount, [&](std::u16string_view piece) { return TextWidth(piece); },
+        [&](int offset, std::u16string_view piece) {
+            Painter->drawText(QPoint(dx + offset, dy), ToQString(piece));
+        });
 }
 
 // ---- bitmaps ---------------------------------------------------------------------------------
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap, const TRect& source) {
-    const TRect s = Intersect(source, {0, 0, bitmap.Width(), bitmap.Height()});
+    const TRect s = IntersectRects(source, {0, 0, bitmap.Width(), bitmap.Height()});
     if (s.IsEmpty() || &bitmap == Target)
         return;
     // The source's own canvas must have finished before its pixels are read.

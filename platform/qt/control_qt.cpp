@@ -612,12 +612,6 @@ void TControl::KillTimer(unsigned id) {
 bool TControl::TimerActive(unsigned id) const {
     return HostWidget && HostWidget->HasTimer(id);
 }
-TScrollBar& TControl::HorzScrollBar() {
-    return *HorzBar;
-}
-TScrollBar& TControl::VertScrollBar() {
-    return *VertBar;
-}
 
 // ---- pointer and drag-and-drop -------------------------------------------------------------
 

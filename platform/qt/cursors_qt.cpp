@@ -1,5 +1,6 @@
 #include "platform/cursors.h"
 #include "platform/qt/control_host.h"
+#include "platform/shared_parts.h"
 #include <QBitmap>
 #include <QCursor>
 #include <QImage>
@@ -11,39 +12,6 @@
 
 namespace {
 constexpr QRgb KeyColor = qRgb(255, 0, 255);
-
-// Directions of the arrows, as angles in degrees counter-clockwise from east.
-std::vector<int> ArrowAngles(TCursor kind) {
-    switch (kind) {
-    case crMoveAll:
-        return {0, 90, 180, 270};
-    case crMoveEW:
-        return {0, 180};
-    case crMoveNS:
-        return {90, 270};
-    case crMoveN:
-        return {90};
-    case crMoveS:
-        return {270};
-    case crMoveE:
-        return {0};
-    case crMoveW:
-        return {180};
-    case crMoveNE:
-        return {45};
-    case crMoveNW:
-        return {135};
-    case crMoveSE:
-        return {315};
-    case crMoveSW:
-        return {225};
-    case crDefault:
-    case crArrow:
-    case crIBeam:
-        break;
-    }
-    return {};
-}
 
 // The panning picture: a ring around the centre and an arrow for every direction, on the
 // magenta key colour.
@@ -57,7 +25,7 @@ QImage PanningPicture(TCursor kind) {
     p.setBrush(Qt::white);
     p.drawEllipse(c, 3.5, 3.5);
     p.setBrush(Qt::black);
-    for (int angle : ArrowAngles(kind)) {
+    for (int angle : PanningArrowAngles(kind)) {
         const double a = angle * M_PI / 180.0;
         const QPointF dir(std::cos(a), -std::sin(a));
         const QPointF side(-dir.y(), dir.x());

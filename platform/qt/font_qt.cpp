@@ -3,6 +3,7 @@
 #include "platform/backend.h"
 #include "platform/font.h"
 #include "platform/qt/qtconvert.h"
+#include "platform/shared_parts.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -162,14 +163,9 @@ std::u16string TPlatformFont::ActualFace() const {
     return FromQString(QFontInfo(FImpl->Font).family());
 }
 
-// Both measures add the advances of single characters (kerning is off), so that a prefix
-// that FitCount accepts has exactly the width TextWidth reports for it.
-int TPlatformFont::TextWidth(std::u16string_view text) const {
-    std::vector<int> extents;
-    FitCount(text, 0, &extents);
-    return extents.empty() ? 0 : extents.back();
-}
-
+// TextWidth is the last of FitCount's extents, which add the advances of single characters
+// (kerning is off), so that a prefix that FitCount accepts has exactly the width TextWidth
+// reports for it.
 int TPlatformFont::FitCount(std::u16string_view text, int maxWidth,
                             std::vector<int>* extents) const {
     std::vector<int> local;
@@ -188,8 +184,5 @@ int TPlatformFont::FitCount(std::u16string_view text, int maxWidth,
             ext.push_back(w);
         i += len;
     }
-    int fit = 0;
-    while (fit < static_cast<int>(ext.size()) && ext[fit] <= maxWidth)
-        ++fit;
-    return fit;
+    return FittingPrefixes(ext, maxWidth);
 }

@@ -1,6 +1,7 @@
 // Screen readers on Win32 (Active Accessibility): a control that describes itself answers
 // WM_GETOBJECT with an IAccessible that reads the description on every question. A tree's rows
 // and a text's links are its simple children, numbered from 1 in display (reading) order.
+#include "platform/win32/com.h"
 #include "platform/win32/control_host.h"
 
 #include <ole2.h>
@@ -36,30 +37,16 @@ HRESULT Answer(BSTR* out, const std::u16string& s) {
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-class TControlAccessible final : public IAccessible {
+class TControlAccessible final : public win32::TComObject<IAccessible> {
 public:
     explicit TControlAccessible(const std::shared_ptr<THostWindow>& window) : Window(window) {}
     void Disconnect() { Window.reset(); }
 
     // ---- IUnknown ----
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, IID_IAccessible)) {
-            *object = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++Count; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = --Count;
-        if (n == 0)
-            delete this;
-        return n;
+        return AnswerQuery(IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+                               IsEqualIID(riid, IID_IAccessible),
+                           object);
     }
 
     // ---- IDispatch: clients call the methods directly ----
@@ -109,11 +96,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT v, BSTR* name) override {
         long child = 0;
-        if (name == nullptr)
-            return E_POINTER;
-        *name = nullptr;
-        if (!Valid(v, child))
-            return Invalid();
+        if (const HRESULT hr = Start(v, name, child); hr != S_OK)
+            return hr;
         if (child == CHILDID_SELF) {
             // The window's text, as a form may have set it for the control.
             wchar_t title[256]{};
@@ -128,11 +112,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT v, BSTR* value) override {
         long child = 0;
-        if (value == nullptr)
-            return E_POINTER;
-        *value = nullptr;
-        if (!Valid(v, child))
-            return Invalid();
+        if (const HRESULT hr = Start(v, value, child); hr != S_OK)
+            return hr;
         if (TAccessibleTree* tree = Tree()) {
             // A tree item's value is its level, 1 for the top (as the system's tree views say).
             if (child == CHILDID_SELF)
@@ -145,18 +126,13 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT v, BSTR* description) override {
         long child = 0;
-        if (description == nullptr)
-            return E_POINTER;
-        *description = nullptr;
-        return Valid(v, child) ? S_FALSE : Invalid();
+        const HRESULT hr = Start(v, description, child);
+        return hr == S_OK ? S_FALSE : hr;
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT v, VARIANT* role) override {
         long child = 0;
-        if (role == nullptr)
-            return E_POINTER;
-        VariantInit(role);
-        if (!Valid(v, child))
-            return Invalid();
+        if (const HRESULT hr = Start(v, role, child); hr != S_OK)
+            return hr;
         role->vt = VT_I4;
         if (Tree() != nullptr)
             role->lVal = child == CHILDID_SELF ? ROLE_SYSTEM_OUTLINE : ROLE_SYSTEM_OUTLINEITEM;
@@ -168,11 +144,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT v, VARIANT* state) override {
         long child = 0;
-        if (state == nullptr)
-            return E_POINTER;
-        VariantInit(state);
-        if (!Valid(v, child))
-            return Invalid();
+        if (const HRESULT hr = Start(v, state, child); hr != S_OK)
+            return hr;
         HWND hwnd = Hwnd();
         const bool focused = GetFocus() == hwnd;
         long s = 0;
@@ -265,11 +238,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT v, BSTR* action) override {
         long child = 0;
-        if (action == nullptr)
-            return E_POINTER;
-        *action = nullptr;
-        if (!Valid(v, child))
-            return Invalid();
+        if (const HRESULT hr = Start(v, action, child); hr != S_OK)
+            return hr;
         if (child == CHILDID_SELF)
             return S_FALSE;
         if (TAccessibleTree* tree = Tree()) {
@@ -334,11 +304,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
         long child = 0;
-        if (end == nullptr)
-            return E_POINTER;
-        VariantInit(end);
-        if (!Valid(start, child))
-            return Invalid();
+        if (const HRESULT hr = Start(start, end, child); hr != S_OK)
+            return hr;
         long count = 0;
         get_accChildCount(&count);
         long to = 0;
@@ -432,13 +399,26 @@ private:
         return child <= count;
     }
     HRESULT Invalid() const { return Owner() == nullptr ? CO_E_OBJNOTCONNECTED : E_INVALIDARG; }
+    // The start of a call that answers about the child v names: the answer cleared and the child
+    // read; S_OK to go on, else what the call returns.
+    HRESULT Start(const VARIANT& v, BSTR* answer, long& child) {
+        if (answer == nullptr)
+            return E_POINTER;
+        *answer = nullptr;
+        return Valid(v, child) ? S_OK : Invalid();
+    }
+    HRESULT Start(const VARIANT& v, VARIANT* answer, long& child) {
+        if (answer == nullptr)
+            return E_POINTER;
+        VariantInit(answer);
+        return Valid(v, child) ? S_OK : Invalid();
+    }
     static std::u16string Utf16Number(int n) {
         const std::string s = std::to_string(n);
         return std::u16string(s.begin(), s.end());
     }
 
     std::shared_ptr<THostWindow> Window;
-    ULONG Count{1};
 };
 
 } // namespace

@@ -106,6 +106,18 @@ void TSyncMailbox::Wake() {
 
 // ---- application -------------------------------------------------------------------------------
 
+bool win32::RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style,
+                                HCURSOR cursor) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = cursor;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
 void EnsureApplication() {
     static const bool done = [] {
         HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -116,28 +128,10 @@ void EnsureApplication() {
         // Drag and drop and the accessibility objects need OLE on this thread.
         OleInitialize(nullptr);
 
-        WNDCLASSEXW control{};
-        control.cbSize = sizeof(control);
-        control.style = CS_DBLCLKS;
-        control.lpfnWndProc = win32::ControlWindowProc;
-        control.hInstance = instance;
-        control.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        control.lpszClassName = win32::ControlClassName;
-        RegisterClassExW(&control);
-
-        WNDCLASSEXW parking{};
-        parking.cbSize = sizeof(parking);
-        parking.lpfnWndProc = FrameWindowProc;
-        parking.hInstance = instance;
-        parking.lpszClassName = win32::FrameClassName;
-        RegisterClassExW(&parking);
-
-        WNDCLASSEXW messages{};
-        messages.cbSize = sizeof(messages);
-        messages.lpfnWndProc = MessageWindowProc;
-        messages.hInstance = instance;
-        messages.lpszClassName = MessageClassName;
-        RegisterClassExW(&messages);
+        win32::RegisterWindowClass(win32::ControlClassName, win32::ControlWindowProc, CS_DBLCLKS,
+                                   LoadCursorW(nullptr, IDC_ARROW));
+        win32::RegisterWindowClass(win32::FrameClassName, FrameWindowProc);
+        win32::RegisterWindowClass(MessageClassName, MessageWindowProc);
 
         gParkingWindow = CreateWindowExW(WS_EX_TOOLWINDOW, win32::FrameClassName, L"", WS_POPUP, 0,
                                          0, 0, 0, nullptr, nullptr, instance, nullptr);

@@ -1,20 +1,13 @@
 // TBitmap as a top-down 32-bit DIB section; pictures decoded by the Windows Imaging Component.
 #include "platform/win32/bitmap_win32.h"
 #include "platform/resources.h"
+#include "platform/shared_parts.h"
 #include "platform/win32/wic.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
-
-int DeviceLength(int logical, double ratio) {
-    return ratio == 1 ? logical : static_cast<int>(std::ceil(logical * ratio - 1e-9));
-}
-
-int DeviceEdge(int logical, double ratio) {
-    return ratio == 1 ? logical : static_cast<int>(std::lround(logical * ratio));
-}
 
 TBitmap::TImpl::~TImpl() {
     Release();
@@ -83,17 +76,8 @@ HDC win32::BitmapDC(const TBitmap& bitmap) {
 
 TBitmap::TBitmap() : FImpl(std::make_unique<TImpl>()) {}
 
-TBitmap::TBitmap(int width, int height, TBitmapFormat format) : TBitmap() {
-    FImpl->Format = format;
-    SetSize(width, height);
-}
-
 TBitmap::~TBitmap() {
     FImpl->OwnCanvas.reset();
-}
-
-TBitmap::TBitmap(const TBitmap& other) : TBitmap() {
-    *this = other;
 }
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
@@ -136,21 +120,13 @@ double TBitmap::PixelRatio() const {
 }
 
 void TBitmap::SetPixelRatio(double ratio) {
-    ratio = std::isfinite(ratio) ? std::clamp(ratio, 1.0, 8.0) : 1.0;
+    ratio = ClampPixelRatio(ratio);
     if (ratio == FImpl->Ratio)
         return;
     FImpl->Ratio = ratio;
     const int w = FImpl->LogicalWidth, h = FImpl->LogicalHeight;
     FImpl->Release();
     SetSize(w, h);
-}
-
-TRect TBitmap::DeviceRect(const TRect& logical) const {
-    const double r = FImpl->Ratio;
-    TRect d{std::max(DeviceEdge(logical.Left, r), 0), std::max(DeviceEdge(logical.Top, r), 0),
-            std::min(DeviceEdge(logical.Right, r), DeviceWidth()),
-            std::min(DeviceEdge(logical.Bottom, r), DeviceHeight())};
-    return d.IsEmpty() ? TRect{} : d;
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -205,20 +181,6 @@ const TPixel* TBitmap::ScanLine(int y) const {
         return nullptr;
     FImpl->Flush();
     return FImpl->Bits + static_cast<std::size_t>(y) * DeviceWidth();
-}
-
-TPixel TBitmap::PixelAt(int x, int y) const {
-    if (x < 0 || x >= DeviceWidth())
-        return 0;
-    const TPixel* row = ScanLine(y);
-    return row ? row[x] : 0;
-}
-
-void TBitmap::SetPixel(int x, int y, TPixel p) {
-    if (x < 0 || x >= DeviceWidth())
-        return;
-    if (TPixel* row = ScanLine(y))
-        row[x] = FImpl->Format == bfOpaque ? (p | 0xFF000000u) : p;
 }
 
 namespace {

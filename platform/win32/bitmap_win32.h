@@ -34,8 +34,3 @@ struct TBitmap::TImpl {
 struct TCanvas::TDevice {
     TBitmap& Buffer;
 };
-
-// The device edge of a logical coordinate at the ratio, and the device length of a logical
-// length (rounded up, so that a bitmap covers every logical pixel).
-int DeviceEdge(int logical, double ratio);
-int DeviceLength(int logical, double ratio);

@@ -2,6 +2,7 @@
 // is then copied to the screen), so fills, patterns, the focus frame and bitmap copies work on
 // the pixels directly and exactly; text, slanted lines, rounded rectangles and polygons go
 // through GDI with a world transform that maps logical coordinates onto the device pixels.
+#include "platform/shared_parts.h"
 #include "platform/win32/bitmap_win32.h"
 
 #include <algorithm>
@@ -13,18 +14,6 @@ struct TCanvas::TImpl {
 };
 
 namespace {
-
-TRect Intersect(const TRect& a, const TRect& b) {
-    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-            std::min(a.Bottom, b.Bottom)};
-    if (r.IsEmpty())
-        return {};
-    return r;
-}
-
-bool IsBreak(char16_t c) {
-    return c == u' ' || c == u'\u00A0';
-}
 
 // Source-over of a non-premultiplied pixel onto another.
 TPixel Blend(TPixel src, TPixel dst, bool opaqueTarget) {
@@ -58,7 +47,7 @@ public:
             return;
         const double r = target.PixelRatio();
         const TRect clip = target.DeviceRect(deviceClip);
-        Area = target.DeviceRect(Intersect(affected, deviceClip));
+        Area = target.DeviceRect(IntersectRects(affected, deviceClip));
         if (clip.IsEmpty() || Area.IsEmpty()) {
             Dc = nullptr;
             return;
@@ -157,15 +146,8 @@ TCanvas::~TCanvas() = default;
 bool TCanvas::Begin() {
     if (Target == nullptr)
         return FImpl->Window != nullptr && !FImpl->Window->Empty();
-    const TRect s = SurfaceRect();
-    if (s.IsEmpty())
+    if (!FollowTarget())
         return false;
-    if (!(s == Surface)) {
-        // The bitmap was resized: a clip covering the old surface covers the new one.
-        const bool whole = Clip == Surface;
-        Surface = s;
-        Clip = whole ? s : Intersect(Clip, s);
-    }
     return true;
 }
 
@@ -195,7 +177,7 @@ void TCanvas::FillRect(const TRect& r, TColor color) {
     if (color == clNone || r.IsEmpty() || !Begin())
         return;
     TBitmap& s = SurfaceOf(Target, *FImpl);
-    const TRect d = s.DeviceRect(Intersect(DeviceRect(r), Clip));
+    const TRect d = s.DeviceRect(IntersectRects(DeviceRect(r), Clip));
     const TPixel p = PixelFromColor(ColorToRGB(color));
     for (int y = d.Top; y < d.Bottom; ++y)
         std::fill(s.ScanLine(y) + d.Left, s.ScanLine(y) + d.Right, p);
@@ -206,7 +188,7 @@ void TCanvas::FillPattern(const TRect& r, const TPattern8x8& pattern, TColor col
     if (r.IsEmpty() || !Begin())
         return;
     TBitmap& s = SurfaceOf(Target, *FImpl);
-    const TRect d = s.DeviceRect(Intersect(DeviceRect(r), Clip));
+    const TRect d = s.DeviceRect(IntersectRects(DeviceRect(r), Clip));
     const TPixel p0 = PixelFromColor(ColorToRGB(color0)), p1 = PixelFromColor(ColorToRGB(color1));
     const double ratio = s.PixelRatio();
     auto cell = [&](int device, int origin) {
@@ -221,15 +203,7 @@ void TCanvas::FillPattern(const TRect& r, const TPattern8x8& pattern, TColor col
     }
 }
 
-void TCanvas::Line(TPoint a, TPoint b, TColor color) {
-    if (color == clNone)
-        return;
-    if (a.X == b.X || a.Y == b.Y) {
-        FillRect({std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
-                  std::max(a.Y, b.Y) + 1},
-                 color);
-        return;
-    }
+void TCanvas::SlantedLine(TPoint a, TPoint b, TColor color) {
     if (!Begin())
         return;
     TBitmap& s = SurfaceOf(Target, *FImpl);
@@ -247,11 +221,7 @@ void TCanvas::Line(TPoint a, TPoint b, TColor color) {
     FillRect({b.X, b.Y, b.X + 1, b.Y + 1}, color);
 }
 
-void TCanvas::RoundRect(const TRect& r, int radius) {
-    if (radius <= 0) {
-        Rectangle(r);
-        return;
-    }
+void TCanvas::RoundedRect(const TRect& r, int radius) {
     if (r.IsEmpty() || !Begin() || (FPenColor == clNone && FBrushColor == clNone))
         return;
     TBitmap& s = SurfaceOf(Target, *FImpl);
@@ -296,26 +266,14 @@ void TCanvas::DrawFocusRect(const TRect& r) {
     const TRect d = DeviceRect(r);
     // Straight on the pixels: exact, and the alpha byte is left alone. Above ratio 1 each
     // logical dot is the block of device pixels it covers.
-    auto dot = [&](int x, int y) {
-        if (((x - d.Left) + (y - d.Top)) % 2 != 0 || !Clip.Contains({x, y}))
-            return;
+    ForEachFocusDot(d, Clip, [&](int x, int y) {
         const TRect block = s.DeviceRect({x, y, x + 1, y + 1});
         for (int by = block.Top; by < block.Bottom; ++by) {
             TPixel* row = s.ScanLine(by);
             for (int bx = block.Left; bx < block.Right; ++bx)
                 row[bx] ^= 0x00FFFFFFu;
         }
-    };
-    for (int x = d.Left; x < d.Right; ++x) {
-        dot(x, d.Top);
-        if (d.Bottom - 1 > d.Top)
-            dot(x, d.Bottom - 1);
-    }
-    for (int y = d.Top + 1; y < d.Bottom - 1; ++y) {
-        dot(d.Left, y);
-        if (d.Right - 1 > d.Left)
-            dot(d.Right - 1, y);
-    }
+    });
 }
 
 // ---- text ------------------------------------------------------------------------------------
@@ -340,44 +298,19 @@ void TCanvas::TextOut(int x, int baseline, std::u16string_view text, int extraWi
     ::SetBkMode(gdi.Dc, TRANSPARENT);
     ::SetTextColor(gdi.Dc, win32::ToColorRef(FTextColor));
     SetTextAlign(gdi.Dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP | (RightToLeft ? TA_RTLREADING : 0));
-    auto draw = [&](int at, std::u16string_view piece) {
-        ExtTextOutW(gdi.Dc, at, baseline, 0, nullptr,
-                    reinterpret_cast<const wchar_t*>(piece.data()), static_cast<UINT>(piece.size()),
-                    nullptr);
-    };
-    if (extraWidth <= 0 || breakCount <= 0) {
-        draw(x, text);
-        return;
-    }
-    // Pieces up to and including each break, the break widened; the first breaks take the
-    // pixels that do not divide evenly.
-    const int each = extraWidth / breakCount;
-    int spare = extraWidth % breakCount;
-    int pos = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !IsBreak(text[i]))
-            continue;
-        const std::size_t end = i < text.size() ? i + 1 : i;
-        const std::u16string_view piece = text.substr(start, end - start);
-        if (!piece.empty())
-            draw(x + pos, piece);
-        pos += TextWidth(piece);
-        if (i < text.size()) {
-            pos += each;
-            if (spare > 0) {
-                ++pos;
-                --spare;
-            }
-        }
-        start = end;
-    }
+    DrawJustifiedRun(
+        text, extraWidth, breakCount, [&](std::u16string_view piece) { return TextWidth(piece); },
+        [&](int offset, std::u16string_view piece) {
+            ExtTextOutW(gdi.Dc, x + offset, baseline, 0, nullptr,
+                        reinterpret_cast<const wchar_t*>(piece.data()),
+                        static_cast<UINT>(piece.size()), nullptr);
+        });
 }
 
 // ---- bitmaps ---------------------------------------------------------------------------------
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap, const TRect& source) {
-    const TRect src = Intersect(source, {0, 0, bitmap.Width(), bitmap.Height()});
+    const TRect src = IntersectRects(source, {0, 0, bitmap.Width(), bitmap.Height()});
     if (src.IsEmpty() || &bitmap == Target || !Begin())
         return;
     TBitmap& s = SurfaceOf(Target, *FImpl);
@@ -388,7 +321,7 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap, const TRect& source) {
     // The logical target, its device pixels, and the clip's.
     const TRect target{dx, dy, dx + src.Width(), dy + src.Height()};
     const TRect full = s.DeviceRect(target);
-    const TRect d = s.DeviceRect(Intersect(target, Clip));
+    const TRect d = s.DeviceRect(IntersectRects(target, Clip));
     if (d.IsEmpty() || full.IsEmpty())
         return;
     const TRect from = bitmap.DeviceRect(src);

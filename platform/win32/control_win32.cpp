@@ -1,6 +1,7 @@
 // The window behind TControl: a child window of the class win32::ControlClassName that turns
 // window messages into the control's virtual methods, and the control's scroll bars as the
 // window's own.
+#include "platform/win32/com.h"
 #include "platform/win32/control_host.h"
 
 #include <ole2.h>
@@ -747,14 +748,6 @@ bool TControl::TimerActive(unsigned id) const {
     return w != nullptr && w->Hwnd != nullptr && w->Timers.count(id) != 0;
 }
 
-TScrollBar& TControl::HorzScrollBar() {
-    return *HorzBar;
-}
-
-TScrollBar& TControl::VertScrollBar() {
-    return *VertBar;
-}
-
 // ---- pointer and drag-and-drop -------------------------------------------------------------
 
 void TControl::SetCursor(TCursor cursor) {
@@ -819,26 +812,12 @@ bool TControl::IsDropTarget() const {
 
 // What other programs drag over a control, reported to its Drag* methods. OLE asks on the
 // window's thread; the object holds the window's state, not the control.
-struct TDropTarget final : IDropTarget {
+struct TDropTarget final : win32::TComObject<IDropTarget> {
     explicit TDropTarget(std::shared_ptr<THostWindow> window) : Window(std::move(window)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
-            *object = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++Count; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = --Count;
-        if (n == 0)
-            delete this;
-        return n;
+        return AnswerQuery(IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget),
+                           object);
     }
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD keys, POINTL at,
                                         DWORD* effect) override {
@@ -872,7 +851,6 @@ private:
         return S_OK;
     }
     std::shared_ptr<THostWindow> Window;
-    ULONG Count{1};
 };
 
 void SetDropTarget(THostWindow& window, bool on) {

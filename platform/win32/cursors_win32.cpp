@@ -1,5 +1,6 @@
 // Pointer shapes: the system's own, and the panning shapes drawn here, as cursors and as the
 // small window that marks where panning started.
+#include "platform/shared_parts.h"
 #include "platform/win32/win32.h"
 
 #include <array>
@@ -10,36 +11,6 @@ namespace {
 
 constexpr int Size = TPanningWindow::Size;
 constexpr std::uint32_t Key = 0xFF00FF; // magenta, the transparent key
-
-// Directions of the arrows, as angles in degrees counter-clockwise from east.
-std::vector<int> ArrowAngles(TCursor kind) {
-    switch (kind) {
-    case crMoveAll:
-        return {0, 90, 180, 270};
-    case crMoveEW:
-        return {0, 180};
-    case crMoveNS:
-        return {90, 270};
-    case crMoveN:
-        return {90};
-    case crMoveS:
-        return {270};
-    case crMoveE:
-        return {0};
-    case crMoveW:
-        return {180};
-    case crMoveNE:
-        return {45};
-    case crMoveNW:
-        return {135};
-    case crMoveSE:
-        return {315};
-    case crMoveSW:
-        return {225};
-    default:
-        return {};
-    }
-}
 
 struct TVec {
     double X, Y;
@@ -62,7 +33,7 @@ std::array<std::uint32_t, Size * Size> PanningPicture(TCursor kind) {
     picture.fill(Key);
     const TVec c{15.5, 15.5};
     std::vector<std::array<TVec, 3>> arrows;
-    for (int angle : ArrowAngles(kind)) {
+    for (int angle : PanningArrowAngles(kind)) {
         const double a = angle * 3.14159265358979 / 180.0;
         const TVec dir{std::cos(a), -std::sin(a)};
         const TVec side{-dir.Y, dir.X};
@@ -184,14 +155,7 @@ struct TPanningWindow::TWindow {
 
 TPanningWindow::TPanningWindow(TCursor kind) : FKind(kind), Window(std::make_unique<TWindow>()) {
     EnsureApplication();
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = PanningWindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = PanningClassName;
-        return RegisterClassExW(&wc) != 0;
-    }();
+    static const bool registered = win32::RegisterWindowClass(PanningClassName, PanningWindowProc);
     (void)registered;
     // Shaped to the picture's opaque pixels, never activated, and transparent for the pointer.
     Window->Hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE |

@@ -1,6 +1,7 @@
 // Fonts as GDI fonts: created by face, height and style with CreateFontW and measured on a
 // memory DC of the screen's kind.
 #include "platform/backend.h"
+#include "platform/shared_parts.h"
 #include "platform/win32/win32.h"
 
 #include <algorithm>
@@ -190,14 +191,6 @@ std::u16string TPlatformFont::ActualFace() const {
     return n > 0 ? win32::FromWide(face) : std::u16string();
 }
 
-int TPlatformFont::TextWidth(std::u16string_view text) const {
-    if (text.empty())
-        return 0;
-    std::vector<int> extents;
-    FitCount(text, 0, &extents);
-    return extents.empty() ? 0 : extents.back();
-}
-
 // Both measures come from the same call (the partial extents of the run), so that a prefix
 // that FitCount accepts has exactly the width TextWidth reports for it.
 int TPlatformFont::FitCount(std::u16string_view text, int maxWidth,
@@ -219,8 +212,5 @@ int TPlatformFont::FitCount(std::u16string_view text, int maxWidth,
             ext[i] = ext[i + 1];
     for (std::size_t i = 1; i < ext.size(); ++i)
         ext[i] = std::max(ext[i], ext[i - 1]);
-    int fit = 0;
-    while (fit < static_cast<int>(ext.size()) && ext[fit] <= maxWidth)
-        ++fit;
-    return fit;
+    return FittingPrefixes(ext, maxWidth);
 }

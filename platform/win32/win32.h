@@ -62,6 +62,9 @@ HWND ParkingWindow();
 constexpr const wchar_t* FrameClassName = L"MkbParking";
 // A message-only window for posts from other threads.
 HWND MessageWindow();
+// Registers a window class of this module; false where the system refused it.
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style = 0,
+                         HCURSOR cursor = nullptr);
 // The title of message boxes (the program's display name); "МКБ-10" until set.
 void SetApplicationTitle(std::u16string title);
 const std::u16string& ApplicationTitle();

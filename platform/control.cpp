@@ -1,0 +1,11 @@
+// The parts of TControl that need no backend.
+#include "platform/control.h"
+#include "platform/scrollbar.h"
+
+TScrollBar& TControl::HorzScrollBar() {
+    return *HorzBar;
+}
+
+TScrollBar& TControl::VertScrollBar() {
+    return *VertBar;
+}
