@@ -29,7 +29,7 @@ public:
 
     // Components, open to the application's tests.
     TVirtualStringTree& vstPartsTree() { return *FTree; }
-    html::THTMLViewer& _HTMLViewer() { return *FViewer; }
+    html::THTMLViewer& HTMLViewer() { return *FViewer; }
     TBrowser& Browser() { return *FBrowser; }
     TSearchResultsList& SearchResults() { return *FSearchResults; }
     TEdit* edFastSearch{nullptr};

@@ -55,7 +55,7 @@ TEST(CopyTest, TreeAndDetailsPaneCopyByKeysAndMenus) {
     EXPECT_EQ(ClipboardText(), tree.Text(dagger));
 
     // The details pane: a selection from the heading "Код" into the code in the cell below.
-    html::THTMLViewer& v = form._HTMLViewer();
+    html::THTMLViewer& v = form.HTMLViewer();
     QWidget* paneKeys = ControlWidget(v);
     for (const html::TSection* s : v.Document.SearchList) {
         if (s->Text == u"Код ")

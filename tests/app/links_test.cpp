@@ -24,7 +24,7 @@ protected:
         W(Form.get())->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(W(Form.get())));
     }
-    html::THTMLViewer& Viewer() { return Form->_HTMLViewer(); }
+    html::THTMLViewer& Viewer() { return Form->HTMLViewer(); }
     QWidget* Pane() { return ControlWidget(Viewer()); }
     QWidget* Surface() { return qobject_cast<QAbstractScrollArea*>(Pane())->viewport(); }
     // Opens the record as a search does and paints its page, which places the links.

@@ -133,7 +133,7 @@ TEST_F(MainFormTest, ANarrowWindowNarrowsTheTreeFirstAndThePageWrapsInItsPane) {
     EXPECT_GE(W(Form->panRightPanel)->width(), 240);
     EXPECT_LT(W(Form->panParts)->width(), 420 - 240);
     // A long page wraps inside the width the scroll bar leaves.
-    html::THTMLViewer& v = Form->_HTMLViewer();
+    html::THTMLViewer& v = Form->HTMLViewer();
     std::size_t longest = 0;
     for (std::size_t i = 1; i < MKBStore().size(); ++i)
         if (MKBStore()[i].name.size() > MKBStore()[longest].name.size())
@@ -352,7 +352,7 @@ TEST_F(MainFormTest, FontCommandCancelledKeepsTheFontConfirmedRedrawsTheTexts) {
 }
 
 TEST_F(MainFormTest, DetailsPaneStartsWithTheEmptyPage) {
-    html::THTMLViewer& v = Form->_HTMLViewer();
+    html::THTMLViewer& v = Form->HTMLViewer();
     EXPECT_EQ(v.BorderStyle(), html::htNone);
     EXPECT_EQ(v.ScrollBars(), html::ssVertical);
     EXPECT_EQ(v.CharSet, RUSSIAN_CHARSET);
@@ -370,7 +370,7 @@ TEST_F(MainFormTest, DetailsPaneStartsWithTheEmptyPage) {
 }
 
 TEST_F(MainFormTest, FocusingANodeShowsItsPageFromTheTop) {
-    html::THTMLViewer& v = Form->_HTMLViewer();
+    html::THTMLViewer& v = Form->HTMLViewer();
     PVirtualNode classI = Tree().RootNode()->FirstChild;
     Tree().SetFocusedNode(classI);
     QApplication::processEvents();
@@ -412,7 +412,7 @@ TEST_F(MainFormTest, FocusingANodeShowsItsPageFromTheTop) {
 }
 
 TEST_F(MainFormTest, ASearchShowsTheFoundPageAndMakesItCurrent) {
-    html::THTMLViewer& v = Form->_HTMLViewer();
+    html::THTMLViewer& v = Form->HTMLViewer();
     PVirtualNode last = Tree().RootNode()->LastChild;
     Tree().SetFocusedNode(last);
     Form->Browser().edFastSearchEnter();
@@ -513,7 +513,7 @@ TEST_F(SearchListTest, TypeDownDownEnterOpensTheSecondResult) {
     ASSERT_NE(opened, last);
     EXPECT_EQ(Tree().Text(opened), second);
     const std::u16string code = second.substr(0, second.find(u' '));
-    EXPECT_NE(Form->_HTMLViewer().Source.find(u">" + code + u"<"), std::u16string::npos);
+    EXPECT_NE(Form->HTMLViewer().Source.find(u">" + code + u"<"), std::u16string::npos);
     EXPECT_TRUE(As<QLineEdit>(Form->edFastSearch)->hasFocus());
     // F3 opens the third result; with the list closed it still works.
     QTest::keyClick(W(Form->edFastSearch), Qt::Key_F3);
@@ -714,7 +714,7 @@ TEST_F(MainFormTest, ScreenReadersReadTheControlsTheTreeAndThePage) {
 
     // Tab goes from the search box over its button to the tree and on to the details pane.
     QWidget* treeWidget = ControlWidget(Tree());
-    QWidget* viewerWidget = ControlWidget(Form->_HTMLViewer());
+    QWidget* viewerWidget = ControlWidget(Form->HTMLViewer());
     std::vector<QWidget*> chain;
     for (QWidget* w = As<QLineEdit>(Form->edFastSearch)->nextInFocusChain();
          chain.size() < 3 && w != W(Form.get()); w = w->nextInFocusChain())
