@@ -59,11 +59,11 @@ template <typename W> std::unique_ptr<TWidgetImpl> MakeImpl(W* widget) {
     return impl;
 }
 
-QFont ToQFont(const TFontSpec& spec) {
-    QFont font(ToQString(spec.Name));
-    font.setPixelSize(std::max(1, std::abs(spec.Height)));
-    font.setBold(spec.Weight >= FW_BOLD);
-    font.setUnderline(spec.Underline);
+QFont ToQFont(const TFontSpec& wanted) {
+    QFont font(ToQString(wanted.Name));
+    font.setPixelSize(std::max(1, std::abs(wanted.Height)));
+    font.setBold(wanted.Weight >= FW_BOLD);
+    font.setUnderline(wanted.Underline);
     return font;
 }
 
