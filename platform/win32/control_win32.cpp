@@ -11,9 +11,7 @@
 
 // ---- helpers -----------------------------------------------------------------------------------
 
-namespace {
-
-TShiftState KeyboardShift() {
+TShiftState win32::KeyboardShift() {
     TShiftState s;
     if (GetKeyState(VK_SHIFT) < 0)
         s |= ssShift;
@@ -23,6 +21,8 @@ TShiftState KeyboardShift() {
         s |= ssCtrl;
     return s;
 }
+
+namespace {
 
 // The modifiers and buttons of a mouse message (its wParam).
 TShiftState MouseShift(WPARAM keys) {
@@ -402,7 +402,7 @@ void THostWindow::MoveFocus(bool backward) {
 bool THostWindow::Key(UINT message, WPARAM wParam, LPARAM lParam) {
     if (Owner == nullptr)
         return false;
-    const TShiftState shift = KeyboardShift();
+    const TShiftState shift = win32::KeyboardShift();
     if (wParam == VK_TAB && !shift.ContainsAny({ssCtrl, ssAlt})) {
         // The control may use Tab to move within itself before the focus moves on.
         const bool backward = shift.Contains(ssShift);

@@ -143,17 +143,6 @@ int Log(int device, double ratio) {
     return win32::ToLogical(device, ratio);
 }
 
-TShiftState KeyShift() {
-    TShiftState shift;
-    if (GetKeyState(VK_SHIFT) < 0)
-        shift |= ssShift;
-    if (GetKeyState(VK_CONTROL) < 0)
-        shift |= ssCtrl;
-    if (GetKeyState(VK_MENU) < 0)
-        shift |= ssAlt;
-    return shift;
-}
-
 TColor EffectiveColor(const TWidget* piece) {
     for (; piece != nullptr; piece = piece->Parent())
         if (piece->Color() != clNone)
@@ -472,7 +461,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
         bool used = false;
         if (edit->OnKeyDown)
             Guarded([&] {
-                used = edit->OnKeyDown({static_cast<TVirtualKey>(wParam), KeyShift(), 0});
+                used =
+                    edit->OnKeyDown({static_cast<TVirtualKey>(wParam), win32::KeyboardShift(), 0});
             });
         if (used)
             return 0;
@@ -537,13 +527,15 @@ bool FormFilter(MSG& msg) {
     case WM_SYSKEYDOWN:
         if (form->OnKeyPreview)
             Guarded([&] {
-                used = form->OnKeyPreview({static_cast<TVirtualKey>(msg.wParam), KeyShift(), 0});
+                used = form->OnKeyPreview(
+                    {static_cast<TVirtualKey>(msg.wParam), win32::KeyboardShift(), 0});
             });
         break;
     case WM_CHAR:
         if (form->OnKeyPreview)
             Guarded([&] {
-                used = form->OnKeyPreview({0, KeyShift(), static_cast<char16_t>(msg.wParam)});
+                used = form->OnKeyPreview(
+                    {0, win32::KeyboardShift(), static_cast<char16_t>(msg.wParam)});
             });
         break;
     case WM_SYSCHAR:
@@ -571,7 +563,7 @@ bool FormFilter(MSG& msg) {
     // system's controls (the tree, the viewer) handle these keys themselves.
     if (msg.message == WM_KEYDOWN && win32::ControlFromWindow(msg.hwnd) == nullptr) {
         TWidgetImpl* impl = ImplOf(msg.hwnd);
-        const TShiftState shift = KeyShift();
+        const TShiftState shift = win32::KeyboardShift();
         if (msg.wParam == VK_TAB && !shift.ContainsAny({ssCtrl, ssAlt})) {
             HWND next = GetNextDlgTabItem(formImpl.Hwnd, msg.hwnd, shift.Contains(ssShift));
             if (next != nullptr)

@@ -79,6 +79,8 @@ void DispatchOne(MSG& message);
 int RunMessageLoop();
 
 // ---- controls ----
+// The modifiers held now, as the keyboard reports them to this thread.
+TShiftState KeyboardShift();
 // The window of a control's host; nullptr once its window is gone.
 HWND ControlWindow(const TControl& control);
 // The control whose host window this is, nullptr for any other window.
