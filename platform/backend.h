@@ -15,6 +15,10 @@ namespace backend {
 // The real message box and font dialog, once no test hook has taken the call.
 TModalResult ShowMessageBox(TMessageBoxKind kind, const std::u16string& text);
 bool ShowFontDialog(TFontDialogFont& font);
+// The real file dialog (to open, or to save under the name given): the path, empty on cancel.
+std::u16string ShowFileDialog(bool save, const std::u16string& title,
+                              const std::vector<TFileFilter>& filters,
+                              const std::u16string& fileName);
 // The real menu: the index chosen, -1 for none.
 int ShowPopupMenu(const TPopupMenu& menu, TPoint screenPoint);
 // The desktop's "open" for a URL or mailto: address.

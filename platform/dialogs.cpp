@@ -14,6 +14,11 @@ TFontDialogHook& FontHook() {
     return hook;
 }
 
+TFileDialogHook& FileHook() {
+    static TFileDialogHook hook;
+    return hook;
+}
+
 } // namespace
 
 TModalResult MessageBoxInformation(const std::u16string& text) {
@@ -45,5 +50,26 @@ bool ExecuteFontDialog(TFontDialogFont& font) {
 TFontDialogHook SetFontDialogHook(TFontDialogHook hook) {
     TFontDialogHook previous = std::move(FontHook());
     FontHook() = std::move(hook);
+    return previous;
+}
+
+std::u16string ExecuteOpenFileDialog(const std::u16string& title,
+                                     const std::vector<TFileFilter>& filters) {
+    if (const TFileDialogHook& hook = FileHook())
+        return hook(false, {});
+    return backend::ShowFileDialog(false, title, filters, {});
+}
+
+std::u16string ExecuteSaveFileDialog(const std::u16string& title,
+                                     const std::vector<TFileFilter>& filters,
+                                     const std::u16string& fileName) {
+    if (const TFileDialogHook& hook = FileHook())
+        return hook(true, fileName);
+    return backend::ShowFileDialog(true, title, filters, fileName);
+}
+
+TFileDialogHook SetFileDialogHook(TFileDialogHook hook) {
+    TFileDialogHook previous = std::move(FileHook());
+    FileHook() = std::move(hook);
     return previous;
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Modal message boxes and the font dialog. Each call blocks until the user answers.
+// Modal message boxes, the font dialog and the file dialogs. Each call blocks until the user
+// answers.
 #include "platform/types.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The button that closed a message box.
 enum class TModalResult { mrOK, mrCancel };
@@ -42,3 +44,24 @@ bool ExecuteFontDialog(TFontDialogFont& font);
 // Replaces the font dialog, as SetMessageBoxHook does for the message boxes.
 using TFontDialogHook = std::function<bool(TFontDialogFont& font)>;
 TFontDialogHook SetFontDialogHook(TFontDialogHook hook);
+
+// A kind of file the file dialogs offer: its name and patterns ("*.txt;*.csv").
+struct TFileFilter {
+    std::u16string Name;
+    std::u16string Patterns;
+};
+
+// The dialog that chooses a file to open: the path chosen, empty on cancel.
+std::u16string ExecuteOpenFileDialog(const std::u16string& title,
+                                     const std::vector<TFileFilter>& filters);
+// The dialog that chooses where to save, seeded with a file name: the path chosen, empty on
+// cancel. It asks before a file is replaced; a name typed without an extension gets the first
+// pattern's.
+std::u16string ExecuteSaveFileDialog(const std::u16string& title,
+                                     const std::vector<TFileFilter>& filters,
+                                     const std::u16string& fileName);
+
+// Replaces both file dialogs, as SetMessageBoxHook does for the message boxes: save tells which
+// is asked; the answer is the path, empty for cancel.
+using TFileDialogHook = std::function<std::u16string(bool save, const std::u16string& fileName)>;
+TFileDialogHook SetFileDialogHook(TFileDialogHook hook);

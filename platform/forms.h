@@ -1,8 +1,8 @@
 #pragma once
 // The window-level pieces the application builds its windows from: forms with a menu and a
-// status bar, panels, labels, bevels, pictures, edit boxes, buttons, a splitter between two
-// panes, timers, and the system's own controls placed among them. No toolkit type shows here;
-// each backend makes the pieces out of its own windows.
+// status bar, panels, labels, bevels, pictures, edit boxes, text areas, drop-down lists, buttons, a
+// splitter between two panes, timers, and the system's own controls placed among them. No toolkit
+// type shows here; each backend makes the pieces out of its own windows.
 //
 // A piece belongs to its parent: the parent's native window owns the piece's, and the piece
 // object must be destroyed before its parent (the application keeps them as members of its
@@ -218,6 +218,43 @@ public:
     std::function<void(char16_t& ch)> OnKeyPress;
 };
 
+// Several lines of plain text with scroll bars of its own; lines are not wrapped, so a
+// register's columns stay in place. Tab moves the keyboard focus on instead of typing a tab.
+class TMemo : public TWidget {
+public:
+    explicit TMemo(TWidget* parent);
+    std::u16string Text() const;
+    // Replaces the text; OnChange follows.
+    void SetText(const std::u16string& text);
+    // Puts the text at the caret in place of the selection, as pasting it would: OnChange, then
+    // OnPaste.
+    void Paste(const std::u16string& text);
+    void SelectAll();
+    // The grey hint shown while the area is empty.
+    void SetTextHint(const std::u16string& hint);
+
+    std::function<void()> OnChange;
+    // Text came in from the clipboard (after its OnChange).
+    std::function<void()> OnPaste;
+};
+
+// A drop-down list of fixed texts, one of them chosen.
+class TComboBox : public TWidget {
+public:
+    explicit TComboBox(TWidget* parent);
+    // Replaces the texts; the chosen index stays when it is still one of them (without
+    // OnChange), else the first is chosen.
+    void SetItems(const std::vector<std::u16string>& items);
+    int ItemCount() const;
+    std::u16string Item(int index) const;
+    // The chosen item; -1 while there are none.
+    int ItemIndex() const;
+    // Chooses an item; OnChange follows when the choice changed.
+    void SetItemIndex(int index);
+    // The user, or SetItemIndex, chose another item.
+    std::function<void()> OnChange;
+};
+
 class TButton : public TWidget {
 public:
     // "&" marks the letter that Alt presses the button with.
@@ -281,6 +318,7 @@ enum class TFormStyle {
     fsMain,   // resizable, with a menu bar and a status bar
     fsDialog, // fixed size, a title with a close button, modal when shown so
     fsSplash, // no frame, no title
+    fsWindow, // resizable, with a status bar and no menu; shown beside its owner, not modal
 };
 using enum TFormStyle;
 
@@ -300,6 +338,8 @@ public:
     void ShowNormal();
     bool Maximized() const;
     void CenterOnScreen();
+    // Shows the window, above the others, with the keyboard focus in it.
+    void Activate();
     // Shows the window and paints it at once, before long work without messages.
     void RepaintNow();
     void Close();

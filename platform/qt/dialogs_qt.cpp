@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -79,4 +81,36 @@ bool backend::ShowFontDialog(TFontDialogFont& font) {
     font.Underline = chosen.underline();
     font.StrikeOut = chosen.strikeOut();
     return true;
+}
+
+std::u16string backend::ShowFileDialog(bool save, const std::u16string& title,
+                                       const std::vector<TFileFilter>& filters,
+                                       const std::u16string& fileName) {
+    QStringList names;
+    for (const auto& filter : filters) {
+        QString patterns = QString::fromStdU16String(filter.Patterns);
+        patterns.replace(u';', u' ');
+        names << QString::fromStdU16String(filter.Name) + QStringLiteral(" (") + patterns +
+                     QStringLiteral(")");
+    }
+    // The toolkit's own dialog, in the program's language on every desktop.
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdU16String(title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(names);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.selectFile(QString::fromStdU16String(fileName));
+        if (!filters.empty()) {
+            QString first = QString::fromStdU16String(filters.front().Patterns).section(u';', 0, 0);
+            if (first.startsWith(QStringLiteral("*.")))
+                dialog.setDefaultSuffix(first.mid(2));
+        }
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front().toStdU16String();
 }

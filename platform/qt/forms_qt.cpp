@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,11 +24,14 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -196,6 +200,21 @@ protected:
                 return;
         }
         QLineEdit::keyPressEvent(e);
+    }
+};
+
+class TMemoWidget : public QPlainTextEdit {
+public:
+    TMemoWidget(QWidget* parent, TMemo* owner) : QPlainTextEdit(parent), Owner(owner) {
+        setLineWrapMode(QPlainTextEdit::NoWrap);
+        setTabChangesFocus(true);
+    }
+    TMemo* Owner;
+
+    void insertFromMimeData(const QMimeData* source) override {
+        QPlainTextEdit::insertFromMimeData(source);
+        if (Owner->OnPaste)
+            Owner->OnPaste();
     }
 };
 
@@ -509,6 +528,79 @@ void TEdit::SetHintColor(TColor color) {
     w->setPalette(pal);
 }
 
+// ---- text area and drop-down list ----
+
+TMemo::TMemo(TWidget* parent) : TWidget(parent, MakeImpl(new TMemoWidget(ClientOf(parent), this))) {
+    QObject::connect(static_cast<QPlainTextEdit*>(Impl().Widget.data()),
+                     &QPlainTextEdit::textChanged, [this] {
+                         if (OnChange)
+                             OnChange();
+                     });
+}
+
+std::u16string TMemo::Text() const {
+    return FromQString(static_cast<QPlainTextEdit*>(Impl().Widget.data())->toPlainText());
+}
+
+void TMemo::SetText(const std::u16string& text) {
+    static_cast<QPlainTextEdit*>(Impl().Widget.data())->setPlainText(ToQString(text));
+}
+
+void TMemo::Paste(const std::u16string& text) {
+    QMimeData data;
+    data.setText(ToQString(text));
+    static_cast<TMemoWidget*>(Impl().Widget.data())->insertFromMimeData(&data);
+}
+
+void TMemo::SelectAll() {
+    static_cast<QPlainTextEdit*>(Impl().Widget.data())->selectAll();
+}
+
+void TMemo::SetTextHint(const std::u16string& hint) {
+    static_cast<QPlainTextEdit*>(Impl().Widget.data())->setPlaceholderText(ToQString(hint));
+}
+
+TComboBox::TComboBox(TWidget* parent) : TWidget(parent, MakeImpl(new QComboBox(ClientOf(parent)))) {
+    QObject::connect(static_cast<QComboBox*>(Impl().Widget.data()), &QComboBox::currentIndexChanged,
+                     [this] {
+                         if (OnChange)
+                             OnChange();
+                     });
+}
+
+void TComboBox::SetItems(const std::vector<std::u16string>& items) {
+    auto* box = static_cast<QComboBox*>(Impl().Widget.data());
+    const int chosen = box->currentIndex();
+    const QSignalBlocker quiet(box);
+    if (box->count() == static_cast<int>(items.size())) {
+        for (int i = 0; i < box->count(); ++i)
+            box->setItemText(i, ToQString(items[static_cast<std::size_t>(i)]));
+    } else {
+        box->clear();
+        for (const auto& item : items)
+            box->addItem(ToQString(item));
+        box->setCurrentIndex(chosen >= 0 && chosen < box->count() ? chosen : 0);
+    }
+}
+
+int TComboBox::ItemCount() const {
+    return static_cast<QComboBox*>(Impl().Widget.data())->count();
+}
+
+std::u16string TComboBox::Item(int index) const {
+    return FromQString(static_cast<QComboBox*>(Impl().Widget.data())->itemText(index));
+}
+
+int TComboBox::ItemIndex() const {
+    return static_cast<QComboBox*>(Impl().Widget.data())->currentIndex();
+}
+
+void TComboBox::SetItemIndex(int index) {
+    auto* box = static_cast<QComboBox*>(Impl().Widget.data());
+    if (index >= 0 && index < box->count())
+        box->setCurrentIndex(index);
+}
+
 TButton::TButton(TWidget* parent, const std::u16string& caption)
     : TWidget(parent, MakeImpl(new QPushButton(ToQString(caption), ClientOf(parent)))) {
     QObject::connect(static_cast<QPushButton*>(Impl().Widget.data()), &QPushButton::clicked,
@@ -730,7 +822,8 @@ std::unique_ptr<TWidgetImpl> FormImpl(TFormStyle style, TForm* owner, TForm* for
     QWidget* ownerWidget = owner != nullptr ? WidgetOf(*owner) : nullptr;
     auto impl = std::make_unique<TWidgetImpl>();
     switch (style) {
-    case fsMain: {
+    case fsMain:
+    case fsWindow: {
         auto* window = new QMainWindow(ownerWidget);
         auto* client = new TFormClient(window, form);
         window->setCentralWidget(client);
@@ -827,6 +920,16 @@ void TForm::CenterOnScreen() {
     QWidget* w = Impl().Widget;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         w->move(screen->geometry().center() - QPoint(w->width() / 2, w->height() / 2));
+}
+
+void TForm::Activate() {
+    QWidget* w = Impl().Widget;
+    if (w->isMinimized())
+        w->showNormal();
+    else
+        w->show();
+    w->raise();
+    w->activateWindow();
 }
 
 void TForm::RepaintNow() {

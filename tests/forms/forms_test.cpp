@@ -1,11 +1,13 @@
 // The window pieces as the application uses them, the same on every backend: aligned placing,
 // the edit box's events, menu commands and timers.
 #include "platform/application.h"
+#include "platform/files.h"
 #include "platform/forms.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 
 namespace {
 
@@ -72,6 +74,72 @@ TEST(Forms, TheEditBoxReportsChangesAndTypedCharacters) {
     EXPECT_EQ(edit->Text(), u"К2");
     EXPECT_EQ(typed, u"Кx2");
     EXPECT_GT(changes, before);
+}
+
+TEST(Forms, TheTextAreaKeepsLinesAndTellsPastesApart) {
+    TForm form(fsWindow);
+    form.SetClientSize(300, 200);
+    auto* memo = form.Make<TMemo>();
+    memo->SetAlign(alClient);
+    int changes = 0, pastes = 0;
+    memo->OnChange = [&] { ++changes; };
+    memo->OnPaste = [&] {
+        ++pastes;
+        EXPECT_GT(changes, 0); // the text is in when the paste is told
+    };
+    form.Show();
+    Settle();
+    memo->SetText(u"J10.1\nA17.0† G01*");
+    EXPECT_EQ(memo->Text(), u"J10.1\nA17.0† G01*");
+    EXPECT_EQ(pastes, 0);
+    memo->SelectAll();
+    memo->Paste(u"K29\r\nN12345\tI10");
+    EXPECT_EQ(pastes, 1);
+    // Line breaks come back as one LF, whatever the clipboard had.
+    EXPECT_EQ(memo->Text(), u"K29\nN12345\tI10");
+    form.Hide();
+}
+
+TEST(Forms, TheDropDownListKeepsItsChoiceAcrossNewCaptions) {
+    TForm form(fsWindow);
+    auto* box = form.Make<TComboBox>();
+    int changes = 0;
+    box->OnChange = [&] { ++changes; };
+    EXPECT_EQ(box->ItemIndex(), -1);
+    box->SetItems({u"Все (3)", u"Ошибки (1)", u"Предупреждения (0)"});
+    EXPECT_EQ(box->ItemIndex(), 0);
+    box->SetItemIndex(2);
+    EXPECT_EQ(changes, 1);
+    box->SetItemIndex(2);
+    box->SetItemIndex(7); // no such item
+    EXPECT_EQ(changes, 1);
+    box->SetItems({u"Все (5)", u"Ошибки (2)", u"Предупреждения (1)"});
+    EXPECT_EQ(box->ItemIndex(), 2);
+    EXPECT_EQ(box->Item(2), u"Предупреждения (1)");
+    EXPECT_EQ(changes, 1);
+    box->SetItems({u"Все"});
+    EXPECT_EQ(box->ItemIndex(), 0);
+    EXPECT_EQ(box->ItemCount(), 1);
+}
+
+TEST(Forms, FilesAreReadWithinALimitAndReplacedWhole) {
+    const auto dir = std::filesystem::temp_directory_path() / "mkb-forms-files";
+    std::filesystem::create_directories(dir);
+    const std::u16string path = (dir / u"Реестр.csv").u16string();
+    EXPECT_EQ(WriteFileBytes(path, "J10.1;A17.0\n"), u"");
+    EXPECT_EQ(ReadFileBytes(path, 100).Bytes, "J10.1;A17.0\n");
+    EXPECT_EQ(WriteFileBytes(path, "K29"), u"");
+    EXPECT_EQ(ReadFileBytes(path, 3).Bytes, "K29");
+    const TFileBytes big = ReadFileBytes(path, 2);
+    EXPECT_FALSE(big.Ok());
+    EXPECT_TRUE(big.Bytes.empty());
+    EXPECT_FALSE(ReadFileBytes((dir / u"нет.txt").u16string(), 100).Ok());
+    EXPECT_FALSE(ReadFileBytes(dir.u16string(), 100).Ok());
+    // A file that cannot be written leaves the one in its place alone.
+    EXPECT_NE(WriteFileBytes((dir / u"нет" / u"x.csv").u16string(), "x"), u"");
+    EXPECT_NE(WriteFileBytes(dir.u16string(), "x"), u"");
+    EXPECT_EQ(ReadFileBytes(path, 100).Bytes, "K29");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(Forms, ADisabledMenuCommandDoesNothing) {
