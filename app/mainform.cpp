@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 
+#include "app/codecheckform.h"
 #include "app/searchpopup.h"
 #include "browser/records.h"
 #include "browser/windowsetup.h"
@@ -107,6 +108,8 @@ TfrmMainForm::TfrmMainForm() : TForm(fsMain) {
 }
 
 TfrmMainForm::~TfrmMainForm() {
+    // The check window opens records through the browser: it goes first.
+    FCodeCheck.reset();
     // Closing moves the focus out of the search box; nothing may call the browser after this.
     edFastSearch->OnEnter = edFastSearch->OnExit = edFastSearch->OnChange = nullptr;
     edFastSearch->OnKeyPress = nullptr;
@@ -241,6 +244,9 @@ void TfrmMainForm::BuildMenu() {
     miBack->OnClick = [this] { FBrowser->GoBack(); };
     miForward->OnClick = [this] { FBrowser->GoForward(); };
     AddMenuSeparator(mkb);
+    miCheckCodes = AddMenuItem(mkb, u"Проверить &коды…", {{'K', ssCtrl}});
+    miCheckCodes->OnClick = [this] { OpenCodeCheck(); };
+    AddMenuSeparator(mkb);
     miChangeFont = AddMenuItem(mkb, u"&Изменить шрифт");
     AddMenuSeparator(mkb);
     miExit = AddMenuItem(mkb, u"&Выйти из программы", {{'Q', ssCtrl}});
@@ -281,6 +287,13 @@ void TfrmMainForm::OpenCode(const std::u16string& code) {
     else
         StatusBar()->ShowMessage(u"Код «" + std::u16string(TrimText(code)) +
                                  u"» не найден в классификации");
+}
+
+TfrmCodeCheck& TfrmMainForm::OpenCodeCheck() {
+    if (!FCodeCheck)
+        FCodeCheck = std::make_unique<TfrmCodeCheck>(*this, *FBrowser, MKBStore());
+    FCodeCheck->Open();
+    return *FCodeCheck;
 }
 
 void TfrmMainForm::miChangeFontClick() {

@@ -13,6 +13,7 @@
 #include <memory>
 
 class TSearchResultsPopup;
+class TfrmCodeCheck;
 
 class TfrmMainForm : public TForm, private TSearchBarView {
 public:
@@ -50,6 +51,7 @@ public:
     // A page reached by moving through the tree enters the history once it has stayed shown
     // this long.
     static constexpr int HistoryDwellMs = 1000;
+    TMenuCommand* miCheckCodes{nullptr};
     TMenuCommand* miChangeFont{nullptr};
     TMenuCommand* miExit{nullptr};
     TMenuCommand* miAbout{nullptr};
@@ -57,6 +59,9 @@ public:
     // The command line's code: its record opened as a search opens it, or, for a code the
     // classification lacks, a message in the status bar.
     void OpenCode(const std::u16string& code);
+
+    // Ctrl+K: the code check window, made at its first use, shown or brought forward.
+    TfrmCodeCheck& OpenCodeCheck();
 
     // Ctrl+F and F6: the search box takes the keyboard focus with its text selected.
     void FocusSearchBox();
@@ -88,4 +93,5 @@ private:
     TTimer FHistoryDwell;
     TControlPiece* FTreePiece{nullptr};
     TControlPiece* FViewerPiece{nullptr};
+    std::unique_ptr<TfrmCodeCheck> FCodeCheck;
 };

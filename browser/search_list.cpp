@@ -99,7 +99,11 @@ std::u16string TSearchResultsList::HeaderText() const {
             header += (i > 0 ? u", " : u"") + FResults.LeftOut[i];
         header += u". ";
     }
-    return header + u"Найдено: " + Number(FResults.Records.size());
+    header += u"Найдено: " + Number(FResults.Records.size());
+    // The grey row below is counted apart: it is no longer a record to open.
+    if (FWithdrawn)
+        header += u"; код " + FWithdrawn->Code + u" исключен из МКБ-10";
+    return header;
 }
 
 std::u16string TSearchResultsList::WithdrawnText(const TWithdrawnCode& code) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/types.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@ int VerticalScrollBarWidth();    // pixel width of a vertical scroll bar
 // The highest device pixel ratio among the screens: pictures loaded once for every screen are
 // taken at the size this ratio needs.
 double ScreenPixelRatio();
+// The primary screen's area that windows may take (without the task bar), in logical pixels.
+TRect ScreenWorkArea();
 
 // Handles the window messages (timers, posted repaints) that are waiting, then returns.
 void ProcessMessages();

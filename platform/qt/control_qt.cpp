@@ -11,6 +11,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
@@ -33,6 +34,15 @@ void EnsureApplication() {
 double ScreenPixelRatio() {
     EnsureApplication();
     return qApp->devicePixelRatio();
+}
+
+TRect ScreenWorkArea() {
+    EnsureApplication();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {0, 0, 1024, 768};
+    const QRect r = screen->availableGeometry();
+    return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
 }
 
 void ProcessMessages() {

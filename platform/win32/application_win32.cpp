@@ -255,6 +255,14 @@ double ScreenPixelRatio() {
     return win32::RatioOfDpi(highest != 0 ? highest : SystemDpi());
 }
 
+TRect ScreenWorkArea() {
+    RECT area{0, 0, 1024, 768};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const double ratio = win32::RatioOfDpi(SystemDpi());
+    return {win32::ToLogical(area.left, ratio), win32::ToLogical(area.top, ratio),
+            win32::ToLogical(area.right, ratio), win32::ToLogical(area.bottom, ratio)};
+}
+
 // ---- screen density
 // ------------------------------------------------------------------------------
 

@@ -291,6 +291,7 @@ TEST_F(SearchListTest, WithdrawnCodeGetsAGreyRowAndDatedRecordsSayFromWhen) {
         const std::u16string last = list.Text(list.RootNode()->LastChild);
         EXPECT_NE(last.find(u"исключен с 07.10.2020"), std::u16string::npos);
         EXPECT_TRUE(last.starts_with(code == u"I84" ? u"I84 Геморрой" : u"K35.0 "));
+        EXPECT_TRUE(List->HeaderText().ends_with(u"исключен из МКБ-10"));
     }
     Bar.Value = u"I84";
     List->OpenFirstResult();
