@@ -158,6 +158,23 @@ std::vector<std::size_t> FilterFindings(const TCheckReport& report, TVerdictMask
     return rows;
 }
 
+// A UTF-8 file cut short (a copy broken off, a file taken in parts) ends in the lead byte of a
+// character and fewer continuation bytes than it needs: it is still UTF-8, not windows-1251.
+bool CutInLastCharacter(std::string_view bytes, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    const std::size_t need = lead >= 0xF5   ? 0
+                             : lead >= 0xF0 ? 4
+                             : lead >= 0xE0 ? 3
+                             : lead >= 0xC2 ? 2
+                                            : 0;
+    if (need == 0 || at + need <= bytes.size())
+        return false;
+    for (std::size_t i = at + 1; i < bytes.size(); ++i)
+        if ((static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80)
+            return false;
+    return true;
+}
+
 TDecodedCheckFile DecodeCheckFile(std::string_view bytes) {
     TDecodedCheckFile out;
     if (bytes.size() > MaxCheckBytes) {
@@ -220,7 +237,9 @@ TDecodedCheckFile DecodeCheckFile(std::string_view bytes) {
         for (std::size_t pos = 0; pos < bytes.size() && utf8;) {
             const std::size_t at = pos;
             if (NextUtf8(bytes, pos) == ReplacementChar && bytes.substr(at, 3) != "\xEF\xBF\xBD")
-                utf8 = false;
+                utf8 = CutInLastCharacter(bytes, at);
+            if (utf8 && pos <= at)
+                break;
         }
         if (utf8) {
             out.Encoding = u"UTF-8";

@@ -180,6 +180,10 @@ TEST_F(CodeCheck, CsvIsReadBackAsWritten) {
 
 TEST(CodeCheckFile, DecodesOrRefuses) {
     EXPECT_EQ(DecodeCheckFile("J10.1\n").Encoding, u"UTF-8");
+    // «Мальчик J10.1» and a character cut off after its first byte: still UTF-8.
+    EXPECT_EQ(DecodeCheckFile("\xD0\x9C\xD0\xB0\xD0\xBB\xD1\x8C\xD1\x87\xD0\xB8\xD0\xBA J10.1 \xD0")
+                  .Encoding,
+              u"UTF-8");
     const TDecodedCheckFile cp = DecodeCheckFile("\xC3\xF0\xE8\xEF\xEF J10.1"); // «Грипп»
     EXPECT_EQ(cp.Encoding, u"windows-1251");
     EXPECT_EQ(cp.Text, u"Грипп J10.1");
