@@ -83,6 +83,7 @@ TfrmCodeCheck::~TfrmCodeCheck() {
     cbFilter->OnChange = nullptr;
     FResults->OnOpen = nullptr;
     FResults->OnChanged = nullptr;
+    FResults->List().OnResize = nullptr;
     // The list goes before the piece that places it.
     FResults.reset();
 }
@@ -131,8 +132,9 @@ void TfrmCodeCheck::BuildWidgets() {
         label->SetColor(ColumnsGrey);
         FColumnLabels.push_back(label);
     }
-    panColumns->OnResize = [this] { LayoutColumns(); };
     FListPiece = right->Make<TControlPiece>(FResults->List());
+    // The captions follow the list's own width, which its scroll bar narrows.
+    FResults->List().OnResize = [this](TBaseVirtualTree*) { LayoutColumns(); };
     FListPiece->SetAlign(alClient);
     FListPiece->SetAccessibleName(u"Результаты проверки");
 
@@ -154,7 +156,7 @@ void TfrmCodeCheck::BuildWidgets() {
 void TfrmCodeCheck::LayoutColumns() {
     // The captions stand over the list's cells: the list draws from its margin and text margin.
     const int left = 2 + 4;
-    const int width = std::max(0, FListPiece != nullptr ? FListPiece->Width() - left : 0);
+    const int width = std::max(0, FResults->List().ClientWidth() - left);
     const std::vector<TCheckColumn> columns = TCodeCheckList::Columns(width);
     for (std::size_t i = 0; i < columns.size() && i < FColumnLabels.size(); ++i)
         FColumnLabels[i]->SetBounds(left + columns[i].Left, 0, columns[i].Right - columns[i].Left,

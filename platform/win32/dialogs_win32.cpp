@@ -89,3 +89,64 @@ bool backend::ShowFontDialog(TFontDialogFont& font) {
     font.StrikeOut = lf.lfStrikeOut != 0;
     return true;
 }
+
+std::u16string backend::ShowFileDialog(bool save, const std::u16string& title,
+                                       const std::vector<TFileFilter>& filters,
+                                       const std::u16string& fileName) {
+    // "Name (patterns)", NUL, "patterns", NUL, ..., and one NUL more.
+    std::wstring filter;
+    for (const TFileFilter& f : filters) {
+        filter += win32::Wide(f.Name + u" (" + f.Patterns + u")");
+        filter += L'\0';
+        filter += win32::Wide(f.Patterns);
+        filter += L'\0';
+    }
+    filter += L'\0';
+    std::wstring extension;
+    if (!filters.empty()) {
+        const std::u16string& first = filters.front().Patterns;
+        if (first.starts_with(u"*.")) {
+            const std::u16string ext = first.substr(2, first.find(u';') - 2);
+            if (ext.find_first_of(u"*?") == std::u16string::npos)
+                extension = win32::Wide(ext);
+        }
+    }
+    // Room for the longest paths the system allows.
+    std::wstring path(32768, L'\0');
+    const std::wstring seed = win32::Wide(fileName);
+    std::copy_n(seed.begin(), std::min(seed.size(), path.size() - 1), path.begin());
+    const std::wstring caption = win32::Wide(title);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    HWND owner = DialogOwner();
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path.data();
+    ofn.nMaxFile = static_cast<DWORD>(path.size());
+    ofn.lpstrTitle = caption.c_str();
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER |
+                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    // The window that asked gets the keys back, not whichever window the system picks.
+    if (owner != nullptr && IsWindow(owner)) {
+        // The dialog's closing may hand the activation to another window of the program a moment
+        // later (an X window manager under Wine does): let that pass, then take it back.
+        const DWORD until = GetTickCount() + 100;
+        MSG msg;
+        while (GetTickCount() < until) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            } else {
+                Sleep(5);
+            }
+        }
+        SetForegroundWindow(owner);
+        SetActiveWindow(owner);
+    }
+    if (!chosen)
+        return {};
+    return win32::FromWide(path.c_str(), wcslen(path.c_str()));
+}

@@ -30,6 +30,8 @@ enum class TKind {
     Image,
     Sunken,
     Edit,
+    Memo,
+    Combo,
     Button,
     Splitter,
     Status,
@@ -185,8 +187,10 @@ void PlaceWindow(TWidgetImpl& impl) {
         return;
     const double ratio = RatioOf(impl);
     const TRect& r = impl.Logical;
+    // A drop-down list's window is as tall as its list when dropped: room for a dozen items.
+    const int dropped = impl.Kind == TKind::Combo ? 12 * 18 : 0;
     SetWindowPos(impl.Hwnd, nullptr, Dev(r.Left, ratio), Dev(r.Top, ratio), Dev(r.Width(), ratio),
-                 Dev(r.Height(), ratio), SWP_NOZORDER | SWP_NOACTIVATE);
+                 Dev(r.Height() + dropped, ratio), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The form moved to a screen of another density: every piece is sized and drawn again.
@@ -329,6 +333,14 @@ LRESULT CommandFromChild(HWND child, WORD code) {
         auto* edit = static_cast<TEdit*>(impl->Piece);
         if (edit->OnChange)
             Guarded([&] { edit->OnChange(); });
+    } else if (impl->Kind == TKind::Memo && code == EN_CHANGE) {
+        auto* memo = static_cast<TMemo*>(impl->Piece);
+        if (memo->OnChange)
+            Guarded([&] { memo->OnChange(); });
+    } else if (impl->Kind == TKind::Combo && code == CBN_SELCHANGE) {
+        auto* box = static_cast<TComboBox*>(impl->Piece);
+        if (box->OnChange)
+            Guarded([&] { box->OnChange(); });
     }
     return 0;
 }
@@ -489,6 +501,60 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
             Guarded([&] { edit->OnExit(); });
         return result;
     }
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// ---- the text area: pastes told apart, Ctrl+A, the hint while empty ----
+
+LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR data) {
+    auto* impl = reinterpret_cast<TWidgetImpl*>(data);
+    auto* memo = impl->Piece != nullptr ? static_cast<TMemo*>(impl->Piece) : nullptr;
+    if (memo == nullptr)
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_PASTE: {
+        // Ctrl+V, Shift+Insert and the context menu all arrive here.
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        if (memo->OnPaste)
+            Guarded([&] { memo->OnPaste(); });
+        return result;
+    }
+    case WM_KEYDOWN:
+        if (wParam == 'A' && win32::KeyboardShift() == TShiftState{ssCtrl}) {
+            SendMessageW(hwnd, EM_SETSEL, 0, -1);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == 1) // Ctrl+A would only beep
+            return 0;
+        break;
+    case WM_PAINT: {
+        // Multi-line edit boxes draw no hint of their own.
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        if (!impl->Text.empty() && GetWindowTextLengthW(hwnd) == 0) {
+            HDC dc = GetDC(hwnd);
+            RECT rc;
+            SendMessageW(hwnd, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rc));
+            const HGDIOBJ old = SelectObject(dc, impl->Font);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+            const std::wstring hint = win32::Wide(impl->Text);
+            DrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &rc,
+                      DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+            SelectObject(dc, old);
+            ReleaseDC(hwnd, dc);
+        }
+        return result;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        break;
     default:
         break;
     }
@@ -794,10 +860,11 @@ void TWidget::SetHandCursor() {
 void TWidget::SetAccessibleName(const std::u16string& name) {
     if (FImpl->Hwnd == nullptr)
         return;
-    // The own pieces are named by their window text; the system's edit box and button have text
-    // of their own (an edit box's is its contents), so their name is an annotation that the
-    // system's accessibility proxy answers with.
-    if (FImpl->Kind != TKind::Edit && FImpl->Kind != TKind::Button) {
+    // The own pieces are named by their window text; the system's edit boxes, lists and buttons
+    // have text of their own (an edit box's is its contents), so their name is an annotation that
+    // the system's accessibility proxy answers with.
+    if (FImpl->Kind != TKind::Edit && FImpl->Kind != TKind::Memo && FImpl->Kind != TKind::Combo &&
+        FImpl->Kind != TKind::Button) {
         SetWindowTextW(FImpl->Hwnd, win32::Wide(name).c_str());
         return;
     }
@@ -1008,6 +1075,125 @@ void TButton::Click() {
         Guarded([&] { OnClick(); });
 }
 
+// ---- text area and drop-down list ----
+
+namespace {
+
+// The edit box keeps lines apart by CR LF; the pieces speak LF.
+std::wstring WithCrLf(const std::u16string& text) {
+    std::wstring out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r') {
+            out += L"\r\n";
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else if (c == u'\n') {
+            out += L"\r\n";
+        } else {
+            out += static_cast<wchar_t>(c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TMemo::TMemo(TWidget* parent)
+    : TWidget(parent, MakeWindow(TKind::Memo, parent, WC_EDITW, u"",
+                                 WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                     ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL,
+                                 WS_EX_CLIENTEDGE)) {
+    // The default limit is 32K characters; a register may be megabytes.
+    SendMessageW(Impl().Hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    SetWindowSubclass(Impl().Hwnd, MemoProc, 1, reinterpret_cast<DWORD_PTR>(&Impl()));
+}
+
+std::u16string TMemo::Text() const {
+    HWND hwnd = Impl().Hwnd;
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(std::max(0, length)) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+    std::u16string out;
+    out.reserve(static_cast<std::size_t>(std::max(0, got)));
+    for (int i = 0; i < got; ++i)
+        if (!(text[static_cast<std::size_t>(i)] == L'\r' &&
+              text[static_cast<std::size_t>(i) + 1] == L'\n'))
+            out += static_cast<char16_t>(text[static_cast<std::size_t>(i)]);
+    return out;
+}
+
+void TMemo::SetText(const std::u16string& text) {
+    SetWindowTextW(Impl().Hwnd, WithCrLf(text).c_str());
+}
+
+void TMemo::Paste(const std::u16string& text) {
+    const std::wstring wide = WithCrLf(text);
+    SendMessageW(Impl().Hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+    if (OnPaste)
+        Guarded([&] { OnPaste(); });
+}
+
+void TMemo::SelectAll() {
+    SendMessageW(Impl().Hwnd, EM_SETSEL, 0, -1);
+}
+
+void TMemo::SetTextHint(const std::u16string& hint) {
+    Impl().Text = hint;
+    InvalidateRect(Impl().Hwnd, nullptr, TRUE);
+}
+
+TComboBox::TComboBox(TWidget* parent)
+    : TWidget(parent, MakeWindow(TKind::Combo, parent, WC_COMBOBOXW, u"",
+                                 WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)) {}
+
+void TComboBox::SetItems(const std::vector<std::u16string>& items) {
+    HWND hwnd = Impl().Hwnd;
+    const int chosen = ItemIndex();
+    SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
+    for (const auto& item : items) {
+        const std::wstring wide = win32::Wide(item);
+        SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    const int count = static_cast<int>(items.size());
+    if (count > 0)
+        SendMessageW(hwnd, CB_SETCURSEL, chosen >= 0 && chosen < count ? chosen : 0, 0);
+    SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+int TComboBox::ItemCount() const {
+    return static_cast<int>(SendMessageW(Impl().Hwnd, CB_GETCOUNT, 0, 0));
+}
+
+std::u16string TComboBox::Item(int index) const {
+    HWND hwnd = Impl().Hwnd;
+    const LRESULT length = SendMessageW(hwnd, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(hwnd, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    return got == CB_ERR ? std::u16string{}
+                         : win32::FromWide(text.data(), static_cast<std::size_t>(got));
+}
+
+int TComboBox::ItemIndex() const {
+    const LRESULT index = SendMessageW(Impl().Hwnd, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int>(index);
+}
+
+void TComboBox::SetItemIndex(int index) {
+    if (index < 0 || index >= ItemCount() || index == ItemIndex())
+        return;
+    // The system tells only the user's choices; a choice made here is told the same way.
+    SendMessageW(Impl().Hwnd, CB_SETCURSEL, index, 0);
+    if (OnChange)
+        Guarded([&] { OnChange(); });
+}
+
 // ---- splitter ----
 
 TSplitter::TSplitter(TWidget* parent)
@@ -1117,6 +1303,7 @@ std::unique_ptr<TWidgetImpl> FormImpl(TFormStyle style, TForm* owner) {
     DWORD ws = WS_CLIPCHILDREN, ex = WS_EX_CONTROLPARENT;
     switch (style) {
     case fsMain:
+    case fsWindow:
         ws |= WS_OVERLAPPEDWINDOW;
         break;
     case fsDialog:
@@ -1173,11 +1360,12 @@ HMENU PopupAt(HWND form, int menu) {
 TForm::TForm(TFormStyle style, TForm* owner) : TPanel(nullptr, FormImpl(style, owner)) {
     Impl().FormPiece = this;
     Forms()[Impl().Hwnd] = this;
-    if (style == fsMain) {
+    if (style == fsMain || style == fsWindow) {
         FStatusBar = std::make_unique<TStatusBar>(this);
         Impl().StatusHwnd = FStatusBar->Impl().Hwnd;
-        SetMenu(Impl().Hwnd, CreateMenu());
     }
+    if (style == fsMain)
+        SetMenu(Impl().Hwnd, CreateMenu());
 }
 
 TForm::~TForm() {
@@ -1245,6 +1433,14 @@ void TForm::CenterOnScreen() {
     SetWindowPos(Impl().Hwnd, nullptr, work.left + (work.right - work.left - w) / 2,
                  work.top + (work.bottom - work.top - h) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::Activate() {
+    HWND hwnd = Impl().Hwnd;
+    ShowWindow(hwnd, IsIconic(hwnd) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd);
+    // Activation gives the focus back to the piece that had it.
+    SetActiveWindow(hwnd);
 }
 
 void TForm::RepaintNow() {
