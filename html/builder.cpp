@@ -36,7 +36,7 @@ int ParseDocument(std::u16string_view text, TSectionList& document) {
     return builder.CodePage();
 }
 
-THtmlBuilder::THtmlBuilder(TSectionList& document) : Document(document), Stack(document.Styles) {}
+THtmlBuilder::THtmlBuilder(TSectionList& document) : FDocument(document), FStack(document.Styles) {}
 
 THtmlBuilder::~THtmlBuilder() = default;
 
@@ -44,14 +44,14 @@ void THtmlBuilder::ParseDocument(std::u16string_view text) {
     StartDocument(text);
     CountLinks();
     auto finish = [this] {
-        Reader.Attributes.Clear();
+        FReader.Attributes.Clear();
         AddCurrentSection();
-        Stack.ClearStack();
-        LinkTarget.clear();
-        Reader.PropStack = nullptr;
+        FStack.ClearStack();
+        FLinkTarget.clear();
+        FReader.PropStack = nullptr;
     };
     try {
-        Reader.GetChar();
+        FReader.GetChar();
         Next();
         ReadBody(TSymbolSet{});
     } catch (const EMkbError&) {
@@ -64,58 +64,58 @@ void THtmlBuilder::ParseDocument(std::u16string_view text) {
 }
 
 void THtmlBuilder::StartDocument(std::u16string_view text) {
-    CurrentCell = &Document;
+    FCurrentCell = &FDocument;
     auto base = std::make_unique<TProperties>();
-    Document.Styles.CopyDefault(*base);
-    TProperties* baseRecord = Stack.PushBase(std::move(base));
-    Reader.PropStack = &Stack;
-    Reader.OnRegisterId = [this](const std::u16string& id, int) {
-        Document.IdList.emplace(LowerCase(id), nullptr);
+    FDocument.Styles.CopyDefault(*base);
+    TProperties* baseRecord = FStack.PushBase(std::move(base));
+    FReader.PropStack = &FStack;
+    FReader.OnRegisterId = [this](const std::u16string& id, int) {
+        FDocument.IdList.emplace(LowerCase(id), nullptr);
     };
-    Reader.ResetReader(text);
+    FReader.ResetReader(text);
     FCodePage = baseRecord->CodePage;
 
-    auto body = std::make_unique<TBodyBlock>(&Document, nullptr, &Document, *baseRecord);
-    BodyBlock = body.get();
-    Document.AddSection(std::move(body), 0);
-    CurrentCell = &BodyBlock->BlockCell;
+    auto body = std::make_unique<TBodyBlock>(&FDocument, nullptr, &FDocument, *baseRecord);
+    FBodyBlock = body.get();
+    FDocument.AddSection(std::move(body), 0);
+    FCurrentCell = &FBodyBlock->BlockCell;
 
-    LinkTarget.clear();
-    InLink = false;
-    BaseFontSize = 3;
-    Document.Title.clear();
-    InForm = false;
-    InPre = false;
-    NoBreak = false;
-    CurrentSection = NewSection(true, false, nullptr);
-    Reader.Attributes.Clear();
-    TableDepth = 0;
+    FLinkTarget.clear();
+    FInLink = false;
+    FBaseFontSize = 3;
+    FDocument.Title.clear();
+    FInForm = false;
+    FInPre = false;
+    FNoBreak = false;
+    FCurrentSection = NewSection(true, false, nullptr);
+    FReader.Attributes.Clear();
+    FTableDepth = 0;
     FInputEnded = false;
 }
 
 void THtmlBuilder::CountLinks() {
-    Reader.FirstPass = true;
+    FReader.FirstPass = true;
     int links = 0;
     try {
-        Reader.GetChar();
+        FReader.GetChar();
         do {
-            Reader.NextSymbol();
-            if (Reader.Symbol == symA && Reader.Attributes.Find(symAttrHref))
+            FReader.NextSymbol();
+            if (FReader.Symbol == symA && FReader.Attributes.Find(symAttrHref))
                 ++links;
-        } while (Reader.Symbol != symEndOfInput && links <= ManyLinksCount);
+        } while (FReader.Symbol != symEndOfInput && links <= ManyLinksCount);
     } catch (const EMkbError&) {
         // Only the count matters here; the reading pass meets the same error again.
     }
-    Document.ManyLinks = links > ManyLinksCount;
-    Reader.Rewind();
-    Reader.FirstPass = false;
+    FDocument.ManyLinks = links > ManyLinksCount;
+    FReader.Rewind();
+    FReader.FirstPass = false;
 }
 
 void THtmlBuilder::Next() {
     ++FSymbols;
     if (!FInputEnded) {
         try {
-            Reader.NextSymbol();
+            FReader.NextSymbol();
             return;
         } catch (const EParseError&) {
             // An open comment at the end: everything before it is closed as at the end of
@@ -123,21 +123,21 @@ void THtmlBuilder::Next() {
             FInputEnded = true;
         }
     }
-    Reader.Token.Clear();
-    Reader.Attributes.Clear();
-    Reader.Symbol = symEndOfInput;
+    FReader.Token.Clear();
+    FReader.Attributes.Clear();
+    FReader.Symbol = symEndOfInput;
 }
 
 TProperties* THtmlBuilder::Push(std::u16string_view tag, std::u16string_view pseudo) {
-    TAttributeList& a = Reader.Attributes;
+    TAttributeList& a = FReader.Attributes;
     const std::u16string cls = a.ClassValue();
     const std::u16string id = a.IdValue();
     const std::u16string title = a.TitleValue();
-    return Stack.PushProperties(tag, cls, id, a.StyleProperties(), title, pseudo);
+    return FStack.PushProperties(tag, cls, id, a.StyleProperties(), title, pseudo);
 }
 
 TProperties* THtmlBuilder::PushBare(std::u16string_view tag) {
-    return Stack.PushProperties(tag, u"", u"", nullptr, u"", u"");
+    return FStack.PushProperties(tag, u"", u"", nullptr, u"", u"");
 }
 
 void THtmlBuilder::TakeInlineBackground(TProperties& record) {
@@ -149,78 +149,78 @@ void THtmlBuilder::TakeInlineBackground(TProperties& record) {
 }
 
 void THtmlBuilder::PopTo(int count) {
-    while (Stack.Count() > std::max(count, 1))
-        Stack.PopProperties();
+    while (FStack.Count() > std::max(count, 1))
+        FStack.PopProperties();
 }
 
 std::unique_ptr<TSection> THtmlBuilder::NewSection(bool firstIndent, bool withLink,
                                                    const TAttributeList* attributes) {
     static const std::u16string noLink;
-    auto s = std::make_unique<TSection>(&Document, CurrentCell, firstIndent,
-                                        withLink ? LinkTarget : noLink, *Stack.TopProperties(),
+    auto s = std::make_unique<TSection>(&FDocument, FCurrentCell, firstIndent,
+                                        withLink ? FLinkTarget : noLink, *FStack.TopProperties(),
                                         attributes);
-    s->NoBreak = NoBreak;
-    s->Preformatted = InPre;
+    s->NoBreak = FNoBreak;
+    s->Preformatted = FInPre;
     return s;
 }
 
 void THtmlBuilder::AddCurrentSection() {
-    if (!CurrentSection)
+    if (!FCurrentSection)
         return;
     // Finished here as the cell would finish it, so that one the cell would drop never joins
     // the document's lists.
-    if (!CurrentCell || !CurrentSection->Finish(Reader.TagStart)) {
+    if (!FCurrentCell || !FCurrentSection->Finish(FReader.TagStart)) {
         DiscardCurrentSection();
         return;
     }
-    RegisterSection(*CurrentSection);
-    CurrentCell->AddSection(std::move(CurrentSection), Reader.TagStart);
+    RegisterSection(*FCurrentSection);
+    FCurrentCell->AddSection(std::move(FCurrentSection), FReader.TagStart);
 }
 
 void THtmlBuilder::DiscardCurrentSection() {
-    if (!CurrentSection)
+    if (!FCurrentSection)
         return;
     // Its id, and the anchor names placed in it, go with it.
-    if (!CurrentSection->Id.empty())
-        Document.IdList.erase(CurrentSection->Id);
-    for (auto it = Document.IdList.begin(); it != Document.IdList.end();)
-        it = it->second == CurrentSection.get() ? Document.IdList.erase(it) : std::next(it);
-    CurrentSection.reset();
+    if (!FCurrentSection->Id.empty())
+        FDocument.IdList.erase(FCurrentSection->Id);
+    for (auto it = FDocument.IdList.begin(); it != FDocument.IdList.end();)
+        it = it->second == FCurrentSection.get() ? FDocument.IdList.erase(it) : std::next(it);
+    FCurrentSection.reset();
 }
 
 void THtmlBuilder::RegisterSection(TSection& section) {
     for (const auto& run : section.FontRuns)
         if (!run->Link.empty())
-            Document.LinkRuns.push_back(run.get());
+            FDocument.LinkRuns.push_back(run.get());
     if (!section.Id.empty())
-        Document.IdList[section.Id] = &section;
+        FDocument.IdList[section.Id] = &section;
 }
 
 void THtmlBuilder::ChangeFont() {
-    if (CurrentSection)
-        CurrentSection->ChangeFont(*Stack.TopProperties());
+    if (FCurrentSection)
+        FCurrentSection->ChangeFont(*FStack.TopProperties());
 }
 
 void THtmlBuilder::SetNoBreak(bool on) {
-    NoBreak = on;
-    if (CurrentSection)
-        CurrentSection->NoBreak = on;
+    FNoBreak = on;
+    if (FCurrentSection)
+        FCurrentSection->NoBreak = on;
 }
 
 void THtmlBuilder::SetRunLink(const std::u16string& link) {
-    if (!CurrentSection)
+    if (!FCurrentSection)
         return;
-    CurrentSection->FontRuns.back()->Link = link;
+    FCurrentSection->FontRuns.back()->Link = link;
 }
 
 void THtmlBuilder::EndLink() {
-    if (!InLink)
+    if (!FInLink)
         return;
-    InLink = false;
-    LinkTarget.clear();
-    Stack.PopTagProperties(u"a");
+    FInLink = false;
+    FLinkTarget.clear();
+    FStack.PopTagProperties(u"a");
     ChangeFont();
-    SetRunLink(LinkTarget);
+    SetRunLink(FLinkTarget);
 }
 
 } // namespace html

@@ -87,20 +87,20 @@ private:
     void EndLink();
     int FontSizeIndex(const TAttribute& size) const;
 
-    TSectionList& Document;
-    THtmlReader Reader;
-    TPropStack Stack;
-    TAttributeList NoAttributes;
-    TCellBasic* CurrentCell{nullptr};
-    std::unique_ptr<TSection> CurrentSection;
-    TBodyBlock* BodyBlock{nullptr};
-    int TableDepth{0};
-    int BaseFontSize{3};
-    bool NoBreak{false};
-    bool InLink{false};
-    std::u16string LinkTarget;
-    bool InForm{false};
-    bool InPre{false};
+    TSectionList& FDocument;
+    THtmlReader FReader;
+    TPropStack FStack;
+    TAttributeList FNoAttributes;
+    TCellBasic* FCurrentCell{nullptr};
+    std::unique_ptr<TSection> FCurrentSection;
+    TBodyBlock* FBodyBlock{nullptr};
+    int FTableDepth{0};
+    int FBaseFontSize{3};
+    bool FNoBreak{false};
+    bool FInLink{false};
+    std::u16string FLinkTarget;
+    bool FInForm{false};
+    bool FInPre{false};
 
     int FCodePage{0};
     bool FInputEnded{false}; // the reader reported an open comment at the end

@@ -126,7 +126,7 @@ bool IsElementSymbol(THtmlSymbol sym) {
 
 void THtmlBuilder::ReadBody(const TSymbolSet& stop) {
     for (;;) {
-        const THtmlSymbol sym = Reader.Symbol;
+        const THtmlSymbol sym = FReader.Symbol;
         if (stop[sym])
             return;
         bool isEnd = false;
@@ -147,7 +147,7 @@ void THtmlBuilder::ReadBody(const TSymbolSet& stop) {
         case symDd:
         case symDt:
             AddCurrentSection();
-            CurrentSection = NewSection(true, true, &Reader.Attributes);
+            FCurrentSection = NewSection(true, true, &FReader.Attributes);
             Next();
             break;
         default:
@@ -163,7 +163,7 @@ void THtmlBuilder::ReadBody(const TSymbolSet& stop) {
 }
 
 void THtmlBuilder::ReadBodyTag() {
-    if (TableDepth > 0 || BodyBlock->BlockCell.Count() > 0) {
+    if (FTableDepth > 0 || FBodyBlock->BlockCell.Count() > 0) {
         Next();
         return;
     }
@@ -171,9 +171,9 @@ void THtmlBuilder::ReadBodyTag() {
     // belongs to no element.
     DiscardCurrentSection();
     TProperties& body = *Push(u"body");
-    int vMargin = Document.MarginHeight;
-    int hMargin = Document.MarginWidth;
-    for (const TAttribute& a : Reader.Attributes) {
+    int vMargin = FDocument.MarginHeight;
+    int hMargin = FDocument.MarginWidth;
+    for (const TAttribute& a : FReader.Attributes) {
         TColor c = clNone;
         switch (a.Kind) {
         case symAttrText:
@@ -189,16 +189,16 @@ void THtmlBuilder::ReadBodyTag() {
             break;
         case symAttrLink:
             if (ParseColor(a.Value, false, c))
-                Document.Styles.SetLinkColor(u"link", c);
+                FDocument.Styles.SetLinkColor(u"link", c);
             break;
         case symAttrVlink:
             if (ParseColor(a.Value, false, c))
-                Document.Styles.SetLinkColor(u"visited", c);
+                FDocument.Styles.SetLinkColor(u"visited", c);
             break;
         case symAttrOlink:
             if (ParseColor(a.Value, false, c)) {
-                Document.Styles.SetLinkColor(u"hover", c);
-                Document.OverLinksActive = true;
+                FDocument.Styles.SetLinkColor(u"hover", c);
+                FDocument.OverLinksActive = true;
             }
             break;
         case symAttrMarginwidth:
@@ -223,24 +223,24 @@ void THtmlBuilder::ReadBodyTag() {
     body.SetProperty(MarginBottom, vMargin);
     body.FontCache.reset();
 
-    auto& items = Document.Items;
+    auto& items = FDocument.Items;
     items.erase(std::remove_if(items.begin(), items.end(),
-                               [this](const auto& e) { return e.get() == BodyBlock; }),
+                               [this](const auto& e) { return e.get() == FBodyBlock; }),
                 items.end());
-    auto block = std::make_unique<TBodyBlock>(&Document, &Reader.Attributes, &Document, body);
-    BodyBlock = block.get();
-    Document.AddSection(std::move(block), Reader.TagStart);
-    CurrentCell = &BodyBlock->BlockCell;
-    CurrentSection = NewSection(true, false, nullptr);
+    auto block = std::make_unique<TBodyBlock>(&FDocument, &FReader.Attributes, &FDocument, body);
+    FBodyBlock = block.get();
+    FDocument.AddSection(std::move(block), FReader.TagStart);
+    FCurrentCell = &FBodyBlock->BlockCell;
+    FCurrentSection = NewSection(true, false, nullptr);
     Next();
 }
 
 void THtmlBuilder::ReadElement() {
-    const THtmlSymbol sym = Reader.Symbol;
+    const THtmlSymbol sym = FReader.Symbol;
     bool isEnd = false;
     if (const TInlineTag* tag = FindInline(sym, isEnd)) {
         if (isEnd) {
-            Stack.PopTagProperties(tag->Name);
+            FStack.PopTagProperties(tag->Name);
             ChangeFont();
             Next();
         } else {
@@ -250,13 +250,13 @@ void THtmlBuilder::ReadElement() {
     }
     switch (sym) {
     case symText:
-        if (CurrentSection) {
-            CurrentSection->AddText(Reader.Token);
+        if (FCurrentSection) {
+            FCurrentSection->AddText(FReader.Token);
         } else {
-            const std::u16string& s = Reader.Token.AsString();
+            const std::u16string& s = FReader.Token.AsString();
             if (!s.empty() && s != u" ") {
-                CurrentSection = NewSection(true, true, nullptr);
-                CurrentSection->AddText(Reader.Token);
+                FCurrentSection = NewSection(true, true, nullptr);
+                FCurrentSection->AddText(FReader.Token);
             }
         }
         Next();
@@ -268,7 +268,7 @@ void THtmlBuilder::ReadElement() {
         Next();
         break;
     case symFontEnd:
-        Stack.PopTagProperties(u"font");
+        FStack.PopTagProperties(u"font");
         ChangeFont();
         Next();
         break;
@@ -288,8 +288,8 @@ void THtmlBuilder::ReadElement() {
         Next();
         break;
     case symWbr:
-        if (CurrentSection)
-            CurrentSection->MarkBreakOpportunity();
+        if (FCurrentSection)
+            FCurrentSection->MarkBreakOpportunity();
         Next();
         break;
     case symH:
@@ -300,14 +300,14 @@ void THtmlBuilder::ReadElement() {
         break;
     case symHr:
         AddCurrentSection();
-        CurrentSection = NewSection(true, true, nullptr);
+        FCurrentSection = NewSection(true, true, nullptr);
         Next();
         break;
     case symPage:
         AddCurrentSection();
-        if (CurrentCell)
-            CurrentCell->AddSection(std::make_unique<TPage>(&Document), Reader.TagStart);
-        CurrentSection = NewSection(true, true, nullptr);
+        if (FCurrentCell)
+            FCurrentCell->AddSection(std::make_unique<TPage>(&FDocument), FReader.TagStart);
+        FCurrentSection = NewSection(true, true, nullptr);
         Next();
         break;
     case symScript:
@@ -329,33 +329,33 @@ void THtmlBuilder::ReadElement() {
 }
 
 void THtmlBuilder::ReadInlineTag(bool createSection) {
-    if (createSection && !CurrentSection)
-        CurrentSection = NewSection(true, true, nullptr);
+    if (createSection && !FCurrentSection)
+        FCurrentSection = NewSection(true, true, nullptr);
     bool isEnd = false;
-    TProperties& record = *Push(FindInline(Reader.Symbol, isEnd)->Name);
+    TProperties& record = *Push(FindInline(FReader.Symbol, isEnd)->Name);
     TakeInlineBackground(record);
     ChangeFont();
     Next();
 }
 
 void THtmlBuilder::ReadFontTag() {
-    const bool isBase = Reader.Symbol == symBasefont;
+    const bool isBase = FReader.Symbol == symBasefont;
     bool hasColor = false, hasSize = false, hasFace = false, hasCharSet = false;
     TColor color = clNone;
     double points = 0;
     std::u16string face;
     int charSet = 0;
-    for (const TAttribute& a : Reader.Attributes) {
+    for (const TAttribute& a : FReader.Attributes) {
         switch (a.Kind) {
         case symAttrSize: {
             long long v = a.Number;
             if (a.Value.size() > 1 && (a.Value[0] == u'+' || a.Value[0] == u'-'))
-                v += BaseFontSize;
+                v += FBaseFontSize;
             const int index = static_cast<int>(std::clamp(v, 1LL, 7LL));
             if (isBase)
-                BaseFontSize = index;
-            points = InPre ? Document.FontSizes.PreFontSizePoints[index]
-                           : Document.FontSizes.FontSizePoints[index];
+                FBaseFontSize = index;
+            points = FInPre ? FDocument.FontSizes.PreFontSizePoints[index]
+                            : FDocument.FontSizes.FontSizePoints[index];
             hasSize = true;
             break;
         }
@@ -372,7 +372,7 @@ void THtmlBuilder::ReadFontTag() {
             }
             break;
         case symAttrCharset:
-            if (!Reader.Utf8Document && CharSetFromName(a.Value, charSet))
+            if (!FReader.Utf8Document && CharSetFromName(a.Value, charSet))
                 hasCharSet = true;
             break;
         default:
@@ -393,7 +393,7 @@ void THtmlBuilder::ReadFontTag() {
 }
 
 void THtmlBuilder::ReadBreak() {
-    const TAttribute* clear = Reader.Attributes.Find(symAttrClear);
+    const TAttribute* clear = FReader.Attributes.Find(symAttrClear);
     int clearMode = clrNone;
     if (clear) {
         const std::u16string v = LowerCase(Trim(clear->Value));
@@ -405,21 +405,21 @@ void THtmlBuilder::ReadBreak() {
             clearMode = clrAll;
     }
     if (!clear) {
-        if (!CurrentSection)
-            CurrentSection = NewSection(false, true, &Reader.Attributes);
-        CurrentSection->AddChar(BreakChar, Reader.TagStart);
+        if (!FCurrentSection)
+            FCurrentSection = NewSection(false, true, &FReader.Attributes);
+        FCurrentSection->AddChar(BreakChar, FReader.TagStart);
         AddCurrentSection();
         TProperties& br = *Push(u"br");
         bool before = false, after = false, intact = false;
         br.GetPageBreaks(before, after, intact);
-        if ((before || after) && CurrentCell)
-            CurrentCell->AddSection(std::make_unique<TPage>(&Document), Reader.TagStart);
-        Stack.PopTagProperties(u"br");
-        CurrentSection = NewSection(false, true, &Reader.Attributes);
+        if ((before || after) && FCurrentCell)
+            FCurrentCell->AddSection(std::make_unique<TPage>(&FDocument), FReader.TagStart);
+        FStack.PopTagProperties(u"br");
+        FCurrentSection = NewSection(false, true, &FReader.Attributes);
     } else {
         AddCurrentSection();
-        CurrentSection = NewSection(false, true, &Reader.Attributes);
-        CurrentSection->ClearMode = clearMode;
+        FCurrentSection = NewSection(false, true, &FReader.Attributes);
+        FCurrentSection->ClearMode = clearMode;
     }
     Next();
 }
@@ -427,26 +427,26 @@ void THtmlBuilder::ReadBreak() {
 void THtmlBuilder::ReadTitle() {
     std::u16string title;
     Next();
-    while (Reader.Symbol == symText) {
-        title += Reader.Token.AsString();
+    while (FReader.Symbol == symText) {
+        title += FReader.Token.AsString();
         Next();
     }
-    Document.Title = Trim(title);
-    if (Reader.Symbol == symTitleEnd)
+    FDocument.Title = Trim(title);
+    if (FReader.Symbol == symTitleEnd)
         Next();
 }
 
 void THtmlBuilder::ReadBlockTag() {
-    const THtmlSymbol sym = Reader.Symbol;
+    const THtmlSymbol sym = FReader.Symbol;
     bool isEnd = false;
     std::u16string name;
     if (sym == symH || sym == symHEnd) {
         isEnd = sym == symHEnd;
-        if (Reader.HeadingLevel < 1 || Reader.HeadingLevel > 6) {
+        if (FReader.HeadingLevel < 1 || FReader.HeadingLevel > 6) {
             Next();
             return;
         }
-        name = u"h" + std::u16string(1, static_cast<char16_t>(u'0' + Reader.HeadingLevel));
+        name = u"h" + std::u16string(1, static_cast<char16_t>(u'0' + FReader.HeadingLevel));
     } else if (const TBlockTag* tag = FindBlock(sym, isEnd)) {
         name = tag->Name;
     } else {
@@ -457,60 +457,60 @@ void THtmlBuilder::ReadBlockTag() {
     if (isEnd) {
         if (name[0] == u'h' && name.size() == 2) {
             // A heading may be closed under another level's name.
-            for (int i = Stack.Count() - 1; i >= 1; --i) {
-                const std::u16string& tag = Stack.PropertiesAt(i)->ElementTag;
+            for (int i = FStack.Count() - 1; i >= 1; --i) {
+                const std::u16string& tag = FStack.PropertiesAt(i)->ElementTag;
                 if (tag.size() == 2 && tag[0] == u'h' && tag[1] >= u'1' && tag[1] <= u'6') {
                     name = tag;
                     break;
                 }
             }
         }
-        Stack.PopTagProperties(name);
+        FStack.PopTagProperties(name);
         if (sym == symPreEnd)
-            InPre = false;
+            FInPre = false;
         if (sym == symFormEnd)
-            InForm = false;
-        CurrentSection = NewSection(true, true, nullptr);
+            FInForm = false;
+        FCurrentSection = NewSection(true, true, nullptr);
     } else {
         Push(name);
         if (sym == symPre)
-            InPre = true;
+            FInPre = true;
         if (sym == symForm)
-            InForm = true;
-        CurrentSection = NewSection(true, true, &Reader.Attributes);
+            FInForm = true;
+        FCurrentSection = NewSection(true, true, &FReader.Attributes);
     }
     Next();
 }
 
 void THtmlBuilder::ReadLink() {
-    if (Reader.Symbol == symAEnd) {
+    if (FReader.Symbol == symAEnd) {
         EndLink();
         Next();
         return;
     }
     EndLink();
-    if (const TAttribute* name = Reader.Attributes.Find(symAttrName);
+    if (const TAttribute* name = FReader.Attributes.Find(symAttrName);
         name && !name->Value.empty()) {
-        if (!CurrentSection)
-            CurrentSection = NewSection(true, true, nullptr);
-        CurrentSection->HoldsAnchor = true;
-        Document.IdList[LowerCase(name->Value)] = CurrentSection.get();
+        if (!FCurrentSection)
+            FCurrentSection = NewSection(true, true, nullptr);
+        FCurrentSection->HoldsAnchor = true;
+        FDocument.IdList[LowerCase(name->Value)] = FCurrentSection.get();
     }
-    if (const TAttribute* href = Reader.Attributes.Find(symAttrHref)) {
-        InLink = true;
-        LinkTarget = href->Value;
+    if (const TAttribute* href = FReader.Attributes.Find(symAttrHref)) {
+        FInLink = true;
+        FLinkTarget = href->Value;
         Push(u"a", u"link");
         ChangeFont();
-        SetRunLink(LinkTarget);
+        SetRunLink(FLinkTarget);
     }
     Next();
 }
 
 void THtmlBuilder::SkipContent(THtmlSymbol endSymbol) {
     Next();
-    while (Reader.Symbol != endSymbol && Reader.Symbol != symEndOfInput)
+    while (FReader.Symbol != endSymbol && FReader.Symbol != symEndOfInput)
         Next();
-    if (Reader.Symbol == endSymbol)
+    if (FReader.Symbol == endSymbol)
         Next();
 }
 

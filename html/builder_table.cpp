@@ -87,18 +87,18 @@ TColObj ColumnOf(const TAttributeList& attributes, const TColObj& defaults, int&
 } // namespace
 
 void THtmlBuilder::ReadTable() {
-    if (TableDepth >= MaxTableDepth) {
+    if (FTableDepth >= MaxTableDepth) {
         Next();
         return;
     }
-    ++TableDepth;
+    ++FTableDepth;
     EndLink();
     AddCurrentSection();
 
     TTableState t;
-    t.Enclosing = CurrentCell;
-    t.SavedNoBreak = NoBreak;
-    CurrentCell = nullptr;
+    t.Enclosing = FCurrentCell;
+    t.SavedNoBreak = FNoBreak;
+    FCurrentCell = nullptr;
     // A failure inside the table leaves the builder pointing at the enclosing cell, not at the
     // cells of a table that is being dropped.
     struct TRestore {
@@ -107,33 +107,33 @@ void THtmlBuilder::ReadTable() {
         int Uncaught{std::uncaught_exceptions()};
         ~TRestore() {
             if (std::uncaught_exceptions() > Uncaught) {
-                B.CurrentCell = T.Enclosing;
-                B.NoBreak = T.SavedNoBreak;
-                --B.TableDepth;
+                B.FCurrentCell = T.Enclosing;
+                B.FNoBreak = T.SavedNoBreak;
+                --B.FTableDepth;
             }
         }
     } restore{*this, t};
 
     const std::u16string outerAlign =
-        LowerCase(Stack.TopProperties()->Values[TextAlign].AsString());
+        LowerCase(FStack.TopProperties()->Values[TextAlign].AsString());
     const int placement = outerAlign == u"center"  ? TTableBlock::taCenter
                           : outerAlign == u"right" ? TTableBlock::taRight
                                                    : TTableBlock::taNone;
 
     TProperties& record = *Push(u"table");
-    auto table = std::make_unique<ThtmlTable>(&Document, record, &Reader.Attributes);
+    auto table = std::make_unique<ThtmlTable>(&FDocument, record, &FReader.Attributes);
     t.Table = table.get();
-    t.Block = std::make_unique<TTableBlock>(&Document, TableDepth, &Reader.Attributes,
+    t.Block = std::make_unique<TTableBlock>(&FDocument, FTableDepth, &FReader.Attributes,
                                             std::move(table), t.Enclosing, record);
     if (t.Block->TableAlign == TTableBlock::taNone && t.Block->Float == ANone)
         t.Block->TableAlign = placement;
-    t.Wrapper = std::make_unique<TTableAndCaptionBlock>(&Document, t.Block.get(),
-                                                        &Reader.Attributes, t.Enclosing, record);
-    t.TableLevel = Stack.Count() - 1;
+    t.Wrapper = std::make_unique<TTableAndCaptionBlock>(&FDocument, t.Block.get(),
+                                                        &FReader.Attributes, t.Enclosing, record);
+    t.TableLevel = FStack.Count() - 1;
     Next();
 
     for (;;) {
-        const THtmlSymbol sym = Reader.Symbol;
+        const THtmlSymbol sym = FReader.Symbol;
         if (sym == symTableEnd || sym == symCaptionEnd || sym == symEndOfInput)
             break;
         switch (sym) {
@@ -173,7 +173,7 @@ void THtmlBuilder::ReadTable() {
             ReadTablePart(t);
             break;
         case symText:
-            if (IsSingleSpace(Reader.Token))
+            if (IsSingleSpace(FReader.Token))
                 Next();
             else
                 ReadStrayContent(t);
@@ -192,69 +192,69 @@ void THtmlBuilder::ReadTableCell(TTableState& t) {
         FinishCell(t);
         PopTo(t.RowLevel + 1);
     } else {
-        t.RowLevel = Stack.Count();
+        t.RowLevel = FStack.Count();
         TProperties& row = *PushBare(u"tr");
-        t.Row = std::make_unique<TCellList>(&NoAttributes, row);
+        t.Row = std::make_unique<TCellList>(&FNoAttributes, row);
         t.RowVAlign = AMiddle;
         if (t.Manager)
             t.Manager->NewRow();
     }
     AddCurrentSection();
-    const bool isHeading = Reader.Symbol == symTh;
+    const bool isHeading = FReader.Symbol == symTh;
     TProperties& record = *Push(isHeading ? u"th" : u"td");
-    int vAlign = VAlignOf(Reader.Attributes, t.RowVAlign);
+    int vAlign = VAlignOf(FReader.Attributes, t.RowVAlign);
     const TColObj* column = nullptr;
     if (t.Manager) {
         const int col = t.Manager->FindColumn();
         if (col < static_cast<int>(t.Table->ColSpecs.size()))
             column = &t.Table->ColSpecs[col];
     }
-    if (column && !Reader.Attributes.Find(symAttrValign))
+    if (column && !FReader.Attributes.Find(symAttrValign))
         vAlign = column->ColVAlign;
-    if (const TAttribute* align = Reader.Attributes.Find(symAttrAlign))
+    if (const TAttribute* align = FReader.Attributes.Find(symAttrAlign))
         SetAlign(record, align->Value);
     if (column && !column->ColAlign.empty())
         SetAlign(record, column->ColAlign);
     if (LowerCase(record.Values[TextAlign].AsString()) == u"none")
         record.Values[TextAlign] = isHeading ? u"center" : u"left";
 
-    t.Cell = std::make_unique<TCellObj>(&Document, record, &Reader.Attributes, vAlign);
+    t.Cell = std::make_unique<TCellObj>(&FDocument, record, &FReader.Attributes, vAlign);
     t.CellsSeen = true;
-    CurrentCell = t.Cell->Cell.get();
-    const TAttribute* width = Reader.Attributes.Find(symAttrWidth);
+    FCurrentCell = t.Cell->Cell.get();
+    const TAttribute* width = FReader.Attributes.Find(symAttrWidth);
     const bool pixelWidth = width && !Contains(width->Value, u"%");
-    SetNoBreak(Reader.Attributes.Find(symAttrNowrap) && !pixelWidth);
-    Reader.SkipSpace();
+    SetNoBreak(FReader.Attributes.Find(symAttrNowrap) && !pixelWidth);
+    FReader.SkipSpace();
     Next();
     ReadBody(CellStopSet());
 }
 
 void THtmlBuilder::ReadTableRow(TTableState& t) {
     FinishRow(t);
-    t.RowLevel = Stack.Count();
+    t.RowLevel = FStack.Count();
     TProperties& record = *Push(u"tr");
-    if (const TAttribute* align = Reader.Attributes.Find(symAttrAlign))
+    if (const TAttribute* align = FReader.Attributes.Find(symAttrAlign))
         SetAlign(record, align->Value);
-    t.Row = std::make_unique<TCellList>(&Reader.Attributes, record);
-    t.RowVAlign = VAlignOf(Reader.Attributes, AMiddle);
+    t.Row = std::make_unique<TCellList>(&FReader.Attributes, record);
+    t.RowVAlign = VAlignOf(FReader.Attributes, AMiddle);
     if (t.Manager)
         t.Manager->NewRow();
     Next();
 }
 
 void THtmlBuilder::FinishCell(TTableState& t) {
-    if (!CurrentCell)
+    if (!FCurrentCell)
         return;
     AddCurrentSection();
-    if (t.Cell && CurrentCell == t.Cell->Cell.get()) {
-        CurrentCell->ClearLastBottomMargin();
+    if (t.Cell && FCurrentCell == t.Cell->Cell.get()) {
+        FCurrentCell->ClearLastBottomMargin();
         if (t.Manager)
             t.Cell->ColSpan = t.Manager->TakeCells(t.Cell->ColSpan, t.Cell->RowSpan);
         if (t.Row)
             t.Row->AddCell(std::move(t.Cell));
         t.Cell.reset();
     }
-    CurrentCell = nullptr;
+    FCurrentCell = nullptr;
 }
 
 void THtmlBuilder::FinishRow(TTableState& t) {
@@ -274,22 +274,22 @@ void THtmlBuilder::FinishRow(TTableState& t) {
 
 void THtmlBuilder::ReadCaption(TTableState& t) {
     FinishCell(t);
-    const int level = Stack.Count();
+    const int level = FStack.Count();
     TProperties& record = *Push(u"caption");
     if (!t.Caption)
-        t.Caption =
-            std::make_unique<TBlock>(&Document, &Reader.Attributes, &t.Wrapper->BlockCell, record);
-    if (const TAttribute* align = Reader.Attributes.Find(symAttrAlign))
+        t.Caption = std::make_unique<TBlock>(&FDocument, &FReader.Attributes, &t.Wrapper->BlockCell,
+                                             record);
+    if (const TAttribute* align = FReader.Attributes.Find(symAttrAlign))
         t.CaptionBottom = SameText(Trim(align->Value), u"bottom");
-    CurrentCell = &t.Caption->BlockCell;
+    FCurrentCell = &t.Caption->BlockCell;
     Next();
     ReadBody(CellStopSet());
     AddCurrentSection();
     // The caption's own end tag ends the caption, not the table.
-    if (Reader.Symbol == symCaptionEnd)
+    if (FReader.Symbol == symCaptionEnd)
         Next();
     PopTo(level);
-    CurrentCell = nullptr;
+    FCurrentCell = nullptr;
 }
 
 void THtmlBuilder::ReadColumns(TTableState& t) {
@@ -301,18 +301,18 @@ void THtmlBuilder::ReadColumns(TTableState& t) {
         for (int i = 0; i < span && t.Table->ColSpecs.size() < kMaxColSpecs; ++i)
             t.Table->ColSpecs.push_back(col);
     };
-    if (Reader.Symbol == symColgroup) {
+    if (FReader.Symbol == symColgroup) {
         int groupSpan = 1;
-        const TColObj group = ColumnOf(Reader.Attributes, TColObj{}, groupSpan);
+        const TColObj group = ColumnOf(FReader.Attributes, TColObj{}, groupSpan);
         Next();
         // The columns of the group take its values as defaults; a group without col tags
         // stands for span columns itself.
         bool anyCol = false;
-        while (Reader.Symbol == symCol ||
-               (Reader.Symbol == symText && IsSingleSpace(Reader.Token))) {
-            if (Reader.Symbol == symCol) {
+        while (FReader.Symbol == symCol ||
+               (FReader.Symbol == symText && IsSingleSpace(FReader.Token))) {
+            if (FReader.Symbol == symCol) {
                 int span = 1;
-                const TColObj col = ColumnOf(Reader.Attributes, group, span);
+                const TColObj col = ColumnOf(FReader.Attributes, group, span);
                 add(col, span);
                 anyCol = true;
             }
@@ -320,11 +320,11 @@ void THtmlBuilder::ReadColumns(TTableState& t) {
         }
         if (!anyCol)
             add(group, groupSpan);
-        if (Reader.Symbol == symColgroupEnd)
+        if (FReader.Symbol == symColgroupEnd)
             Next();
     } else {
         int span = 1;
-        const TColObj col = ColumnOf(Reader.Attributes, TColObj{}, span);
+        const TColObj col = ColumnOf(FReader.Attributes, TColObj{}, span);
         add(col, span);
         Next();
     }
@@ -336,7 +336,7 @@ void THtmlBuilder::ReadColumns(TTableState& t) {
 }
 
 void THtmlBuilder::ReadTablePart(TTableState& t) {
-    const THtmlSymbol sym = Reader.Symbol;
+    const THtmlSymbol sym = FReader.Symbol;
     FinishRow(t);
     if (t.PartLevel >= 0) {
         PopTo(t.PartLevel);
@@ -354,23 +354,23 @@ void THtmlBuilder::ReadTablePart(TTableState& t) {
         break;
     }
     if (sym == symThead || sym == symTbody || sym == symTfoot) {
-        t.PartLevel = Stack.Count();
+        t.PartLevel = FStack.Count();
         Push(sym == symThead ? u"thead" : sym == symTbody ? u"tbody" : u"tfoot");
     }
     Next();
 }
 
 void THtmlBuilder::ReadStrayContent(TTableState& t) {
-    TCellBasic* saved = CurrentCell;
+    TCellBasic* saved = FCurrentCell;
     // Text the open cell already holds stays in that cell.
     AddCurrentSection();
-    CurrentCell = t.Enclosing;
+    FCurrentCell = t.Enclosing;
     const auto before = FSymbols;
     ReadBody(CellStopSet());
     if (FSymbols == before)
         Next();
     AddCurrentSection();
-    CurrentCell = saved;
+    FCurrentCell = saved;
 }
 
 void THtmlBuilder::EndTable(TTableState& t) {
@@ -382,7 +382,7 @@ void THtmlBuilder::EndTable(TTableState& t) {
     for (auto& row : t.Footer)
         t.Table->Rows.push_back(std::move(row));
     t.Footer.clear();
-    const int sourceIndex = Reader.TagStart;
+    const int sourceIndex = FReader.TagStart;
     if (t.Caption) {
         TBlock* caption = t.Caption.get();
         t.Wrapper->CaptionBlock = caption;
@@ -401,10 +401,10 @@ void THtmlBuilder::EndTable(TTableState& t) {
     } else if (t.Enclosing) {
         t.Enclosing->AddSection(std::move(t.Block), sourceIndex);
     }
-    CurrentCell = t.Enclosing;
-    Stack.PopTagProperties(u"table");
+    FCurrentCell = t.Enclosing;
+    FStack.PopTagProperties(u"table");
     SetNoBreak(t.SavedNoBreak);
-    --TableDepth;
+    --FTableDepth;
     Next();
 }
 

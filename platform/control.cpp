@@ -3,9 +3,9 @@
 #include "platform/scrollbar.h"
 
 TScrollBar& TControl::HorzScrollBar() {
-    return *HorzBar;
+    return *FHorzBar;
 }
 
 TScrollBar& TControl::VertScrollBar() {
-    return *VertBar;
+    return *FVertBar;
 }

@@ -37,7 +37,7 @@ public:
     // A one-pixel border inside the control's bounds: a line, or blank space of the same
     // width, or none; until set, the platform's own frame.
     void SetBorder(TBorderKind kind);
-    TBorderKind Border() const { return BorderKind; }
+    TBorderKind Border() const { return FBorderKind; }
 
     void Show();
     void Hide();
@@ -90,7 +90,7 @@ public:
 
     // The toolkit side; none once a parent window has destroyed it, after which the control
     // answers neutrally (zero sizes, no painting, no timers).
-    TControlHost* Host() const { return HostWidget.get(); }
+    TControlHost* Host() const { return FHostWidget.get(); }
 
     // The tooltip for a point of the client area; none while empty or unset.
     std::function<std::u16string(TPoint p)> OnHint;
@@ -134,10 +134,10 @@ protected:
 private:
     friend class TControlHost;
     friend class TScrollBar;
-    std::unique_ptr<TControlHost> HostWidget;
-    std::unique_ptr<TScrollBar> HorzBar;
-    std::unique_ptr<TScrollBar> VertBar;
-    TBorderKind BorderKind{bkPlatform};
+    std::unique_ptr<TControlHost> FHostWidget;
+    std::unique_ptr<TScrollBar> FHorzBar;
+    std::unique_ptr<TScrollBar> FVertBar;
+    TBorderKind FBorderKind{bkPlatform};
     TCursor FCursor{crDefault};
     char16_t FKeyChar{0};
 };

@@ -7,11 +7,11 @@
 using namespace tree_detail;
 
 TBaseVirtualTree::TBaseVirtualTree() {
-    States.Include(tsWindowCreating);
+    FStates.Include(tsWindowCreating);
     InitRootNode();
-    States.Exclude(tsWindowCreating);
+    FStates.Exclude(tsWindowCreating);
     // Drags from other programs are refused, but hovering still scrolls and opens nodes.
-    RegisterDropTarget(Options.MiscOptions.Contains(toAcceptOLEDrop));
+    RegisterDropTarget(FOptions.MiscOptions.Contains(toAcceptOLEDrop));
     FCache.RegisterWithWorker();
 }
 
@@ -24,37 +24,37 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     OnScroll = nullptr;
     OnResize = nullptr;
     OnShowScrollbar = nullptr;
-    States.Include(tsDestroying);
+    FStates.Include(tsDestroying);
     FInput.StopPanning();
     ReleaseCapture();
     FCache.UnregisterFromWorker();
     // A read-only tree refuses deletions, but its nodes must still go.
-    Options.MiscOptions.Exclude(toReadOnly);
+    FOptions.MiscOptions.Exclude(toReadOnly);
     ++FUpdateCount;
     try {
-        DeleteChildren(Root, false);
+        DeleteChildren(FRoot, false);
     } catch (...) {
         // A failing free handler cannot stop the destruction; the nodes are gone regardless.
     }
-    FreeNodeMemory(Root);
-    Root = nullptr;
+    FreeNodeMemory(FRoot);
+    FRoot = nullptr;
 }
 
 TBaseVirtualTree::TNodeWatch::TNodeWatch(TBaseVirtualTree& tree, PVirtualNode node)
     : Tree(tree), Node(node) {
-    Tree.Watches.push_back(this);
+    Tree.FWatches.push_back(this);
 }
 
 TBaseVirtualTree::TNodeWatch::~TNodeWatch() {
-    auto it = std::find(Tree.Watches.rbegin(), Tree.Watches.rend(), this);
-    if (it != Tree.Watches.rend())
-        Tree.Watches.erase(std::next(it).base());
+    auto it = std::find(Tree.FWatches.rbegin(), Tree.FWatches.rend(), this);
+    if (it != Tree.FWatches.rend())
+        Tree.FWatches.erase(std::next(it).base());
 }
 
 void TBaseVirtualTree::DoStateChange(TVirtualTreeStates enter, TVirtualTreeStates leave) {
-    States.Include(enter);
-    States.Exclude(leave);
-    FCache.NoteStates(States);
+    FStates.Include(enter);
+    FStates.Exclude(leave);
+    FCache.NoteStates(FStates);
 }
 
 // ---- update counter --------------------------------------------------------------------------
@@ -68,28 +68,28 @@ void TBaseVirtualTree::EndUpdate() {
         return;
     if (--FUpdateCount != 0)
         return;
-    if (States.Contains(tsUpdateHiddenChildrenNeeded))
+    if (FStates.Contains(tsUpdateHiddenChildrenNeeded))
         RecountPendingNoVisibleChildren();
     InvalidatePositionCache();
     RevalidatePositionCache();
     UpdateScrollBars(true);
     Invalidate();
     NotifyAccessible(*this, aeRowsChanged);
-    if (States.Contains(tsStructureChangePending))
-        StructureChange(LastStructureChangeNode, crIgnore);
-    if (States.Contains(tsChangePending))
-        Change(LastChangedNode);
+    if (FStates.Contains(tsStructureChangePending))
+        StructureChange(FLastStructureChangeNode, crIgnore);
+    if (FStates.Contains(tsChangePending))
+        Change(FLastChangedNode);
 }
 
 // ---- notifications ---------------------------------------------------------------------------
 
 void TBaseVirtualTree::Change(PVirtualNode node) {
     KillTimer(ChangeTimer);
-    States.Include(tsChangePending);
-    LastChangedNode = node;
+    FStates.Include(tsChangePending);
+    FLastChangedNode = node;
     if (FUpdateCount != 0)
         return;
-    if (FChangeDelay == 0 || States.Contains(tsSynchMode))
+    if (FChangeDelay == 0 || FStates.Contains(tsSynchMode))
         FireChange();
     else
         SetTimer(ChangeTimer, FChangeDelay);
@@ -97,30 +97,30 @@ void TBaseVirtualTree::Change(PVirtualNode node) {
 
 void TBaseVirtualTree::FireChange() {
     KillTimer(ChangeTimer);
-    States.Exclude(tsChangePending);
-    PVirtualNode node = LastChangedNode;
-    LastChangedNode = nullptr;
+    FStates.Exclude(tsChangePending);
+    PVirtualNode node = FLastChangedNode;
+    FLastChangedNode = nullptr;
     if (OnChange)
         OnChange(this, node);
 }
 
 void TBaseVirtualTree::StructureChange(PVirtualNode node, TChangeReason reason) {
     KillTimer(StructureChangeTimer);
-    if (States.Contains(tsStructureChangePending)) {
+    if (FStates.Contains(tsStructureChangePending)) {
         // Several changes in one report: the reasons merge, the node is that of the last one.
         if (reason != crIgnore &&
-            (reason != LastStructureChangeReason || node != LastStructureChangeNode)) {
-            LastStructureChangeNode = node;
-            LastStructureChangeReason = crAccumulated;
+            (reason != FLastStructureChangeReason || node != FLastStructureChangeNode)) {
+            FLastStructureChangeNode = node;
+            FLastStructureChangeReason = crAccumulated;
         }
     } else {
-        LastStructureChangeNode = node;
-        LastStructureChangeReason = reason;
+        FLastStructureChangeNode = node;
+        FLastStructureChangeReason = reason;
     }
-    States.Include(tsStructureChangePending);
+    FStates.Include(tsStructureChangePending);
     if (FUpdateCount != 0)
         return;
-    if (FChangeDelay == 0 || States.Contains(tsSynchMode))
+    if (FChangeDelay == 0 || FStates.Contains(tsSynchMode))
         FireStructureChange();
     else
         SetTimer(StructureChangeTimer, FChangeDelay);
@@ -128,11 +128,11 @@ void TBaseVirtualTree::StructureChange(PVirtualNode node, TChangeReason reason) 
 
 void TBaseVirtualTree::FireStructureChange() {
     KillTimer(StructureChangeTimer);
-    States.Exclude(tsStructureChangePending);
-    PVirtualNode node = LastStructureChangeNode;
-    const TChangeReason reason = LastStructureChangeReason;
-    LastStructureChangeNode = nullptr;
-    LastStructureChangeReason = crIgnore;
+    FStates.Exclude(tsStructureChangePending);
+    PVirtualNode node = FLastStructureChangeNode;
+    const TChangeReason reason = FLastStructureChangeReason;
+    FLastStructureChangeNode = nullptr;
+    FLastStructureChangeReason = crIgnore;
     if (OnStructureChange)
         OnStructureChange(this, node, reason);
 }
@@ -161,9 +161,9 @@ void TBaseVirtualTree::Paint(TCanvas& canvas, const TRect& updateRect) {
 void TBaseVirtualTree::Resize() {
     if (OnResize)
         OnResize(this);
-    if (States.ContainsAny({tsWindowCreating, tsSizing}) || ClientHeight() < 1)
+    if (FStates.ContainsAny({tsWindowCreating, tsSizing}) || ClientHeight() < 1)
         return;
-    States.Include(tsSizing);
-    TScopeExit leave([this] { States.Exclude(tsSizing); });
+    FStates.Include(tsSizing);
+    TScopeExit leave([this] { FStates.Exclude(tsSizing); });
     UpdateScrollBars(true);
 }

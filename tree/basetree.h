@@ -122,17 +122,17 @@ public:
     TAccessibleDescription* AccessibleDescription() override;
 
     // ---- node model and structure ----
-    PVirtualNode RootNode() const { return Root; }
+    PVirtualNode RootNode() const { return FRoot; }
     int NodeDataSize() const { return FNodeDataSize; }
     void SetNodeDataSize(int value);
     unsigned DefaultNodeHeight() const { return FDefaultNodeHeight; }
     void SetDefaultNodeHeight(unsigned value);
-    unsigned RootNodeCount() const { return Root->ChildCount; }
+    unsigned RootNodeCount() const { return FRoot->ChildCount; }
     void SetRootNodeCount(unsigned value) { SetChildCount(nullptr, value); }
     unsigned ChangeDelay() const { return FChangeDelay; }
     void SetChangeDelay(unsigned milliseconds) { FChangeDelay = milliseconds; }
-    TStringTreeOptions& TreeOptions() { return Options; }
-    const TStringTreeOptions& TreeOptions() const { return Options; }
+    TStringTreeOptions& TreeOptions() { return FOptions; }
+    const TStringTreeOptions& TreeOptions() const { return FOptions; }
 
     PVirtualNode AddChild(PVirtualNode parent, void* userData = nullptr);
     void DeleteChildren(PVirtualNode node, bool resetHasChildren = false);
@@ -149,7 +149,7 @@ public:
     unsigned NodeHeight(PVirtualNode node) const;
     std::uint32_t VisibleCount() const { return FVisibleCount; }
     // Height of all rows together.
-    std::uint32_t ContentHeight() const { return Root->SubtreeHeight - Root->NodeHeight; }
+    std::uint32_t ContentHeight() const { return FRoot->SubtreeHeight - FRoot->NodeHeight; }
 
     bool Expanded(PVirtualNode node) const;
     void SetExpanded(PVirtualNode node, bool value);
@@ -177,7 +177,7 @@ public:
     void BeginUpdate();
     void EndUpdate();
     unsigned UpdateCount() const { return FUpdateCount; }
-    TVirtualTreeStates TreeStates() const { return States; }
+    TVirtualTreeStates TreeStates() const { return FStates; }
     void Change(PVirtualNode node);
     void StructureChange(PVirtualNode node, TChangeReason reason);
 
@@ -192,8 +192,8 @@ public:
     void AddToSelection(PVirtualNode node);
     void RemoveFromSelection(PVirtualNode node);
     void ClearSelection();
-    std::uint32_t SelectedCount() const { return static_cast<std::uint32_t>(Selection.size()); }
-    const TNodeArray& GetSelection() const { return Selection; }
+    std::uint32_t SelectedCount() const { return static_cast<std::uint32_t>(FSelection.size()); }
+    const TNodeArray& GetSelection() const { return FSelection; }
     PVirtualNode RangeAnchor() const { return FRangeAnchor; }
 
     PVirtualNode FocusedNode() const { return FFocusedNode; }
@@ -464,17 +464,17 @@ private:
     template <class Visit>
     PVirtualNode WalkVisibleRows(PVirtualNode node, std::int64_t& top, Visit&& visit) const;
 
-    PVirtualNode Root{nullptr};
-    unsigned InternalDataSize{0};
+    PVirtualNode FRoot{nullptr};
+    unsigned FInternalDataSize{0};
     int FNodeDataSize{-1};
-    bool NodeDataSizeAsked{false};
+    bool FNodeDataSizeAsked{false};
     unsigned FDefaultNodeHeight{18};
-    TStringTreeOptions Options;
-    TVirtualTreeStates States;
+    TStringTreeOptions FOptions;
+    TVirtualTreeStates FStates;
     std::uint32_t FVisibleCount{0};
-    std::vector<TNodeWatch*> Watches;
-    unsigned DeletionDepth{0};
-    std::exception_ptr DeletionError;
+    std::vector<TNodeWatch*> FWatches;
+    unsigned FDeletionDepth{0};
+    std::exception_ptr FDeletionError;
 
     // ---- update counter and notifications (basetree.cpp) ----
     void FireChange();
@@ -483,10 +483,10 @@ private:
     unsigned FUpdateCount{0};
     unsigned FChangeDelay{0};
     // Parents whose nsNoVisibleChildren is recounted when the update ends.
-    std::vector<PVirtualNode> HiddenChildrenPending;
-    PVirtualNode LastChangedNode{nullptr};
-    PVirtualNode LastStructureChangeNode{nullptr};
-    TChangeReason LastStructureChangeReason{crIgnore};
+    std::vector<PVirtualNode> FHiddenChildrenPending;
+    PVirtualNode FLastChangedNode{nullptr};
+    PVirtualNode FLastStructureChangeNode{nullptr};
+    TChangeReason FLastStructureChangeReason{crIgnore};
 
     // ---- expansion, selection, focus (tree_expansion.cpp) ----
     bool InternalAddToSelection(PVirtualNode node, bool notify);
@@ -496,9 +496,9 @@ private:
 
     PVirtualNode FFocusedNode{nullptr};
     TColumnIndex FFocusedColumn{NoColumn};
-    TNodeArray Selection; // sorted by address
+    TNodeArray FSelection; // sorted by address
     PVirtualNode FRangeAnchor{nullptr};
-    bool SelectionLocked{false};
+    bool FSelectionLocked{false};
 
     // ---- scroll state (tree_scrolling.cpp) ----
     // content top of the node's row, or -1 when it is not fully visible
@@ -541,7 +541,7 @@ private:
     // The row a page up or down from the node moves the focus to.
     PVirtualNode PageTarget(PVirtualNode from, bool down) const;
     void SelectFocusedAfterKey(PVirtualNode old, std::size_t selectedBefore, TShiftState shift);
-    bool Panning() const { return States.ContainsAny({tsWheelPanning, tsWheelScrolling}); }
+    bool Panning() const { return FStates.ContainsAny({tsWheelPanning, tsWheelScrolling}); }
     void StartWheelPanning(TPoint p);
     void StopWheelPanning();
     void UpdatePanning(TPoint p);

@@ -7,7 +7,7 @@
 using namespace tree_detail;
 
 TAccessibleDescription* TBaseVirtualTree::AccessibleDescription() {
-    if (States.Contains(tsDestroying))
+    if (FStates.Contains(tsDestroying))
         return nullptr;
     return static_cast<TAccessibleTree*>(this);
 }
@@ -29,7 +29,7 @@ PVirtualNode TBaseVirtualTree::AccessibleRow(int row) {
 }
 
 int TBaseVirtualTree::AccessibleRowOf(PVirtualNode node) {
-    if (node == nullptr || node == Root || AccessibleRow(0) == nullptr)
+    if (node == nullptr || node == FRoot || AccessibleRow(0) == nullptr)
         return -1;
     auto it = std::find(FAccessibleRows.begin(), FAccessibleRows.end(), node);
     return it == FAccessibleRows.end() ? -1 : static_cast<int>(it - FAccessibleRows.begin());
@@ -37,7 +37,7 @@ int TBaseVirtualTree::AccessibleRowOf(PVirtualNode node) {
 
 void TBaseVirtualTree::NotifyAccessibleRow(TAccessibleEvent event, PVirtualNode node) {
     // Finding the row costs a walk over the rows; nobody listens most of the time.
-    if (!AccessibilityActive() || States.Contains(tsDestroying))
+    if (!AccessibilityActive() || FStates.Contains(tsDestroying))
         return;
     const int row = AccessibleRowOf(node);
     if (row >= 0)

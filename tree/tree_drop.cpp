@@ -25,7 +25,7 @@ void TBaseVirtualTree::ChangeDropTarget(PVirtualNode node, TDropMode mode) {
     if (!nodeChanged)
         return;
     KillTimer(ExpandTimer);
-    if (node != nullptr && Options.AutoOptions.Contains(toAutoDropExpand) &&
+    if (node != nullptr && FOptions.AutoOptions.Contains(toAutoDropExpand) &&
         node->States.Contains(nsHasChildren))
         SetTimer(ExpandTimer, FInput.AutoExpandDelay());
 }
@@ -63,7 +63,7 @@ bool TBaseVirtualTree::DragOver(TShiftState shift, TPoint p) {
     TDropMode mode = dmNowhere;
     if (hit.HitNode != nullptr) {
         if (hit.HitPositions.ContainsAny({hpOnText, hpOnImage}) ||
-            !Options.PaintOptions.Contains(toShowDropmark)) {
+            !FOptions.PaintOptions.Contains(toShowDropmark)) {
             mode = dmOnNode;
         } else {
             const TRect row = GetDisplayRect(hit.HitNode);

@@ -9,11 +9,11 @@ using namespace tree_detail;
 // ---- expanding and collapsing ----------------------------------------------------------------
 
 void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
-    if (node == nullptr || node == Root || node->States.ContainsAny({nsDeleting, nsToggling}))
+    if (node == nullptr || node == FRoot || node->States.ContainsAny({nsDeleting, nsToggling}))
         return;
     TCacheWriteGuard cacheGuard(FCache);
-    const bool enteredToggling = !States.Contains(tsToggling);
-    States.Include(tsToggling);
+    const bool enteredToggling = !FStates.Contains(tsToggling);
+    FStates.Include(tsToggling);
     node->States.Include(nsToggling);
     // Every handler below may free the node; the toggle then ends where it stands.
     TNodeWatch watch(*this, node);
@@ -21,7 +21,7 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
         if (watch.Node != nullptr)
             watch.Node->States.Exclude(nsToggling);
         if (enteredToggling)
-            States.Exclude(tsToggling);
+            FStates.Exclude(tsToggling);
     });
     auto freed = [&watch] { return watch.Node == nullptr; };
 
@@ -100,14 +100,14 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
     UpdateHorizontalRange();
     bool scrolled = false;
     const bool expanded = IsExpandedNode(node);
-    if (!States.ContainsAny({tsPainting, tsExpanding}) && expanded &&
-        Options.AutoOptions.Contains(toAutoScrollOnExpand)) {
+    if (!FStates.ContainsAny({tsPainting, tsExpanding}) && expanded &&
+        FOptions.AutoOptions.Contains(toAutoScrollOnExpand)) {
         if (childrenFit) {
             scrolled = ScrollIntoView(GetLastVisibleNoInit(node), false, false);
         } else {
             // Opening an ancestor may rebuild its children and free this node, and a nested
             // walk may free the ancestor itself: the walk ends with the node.
-            for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent) {
+            for (PVirtualNode p = node->Parent; p != nullptr && p != FRoot; p = p->Parent) {
                 if (!IsExpandedNode(p))
                     ToggleExpanded(p);
                 if (freed())
@@ -130,21 +130,21 @@ void TBaseVirtualTree::ToggleExpanded(PVirtualNode node) {
 }
 
 void TBaseVirtualTree::DoExpandSubtree(PVirtualNode node, bool expand) {
-    if (Root->ChildCount == 0)
+    if (FRoot->ChildCount == 0)
         return;
     const TVirtualTreeState state = expand ? tsExpanding : tsCollapsing;
-    const bool entered = !States.Contains(state);
-    States.Include(state);
+    const bool entered = !FStates.Contains(state);
+    FStates.Include(state);
     BeginUpdate();
     TScopeExit leave([this, state, entered] {
         EndUpdate();
         if (entered)
-            States.Exclude(state);
+            FStates.Exclude(state);
     });
-    PVirtualNode stop = node == nullptr ? Root : node;
+    PVirtualNode stop = node == nullptr ? FRoot : node;
     // Children are created on the way (the expansion handler builds them), so the walk takes
     // the links as they are after each toggle.
-    PVirtualNode n = node == nullptr ? GetFirstChild(Root) : node;
+    PVirtualNode n = node == nullptr ? GetFirstChild(FRoot) : node;
     while (n != nullptr) {
         // A handler that frees the node being walked ends the walk.
         TNodeWatch watch(*this, n);
@@ -186,12 +186,12 @@ bool TBaseVirtualTree::Selected(PVirtualNode node) const {
 }
 
 void TBaseVirtualTree::SetSelected(PVirtualNode node, bool value) {
-    if (node == nullptr || node == Root || SelectionLocked || value == Selected(node))
+    if (node == nullptr || node == FRoot || FSelectionLocked || value == Selected(node))
         return;
     if (value) {
-        if (Selection.empty())
+        if (FSelection.empty())
             FRangeAnchor = node;
-        else if (!Options.SelectionOptions.Contains(toMultiSelect))
+        else if (!FOptions.SelectionOptions.Contains(toMultiSelect))
             ClearSelection();
         AddToSelection(node);
         if (FRangeAnchor == nullptr)
@@ -200,19 +200,19 @@ void TBaseVirtualTree::SetSelected(PVirtualNode node, bool value) {
             InvalidateNode(node);
     } else {
         RemoveFromSelection(node);
-        if (Selection.empty())
+        if (FSelection.empty())
             FRangeAnchor = FFocusedNode;
     }
 }
 
 void TBaseVirtualTree::AddToSelection(PVirtualNode node) {
-    if (SelectionLocked || node == nullptr || node == Root)
+    if (FSelectionLocked || node == nullptr || node == FRoot)
         return;
     InternalAddToSelection(node, true);
 }
 
 void TBaseVirtualTree::RemoveFromSelection(PVirtualNode node) {
-    if (SelectionLocked || node == nullptr || !Selected(node))
+    if (FSelectionLocked || node == nullptr || !Selected(node))
         return;
     InternalRemoveFromSelection(node, true);
 }
@@ -221,8 +221,9 @@ bool TBaseVirtualTree::InternalAddToSelection(PVirtualNode node, bool notify) {
     if (node->States.ContainsAny({nsDisabled, nsSelected}))
         return false;
     TCacheWriteGuard cacheGuard(FCache);
-    auto at = std::lower_bound(Selection.begin(), Selection.end(), node, std::less<PVirtualNode>());
-    Selection.insert(at, node);
+    auto at =
+        std::lower_bound(FSelection.begin(), FSelection.end(), node, std::less<PVirtualNode>());
+    FSelection.insert(at, node);
     node->States.Include(nsSelected);
     if (notify) {
         InvalidateNode(node);
@@ -236,10 +237,11 @@ bool TBaseVirtualTree::InternalRemoveFromSelection(PVirtualNode node, bool notif
         return false;
     TCacheWriteGuard cacheGuard(FCache);
     node->States.Exclude(nsSelected);
-    auto at = std::lower_bound(Selection.begin(), Selection.end(), node, std::less<PVirtualNode>());
-    if (at != Selection.end() && *at == node)
-        Selection.erase(at);
-    if (Selection.empty())
+    auto at =
+        std::lower_bound(FSelection.begin(), FSelection.end(), node, std::less<PVirtualNode>());
+    if (at != FSelection.end() && *at == node)
+        FSelection.erase(at);
+    if (FSelection.empty())
         FRangeAnchor = FFocusedNode;
     if (notify) {
         InvalidateNode(node);
@@ -249,10 +251,10 @@ bool TBaseVirtualTree::InternalRemoveFromSelection(PVirtualNode node, bool notif
 }
 
 void TBaseVirtualTree::ClearSelection() {
-    if (SelectionLocked || Selection.empty() || States.Contains(tsDestroying))
+    if (FSelectionLocked || FSelection.empty() || FStates.Contains(tsDestroying))
         return;
     if (FUpdateCount == 0 && FVisibleCount != 0) {
-        std::size_t remaining = Selection.size();
+        std::size_t remaining = FSelection.size();
         int start = 0;
         PVirtualNode first = GetNodeAt(0, true, &start);
         const int clientHeight = ClientHeight();
@@ -269,16 +271,16 @@ void TBaseVirtualTree::ClearSelection() {
         });
     }
     TCacheWriteGuard cacheGuard(FCache);
-    for (PVirtualNode n : Selection)
+    for (PVirtualNode n : FSelection)
         n->States.Exclude(nsSelected);
-    Selection.clear();
+    FSelection.clear();
     Change(nullptr);
 }
 
 // ---- focus -----------------------------------------------------------------------------------
 
 void TBaseVirtualTree::MoveFocus(PVirtualNode node, bool ask) {
-    if (node == Root)
+    if (node == FRoot)
         node = nullptr;
     if (node != FFocusedNode) {
         bool allowed = true;
@@ -293,19 +295,19 @@ void TBaseVirtualTree::MoveFocus(PVirtualNode node, bool ask) {
     }
     if (FFocusedNode != nullptr) {
         InvalidateNode(FFocusedNode);
-        if (FUpdateCount == 0 && !Options.AutoOptions.Contains(toDisableAutoscrollOnFocus)) {
+        if (FUpdateCount == 0 && !FOptions.AutoOptions.Contains(toDisableAutoscrollOnFocus)) {
             const bool center =
-                Options.SelectionOptions.Contains(toCenterScrollIntoView) &&
-                !States.ContainsAny({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown});
+                FOptions.SelectionOptions.Contains(toCenterScrollIntoView) &&
+                !FStates.ContainsAny({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown});
             ScrollIntoView(FFocusedNode, center, true);
         }
     }
-    if (Selection.empty())
+    if (FSelection.empty())
         FRangeAnchor = FFocusedNode;
 }
 
 void TBaseVirtualTree::SetFocusedNode(PVirtualNode node) {
-    if (node == Root)
+    if (node == FRoot)
         node = nullptr;
     const bool differs = node != FFocusedNode;
     MoveFocus(node, true);

@@ -34,20 +34,20 @@ TRowGeometry TBaseVirtualTree::RowGeometry() const {
     g.TextMargin = GetTextMargin();
     g.ImageWidth = FAppearance.Images() ? FAppearance.Images()->Width() : 0;
     g.ImageHeight = FAppearance.Images() ? FAppearance.Images()->Height() : 0;
-    g.ShowRoot = Options.PaintOptions.Contains(toShowRoot);
-    g.ShowButtons = Options.PaintOptions.Contains(toShowButtons);
+    g.ShowRoot = FOptions.PaintOptions.Contains(toShowRoot);
+    g.ShowButtons = FOptions.PaintOptions.Contains(toShowButtons);
     g.NodeAlignment = FAppearance.NodeAlignment();
     return g;
 }
 
 int TBaseVirtualTree::NodeIndentSteps(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return 0;
     return RowGeometry().IndentSteps(GetNodeLevel(node));
 }
 
 int TBaseVirtualTree::VerticalAnchor(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return 0;
     return RowGeometry().VerticalAnchor(node->NodeHeight, node->LineAlign);
 }
@@ -69,7 +69,7 @@ int TBaseVirtualTree::AskImageIndex(PVirtualNode node, TVTImageKind kind, bool& 
 }
 
 int TBaseVirtualTree::NodeImageIndex(PVirtualNode node) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return -1;
     bool ghosted = false;
     TImageList* list = nullptr;
@@ -79,7 +79,7 @@ int TBaseVirtualTree::NodeImageIndex(PVirtualNode node) {
 }
 
 TRect TBaseVirtualTree::NodeTextArea(PVirtualNode node) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return {};
     const TRowGeometry g = RowGeometry();
     const int left = g.ContentLeft(g.IndentSteps(GetNodeLevel(node)), NodeImageIndex(node) >= 0);
@@ -92,13 +92,13 @@ TLineImage TBaseVirtualTree::GetLineImage(PVirtualNode node) const {
     TLineImage image(static_cast<std::size_t>(std::max(steps, 0)), ltNone);
     if (steps <= 0)
         return image;
-    const bool showRoot = Options.PaintOptions.Contains(toShowRoot);
+    const bool showRoot = FOptions.PaintOptions.Contains(toShowRoot);
     // The step that belongs to a node at a level: the last of its steps.
     auto ownStep = [&](std::uint32_t level) {
         return static_cast<int>(level) + (showRoot ? 0 : -1);
     };
     const std::uint32_t level = GetNodeLevel(node);
-    for (PVirtualNode n = node; n != nullptr && n != Root; n = n->Parent) {
+    for (PVirtualNode n = node; n != nullptr && n != FRoot; n = n->Parent) {
         const std::uint32_t l = GetNodeLevel(n);
         const int step = ownStep(l);
         if (step < 0)

@@ -107,13 +107,13 @@ THitInfo TBaseVirtualTree::GetHitTestInfoAt(int x, int y) {
 void TBaseVirtualTree::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     switch (button) {
     case mbLeft:
-        States.Include(tsLeftButtonDown);
+        FStates.Include(tsLeftButtonDown);
         if (OnMouseDown)
             OnMouseDown(this, button, shift, x, y);
         HandleLeftDown(shift, x, y);
         break;
     case mbMiddle:
-        States.Include(tsMiddleButtonDown);
+        FStates.Include(tsMiddleButtonDown);
         if (OnMouseDown)
             OnMouseDown(this, button, shift, x, y);
         HandleMiddleDown(x, y);
@@ -122,7 +122,7 @@ void TBaseVirtualTree::MouseDown(TMouseButton button, TShiftState shift, int x, 
         // Panning that goes on after the middle button was released ends with any press.
         if (Panning())
             StopWheelPanning();
-        States.Include(tsRightButtonDown);
+        FStates.Include(tsRightButtonDown);
         if (OnMouseDown)
             OnMouseDown(this, button, shift, x, y);
         // Without right-click selection the press changes neither focus nor selection.
@@ -157,8 +157,8 @@ void TBaseVirtualTree::HandleLeftDown(TShiftState shift, int x, int y) {
     if (node != nullptr) {
         if (nodeSelected || alt) {
             // Only this node keeps its selection, quietly unless others lose theirs.
-            const std::size_t before = Selection.size();
-            const TNodeArray others = Selection;
+            const std::size_t before = FSelection.size();
+            const TNodeArray others = FSelection;
             for (PVirtualNode n : others)
                 if (n != node) {
                     InternalRemoveFromSelection(n, false);
@@ -191,7 +191,7 @@ void TBaseVirtualTree::HandleLeftDown(TShiftState shift, int x, int y) {
     if (!nodeSelected)
         AddToSelection(node);
     if (FFocusedNode != old) {
-        ScrollIntoView(FFocusedNode, Options.SelectionOptions.Contains(toCenterScrollIntoView),
+        ScrollIntoView(FFocusedNode, FOptions.SelectionOptions.Contains(toCenterScrollIntoView),
                        false);
         if (OnFocusChanged)
             OnFocusChanged(this, FFocusedNode, FFocusedColumn);
@@ -204,8 +204,8 @@ void TBaseVirtualTree::DoubleClick(TMouseButton button, TShiftState shift, int x
         MouseDown(button, shift, x, y);
         return;
     }
-    States.Include(tsLeftDblClick);
-    TScopeExit leave([this] { States.Exclude(tsLeftDblClick); });
+    FStates.Include(tsLeftDblClick);
+    TScopeExit leave([this] { FStates.Exclude(tsLeftDblClick); });
     if (OnDblClick)
         OnDblClick(this, button, shift, x, y);
     const THitInfo hit = GetHitTestInfoAt(x, y);
@@ -216,9 +216,9 @@ void TBaseVirtualTree::DoubleClick(TMouseButton button, TShiftState shift, int x
     const THitPositions pos = hit.HitPositions;
     const bool toggle =
         pos.Contains(hpOnButton) ||
-        (Options.MiscOptions.Contains(toToggleOnDblClick) &&
+        (FOptions.MiscOptions.Contains(toToggleOnDblClick) &&
          (pos.ContainsAny({hpOnButton, hpOnImage, hpOnText}) ||
-          (Options.SelectionOptions.Contains(toFullRowSelect) && pos.Contains(hpOnNode))));
+          (FOptions.SelectionOptions.Contains(toFullRowSelect) && pos.Contains(hpOnNode))));
     if (toggle)
         ToggleExpanded(hit.HitNode);
 }
@@ -235,18 +235,18 @@ void TBaseVirtualTree::MouseUp(TMouseButton button, TShiftState shift, int x, in
         }
         if (OnColumnClick)
             OnColumnClick(this, NoColumn, shift);
-        States.Exclude(tsLeftButtonDown);
+        FStates.Exclude(tsLeftButtonDown);
         break;
     case mbMiddle:
-        States.Exclude(tsMiddleButtonDown);
-        if (States.Contains(tsWheelScrolling))
+        FStates.Exclude(tsMiddleButtonDown);
+        if (FStates.Contains(tsWheelScrolling))
             // Released where it was pressed: scrolling goes on until the next press.
-            States.Exclude(tsWheelPanning);
+            FStates.Exclude(tsWheelPanning);
         else if (Panning())
             StopWheelPanning();
         break;
     case mbRight: {
-        States.Exclude(tsRightButtonDown);
+        FStates.Exclude(tsRightButtonDown);
         const THitInfo hit = GetHitTestInfoAt(x, y);
         if (hit.HitNode != nullptr && hit.HitPositions.Contains(hpOnNode))
             DoPopupMenu(hit.HitNode, NoColumn, {x, y});
@@ -256,11 +256,11 @@ void TBaseVirtualTree::MouseUp(TMouseButton button, TShiftState shift, int x, in
 }
 
 bool TBaseVirtualTree::DoPopupMenu(PVirtualNode node, TColumnIndex column, TPoint p) {
-    if (!OnGetPopupMenu || node == nullptr || node == Root)
+    if (!OnGetPopupMenu || node == nullptr || node == FRoot)
         return false;
     TPopupMenu menu;
     bool askParent = true;
-    for (PVirtualNode run = node; run != nullptr && run != Root; run = run->Parent) {
+    for (PVirtualNode run = node; run != nullptr && run != FRoot; run = run->Parent) {
         OnGetPopupMenu(this, run, column, p, askParent, menu);
         if (!menu.Empty() || !askParent)
             break;
@@ -287,7 +287,7 @@ void TBaseVirtualTree::PopupAtFocusedNode() {
 
 void TBaseVirtualTree::HandleMiddleDown(int x, int y) {
     const bool canScroll = ClientWidth() < FRangeX || ClientHeight() < FRangeY;
-    if (!Panning() && Options.MiscOptions.Contains(toWheelPanning) && canScroll) {
+    if (!Panning() && FOptions.MiscOptions.Contains(toWheelPanning) && canScroll) {
         FInput.SetLastClickPos({x, y});
         StartWheelPanning({x, y});
     } else if (Panning()) {
@@ -345,12 +345,12 @@ void TBaseVirtualTree::MouseMove(TShiftState shift, int x, int y) {
         OnMouseMove(this, shift, x, y);
     if (!Panning())
         return;
-    if (States.ContainsAll({tsWheelPanning, tsWheelScrolling})) {
+    if (FStates.ContainsAll({tsWheelPanning, tsWheelScrolling})) {
         const int threshold = DragThreshold();
         if (std::abs(x - FInput.LastClickPos().X) >= threshold ||
             std::abs(y - FInput.LastClickPos().Y) >= threshold)
             // The user pans with the button held; releasing it ends panning.
-            States.Exclude(tsWheelScrolling);
+            FStates.Exclude(tsWheelScrolling);
     }
     UpdatePanning({x, y});
 }
@@ -477,7 +477,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
     const bool ctrl = shift.Contains(ssCtrl);
     const bool withShift = shift.Contains(ssShift);
     PVirtualNode old = FFocusedNode;
-    const std::size_t selectedBefore = Selection.size();
+    const std::size_t selectedBefore = FSelection.size();
     auto focus = [this](PVirtualNode n) {
         if (n != nullptr)
             SetFocusedNode(n);
@@ -493,7 +493,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
 
     switch (key) {
     case vk::Back:
-        if (f != nullptr && f->Parent != nullptr && f->Parent != Root)
+        if (f != nullptr && f->Parent != nullptr && f->Parent != FRoot)
             focus(f->Parent);
         break;
     case vk::Prior:
@@ -537,7 +537,7 @@ void TBaseVirtualTree::HandleNavigationKey(TVirtualKey key, TShiftState shift) {
             focus(GetFirstVisibleNoInit());
         else if (IsExpandedNode(f) && f->States.Contains(nsHasChildren) && !withShift)
             ToggleExpanded(f);
-        else if (f->Parent != nullptr && f->Parent != Root)
+        else if (f->Parent != nullptr && f->Parent != FRoot)
             focus(f->Parent);
         break;
     case vk::Right:
@@ -614,7 +614,7 @@ void TBaseVirtualTree::SelectFocusedAfterKey(PVirtualNode old, std::size_t selec
     // The selection follows the focus.
     const bool moved = FFocusedNode != old;
     bool cleared = false;
-    if (moved || Selection.size() != 1) {
+    if (moved || FSelection.size() != 1) {
         ClearSelection();
         cleared = true;
     }
@@ -639,7 +639,7 @@ void TBaseVirtualTree::FocusOut() {
         StopWheelPanning();
     KillTimer(ExpandTimer);
     KillTimer(ScrollTimer);
-    States.Exclude({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown, tsEditPending,
-                    tsIncrementalSearching, tsScrollPending, tsScrolling});
+    FStates.Exclude({tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown, tsEditPending,
+                     tsIncrementalSearching, tsScrollPending, tsScrolling});
     Invalidate();
 }

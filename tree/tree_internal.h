@@ -43,14 +43,14 @@ PVirtualNode TBaseVirtualTree::WalkVisibleRows(PVirtualNode node, std::int64_t& 
 }
 
 template <class F> void TBaseVirtualTree::CallDuringDeletion(F&& f) {
-    if (DeletionDepth == 0) {
+    if (FDeletionDepth == 0) {
         f();
         return;
     }
     try {
         f();
     } catch (...) {
-        if (!DeletionError)
-            DeletionError = std::current_exception();
+        if (!FDeletionError)
+            FDeletionError = std::current_exception();
     }
 }

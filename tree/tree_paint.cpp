@@ -115,7 +115,7 @@ void TBaseVirtualTree::SetBlendingAvailable(bool value) {
 }
 
 void TBaseVirtualTree::SetDropTarget(PVirtualNode node, TDropMode mode) {
-    if (node == Root)
+    if (node == FRoot)
         node = nullptr;
     if (node == DropTargetNode() && mode == LastDropMode())
         return;
@@ -126,16 +126,16 @@ void TBaseVirtualTree::SetDropTarget(PVirtualNode node, TDropMode mode) {
 
 void TBaseVirtualTree::ResetAllNodeCaches() {
     // Every node, collapsed subtrees included: they are measured again when shown.
-    PVirtualNode n = Root->FirstChild;
+    PVirtualNode n = FRoot->FirstChild;
     while (n != nullptr) {
         ResetNodeCaches(n);
         if (n->FirstChild != nullptr) {
             n = n->FirstChild;
             continue;
         }
-        while (n != nullptr && n != Root && n->NextSibling == nullptr)
+        while (n != nullptr && n != FRoot && n->NextSibling == nullptr)
             n = n->Parent;
-        n = (n == nullptr || n == Root) ? nullptr : n->NextSibling;
+        n = (n == nullptr || n == FRoot) ? nullptr : n->NextSibling;
     }
 }
 
@@ -150,14 +150,14 @@ const TBitmap& TBaseVirtualTree::MinusButton() {
 // ---- paint cycle -----------------------------------------------------------------------------
 
 bool TBaseVirtualTree::UseBlendedSelection() const {
-    return FAppearance.BlendingAvailable() && Options.PaintOptions.Contains(toUseBlendedSelection);
+    return FAppearance.BlendingAvailable() && FOptions.PaintOptions.Contains(toUseBlendedSelection);
 }
 
 bool TBaseVirtualTree::TextHighlighted(PVirtualNode node) const {
     if (node == DropTargetNode() && node != nullptr &&
         (LastDropMode() == dmOnNode || node->States.Contains(nsSelected)))
         return true;
-    const auto& po = Options.PaintOptions;
+    const auto& po = FOptions.PaintOptions;
     const bool focused = Focused() || po.Contains(toPopupMode);
     const bool drawSelection =
         !(po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !Focused()));
@@ -198,10 +198,10 @@ struct TBaseVirtualTree::TPaintCycle {
 
 void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoint target,
                                      TVTInternalPaintOptions options, TPixelFormat format) {
-    if (States.Contains(tsPainting))
+    if (FStates.Contains(tsPainting))
         return;
-    States.Include(tsPainting);
-    TScopeExit leave([this] { States.Exclude(tsPainting); });
+    FStates.Include(tsPainting);
+    TScopeExit leave([this] { FStates.Exclude(tsPainting); });
     if (OnBeforePaint)
         OnBeforePaint(this, canvas);
     if (window.IsEmpty()) {
@@ -211,7 +211,7 @@ void TBaseVirtualTree::RenderContent(TCanvas& canvas, const TRect& window, TPoin
     }
     // The row bitmap is 32-bit here whatever the device: blending needs direct pixel access.
     (void)format;
-    const auto& po = Options.PaintOptions;
+    const auto& po = FOptions.PaintOptions;
     const TPaintCycle cycle{
         canvas,
         window,
@@ -282,7 +282,7 @@ void TBaseVirtualTree::PaintRow(const TPaintCycle& cycle, PVirtualNode node, int
     rc.SetWindowOrigin({window.Left, 0});
     rc.SetBrushOrigin({window.Left % 2, rowTop % 2});
 
-    const auto& po = Options.PaintOptions;
+    const auto& po = FOptions.PaintOptions;
     TVTPaintInfo info;
     info.Canvas = &rc;
     info.PaintOptions = cycle.Options;
@@ -364,7 +364,7 @@ void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, co
         OnBeforeItemErase(this, canvas, node, rowRect, itemColor, action);
     // The row as far as the bitmap reaches.
     const TRect row{window.Left, 0, window.Right, rowRect.Bottom};
-    const auto& po = Options.PaintOptions;
+    const auto& po = FOptions.PaintOptions;
     if (action == eaColor) {
         canvas.FillRect(row, itemColor);
     } else if (action == eaDefault) {
@@ -374,7 +374,7 @@ void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, co
             canvas.FillRect(row, FAppearance.Color());
             const bool drawSelection = !(po.Contains(toAlwaysHideSelection) ||
                                          (po.Contains(toHideSelection) && !Focused()));
-            if (Options.SelectionOptions.Contains(toFullRowSelect) && drawSelection &&
+            if (FOptions.SelectionOptions.Contains(toFullRowSelect) && drawSelection &&
                 node->States.Contains(nsSelected) && !UseBlendedSelection() &&
                 !po.Contains(toUseExplorerTheme)) {
                 const bool focused = Focused() || po.Contains(toPopupMode);
@@ -396,7 +396,7 @@ void TBaseVirtualTree::PaintRowBackground(TCanvas& canvas, PVirtualNode node, co
 void TBaseVirtualTree::PaintCell(TVTPaintInfo& info, const TRect& window, bool drawSelection,
                                  bool drawFocus) {
     PVirtualNode node = info.Node;
-    const auto& po = Options.PaintOptions;
+    const auto& po = FOptions.PaintOptions;
     info.NodeWidth = GetNodeContentWidth(node, info.Column);
     info.ContentRect = info.CellRect;
     info.ContentRect.Left += FAppearance.Margin();
@@ -430,7 +430,7 @@ void TBaseVirtualTree::PaintCell(TVTPaintInfo& info, const TRect& window, bool d
         PaintTreeLines(info);
     if (po.Contains(toShowButtons) && node->States.Contains(nsHasChildren) &&
         !(node->States.Contains(nsNoVisibleChildren) &&
-          Options.AutoOptions.Contains(toAutoHideButtons)))
+          FOptions.AutoOptions.Contains(toAutoHideButtons)))
         PaintNodeButton(info);
     if (normal.Index >= 0)
         PaintNodeImage(info);
@@ -443,13 +443,13 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
                                    bool drawFocus) {
     TCanvas& canvas = *info.Canvas;
     PVirtualNode node = info.Node;
-    const auto& po = Options.PaintOptions;
-    const auto& so = Options.SelectionOptions;
+    const auto& po = FOptions.PaintOptions;
+    const auto& so = FOptions.SelectionOptions;
     if (OnBeforeCellPaint)
         OnBeforeCellPaint(this, canvas, node, info.Column, cpmPaint, info.CellRect,
                           info.ContentRect);
     TRect inner = info.ContentRect;
-    if (!Options.MiscOptions.Contains(toGridExtensions)) {
+    if (!FOptions.MiscOptions.Contains(toGridExtensions)) {
         switch (info.Alignment) {
         case taLeftJustify:
             if (inner.Left + info.NodeWidth < inner.Right)
@@ -479,7 +479,7 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& info, const TRect& window, bool
                              : FAppearance.Colors().UnfocusedSelectionBorderColor;
         }
         if (fill != clNone) {
-            if (so.Contains(toFullRowSelect) || Options.MiscOptions.Contains(toGridExtensions))
+            if (so.Contains(toFullRowSelect) || FOptions.MiscOptions.Contains(toGridExtensions))
                 inner = info.CellRect;
             if (!inner.IsEmpty()) {
                 if (UseBlendedSelection()) {
@@ -598,9 +598,9 @@ void TBaseVirtualTree::PaintNodeImage(TVTPaintInfo& info) {
     if (image.Images == nullptr)
         return;
     PVirtualNode node = info.Node;
-    const auto& po = Options.PaintOptions;
-    const bool fullRow = Options.SelectionOptions.Contains(toFullRowSelect) ||
-                         Options.MiscOptions.Contains(toGridExtensions);
+    const auto& po = FOptions.PaintOptions;
+    const bool fullRow = FOptions.SelectionOptions.Contains(toFullRowSelect) ||
+                         FOptions.MiscOptions.Contains(toGridExtensions);
     const bool selected = node->States.Contains(nsSelected);
     const bool cut = node->States.Contains(nsClipboardMarked);
     TImageDrawStyle style = idNormal;

@@ -136,7 +136,7 @@ void TPositionCache::StopCacheValidation() {
     TWorkerThread* worker = TWorkerThread::Instance();
     if (worker == nullptr)
         return;
-    const bool wasValidating = Tree.States.Contains(tsValidating);
+    const bool wasValidating = Tree.FStates.Contains(tsValidating);
     worker->Remove(this);
     bool waited = false;
     // No sleeping: the worker ends the build at its next node and only needs its messages
@@ -160,7 +160,7 @@ void TPositionCache::RevalidatePositionCache() {
         return;
     }
     TWorkerThread* worker = TWorkerThread::Instance();
-    if (worker == nullptr || !Tree.States.Contains(tsValidationNeeded))
+    if (worker == nullptr || !Tree.FStates.Contains(tsValidationNeeded))
         return;
     Tree.DoStateChange({}, {tsStopValidation});
     worker->Add(this);
@@ -179,7 +179,7 @@ TPositionCache::TWriteGuard::~TWriteGuard() {
     const bool resume = Resume || Cache.FResume;
     Cache.FResume = false;
     // Inside an update the final EndUpdate revalidates.
-    if (resume && Cache.Tree.FUpdateCount == 0 && !Cache.Tree.States.Contains(tsDestroying))
+    if (resume && Cache.Tree.FUpdateCount == 0 && !Cache.Tree.FStates.Contains(tsDestroying))
         Cache.RevalidatePositionCache();
 }
 
@@ -221,7 +221,7 @@ PVirtualNode TPositionCache::EntryBefore(TCache::const_iterator upper, int& top)
 }
 
 PVirtualNode TPositionCache::StartByPosition(int y, int& top) const {
-    if (Tree.States.Contains(tsUseCache) && !FEntries.empty() && y >= 0) {
+    if (Tree.FStates.Contains(tsUseCache) && !FEntries.empty() && y >= 0) {
         const auto yy = static_cast<std::uint32_t>(y);
         auto it = std::upper_bound(
             FEntries.begin(), FEntries.end(), yy,
@@ -233,7 +233,7 @@ PVirtualNode TPositionCache::StartByPosition(int y, int& top) const {
 }
 
 PVirtualNode TPositionCache::StartByNode(PVirtualNode node, int& top) const {
-    if (Tree.States.Contains(tsUseCache) && !FEntries.empty() && node != nullptr) {
+    if (Tree.FStates.Contains(tsUseCache) && !FEntries.empty() && node != nullptr) {
         auto it = std::upper_bound(FEntries.begin(), FEntries.end(), node,
                                    [](PVirtualNode n, const TCacheEntry& e) {
                                        return CompareNodePositions(n, e.Node) < 0;

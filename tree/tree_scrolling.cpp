@@ -30,9 +30,9 @@ void TBaseVirtualTree::SetMargin(int value) {
 // ---- ranges ----------------------------------------------------------------------------------
 
 void TBaseVirtualTree::UpdateVerticalRange() {
-    if (Root->SubtreeHeight < FDefaultNodeHeight)
-        Root->SubtreeHeight = FDefaultNodeHeight;
-    FRangeY = ClampToInt(static_cast<std::int64_t>(Root->SubtreeHeight) - Root->NodeHeight +
+    if (FRoot->SubtreeHeight < FDefaultNodeHeight)
+        FRoot->SubtreeHeight = FDefaultNodeHeight;
+    FRangeY = ClampToInt(static_cast<std::int64_t>(FRoot->SubtreeHeight) - FRoot->NodeHeight +
                          FBottomSpace);
 }
 
@@ -81,7 +81,7 @@ bool TBaseVirtualTree::DoSetOffsetXY(int x, int y) {
         Invalidate();
         if (dx != 0)
             UpdateHorizontalScrollBar(false);
-        if (dy != 0 && !States.ContainsAny({tsThumbTracking, tsSizing})) {
+        if (dy != 0 && !FStates.ContainsAny({tsThumbTracking, tsSizing})) {
             UpdateVerticalScrollBar(false);
             UpdateHorizontalScrollBar(false);
         }
@@ -94,7 +94,7 @@ bool TBaseVirtualTree::DoSetOffsetXY(int x, int y) {
 // ---- geometry of rows ------------------------------------------------------------------------
 
 int TBaseVirtualTree::NodeTop(PVirtualNode node) const {
-    if (!Revealed(node) || node == Root)
+    if (!Revealed(node) || node == FRoot)
         return -1;
     int start = 0;
     PVirtualNode first = CacheStartByNode(node, start);
@@ -106,7 +106,7 @@ int TBaseVirtualTree::NodeTop(PVirtualNode node) const {
 
 TRect TBaseVirtualTree::GetDisplayRect(PVirtualNode node, [[maybe_unused]] TColumnIndex column,
                                        bool textOnly) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return {};
     const int top = NodeTop(node);
     if (top < 0)
@@ -142,12 +142,12 @@ PVirtualNode TBaseVirtualTree::GetNodeAt(int y, bool relative, int* nodeTop) con
 }
 
 bool TBaseVirtualTree::ScrollIntoView(PVirtualNode node, bool center, bool scrollHorizontally) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return false;
     {
         // Expanding an ancestor may free the node (a handler rebuilding the children).
         TNodeWatch watch(*this, node);
-        for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent) {
+        for (PVirtualNode p = node->Parent; p != nullptr && p != FRoot; p = p->Parent) {
             if (!IsExpandedNode(p))
                 ToggleExpanded(p);
             if (watch.Node == nullptr)
@@ -156,7 +156,8 @@ bool TBaseVirtualTree::ScrollIntoView(PVirtualNode node, bool center, bool scrol
     }
     if (!Revealed(node))
         return false;
-    const TRect r = GetDisplayRect(node, NoColumn, !Options.MiscOptions.Contains(toGridExtensions));
+    const TRect r =
+        GetDisplayRect(node, NoColumn, !FOptions.MiscOptions.Contains(toGridExtensions));
     const int clientHeight = ClientHeight();
     bool scrolled = false;
     if (r.Top < 0) {
@@ -176,7 +177,7 @@ bool TBaseVirtualTree::ScrollIntoView(PVirtualNode node, bool center, bool scrol
 // ---- repainting rows -------------------------------------------------------------------------
 
 void TBaseVirtualTree::InvalidateNode(PVirtualNode node) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return;
     ResetNodeCaches(node);
     // Inside an update the whole control is repainted when it ends.
@@ -188,7 +189,7 @@ void TBaseVirtualTree::InvalidateNode(PVirtualNode node) {
 void TBaseVirtualTree::InvalidateToBottom(PVirtualNode node) {
     if (FUpdateCount != 0)
         return;
-    if (node == nullptr || node == Root) {
+    if (node == nullptr || node == FRoot) {
         Invalidate();
         return;
     }
@@ -287,16 +288,16 @@ void TBaseVirtualTree::Scroll(TScrollBarKind bar, TScrollCode code, int pos) {
         set(0);
         break;
     case scBottom:
-        set(vertical ? -static_cast<std::int64_t>(Root->SubtreeHeight)
+        set(vertical ? -static_cast<std::int64_t>(FRoot->SubtreeHeight)
                      : -static_cast<std::int64_t>(FRangeX));
         break;
     case scTrack:
     case scPosition:
-        States.Include(tsThumbTracking);
+        FStates.Include(tsThumbTracking);
         set(-static_cast<std::int64_t>(pos));
         break;
     case scEndScroll:
-        States.Exclude(tsThumbTracking);
+        FStates.Exclude(tsThumbTracking);
         UpdateScrollBars(true);
         break;
     }

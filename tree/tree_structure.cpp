@@ -18,9 +18,9 @@ constexpr std::uint8_t DefaultLineAlign = 50;
 // ---- allocation ------------------------------------------------------------------------------
 
 void TBaseVirtualTree::EnsureNodeDataSize() {
-    if (FNodeDataSize != -1 || NodeDataSizeAsked)
+    if (FNodeDataSize != -1 || FNodeDataSizeAsked)
         return;
-    NodeDataSizeAsked = true;
+    FNodeDataSizeAsked = true;
     int size = 0;
     if (OnGetNodeDataSize)
         OnGetNodeDataSize(this, size);
@@ -29,7 +29,7 @@ void TBaseVirtualTree::EnsureNodeDataSize() {
 
 PVirtualNode TBaseVirtualTree::MakeNewNode() {
     EnsureNodeDataSize();
-    const std::size_t size = sizeof(TVirtualNode) + InternalDataSize +
+    const std::size_t size = sizeof(TVirtualNode) + FInternalDataSize +
                              static_cast<std::size_t>(std::max(FNodeDataSize, 0));
     auto* node = static_cast<TVirtualNode*>(std::calloc(1, size));
     if (node == nullptr)
@@ -49,12 +49,12 @@ void TBaseVirtualTree::FreeNodeMemory(PVirtualNode node) {
 
 void TBaseVirtualTree::InitRootNode() {
     auto* root =
-        static_cast<TVirtualNode*>(std::calloc(1, sizeof(TVirtualNode) + InternalDataSize));
+        static_cast<TVirtualNode*>(std::calloc(1, sizeof(TVirtualNode) + FInternalDataSize));
     if (root == nullptr)
         throw std::bad_alloc();
-    if (Root != nullptr) {
-        std::memcpy(root, Root, sizeof(TVirtualNode));
-        FreeNodeMemory(Root);
+    if (FRoot != nullptr) {
+        std::memcpy(root, FRoot, sizeof(TVirtualNode));
+        FreeNodeMemory(FRoot);
     } else {
         root->States = {nsInitialized, nsExpanded, nsHasChildren, nsVisible};
         root->SubtreeCount = 1;
@@ -66,14 +66,14 @@ void TBaseVirtualTree::InitRootNode() {
     root->Parent = nullptr;
     root->PrevSibling = root;
     root->NextSibling = root;
-    Root = root;
+    FRoot = root;
 }
 
 unsigned TBaseVirtualTree::AllocateInternalDataArea(unsigned size) {
-    if (Root->ChildCount != 0)
+    if (FRoot->ChildCount != 0)
         throw EVirtualTreeError("Internal node data can only be requested before nodes exist.", 0);
-    const unsigned offset = static_cast<unsigned>(sizeof(TVirtualNode)) + InternalDataSize;
-    InternalDataSize += (size + 3) & ~3u;
+    const unsigned offset = static_cast<unsigned>(sizeof(TVirtualNode)) + FInternalDataSize;
+    FInternalDataSize += (size + 3) & ~3u;
     InitRootNode();
     return offset;
 }
@@ -88,10 +88,10 @@ void TBaseVirtualTree::SetNodeDataSize(int value) {
     if (value == FNodeDataSize)
         return;
     FNodeDataSize = value;
-    NodeDataSizeAsked = false;
+    FNodeDataSizeAsked = false;
     // Nodes of the old size cannot be kept: the tree is rebuilt with as many fresh top-level
     // nodes as it had.
-    const std::uint32_t count = Root->ChildCount;
+    const std::uint32_t count = FRoot->ChildCount;
     Clear();
     if (count != 0)
         SetChildCount(nullptr, count);
@@ -104,9 +104,9 @@ void TBaseVirtualTree::SetDefaultNodeHeight(unsigned value) {
     if (value == FDefaultNodeHeight)
         return;
     const int diff = static_cast<int>(value) - static_cast<int>(FDefaultNodeHeight);
-    Root->NodeHeight = static_cast<std::uint16_t>(Root->NodeHeight + diff);
-    Root->SubtreeHeight =
-        static_cast<std::uint32_t>(static_cast<std::int64_t>(Root->SubtreeHeight) + diff);
+    FRoot->NodeHeight = static_cast<std::uint16_t>(FRoot->NodeHeight + diff);
+    FRoot->SubtreeHeight =
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(FRoot->SubtreeHeight) + diff);
     FDefaultNodeHeight = value;
     InvalidatePositionCache();
     if (FUpdateCount == 0) {
@@ -116,22 +116,22 @@ void TBaseVirtualTree::SetDefaultNodeHeight(unsigned value) {
 }
 
 void* TBaseVirtualTree::GetNodeData(PVirtualNode node) const {
-    if (node == nullptr || node == Root || FNodeDataSize <= 0)
+    if (node == nullptr || node == FRoot || FNodeDataSize <= 0)
         return nullptr;
-    return NodeBytes(node) + sizeof(TVirtualNode) + InternalDataSize;
+    return NodeBytes(node) + sizeof(TVirtualNode) + FInternalDataSize;
 }
 
 std::uint32_t TBaseVirtualTree::GetNodeLevel(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return 0;
     std::uint32_t level = 0;
-    for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent)
+    for (PVirtualNode p = node->Parent; p != nullptr && p != FRoot; p = p->Parent)
         ++level;
     return level;
 }
 
 unsigned TBaseVirtualTree::NodeHeight(PVirtualNode node) const {
-    return node == nullptr || node == Root ? 0 : node->NodeHeight;
+    return node == nullptr || node == FRoot ? 0 : node->NodeHeight;
 }
 
 bool TBaseVirtualTree::Expanded(PVirtualNode node) const {
@@ -139,7 +139,7 @@ bool TBaseVirtualTree::Expanded(PVirtualNode node) const {
 }
 
 void TBaseVirtualTree::SetExpanded(PVirtualNode node, bool value) {
-    if (node != nullptr && node != Root && value != IsExpandedNode(node))
+    if (node != nullptr && node != FRoot && value != IsExpandedNode(node))
         ToggleExpanded(node);
 }
 
@@ -150,21 +150,21 @@ bool TBaseVirtualTree::IsVisible(PVirtualNode node) const {
 bool TBaseVirtualTree::Revealed(PVirtualNode node) const {
     if (node == nullptr || !IsVisibleNode(node))
         return false;
-    if (node == Root)
+    if (node == FRoot)
         return true;
-    for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent)
+    for (PVirtualNode p = node->Parent; p != nullptr && p != FRoot; p = p->Parent)
         if (!IsExpandedNode(p) || !IsVisibleNode(p))
             return false;
     return true;
 }
 
 void TBaseVirtualTree::SetIsVisible(PVirtualNode node, bool value) {
-    if (node == nullptr || node == Root || value == IsVisibleNode(node))
+    if (node == nullptr || node == FRoot || value == IsVisibleNode(node))
         return;
     StopCacheValidation();
     PVirtualNode parent = node->Parent;
     bool ancestorsShown = true;
-    for (PVirtualNode p = parent; p != nullptr && p != Root; p = p->Parent)
+    for (PVirtualNode p = parent; p != nullptr && p != FRoot; p = p->Parent)
         if (!IsExpandedNode(p) || !IsVisibleNode(p)) {
             ancestorsShown = false;
             break;
@@ -194,7 +194,7 @@ void TBaseVirtualTree::SetIsVisible(PVirtualNode node, bool value) {
 }
 
 void TBaseVirtualTree::SetRevealed(PVirtualNode node, bool value) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return;
     SetIsVisible(node, value);
     if (!value)
@@ -202,7 +202,7 @@ void TBaseVirtualTree::SetRevealed(PVirtualNode node, bool value) {
     // An expansion handler may rebuild the path; a node that is freed ends the walk, and
     // while the node lives all its ancestors do.
     TNodeWatch watch(*this, node);
-    for (PVirtualNode p = node->Parent; p != nullptr && p != Root; p = p->Parent) {
+    for (PVirtualNode p = node->Parent; p != nullptr && p != FRoot; p = p->Parent) {
         if (!IsExpandedNode(p))
             ToggleExpanded(p);
         if (watch.Node == nullptr)
@@ -230,14 +230,14 @@ void TBaseVirtualTree::AdjustSubtreeHeight(PVirtualNode node, std::int64_t value
         return;
     for (PVirtualNode n = node;;) {
         n->SubtreeHeight = static_cast<std::uint32_t>(n->SubtreeHeight + value);
-        if (!IsVisibleNode(n) || n == Root || n->Parent == nullptr || !IsExpandedNode(n->Parent))
+        if (!IsVisibleNode(n) || n == FRoot || n->Parent == nullptr || !IsExpandedNode(n->Parent))
             break;
         n = n->Parent;
     }
 }
 
 void TBaseVirtualTree::UpdateNoVisibleChildren(PVirtualNode node) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return;
     bool none;
     if (node->ChildCount == 0) {
@@ -258,16 +258,16 @@ void TBaseVirtualTree::RecountNoVisibleChildren(PVirtualNode node) {
         UpdateNoVisibleChildren(node);
         return;
     }
-    States.Include(tsUpdateHiddenChildrenNeeded);
-    if (std::find(HiddenChildrenPending.begin(), HiddenChildrenPending.end(), node) ==
-        HiddenChildrenPending.end())
-        HiddenChildrenPending.push_back(node);
+    FStates.Include(tsUpdateHiddenChildrenNeeded);
+    if (std::find(FHiddenChildrenPending.begin(), FHiddenChildrenPending.end(), node) ==
+        FHiddenChildrenPending.end())
+        FHiddenChildrenPending.push_back(node);
 }
 
 void TBaseVirtualTree::RecountPendingNoVisibleChildren() {
-    States.Exclude(tsUpdateHiddenChildrenNeeded);
+    FStates.Exclude(tsUpdateHiddenChildrenNeeded);
     std::vector<PVirtualNode> pending;
-    pending.swap(HiddenChildrenPending);
+    pending.swap(FHiddenChildrenPending);
     for (PVirtualNode node : pending)
         UpdateNoVisibleChildren(node);
 }
@@ -275,10 +275,10 @@ void TBaseVirtualTree::RecountPendingNoVisibleChildren() {
 // ---- growing and shrinking -------------------------------------------------------------------
 
 void TBaseVirtualTree::SetChildCount(PVirtualNode node, std::uint32_t newCount) {
-    if (Options.MiscOptions.Contains(toReadOnly))
+    if (FOptions.MiscOptions.Contains(toReadOnly))
         return;
     if (node == nullptr)
-        node = Root;
+        node = FRoot;
     if (newCount == 0) {
         DeleteChildren(node, false);
         return;
@@ -326,25 +326,25 @@ void TBaseVirtualTree::SetChildCount(PVirtualNode node, std::uint32_t newCount) 
         }
         settle();
     } else {
-        DeletionDepth++;
+        FDeletionDepth++;
         while (node->ChildCount > newCount && node->LastChild != nullptr)
             DeleteNode(node->LastChild, false);
-        DeletionDepth--;
+        FDeletionDepth--;
     }
     if (FUpdateCount == 0) {
         RevalidatePositionCache();
         UpdateScrollBars(true);
         Invalidate();
     }
-    StructureChange(node == Root ? nullptr : node, crChildAdded);
+    StructureChange(node == FRoot ? nullptr : node, crChildAdded);
     RaisePendingDeletionError();
 }
 
 PVirtualNode TBaseVirtualTree::AddChild(PVirtualNode parent, void* userData) {
-    if (Options.MiscOptions.Contains(toReadOnly))
+    if (FOptions.MiscOptions.Contains(toReadOnly))
         return nullptr;
     if (parent == nullptr)
-        parent = Root;
+        parent = FRoot;
     if (!parent->States.Contains(nsInitialized))
         InitNode(parent);
     {
@@ -367,8 +367,8 @@ PVirtualNode TBaseVirtualTree::AddChild(PVirtualNode parent, void* userData) {
     InvalidatePositionCache();
     if (FUpdateCount == 0) {
         RevalidatePositionCache();
-        if (States.Contains(tsStructureChangePending))
-            StructureChange(parent == Root ? nullptr : parent, crChildAdded);
+        if (FStates.Contains(tsStructureChangePending))
+            StructureChange(parent == FRoot ? nullptr : parent, crChildAdded);
         InvalidateToBottom(parent);
         UpdateScrollBars(true);
     }
@@ -382,26 +382,26 @@ PVirtualNode TBaseVirtualTree::AddChild(PVirtualNode parent, void* userData) {
 // ---- deleting --------------------------------------------------------------------------------
 
 void TBaseVirtualTree::RaisePendingDeletionError() {
-    if (DeletionDepth == 0 && DeletionError) {
-        std::exception_ptr e = DeletionError;
-        DeletionError = nullptr;
+    if (FDeletionDepth == 0 && FDeletionError) {
+        std::exception_ptr e = FDeletionError;
+        FDeletionError = nullptr;
         std::rethrow_exception(e);
     }
 }
 
 void TBaseVirtualTree::DeleteChildren(PVirtualNode node, bool resetHasChildren) {
-    if (node == nullptr || node->ChildCount == 0 || Options.MiscOptions.Contains(toReadOnly))
+    if (node == nullptr || node->ChildCount == 0 || FOptions.MiscOptions.Contains(toReadOnly))
         return;
     const int oldX = FOffsetX, oldY = FOffsetY;
     {
         ++FUpdateCount;
-        ++DeletionDepth;
+        ++FDeletionDepth;
         TScopeExit lower([this] {
             --FUpdateCount;
-            --DeletionDepth;
+            --FDeletionDepth;
         });
         StopCacheValidation();
-        const bool onScreen = node == Root || (Revealed(node) && IsExpandedNode(node));
+        const bool onScreen = node == FRoot || (Revealed(node) && IsExpandedNode(node));
         node->States.Include(nsClearing);
         PVirtualNode child = node->LastChild;
         while (child != nullptr) {
@@ -422,12 +422,12 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode node, bool resetHasChildren) 
         node->States.Exclude(nsClearing);
         if (resetHasChildren)
             node->States.Exclude(nsHasChildren);
-        if (node != Root)
+        if (node != FRoot)
             node->States.Exclude(nsExpanded);
         node->ChildCount = 0;
-        if (node == Root) {
-            Root->SubtreeHeight = Root->NodeHeight;
-            Root->SubtreeCount = 1;
+        if (node == FRoot) {
+            FRoot->SubtreeHeight = FRoot->NodeHeight;
+            FRoot->SubtreeCount = 1;
         } else if (node->States.Contains(nsDeleting)) {
             node->SubtreeHeight = node->NodeHeight;
             node->SubtreeCount = 1;
@@ -448,30 +448,30 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode node, bool resetHasChildren) 
             InvalidateToBottom(node);
     }
     if (!node->States.Contains(nsDeleting))
-        StructureChange(node == Root ? nullptr : node, crChildDeleted);
+        StructureChange(node == FRoot ? nullptr : node, crChildDeleted);
     RaisePendingDeletionError();
 }
 
 void TBaseVirtualTree::DeleteNode(PVirtualNode node, bool reindex) {
-    if (node == nullptr || node == Root || Options.MiscOptions.Contains(toReadOnly))
+    if (node == nullptr || node == FRoot || FOptions.MiscOptions.Contains(toReadOnly))
         return;
     // Unlinking a node, childless or not, must not overlap a background build.
     StopCacheValidation();
     PVirtualNode parent = node->Parent;
     const bool parentClearing = parent->States.Contains(nsClearing);
     const int oldX = FOffsetX, oldY = FOffsetY;
-    ++DeletionDepth;
+    ++FDeletionDepth;
     {
-        TScopeExit lower([this] { --DeletionDepth; });
+        TScopeExit lower([this] { --FDeletionDepth; });
         if (!parentClearing)
             CallDuringDeletion(
-                [&] { StructureChange(parent == Root ? nullptr : parent, crChildDeleted); });
+                [&] { StructureChange(parent == FRoot ? nullptr : parent, crChildDeleted); });
         if (node->States.Contains(nsSelected)) {
             if (FUpdateCount == 0) {
-                const bool synch = States.Contains(tsSynchMode);
-                States.Include(tsSynchMode);
+                const bool synch = FStates.Contains(tsSynchMode);
+                FStates.Include(tsSynchMode);
                 CallDuringDeletion([&] { InternalRemoveFromSelection(node, true); });
-                States.Set(tsSynchMode, synch);
+                FStates.Set(tsSynchMode, synch);
             } else {
                 // No entry may outlive its node, also inside an outer update.
                 InternalRemoveFromSelection(node, false);
@@ -507,7 +507,7 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode node, bool keepFocus,
     }
     if (node == FRangeAnchor)
         FRangeAnchor = FFocusedNode;
-    if (parent != Root && !parent->States.Contains(nsClearing))
+    if (parent != FRoot && !parent->States.Contains(nsClearing))
         RecountNoVisibleChildren(parent);
     if (node->States.Contains(nsDeleting))
         return;
@@ -518,7 +518,7 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode node, bool keepFocus,
     --parent->ChildCount;
     if (parent->ChildCount == 0) {
         parent->States.Exclude({nsNoVisibleChildren, nsHasChildren});
-        if (parent != Root)
+        if (parent != FRoot)
             parent->States.Exclude(nsExpanded);
     }
     AdjustSubtreeCount(parent, -static_cast<std::int64_t>(node->SubtreeCount), true);
@@ -542,16 +542,16 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode node, bool keepFocus,
 }
 
 void TBaseVirtualTree::DropReferences(PVirtualNode node) {
-    for (TNodeWatch* w : Watches)
+    for (TNodeWatch* w : FWatches)
         if (w->Node == node)
             w->Node = nullptr;
-    if (LastChangedNode == node)
-        LastChangedNode = nullptr;
-    if (!HiddenChildrenPending.empty())
-        std::erase(HiddenChildrenPending, node);
+    if (FLastChangedNode == node)
+        FLastChangedNode = nullptr;
+    if (!FHiddenChildrenPending.empty())
+        std::erase(FHiddenChildrenPending, node);
     // A pending structure change moves up to the nearest node that stays.
-    if (LastStructureChangeNode == node)
-        LastStructureChangeNode = node->Parent == Root ? nullptr : node->Parent;
+    if (FLastStructureChangeNode == node)
+        FLastStructureChangeNode = node->Parent == FRoot ? nullptr : node->Parent;
     if (FRangeAnchor == node)
         FRangeAnchor = nullptr;
     if (DropTargetNode() == node)
@@ -559,12 +559,12 @@ void TBaseVirtualTree::DropReferences(PVirtualNode node) {
 }
 
 void TBaseVirtualTree::Clear() {
-    if (Options.MiscOptions.Contains(toReadOnly))
+    if (FOptions.MiscOptions.Contains(toReadOnly))
         return;
     BeginUpdate();
     {
         TScopeExit end([this] { EndUpdate(); });
-        DeleteChildren(Root, false);
+        DeleteChildren(FRoot, false);
         FFocusedNode = nullptr;
         FRangeAnchor = nullptr;
         FOffsetX = 0;
@@ -575,7 +575,7 @@ void TBaseVirtualTree::Clear() {
 // ---- initialisation --------------------------------------------------------------------------
 
 void TBaseVirtualTree::InitNode(PVirtualNode node) {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return;
     TCacheWriteGuard cacheGuard(FCache);
     node->States.Include(nsInitialized);
@@ -583,7 +583,7 @@ void TBaseVirtualTree::InitNode(PVirtualNode node) {
     if (!OnInitNode)
         return;
     TVirtualNodeInitStates init;
-    OnInitNode(this, node->Parent == Root ? nullptr : node->Parent, node, init);
+    OnInitNode(this, node->Parent == FRoot ? nullptr : node->Parent, node, init);
     if (init.Contains(ivsDisabled))
         node->States.Include(nsDisabled);
     if (init.Contains(ivsHasChildren))
@@ -601,7 +601,7 @@ void TBaseVirtualTree::InitNode(PVirtualNode node) {
 }
 
 void TBaseVirtualTree::InitChildren(PVirtualNode node) {
-    if (node == nullptr || node == Root || !node->States.Contains(nsHasChildren))
+    if (node == nullptr || node == FRoot || !node->States.Contains(nsHasChildren))
         return;
     std::uint32_t count = node->ChildCount;
     if (OnInitChildren)

@@ -7,20 +7,20 @@ using namespace tree_detail;
 // ---- traversal -------------------------------------------------------------------------------
 
 PVirtualNode TBaseVirtualTree::GetFirstVisibleNoInit() const {
-    PVirtualNode n = Root->FirstChild;
+    PVirtualNode n = FRoot->FirstChild;
     while (n != nullptr && !IsVisibleNode(n))
         n = n->NextSibling;
     return n;
 }
 
 PVirtualNode TBaseVirtualTree::GetNextVisibleNoInit(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return nullptr;
     if (IsExpandedNode(node))
         for (PVirtualNode c = node->FirstChild; c != nullptr; c = c->NextSibling)
             if (IsVisibleNode(c))
                 return c;
-    for (PVirtualNode n = node; n != nullptr && n != Root; n = n->Parent)
+    for (PVirtualNode n = node; n != nullptr && n != FRoot; n = n->Parent)
         for (PVirtualNode s = n->NextSibling; s != nullptr; s = s->NextSibling)
             if (IsVisibleNode(s))
                 return s;
@@ -29,7 +29,7 @@ PVirtualNode TBaseVirtualTree::GetNextVisibleNoInit(PVirtualNode node) const {
 
 PVirtualNode TBaseVirtualTree::GetLastVisibleChildNoInit(PVirtualNode node) const {
     if (node == nullptr)
-        node = Root;
+        node = FRoot;
     if (!IsExpandedNode(node))
         return nullptr;
     PVirtualNode c = node->LastChild;
@@ -50,13 +50,13 @@ PVirtualNode TBaseVirtualTree::GetLastVisibleNoInit(PVirtualNode node) const {
 }
 
 PVirtualNode TBaseVirtualTree::GetPreviousVisibleNoInit(PVirtualNode node) const {
-    if (node == nullptr || node == Root)
+    if (node == nullptr || node == FRoot)
         return nullptr;
     PVirtualNode s = node->PrevSibling;
     while (s != nullptr && !IsVisibleNode(s))
         s = s->PrevSibling;
     if (s == nullptr)
-        return node->Parent == Root ? nullptr : node->Parent;
+        return node->Parent == FRoot ? nullptr : node->Parent;
     for (PVirtualNode c = GetLastVisibleChildNoInit(s); c != nullptr;
          c = GetLastVisibleChildNoInit(s))
         s = c;
@@ -67,7 +67,7 @@ PVirtualNode TBaseVirtualTree::GetPreviousVisibleNoInit(PVirtualNode node) const
 // then the child at the chosen end, initialised too.
 PVirtualNode TBaseVirtualTree::ChildAtEnd(PVirtualNode node, bool last) {
     if (node == nullptr)
-        node = Root;
+        node = FRoot;
     if (!node->States.Contains(nsInitialized))
         InitNode(node);
     if (node->States.Contains(nsHasChildren) && node->ChildCount == 0)

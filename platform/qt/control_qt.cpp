@@ -190,11 +190,11 @@ TControlHost::TControlHost(TControl& owner) : Owner(&owner) {
 TControlHost::~TControlHost() {
     // Destroyed by a parent widget before the control: the control must not free it again.
     if (Owner != nullptr)
-        (void)Owner->HostWidget.release();
+        (void)Owner->FHostWidget.release();
 }
 
 TScrollBar& TControlHost::OwnerBar(TScrollBarKind kind) const {
-    return kind == sbHorizontal ? *Owner->HorzBar : *Owner->VertBar;
+    return kind == sbHorizontal ? *Owner->FHorzBar : *Owner->FVertBar;
 }
 
 void TControlHost::BarAction(TScrollBarKind kind, int action) {
@@ -473,7 +473,7 @@ QWidget* ControlWidget(TControl& control) {
 
 void TScrollBar::SetScrollInfo(const TScrollInfo& info, bool visible, bool enabled) {
     Info = info;
-    TControlHost* host = Owner.HostWidget.get();
+    TControlHost* host = Owner.FHostWidget.get();
     if (host == nullptr)
         return;
     QScrollBar* bar = host->Bar(Kind);
@@ -500,20 +500,20 @@ void TScrollBar::SetScrollInfo(const TScrollInfo& info, bool visible, bool enabl
 
 TScrollInfo TScrollBar::GetScrollInfo() const {
     TScrollInfo r = Info;
-    if (TControlHost* host = Owner.HostWidget.get())
+    if (TControlHost* host = Owner.FHostWidget.get())
         r.Pos = host->Bar(Kind)->value();
     return r;
 }
 
 bool TScrollBar::Visible() const {
-    TControlHost* host = Owner.HostWidget.get();
+    TControlHost* host = Owner.FHostWidget.get();
     return host != nullptr &&
            (Kind == sbHorizontal ? host->horizontalScrollBarPolicy()
                                  : host->verticalScrollBarPolicy()) == Qt::ScrollBarAlwaysOn;
 }
 
 bool TScrollBar::Enabled() const {
-    TControlHost* host = Owner.HostWidget.get();
+    TControlHost* host = Owner.FHostWidget.get();
     return host != nullptr && host->Bar(Kind)->isEnabled();
 }
 
@@ -522,141 +522,141 @@ bool TScrollBar::Enabled() const {
 TControl::TControl() {
     EnsureApplication();
     InstallControlAccessibility();
-    HostWidget = std::make_unique<TControlHost>(*this);
-    HorzBar = std::make_unique<TScrollBar>(*this, sbHorizontal);
-    VertBar = std::make_unique<TScrollBar>(*this, sbVertical);
+    FHostWidget = std::make_unique<TControlHost>(*this);
+    FHorzBar = std::make_unique<TScrollBar>(*this, sbHorizontal);
+    FVertBar = std::make_unique<TScrollBar>(*this, sbVertical);
 }
 
 TControl::~TControl() {
-    if (HostWidget)
-        HostWidget->Detach();
+    if (FHostWidget)
+        FHostWidget->Detach();
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-    if (HostWidget)
-        HostWidget->setGeometry(left, top, width, height);
+    if (FHostWidget)
+        FHostWidget->setGeometry(left, top, width, height);
 }
 int TControl::ClientWidth() const {
-    return HostWidget ? HostWidget->viewport()->width() : 0;
+    return FHostWidget ? FHostWidget->viewport()->width() : 0;
 }
 int TControl::ClientHeight() const {
-    return HostWidget ? HostWidget->viewport()->height() : 0;
+    return FHostWidget ? FHostWidget->viewport()->height() : 0;
 }
 int TControl::Width() const {
-    return HostWidget ? HostWidget->width() : 0;
+    return FHostWidget ? FHostWidget->width() : 0;
 }
 int TControl::Height() const {
-    return HostWidget ? HostWidget->height() : 0;
+    return FHostWidget ? FHostWidget->height() : 0;
 }
 void TControl::SetBorder(TBorderKind kind) {
-    if (!HostWidget || kind == BorderKind || kind == bkPlatform)
+    if (!FHostWidget || kind == FBorderKind || kind == bkPlatform)
         return;
-    BorderKind = kind;
-    HostWidget->setFrameStyle(kind == bkNone ? QFrame::NoFrame : (QFrame::Box | QFrame::Plain));
-    HostWidget->setLineWidth(1);
+    FBorderKind = kind;
+    FHostWidget->setFrameStyle(kind == bkNone ? QFrame::NoFrame : (QFrame::Box | QFrame::Plain));
+    FHostWidget->setLineWidth(1);
     // A blank border is a line drawn in the background colour, so the client area keeps its
     // place when the line comes and goes.
-    QPalette pal = HostWidget->palette();
-    const QPalette base = HostWidget->parentWidget() ? HostWidget->parentWidget()->palette()
-                                                     : QApplication::palette();
+    QPalette pal = FHostWidget->palette();
+    const QPalette base = FHostWidget->parentWidget() ? FHostWidget->parentWidget()->palette()
+                                                      : QApplication::palette();
     pal.setColor(QPalette::WindowText,
                  kind == bkBlank ? pal.color(QPalette::Window) : base.color(QPalette::WindowText));
-    HostWidget->setPalette(pal);
+    FHostWidget->setPalette(pal);
 }
 void TControl::ScrollContents(int dx, int dy) {
-    if (HostWidget)
-        HostWidget->viewport()->scroll(dx, dy);
+    if (FHostWidget)
+        FHostWidget->viewport()->scroll(dx, dy);
 }
 void TControl::PostMessage(unsigned id, std::uintptr_t a, std::intptr_t b) {
-    if (HostWidget)
-        QCoreApplication::postEvent(HostWidget.get(), new TPostedMessage(id, a, b));
+    if (FHostWidget)
+        QCoreApplication::postEvent(FHostWidget.get(), new TPostedMessage(id, a, b));
 }
 void TControl::Show() {
-    if (HostWidget)
-        HostWidget->show();
+    if (FHostWidget)
+        FHostWidget->show();
 }
 void TControl::Hide() {
-    if (HostWidget)
-        HostWidget->hide();
+    if (FHostWidget)
+        FHostWidget->hide();
 }
 bool TControl::Showing() const {
-    return HostWidget && HostWidget->isVisible();
+    return FHostWidget && FHostWidget->isVisible();
 }
 bool TControl::Enabled() const {
-    return HostWidget && HostWidget->isEnabled();
+    return FHostWidget && FHostWidget->isEnabled();
 }
 void TControl::SetEnabled(bool value) {
-    if (HostWidget)
-        HostWidget->setEnabled(value);
+    if (FHostWidget)
+        FHostWidget->setEnabled(value);
 }
 bool TControl::Focused() const {
-    return HostWidget && HostWidget->hasFocus();
+    return FHostWidget && FHostWidget->hasFocus();
 }
 bool TControl::CanFocus() const {
-    return HostWidget && HostWidget->isVisible() && HostWidget->isEnabled();
+    return FHostWidget && FHostWidget->isVisible() && FHostWidget->isEnabled();
 }
 void TControl::SetFocus() {
-    if (HostWidget)
-        HostWidget->setFocus(Qt::OtherFocusReason);
+    if (FHostWidget)
+        FHostWidget->setFocus(Qt::OtherFocusReason);
 }
 void TControl::Invalidate() {
-    if (HostWidget)
-        HostWidget->viewport()->update();
+    if (FHostWidget)
+        FHostWidget->viewport()->update();
 }
 void TControl::InvalidateRect(const TRect& r) {
-    if (HostWidget && !r.IsEmpty())
-        HostWidget->viewport()->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
+    if (FHostWidget && !r.IsEmpty())
+        FHostWidget->viewport()->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
 }
 void TControl::Repaint() {
-    if (HostWidget)
-        HostWidget->viewport()->repaint();
+    if (FHostWidget)
+        FHostWidget->viewport()->repaint();
 }
 void TControl::SetTimer(unsigned id, unsigned milliseconds) {
-    if (HostWidget)
-        HostWidget->StartTimer(id, milliseconds);
+    if (FHostWidget)
+        FHostWidget->StartTimer(id, milliseconds);
 }
 void TControl::KillTimer(unsigned id) {
-    if (HostWidget)
-        HostWidget->StopTimer(id);
+    if (FHostWidget)
+        FHostWidget->StopTimer(id);
 }
 bool TControl::TimerActive(unsigned id) const {
-    return HostWidget && HostWidget->HasTimer(id);
+    return FHostWidget && FHostWidget->HasTimer(id);
 }
 
 // ---- pointer and drag-and-drop -------------------------------------------------------------
 
 void TControl::SetCursor(TCursor cursor) {
     FCursor = cursor;
-    if (HostWidget)
-        HostWidget->viewport()->setCursor(QtCursor(cursor));
+    if (FHostWidget)
+        FHostWidget->viewport()->setCursor(QtCursor(cursor));
 }
 void TControl::SetCapture() {
-    if (HostWidget && HostWidget->isVisible())
-        HostWidget->viewport()->grabMouse();
+    if (FHostWidget && FHostWidget->isVisible())
+        FHostWidget->viewport()->grabMouse();
 }
 void TControl::ReleaseCapture() {
     if (MouseCaptured())
-        HostWidget->viewport()->releaseMouse();
+        FHostWidget->viewport()->releaseMouse();
 }
 bool TControl::MouseCaptured() const {
-    return HostWidget && QWidget::mouseGrabber() == HostWidget->viewport();
+    return FHostWidget && QWidget::mouseGrabber() == FHostWidget->viewport();
 }
 TPoint TControl::ClientToScreen(TPoint p) const {
-    if (!HostWidget)
+    if (!FHostWidget)
         return p;
-    const QPoint q = HostWidget->viewport()->mapToGlobal(QPoint(p.X, p.Y));
+    const QPoint q = FHostWidget->viewport()->mapToGlobal(QPoint(p.X, p.Y));
     return {q.x(), q.y()};
 }
 TPoint TControl::ScreenToClient(TPoint p) const {
-    if (!HostWidget)
+    if (!FHostWidget)
         return p;
-    const QPoint q = HostWidget->viewport()->mapFromGlobal(QPoint(p.X, p.Y));
+    const QPoint q = FHostWidget->viewport()->mapFromGlobal(QPoint(p.X, p.Y));
     return {q.x(), q.y()};
 }
 void TControl::RegisterDropTarget(bool on) {
-    if (HostWidget)
-        HostWidget->viewport()->setAcceptDrops(on);
+    if (FHostWidget)
+        FHostWidget->viewport()->setAcceptDrops(on);
 }
 bool TControl::IsDropTarget() const {
-    return HostWidget && HostWidget->viewport()->acceptDrops();
+    return FHostWidget && FHostWidget->viewport()->acceptDrops();
 }

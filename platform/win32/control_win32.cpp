@@ -123,7 +123,7 @@ void THostWindow::Destroyed() {
     // from now on (no host).
     if (Owner != nullptr && Host != nullptr) {
         TControlHost* host = Host;
-        (void)Owner->HostWidget.release();
+        (void)Owner->FHostWidget.release();
         Host = nullptr;
         Owner = nullptr;
         delete host;
@@ -565,15 +565,15 @@ bool TScrollBar::Enabled() const {
 
 TControl::TControl() {
     EnsureApplication();
-    HostWidget = std::make_unique<TControlHost>(*this);
-    if (HostWidget->Window() == nullptr)
-        HostWidget.reset();
-    HorzBar = std::make_unique<TScrollBar>(*this, sbHorizontal);
-    VertBar = std::make_unique<TScrollBar>(*this, sbVertical);
+    FHostWidget = std::make_unique<TControlHost>(*this);
+    if (FHostWidget->Window() == nullptr)
+        FHostWidget.reset();
+    FHorzBar = std::make_unique<TScrollBar>(*this, sbHorizontal);
+    FVertBar = std::make_unique<TScrollBar>(*this, sbVertical);
 }
 
 TControl::~TControl() {
-    HostWidget.reset();
+    FHostWidget.reset();
 }
 
 namespace {
@@ -631,9 +631,9 @@ int TControl::Height() const {
 
 void TControl::SetBorder(TBorderKind kind) {
     HWND hwnd = WindowOf(*this);
-    if (hwnd == nullptr || kind == BorderKind || kind == bkPlatform)
+    if (hwnd == nullptr || kind == FBorderKind || kind == bkPlatform)
         return;
-    BorderKind = kind;
+    FBorderKind = kind;
     // The platform's sunken edge goes; a line or a blank comes from WM_NCCALCSIZE/WM_NCPAINT.
     const LONG_PTR ex =
         GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
