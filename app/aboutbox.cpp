@@ -12,6 +12,10 @@
 
 #include <string>
 
+using namespace mkb::browser;
+
+using namespace mkb::text;
+
 namespace {
 
 // The window's fonts are asked for by name; where a face is not installed the font system

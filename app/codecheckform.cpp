@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <string>
 
+using namespace mkb::browser;
+
 namespace {
 
 TFontSpec WindowFont() {

@@ -18,7 +18,7 @@ public:
     static constexpr int ProgressAfterMs = 300;
 
     // Opens records through the browser and brings owner forward to show them.
-    TfrmCodeCheck(TForm& owner, TBrowser& browser, std::span<const TMKBRec> store);
+    TfrmCodeCheck(TForm& owner, mkb::browser::TBrowser& browser, std::span<const TMKBRec> store);
     ~TfrmCodeCheck() override;
 
     // Shows the window, or brings it forward, with the focus in the text area.
@@ -35,7 +35,7 @@ public:
     // returning.
     void CheckText(bool now);
 
-    TCodeCheckList& Results() { return *FResults; }
+    mkb::browser::TCodeCheckList& Results() { return *FResults; }
     TMemo* memText{nullptr};
     TComboBox* cbFilter{nullptr};
     TLabel* lblCounts{nullptr};
@@ -48,11 +48,11 @@ private:
     void LayoutColumns();
     void RunSlice();
     void ShowResults();
-    void OpenFinding(const TCodeFinding& finding);
+    void OpenFinding(const mkb::browser::TCodeFinding& finding);
 
     TForm& Owner;
-    TBrowser& Browser;
-    std::unique_ptr<TCodeCheckList> FResults;
+    mkb::browser::TBrowser& Browser;
+    std::unique_ptr<mkb::browser::TCodeCheckList> FResults;
     TPanel* panColumns{nullptr};
     std::vector<TLabel*> FColumnLabels;
     TControlPiece* FListPiece{nullptr};

@@ -13,6 +13,10 @@
 #include <exception>
 #include <memory>
 
+using namespace mkb::browser;
+
+using namespace mkb::text;
+
 int main(int argc, char** argv) {
     // Read before the toolkit starts, so that --help and a wrong argument need no display;
     // the toolkit's own options are therefore not taken (its environment variables are).

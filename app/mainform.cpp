@@ -11,6 +11,10 @@
 
 #include <string>
 
+using namespace mkb::browser;
+
+using namespace mkb::text;
+
 namespace {
 
 // The window's font: "MS Sans Serif", 11 pixels (8 points at 96 dpi).

@@ -15,7 +15,7 @@
 class TSearchResultsPopup;
 class TfrmCodeCheck;
 
-class TfrmMainForm : public TForm, private TSearchBarView {
+class TfrmMainForm : public TForm, private mkb::browser::TSearchBarView {
 public:
     TfrmMainForm();
     ~TfrmMainForm() override;
@@ -31,8 +31,8 @@ public:
     // Components, open to the application's tests.
     TVirtualStringTree& vstPartsTree() { return *FTree; }
     html::THTMLViewer& HTMLViewer() { return *FViewer; }
-    TBrowser& Browser() { return *FBrowser; }
-    TSearchResultsList& SearchResults() { return *FSearchResults; }
+    mkb::browser::TBrowser& Browser() { return *FBrowser; }
+    mkb::browser::TSearchResultsList& SearchResults() { return *FSearchResults; }
     TEdit* edFastSearch{nullptr};
     TButton* btnSearch{nullptr};
     TPanel* panSearch{nullptr};
@@ -87,9 +87,9 @@ private:
     std::unique_ptr<TImageList> FTreeImages{std::make_unique<TImageList>(24, 24)};
     std::unique_ptr<TVirtualStringTree> FTree;
     std::unique_ptr<html::THTMLViewer> FViewer;
-    std::unique_ptr<THtmlDetailsView> FDetails;
-    std::unique_ptr<TBrowser> FBrowser;
-    std::unique_ptr<TSearchResultsList> FSearchResults;
+    std::unique_ptr<mkb::browser::THtmlDetailsView> FDetails;
+    std::unique_ptr<mkb::browser::TBrowser> FBrowser;
+    std::unique_ptr<mkb::browser::TSearchResultsList> FSearchResults;
     TTimer FHistoryDwell;
     TControlPiece* FTreePiece{nullptr};
     TControlPiece* FViewerPiece{nullptr};

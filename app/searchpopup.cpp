@@ -1,5 +1,7 @@
 #include "app/searchpopup.h"
 
+using namespace mkb::browser;
+
 namespace {
 
 constexpr int HeaderHeight = 20;

@@ -5,12 +5,12 @@
 #include "browser/search_list.h"
 #include "platform/forms.h"
 
-class TSearchResultsPopup : public TPanel, private TSearchResultsView {
+class TSearchResultsPopup : public TPanel, private mkb::browser::TSearchResultsView {
 public:
     // The panel takes the search box's left edge and width, its top is the bottom of the search
     // bar. The list must outlive the panel's use: the window drops the list's view before it
     // destroys the list.
-    TSearchResultsPopup(TWidget* parent, TSearchResultsList& list, TEdit& searchBox,
+    TSearchResultsPopup(TWidget* parent, mkb::browser::TSearchResultsList& list, TEdit& searchBox,
                         TPanel& searchBar);
 
     // A key pressed in the search box; true when the list took it.
@@ -30,7 +30,7 @@ private:
     void FocusSearchBox() override;
     void Place();
 
-    TSearchResultsList* List;
+    mkb::browser::TSearchResultsList* List;
     TEdit& SearchBox;
     TPanel& SearchBar;
     TControlPiece* ListPiece{nullptr};

@@ -7,6 +7,10 @@
 
 #include <cstring>
 
+namespace mkb::browser {
+
+using namespace mkb::text;
+
 TBrowser::TBrowser(std::span<TMKBRec> store, TVirtualStringTree& tree) : Store(store), Tree(tree) {}
 
 int TBrowser::RecordIndex(PVirtualNode node) const {
@@ -179,11 +183,11 @@ void TBrowser::OpenRecord(int index) {
 }
 
 int TBrowser::FindRecord(std::u16string_view query) const {
-    return ::FindRecord(Store, query);
+    return mkb::browser::FindRecord(Store, query);
 }
 
 void TBrowser::BuildRecordPath(int index, std::vector<int>& path) const {
-    ::BuildRecordPath(Records(), index, path);
+    mkb::browser::BuildRecordPath(Records(), index, path);
 }
 
 PVirtualNode TBrowser::FindChildByIndex(PVirtualNode node, int index) const {
@@ -271,8 +275,8 @@ std::vector<int> TBrowser::BuildAncestorIndexes(PVirtualNode node) const {
 }
 
 std::vector<std::u16string> TBrowser::BuildDetailsPage(int index, PVirtualNode node) const {
-    return ::BuildDetailsPage(Store, index, BuildAncestorIndexes(node), &References(),
-                              &TCodeDates::Embedded());
+    return mkb::browser::BuildDetailsPage(Store, index, BuildAncestorIndexes(node), &References(),
+                                          &TCodeDates::Embedded());
 }
 
 void TBrowser::vstPartsTreeFocusChanged(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex) {
@@ -294,3 +298,5 @@ void TBrowser::ShowStartPage() {
     Details->ClearDocument();
     Details->LoadHtmlText(std::u16string(StartPageHtml));
 }
+
+} // namespace mkb::browser

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace mkb::browser {
+
 // The pane that shows the details page.
 class TDetailsView {
 public:
@@ -139,3 +141,5 @@ private:
     std::vector<std::pair<int, std::function<void(int)>>> FRecordOpened;
     int FNextListenerKey{1};
 };
+
+} // namespace mkb::browser

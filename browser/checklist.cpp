@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 
+namespace mkb::browser {
+
 namespace {
 
 // Secondary texts: a grey that keeps 5.3:1 on white.
@@ -399,3 +401,5 @@ void TCodeCheckList::OpenFocused() {
     if (f != nullptr && OnOpen)
         OnOpen(*f);
 }
+
+} // namespace mkb::browser

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace mkb::browser {
+
 // A column of the list: its caption and where it lies across a row of a given width.
 struct TCheckColumn {
     std::u16string_view Caption;
@@ -109,3 +111,5 @@ private:
     std::vector<std::size_t> FRows;
     PVirtualNode FAnchor{nullptr}; // where the range being extended began
 };
+
+} // namespace mkb::browser

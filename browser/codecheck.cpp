@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <map>
 
+namespace mkb::browser {
+
+using namespace mkb::text;
+
 namespace {
 
 // A code's letters and digits packed into one number: the letter (1-26 Latin, 27 and above a
@@ -687,3 +691,5 @@ std::string FindingsCsv(const TCheckReport& report, std::span<const TMKBRec> sto
     ForEachRow(report, store, rows, [&](const std::u16string(&fields)[7]) { line(fields, false); });
     return out;
 }
+
+} // namespace mkb::browser

@@ -24,6 +24,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace mkb::browser {
+
 enum class TCodeVerdict : std::uint8_t {
     cvUsable,      // a subcategory, or a category without subcategories
     cvNeedsFourth, // a category with subcategories
@@ -179,3 +181,5 @@ std::u16string FindingsTsv(const TCheckReport& report, std::span<const TMKBRec> 
 // quoted, CR LF between lines, as spreadsheets on a Russian desktop read it.
 std::string FindingsCsv(const TCheckReport& report, std::span<const TMKBRec> store,
                         std::span<const std::size_t> rows = {});
+
+} // namespace mkb::browser

@@ -2,6 +2,8 @@
 
 #include "browser/records.h"
 
+namespace mkb::browser {
+
 namespace {
 
 void AddItem(std::vector<std::u16string>& lines, std::u16string_view heading,
@@ -116,3 +118,5 @@ std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int
     lines.emplace_back(u"</html>");
     return lines;
 }
+
+} // namespace mkb::browser

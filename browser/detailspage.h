@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace mkb::browser {
+
 // The page shown before any record is focused.
 inline constexpr std::u16string_view StartPageHtml =
     u"<html><body bgColor=\"#f7f8fa\"></body></html>";
@@ -27,3 +29,5 @@ std::vector<std::u16string> BuildDetailsPage(std::span<const TMKBRec> store, int
 // text or a number outside the store).
 std::u16string RecordLink(int index);
 int RecordOfLink(std::u16string_view href, std::size_t storeSize);
+
+} // namespace mkb::browser

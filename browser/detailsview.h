@@ -3,6 +3,8 @@
 #include "browser/browser.h"
 #include "html/viewer.h"
 
+namespace mkb::browser {
+
 class THtmlDetailsView final : public TDetailsView {
 public:
     explicit THtmlDetailsView(html::THTMLViewer& viewer) : Viewer(viewer) {}
@@ -15,3 +17,5 @@ public:
 private:
     html::THTMLViewer& Viewer;
 };
+
+} // namespace mkb::browser

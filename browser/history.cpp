@@ -1,5 +1,7 @@
 #include "browser/history.h"
 
+namespace mkb::browser {
+
 void TRecordHistory::Add(int index) {
     if (index < 0 || index == Current())
         return;
@@ -23,3 +25,5 @@ int TRecordHistory::Forward() {
         return -1;
     return FEntries[++FPosition];
 }
+
+} // namespace mkb::browser

@@ -2,6 +2,8 @@
 // The records shown in this run, for going back and forward; nothing is written anywhere.
 #include <deque>
 
+namespace mkb::browser {
+
 class TRecordHistory {
 public:
     static constexpr std::size_t MaxEntries = 100;
@@ -22,3 +24,5 @@ private:
     std::deque<int> FEntries;
     std::size_t FPosition{0};
 };
+
+} // namespace mkb::browser

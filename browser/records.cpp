@@ -3,6 +3,8 @@
 #include "platform/codepage.h"
 #include "platform/unicode.h"
 
+namespace mkb::browser {
+
 std::u16string_view TrimText(std::u16string_view text) {
     std::size_t first = 0, last = text.size();
     while (first < last && text[first] <= 32)
@@ -72,3 +74,5 @@ int LoadedRecordCount(std::span<const TMKBRec> store) {
         count += rec.id != 0;
     return count;
 }
+
+} // namespace mkb::browser

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace mkb::browser {
+
 // Removes leading and trailing characters with codes up to 32.
 std::u16string_view TrimText(std::u16string_view text);
 
@@ -37,3 +39,5 @@ std::u16string EditionText();
 
 // The number of records the store holds once loaded.
 int LoadedRecordCount(std::span<const TMKBRec> store);
+
+} // namespace mkb::browser

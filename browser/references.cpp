@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace mkb::browser {
+
 using namespace std::literals;
 
 namespace {
@@ -173,3 +175,5 @@ const std::vector<int>& TReferenceTable::ReferringTo(int index) const {
     const auto it = FReferring.find(index);
     return it != FReferring.end() ? it->second : none;
 }
+
+} // namespace mkb::browser

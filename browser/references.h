@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace mkb::browser {
+
 struct TReference {
     std::size_t Start{0}; // in the name; the text runs to Start + Length, marks included
     std::size_t Length{0};
@@ -44,3 +46,5 @@ private:
     std::vector<std::pair<std::u16string, int>> FSortedCodes;
     std::unordered_map<int, std::vector<int>> FReferring;
 };
+
+} // namespace mkb::browser

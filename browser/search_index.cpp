@@ -9,6 +9,8 @@
 #include <numeric>
 #include <type_traits>
 
+namespace mkb::browser {
+
 namespace {
 
 bool IsCodeShape(std::string_view code) {
@@ -249,7 +251,7 @@ int TSearchIndex::NameLength(int record) const {
 
 void TSearchIndex::ReadTerms() {
     std::vector<std::u16string> errors;
-    TermRows = ParseSearchTerms(SearchTermsText(), errors);
+    TermRows = ParseSearchTerms(::SearchTermsText(), errors);
     TermShared.clear();
     for (const TSearchTerm& term : TermRows) {
         std::vector<std::string>& shared = TermShared.emplace_back();
@@ -764,3 +766,5 @@ std::u16string TSearchIndex::EnclosingRange(int record) const {
     }
     return {};
 }
+
+} // namespace mkb::browser

@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+namespace mkb::browser {
+
 // How well a query matches a record, best first. With several units, a record takes the group of
 // its weakest.
 enum class TMatchGroup : std::uint8_t {
@@ -182,3 +184,5 @@ private:
     std::vector<std::uint16_t> TermRanks;
     std::uint32_t CurrentStamp{0};
 };
+
+} // namespace mkb::browser

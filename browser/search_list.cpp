@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+namespace mkb::browser {
+
 namespace {
 
 std::u16string Number(std::size_t n) {
@@ -397,3 +399,5 @@ void TSearchResultsList::DrawNothingFound(TCanvas& canvas, const TRect& rect) co
     canvas.SetTextColor(color);
     canvas.SetClipRect(clip);
 }
+
+} // namespace mkb::browser

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+namespace mkb::browser {
+
 // The window's side of the list.
 class TSearchResultsView {
 public:
@@ -110,3 +112,5 @@ private:
     std::map<std::u16string, int> RangeWidths; // ranges and terms, in RangeWidthsFont
     std::shared_ptr<const TPlatformFont> RangeWidthsFont;
 };
+
+} // namespace mkb::browser

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <map>
 
+namespace mkb::browser {
+
 namespace {
 
 constexpr unsigned GroupShift = 21;
@@ -225,3 +227,5 @@ TSearchResults Search(TSearchIndex& index, std::u16string_view query) {
     }
     return results;
 }
+
+} // namespace mkb::browser

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace mkb::browser {
+
 // Groups best first. Within a group a category and its subcategories stay together in code
 // order, and the families are ordered by their best member: records with a code before blocks
 // and classes, names that begin with a query word before the others, the more general record
@@ -33,3 +35,5 @@ struct TSearchResults {
 // the records that hold the most of them; when all this finds nothing and the same keys read in
 // the other keyboard layout find something, those.
 TSearchResults Search(TSearchIndex& index, std::u16string_view query);
+
+} // namespace mkb::browser

@@ -4,6 +4,10 @@
 #include "browser/search_text.h"
 #include "text/utf.h"
 
+namespace mkb::browser {
+
+using namespace mkb::text;
+
 namespace {
 
 std::u16string LineNumber(int line) {
@@ -64,3 +68,5 @@ std::vector<TSearchTerm> ParseSearchTerms(std::string_view utf8,
     }
     return terms;
 }
+
+} // namespace mkb::browser

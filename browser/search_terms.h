@@ -7,6 +7,11 @@
 #include <string_view>
 #include <vector>
 
+// The table as the program carries it.
+std::string_view SearchTermsText();
+
+namespace mkb::browser {
+
 struct TSearchTerm {
     std::u16string Text; // as the table writes it
     // Folded words; an abbreviation's word (written in capitals) matches only as written, other
@@ -17,9 +22,8 @@ struct TSearchTerm {
     int Line{0};
 };
 
-// The table as the program carries it.
-std::string_view SearchTermsText();
-
 // The rows of a table; each malformed line is skipped and described in errors.
 std::vector<TSearchTerm> ParseSearchTerms(std::string_view utf8,
                                           std::vector<std::u16string>& errors);
+
+} // namespace mkb::browser

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <array>
 
+namespace mkb::browser {
+
+using namespace mkb::text;
+
 namespace {
 
 using TFoldTable = std::array<unsigned char, 0x10000>;
@@ -160,3 +164,5 @@ std::vector<TTextSpan> MergeSpans(std::vector<TTextSpan> spans) {
     }
     return merged;
 }
+
+} // namespace mkb::browser

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace mkb::browser {
+
 constexpr unsigned char FoldedUnknownInText = 0x01;
 constexpr unsigned char FoldedUnknownInQuery = 0x02;
 
@@ -67,3 +69,5 @@ struct TTextSpan {
 
 // The runs sorted, overlapping and touching runs merged.
 std::vector<TTextSpan> MergeSpans(std::vector<TTextSpan> spans);
+
+} // namespace mkb::browser

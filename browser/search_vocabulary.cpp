@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace mkb::browser {
+
 namespace {
 
 std::uint16_t FirstTwo(std::string_view word) {
@@ -233,3 +235,5 @@ int TTitleVocabulary::Nearest(std::string_view word, int maxEdits) const {
     }
     return best;
 }
+
+} // namespace mkb::browser

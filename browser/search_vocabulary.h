@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace mkb::browser {
+
 class TTitleVocabulary {
 public:
     // texts: each record's folded name, of which the first wordsEnd[record] bytes hold words.
@@ -52,3 +54,5 @@ private:
     // By the first two bytes, stemmed when a query first needs them.
     mutable std::unordered_map<std::uint16_t, TBucket> Buckets;
 };
+
+} // namespace mkb::browser

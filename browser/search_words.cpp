@@ -6,6 +6,8 @@
 #include <array>
 #include <memory>
 
+namespace mkb::browser {
+
 namespace {
 
 constexpr unsigned char FoldedA = 0xC0; // А; Я is 0xDF
@@ -128,3 +130,5 @@ bool IsFunctionWord(std::string_view folded) {
            InList(folded, {u"с", u"и", u"в", u"на", u"при", u"без", u"от", u"до", u"или", u"не",
                            u"со", u"во", u"к", u"по", u"за", u"из", u"у", u"о", u"об"});
 }
+
+} // namespace mkb::browser

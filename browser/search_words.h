@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace mkb::browser {
+
 // Letters of the folded Cyrillic alphabet only (no digits, Latin letters or hyphens).
 bool IsCyrillicWord(std::string_view folded);
 
@@ -26,3 +28,5 @@ bool IsFunctionWord(std::string_view folded);
 // Two stems of word forms that mean the same word: a longer stem reads as the start of a word,
 // a short one must be the word's own.
 constexpr std::size_t PrefixStemLength = 4;
+
+} // namespace mkb::browser

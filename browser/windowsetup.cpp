@@ -5,6 +5,8 @@
 #include "platform/dialogs.h"
 #include "resources/pictures/pictures.h"
 
+namespace mkb::browser {
+
 namespace {
 
 constexpr TColor SelectionBlue = RGBColor(0x72, 0xA1, 0xDB);
@@ -113,3 +115,5 @@ void SetUpDetailsViewer(html::THTMLViewer& viewer) {
         viewer.Knobs.PrintMarginBottom = 2.0;
     viewer.Knobs.PrintScale = 1.0;
 }
+
+} // namespace mkb::browser

@@ -7,6 +7,8 @@
 #include "platform/imagelist.h"
 #include "tree/stringtree.h"
 
+namespace mkb::browser {
+
 // "MS Sans Serif", 11 pixels, Russian: the font the window hands down to the tree.
 TFontSpec PartsTreeFont();
 
@@ -30,3 +32,5 @@ void SetUpDetailsViewer(html::THTMLViewer& viewer);
 
 // The page's links open their records through the browser.
 void ConnectDetailsViewer(html::THTMLViewer& viewer, TBrowser& browser);
+
+} // namespace mkb::browser

@@ -6,6 +6,8 @@
 
 #include <charconv>
 
+using namespace mkb::text;
+
 namespace {
 
 bool IsDate(std::string_view d) {

@@ -15,6 +15,8 @@
 #include <string>
 #include <strings.h>
 
+using namespace mkb::text;
+
 namespace {
 
 std::int32_t ToInteger(const std::string& text) {

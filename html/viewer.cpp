@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
+using namespace mkb::text;
+
 namespace html {
 
 using namespace viewer_steps;

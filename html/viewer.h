@@ -185,7 +185,7 @@ private:
     // Marks the viewer as processing until the scope is left, by an exception too.
     auto ProcessingScope() {
         SetProcessing(true);
-        return TScopeExit([this] { SetProcessing(false); });
+        return mkb::text::TScopeExit([this] { SetProcessing(false); });
     }
     // Reads Source into the document.
     void ParseSource();

@@ -8,6 +8,8 @@
 
 #include <new>
 
+using namespace mkb::text;
+
 namespace html {
 
 using namespace viewer_steps;

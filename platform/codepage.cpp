@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace mkb::text;
+
 namespace {
 
 // 0, 1 and 2 are the platform's aliases for its narrow, OEM and Macintosh pages.

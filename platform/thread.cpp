@@ -2,6 +2,8 @@
 #include "platform/thread.h"
 #include "text/scopeexit.h"
 
+using namespace mkb::text;
+
 void TAutoResetEvent::SetEvent() {
     {
         std::lock_guard<std::mutex> lock(Guard);

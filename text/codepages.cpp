@@ -1,5 +1,7 @@
 #include "text/codepages.h"
 
+namespace mkb::text {
+
 namespace {
 
 template <std::size_t N>
@@ -29,3 +31,5 @@ void AppendCp1251(std::u16string& out, std::string_view bytes) {
     for (unsigned char b : bytes)
         *dst++ = Cp1251Table[b];
 }
+
+} // namespace mkb::text

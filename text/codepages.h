@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace mkb::text {
+
 // 0x80..0xFF of windows-1251; 0x98 is unassigned and keeps its C1 value, as the Windows
 // converter does.
 inline constexpr std::array<char16_t, 128> Cp1251High = {
@@ -50,3 +52,5 @@ int Cp1252Byte(char32_t c);
 
 // Appends the decoded windows-1251 bytes to out (the loader's hot path).
 void AppendCp1251(std::u16string& out, std::string_view bytes);
+
+} // namespace mkb::text

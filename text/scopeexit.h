@@ -4,6 +4,8 @@
 // a scope left by an exception.
 #include <utility>
 
+namespace mkb::text {
+
 template <class F> class TScopeExit {
 public:
     explicit TScopeExit(F fn) : Fn(std::move(fn)) {}
@@ -20,3 +22,5 @@ private:
     F Fn;
     bool Armed{true};
 };
+
+} // namespace mkb::text

@@ -1,5 +1,7 @@
 #include "text/utf.h"
 
+namespace mkb::text {
+
 namespace {
 
 constexpr bool IsSurrogate(char32_t c) {
@@ -93,3 +95,5 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
     }
     return out;
 }
+
+} // namespace mkb::text

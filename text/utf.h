@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace mkb::text {
+
 inline constexpr char32_t ReplacementChar = 0xFFFD;
 
 std::string Utf16ToUtf8(std::u16string_view text);
@@ -18,3 +20,5 @@ char32_t NextUtf8(std::string_view bytes, std::size_t& pos);
 
 // Appends c in UTF-8; a surrogate or a value above U+10FFFF appends U+FFFD.
 void AppendUtf8(std::string& out, char32_t c);
+
+} // namespace mkb::text

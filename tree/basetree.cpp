@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+using namespace mkb::text;
+
 using namespace tree_detail;
 
 TBaseVirtualTree::TBaseVirtualTree() {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <functional>
 
+using namespace mkb::text;
+
 using namespace tree_detail;
 
 // ---- expanding and collapsing ----------------------------------------------------------------

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <limits>
 
+using namespace mkb::text;
+
 using namespace tree_detail;
 
 namespace {

@@ -5,6 +5,8 @@
 #include "tree/tree_internal.h"
 #include <algorithm>
 
+using namespace mkb::text;
+
 using namespace tree_detail;
 
 namespace {

@@ -8,6 +8,8 @@
 #include <limits>
 #include <new>
 
+using namespace mkb::text;
+
 using namespace tree_detail;
 
 namespace {

@@ -13,6 +13,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+using namespace mkb::text;
 #endif
 
 namespace {

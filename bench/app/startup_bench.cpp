@@ -25,6 +25,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace mkb::browser;
+
 namespace {
 
 long long NowMicros() {

@@ -13,6 +13,8 @@
 #include <memory>
 #include <random>
 
+using namespace mkb::browser;
+
 namespace {
 
 struct TFixture {

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace mkb::browser;
+
 namespace {
 
 std::span<TMKBRec> EmbeddedStore() {

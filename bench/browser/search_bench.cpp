@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+using namespace mkb::browser;
+
 namespace {
 
 std::span<TMKBRec> EmbeddedStore() {

@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+using namespace mkb::text;
+
 namespace {
 
 // Slots for a document: its record count plus the empty last one, as the store has.

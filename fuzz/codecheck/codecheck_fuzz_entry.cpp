@@ -5,6 +5,8 @@
 
 #include <memory>
 
+using namespace mkb::browser;
+
 namespace {
 
 const TCodeChecker& Checker() {

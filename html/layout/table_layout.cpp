@@ -8,6 +8,8 @@
 #include <map>
 #include <numeric>
 
+using namespace mkb::text;
+
 namespace html {
 
 namespace {

@@ -14,6 +14,8 @@
 #include <QPolygon>
 #include <algorithm>
 
+using namespace mkb::text;
+
 namespace {
 
 QRect ToQRect(const TRect& r) {

@@ -7,6 +7,8 @@
 #include <iconv.h>
 #include <string>
 
+using namespace mkb::text;
+
 namespace {
 
 std::string CodePageName(int codePage) {

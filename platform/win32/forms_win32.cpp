@@ -21,6 +21,8 @@
 #include <map>
 #include <stdexcept>
 
+using namespace mkb::text;
+
 namespace {
 
 enum class TKind {

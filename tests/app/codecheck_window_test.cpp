@@ -18,6 +18,8 @@
 
 #include <filesystem>
 
+using namespace mkb::browser;
+
 namespace {
 
 class CodeCheckWindowTest : public ::testing::Test {

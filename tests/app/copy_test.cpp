@@ -11,6 +11,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace mkb::browser;
+
 TEST(CopyTest, TreeAndDetailsPaneCopyByKeysAndMenus) {
     TfrmMainForm form;
     form.FormCreate();

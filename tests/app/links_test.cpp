@@ -13,6 +13,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace mkb::browser;
+
 namespace {
 
 class LinksTest : public ::testing::Test {

@@ -43,6 +43,8 @@
 #include <memory>
 #include <set>
 
+using namespace mkb::browser;
+
 namespace {
 
 class MainFormTest : public ::testing::Test {

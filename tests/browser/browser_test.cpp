@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+using namespace mkb::browser;
+
 namespace {
 
 class FakeDetails : public TDetailsView {

@@ -13,6 +13,10 @@
 #include <iterator>
 #include <memory>
 
+using namespace mkb::browser;
+
+using namespace mkb::text;
+
 namespace {
 
 class CodeCheck : public ::testing::Test {

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace mkb::browser;
+
 namespace {
 
 const auto Rec = MakeRecord;

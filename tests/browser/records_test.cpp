@@ -8,6 +8,8 @@
 
 #include <vector>
 
+using namespace mkb::browser;
+
 namespace {
 
 const auto Make = MakeRecord;

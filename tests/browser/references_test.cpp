@@ -8,6 +8,8 @@
 
 #include <vector>
 
+using namespace mkb::browser;
+
 namespace {
 
 using R = std::vector<std::pair<std::u16string, std::u16string>>;

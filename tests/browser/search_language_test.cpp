@@ -14,6 +14,10 @@
 #include <algorithm>
 #include <memory>
 
+using namespace mkb::browser;
+
+using namespace mkb::text;
+
 namespace {
 
 const auto Make = MakeRecord;

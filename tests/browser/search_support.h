@@ -12,8 +12,8 @@ protected:
     static void SetUpTestSuite() {
         if (MKBRecs[0].id == 0)
             LoadClassification();
-        Index = std::make_unique<TSearchIndex>(MKBStore());
+        Index = std::make_unique<mkb::browser::TSearchIndex>(MKBStore());
     }
     static void TearDownTestSuite() { Index.reset(); }
-    static inline std::unique_ptr<TSearchIndex> Index;
+    static inline std::unique_ptr<mkb::browser::TSearchIndex> Index;
 };

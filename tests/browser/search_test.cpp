@@ -17,6 +17,8 @@
 #include <set>
 #include <vector>
 
+using namespace mkb::browser;
+
 namespace {
 
 const auto Make = MakeRecord;

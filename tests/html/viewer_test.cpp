@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+using namespace mkb::text;
+
 namespace {
 
 using namespace html;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
+using namespace mkb::text;
+
 namespace {
 
 // Three records with what the forms disagree on: quotes and a comma inside titles, empty fields,

@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+using namespace mkb::text;
+
 TEST(CodePages, EveryByteDecodesAndEncodesBack) {
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace mkb::text;
+
 TEST(Utf, WellFormedTextMakesTheRoundTrip) {
     const std::u16string wide = u"a\u00E9\u0416\u20AC\U0001F600";
     const std::string bytes = "a\xC3\xA9\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80";

@@ -34,6 +34,8 @@
 #include <unordered_map>
 #include <vector>
 
+using namespace mkb::text;
+
 namespace {
 
 struct TSourceRec {

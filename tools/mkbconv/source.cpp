@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+using namespace mkb::text;
+
 namespace {
 
 [[noreturn]] void Fail(const std::string& message) {
