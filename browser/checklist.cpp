@@ -1,5 +1,6 @@
 #include "browser/checklist.h"
 
+#include "browser/windowsetup.h"
 #include "platform/clipboard.h"
 #include "platform/keys.h"
 
@@ -15,8 +16,6 @@ constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
 constexpr TColor WarningBrown = RGBColor(0x8A, 0x55, 0x00);
 constexpr TColor ErrorRed = RGBColor(0xB0, 0x1E, 0x1E);
 constexpr TColor UsableGreen = RGBColor(0x1E, 0x6B, 0x2E);
-// White text on it 5.3:1.
-constexpr TColor SelectionBlue = RGBColor(0x2E, 0x6D, 0xB4);
 
 // Thousands apart by a no-break space, as Russian writes them: «1 000».
 std::u16string Grouped(std::size_t n) {
@@ -44,21 +43,8 @@ constexpr int ColumnLine = 46, ColumnWritten = 90, ColumnCode = 64, ColumnVerdic
 TCodeCheckList::TCodeCheckList(std::span<const TMKBRec> store, const TRecordIndex& index,
                                const TCodeDates& dates)
     : Store(store), Checker(index, dates) {
-    FList.SetNodeDataSize(0);
-    FList.SetDefaultNodeHeight(RowHeight);
-    FList.SetMargin(2);
-    FList.SetTextMargin(4);
-    TStringTreeOptions& options = FList.TreeOptions();
-    // A flat list of whole rows, several of which may be selected for copying.
-    options.PaintOptions = TVTPaintOptions{toThemeAware};
-    options.SelectionOptions = TVTSelectionOptions{toFullRowSelect, toMultiSelect};
-    options.MiscOptions = TVTMiscOptions{toFullRepaintOnResize};
-    FList.ScrollBarOptions().ScrollBars = ssVertical;
-    TVTColors colors = FList.Colors();
-    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
-    FList.SetColors(colors);
-    // The columns are cut at their widths and the list never scrolls sideways.
-    FList.SetTextWidthMeasure([](const std::u16string&) { return 0; });
+    // Several rows may be selected for copying; the columns are cut at their widths.
+    SetUpFlatList(FList, RowHeight, true);
     FList.OnGetText = [this](TBaseVirtualTree*, PVirtualNode node, TColumnIndex, TVSTTextType,
                              std::u16string& text) { text = RowText(node->Index); };
     FList.OnDrawText = [this](TBaseVirtualTree*, TCanvas& canvas, PVirtualNode node, TColumnIndex,

@@ -1,5 +1,7 @@
 #include "browser/search_list.h"
 
+#include "browser/windowsetup.h"
+
 #include "browser/records.h"
 #include "browser/search_text.h"
 
@@ -22,30 +24,12 @@ constexpr TColor MatchTint = RGBColor(0xFF, 0xE3, 0x8A);
 constexpr TColor SelectedMatchTint = RGBColor(0x1F, 0x4E, 0x8C);
 // Secondary texts: a grey that keeps 5.3:1 on white, where the desktop's grey text may not.
 constexpr TColor HintGrey = RGBColor(0x6B, 0x6B, 0x6B);
-// White text on it 5.3:1; the tint of the matched text stays visible on it.
-constexpr TColor SelectionBlue = RGBColor(0x2E, 0x6D, 0xB4);
 
 } // namespace
 
 TSearchResultsList::TSearchResultsList(std::span<const TMKBRec> store, TBrowser& browser)
     : Store(store), Browser(browser) {
-    List.SetNodeDataSize(0);
-    List.SetDefaultNodeHeight(RowHeight);
-    List.SetMargin(2);
-    List.SetTextMargin(4);
-    TStringTreeOptions& options = List.TreeOptions();
-    // A flat list: no buttons, no lines, no root indentation, one row selected with the focus.
-    options.PaintOptions = TVTPaintOptions{toThemeAware, toHideFocusRect};
-    options.SelectionOptions = TVTSelectionOptions{toFullRowSelect};
-    options.MiscOptions = TVTMiscOptions{toFullRepaintOnResize};
-    List.ScrollBarOptions().ScrollBars = ssVertical;
-    // A selection dark enough for light text, whatever the desktop's own highlight.
-    TVTColors colors = List.Colors();
-    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = SelectionBlue;
-    List.SetColors(colors);
-    // The list never scrolls sideways and selects whole rows, so its rows need no measuring,
-    // which would shape every visible text again on each keystroke.
-    List.SetTextWidthMeasure([](const std::u16string&) { return 0; });
+    SetUpFlatList(List, RowHeight, false);
 
     List.OnGetText = [this](TBaseVirtualTree*, PVirtualNode node, TColumnIndex, TVSTTextType,
                             std::u16string& text) { ListGetText(node, text); };

@@ -19,6 +19,9 @@ TBitmap ResourcePicture(const char* name) {
     return picture;
 }
 
+// White text on it 5.3:1.
+constexpr TColor ListSelectionBlue = RGBColor(0x2E, 0x6D, 0xB4);
+
 } // namespace
 
 TFontSpec PartsTreeFont() {
@@ -50,6 +53,24 @@ void SetUpPartsTree(TVirtualStringTree& tree, TImageList& images) {
         images.Add(ResourcePicture(MkbPictures::TreeImage(i)));
     tree.SetImages(&images);
     tree.SetBackground(ResourcePicture(MkbPictures::TreeBackground));
+}
+
+void SetUpFlatList(TVirtualStringTree& list, unsigned rowHeight, bool multiSelect) {
+    list.SetNodeDataSize(0);
+    list.SetDefaultNodeHeight(rowHeight);
+    list.SetMargin(2);
+    list.SetTextMargin(4);
+    TStringTreeOptions& options = list.TreeOptions();
+    options.PaintOptions = multiSelect ? TVTPaintOptions{toThemeAware}
+                                       : TVTPaintOptions{toThemeAware, toHideFocusRect};
+    options.SelectionOptions = multiSelect ? TVTSelectionOptions{toFullRowSelect, toMultiSelect}
+                                           : TVTSelectionOptions{toFullRowSelect};
+    options.MiscOptions = TVTMiscOptions{toFullRepaintOnResize};
+    list.ScrollBarOptions().ScrollBars = ssVertical;
+    TVTColors colors = list.Colors();
+    colors.FocusedSelectionColor = colors.FocusedSelectionBorderColor = ListSelectionBlue;
+    list.SetColors(colors);
+    list.SetTextWidthMeasure([](const std::u16string&) { return 0; });
 }
 
 bool ChooseTreeFont(TVirtualStringTree& tree) {

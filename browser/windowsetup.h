@@ -18,6 +18,13 @@ TFontSpec PartsTreeFont();
 // the background picture is painted static.
 void SetUpPartsTree(TVirtualStringTree& tree, TImageList& images);
 
+// A tree used as a flat list of whole rows answered by index: rows of that height, no buttons,
+// lines or root indentation, a vertical scroll bar only, a selection dark enough for light text
+// whatever the desktop's own highlight, and no measuring of the rows, which the list never
+// scrolls sideways to (measuring would shape every visible text again on each change). A list
+// of one selected row hides the focus frame, which would only repeat the selection.
+void SetUpFlatList(TVirtualStringTree& list, unsigned rowHeight, bool multiSelect);
+
 // The font command: the font dialog starts from the tree's font and colour; a confirmed choice
 // becomes the tree's font. Returns whether the user confirmed.
 bool ChooseTreeFont(TVirtualStringTree& tree);

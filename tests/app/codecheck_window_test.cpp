@@ -25,10 +25,7 @@ namespace {
 class CodeCheckWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Form = std::make_unique<TfrmMainForm>();
-        Form->FormCreate();
-        W(Form.get())->show();
-        W(Form.get())->activateWindow();
+        Form = ShownMainWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(W(Form.get())));
     }
     void TearDown() override {

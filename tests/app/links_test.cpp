@@ -20,10 +20,7 @@ namespace {
 class LinksTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Form = std::make_unique<TfrmMainForm>();
-        Form->FormCreate();
-        W(Form.get())->show();
-        W(Form.get())->activateWindow();
+        Form = ShownMainWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(W(Form.get())));
     }
     html::THTMLViewer& Viewer() { return Form->HTMLViewer(); }
