@@ -481,9 +481,24 @@ TEST(HtmlReader, LongTagNamesAreCut) {
 }
 
 TEST(HtmlReader, SymbolTables) {
-    EXPECT_EQ(TagNameCount, 80);
-    EXPECT_EQ(EndTagNameCount, 57);
-    EXPECT_EQ(AttributeNameCount, 83);
+    // The symbol ranges and the name tables agree: every symbol of a range has a name that looks
+    // it up again, and the symbol just past each range has none of that kind.
+    const auto roundTrips = [](int first, int count, auto lookup) {
+        for (int sym = first; sym < first + count; ++sym) {
+            const auto s = static_cast<THtmlSymbol>(sym);
+            if (SymbolName(s).empty() || lookup(SymbolName(s)) != s)
+                return false;
+        }
+        return true;
+    };
+    const auto tag = [](std::u16string_view n) { return LookupTag(n, false); };
+    const auto endTag = [](std::u16string_view n) { return LookupTag(n, true); };
+    EXPECT_TRUE(roundTrips(symHtml, TagNameCount, tag));
+    EXPECT_TRUE(roundTrips(symHtmlEnd, EndTagNameCount, endTag));
+    EXPECT_TRUE(roundTrips(symAttrHref, AttributeNameCount, LookupAttribute));
+    EXPECT_FALSE(roundTrips(symHtml + TagNameCount, 1, tag));
+    EXPECT_FALSE(roundTrips(symHtmlEnd + EndTagNameCount, 1, endTag));
+    EXPECT_EQ(symAttrHref + AttributeNameCount, static_cast<int>(symCount));
     EXPECT_EQ(LookupTag(u"OBJECT", true), symObjectEnd);   // the last with an end symbol
     EXPECT_EQ(LookupTag(u"LI", true), symUnknownTag);      // the first without one
     EXPECT_EQ(LookupTag(u"READONLY", false), symReadonly); // the last tag
