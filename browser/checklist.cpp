@@ -58,7 +58,8 @@ TCodeCheckList::TCodeCheckList(std::span<const TMKBRec> store, const TRecordInde
             key = 0;
         } else if (ExtendSelection(key, shift)) {
             key = 0;
-        } else {
+        } else if (key != vk::Shift && key != vk::Control && key != vk::Menu) {
+            // A modifier pressed or repeating while held does not end the range.
             FAnchor = nullptr;
         }
     };
