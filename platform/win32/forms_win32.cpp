@@ -66,6 +66,8 @@ struct TWidgetImpl {
     int MarginLeft{0}, MarginRight{0};
     bool Hand{false};
     bool Pressed{false};
+    // Text areas: the text is being set by the program, which tells the change itself.
+    bool Quiet{false};
     // Panels.
     bool BorderLine{false};
     // Pictures.
@@ -336,8 +338,11 @@ LRESULT CommandFromChild(HWND child, WORD code) {
         if (edit->OnChange)
             Guarded([&] { edit->OnChange(); });
     } else if (impl->Kind == TKind::Memo && code == EN_CHANGE) {
+        // The hint goes, or comes back, whole: the box repaints only where its text changed.
+        if (!impl->Text.empty())
+            InvalidateRect(child, nullptr, TRUE);
         auto* memo = static_cast<TMemo*>(impl->Piece);
-        if (memo->OnChange)
+        if (!impl->Quiet && memo->OnChange)
             Guarded([&] { memo->OnChange(); });
     } else if (impl->Kind == TKind::Combo && code == CBN_SELCHANGE) {
         auto* box = static_cast<TComboBox*>(impl->Piece);
@@ -426,13 +431,19 @@ LRESULT CALLBACK PieceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         break;
     case WM_ACTIVATE:
     case WM_SETFOCUS:
-        // A form's own window takes no keys: the piece that had the focus gets it back.
+        // A form's own window takes no keys: the piece that had the focus gets it back, or, in a
+        // window that had none yet, the first piece Tab reaches.
         if (impl->Kind == TKind::Form &&
-            (message == WM_SETFOCUS || LOWORD(wParam) != WA_INACTIVE) &&
-            impl->LastFocus != nullptr && IsWindow(impl->LastFocus) &&
-            IsWindowVisible(impl->LastFocus) && IsWindowEnabled(impl->LastFocus)) {
-            ::SetFocus(impl->LastFocus);
-            return 0;
+            (message == WM_SETFOCUS ||
+             (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0 /* not minimised */))) {
+            HWND target = impl->LastFocus;
+            if (target == nullptr || !IsWindow(target) || !IsWindowVisible(target) ||
+                !IsWindowEnabled(target))
+                target = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+            if (target != nullptr && target != hwnd) {
+                ::SetFocus(target);
+                return 0;
+            }
         }
         break;
     case WM_DPICHANGED:
@@ -530,15 +541,31 @@ LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
             SendMessageW(hwnd, EM_SETSEL, 0, -1);
             return 0;
         }
+        // Some edit boxes (Wine's) paste on Shift+Insert without a WM_PASTE.
+        if (wParam == VK_INSERT && win32::KeyboardShift() == TShiftState{ssShift}) {
+            SendMessageW(hwnd, WM_PASTE, 0, 0);
+            return 0;
+        }
         break;
     case WM_CHAR:
-        if (wParam == 1) // Ctrl+A would only beep
+        switch (wParam) {
+        case 1: // Ctrl+A would only beep
             return 0;
+        case '\t': // Tab moves the focus on (the form's filter); Ctrl+I and Ctrl+Tab type none
+            return 0;
+        case 0x16: // Ctrl+V
+            SendMessageW(hwnd, WM_PASTE, 0, 0);
+            return 0;
+        default:
+            break;
+        }
         break;
     case WM_PAINT: {
         // Multi-line edit boxes draw no hint of their own.
         const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
         if (!impl->Text.empty() && GetWindowTextLengthW(hwnd) == 0) {
+            // The caret blinks by inverting what is under it: drawn over, it would leave marks.
+            HideCaret(hwnd);
             HDC dc = GetDC(hwnd);
             RECT rc;
             SendMessageW(hwnd, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rc));
@@ -550,6 +577,7 @@ LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                       DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
             SelectObject(dc, old);
             ReleaseDC(hwnd, dc);
+            ShowCaret(hwnd);
         }
         return result;
     }
@@ -588,6 +616,13 @@ bool FormFilter(MSG& msg) {
     TForm* form = FormOfWindow(msg.hwnd);
     if (form == nullptr)
         return false;
+    // While a drop-down list is open its keys are the list's (Esc closes the list, not the
+    // window); Tab still moves on, which closes it.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.wParam != VK_TAB)
+        if (const TWidgetImpl* impl = ImplOf(msg.hwnd);
+            impl != nullptr && impl->Kind == TKind::Combo &&
+            SendMessageW(msg.hwnd, CB_GETDROPPEDSTATE, 0, 0) != FALSE)
+            return false;
     TWidgetImpl& formImpl = form->Impl();
     bool used = false;
     switch (msg.message) {
@@ -1127,7 +1162,12 @@ std::u16string TMemo::Text() const {
 }
 
 void TMemo::SetText(const std::u16string& text) {
+    // A multi-line edit box tells no change for text set so: the change is told here, once.
+    Impl().Quiet = true;
     SetWindowTextW(Impl().Hwnd, WithCrLf(text).c_str());
+    Impl().Quiet = false;
+    if (OnChange)
+        Guarded([&] { OnChange(); });
 }
 
 void TMemo::Paste(const std::u16string& text) {

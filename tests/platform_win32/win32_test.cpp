@@ -5,6 +5,7 @@
 #include "platform/clipboard.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
+#include "platform/forms.h"
 #include "platform/jpeg.h"
 #include "platform/popupmenu.h"
 #include "platform/thread.h"
@@ -449,6 +450,36 @@ TEST(Win32Thread, AWorkersMessageIsHandledOnTheWindowThreadWhileItsLoopRuns) {
     worker.WaitFor();
     EXPECT_EQ(handled, (std::vector<std::uintptr_t>{10, 20}));
     EXPECT_EQ(handlerThread, GetCurrentThreadId());
+}
+
+void Type(std::vector<BYTE> keys) {
+    for (BYTE key : keys)
+        keybd_event(key, 0, 0, 0);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+        keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
+    WaitAndProcessMessages(50);
+}
+
+TEST(Win32Forms, TheTextAreaAndAnOpenListKeepTheKeysTheSystemsControlsWouldMisuse) {
+    TForm form(fsWindow);
+    auto* memo = form.Make<TMemo>();
+    auto* box = form.Make<TComboBox>();
+    box->SetItems({u"Все"});
+    std::string told;
+    memo->OnChange = [&] { told += "change "; };
+    memo->OnPaste = [&] { told += "paste "; };
+    form.OnKeyPreview = [](const TKeyStroke& key) { return key.Key == VK_ESCAPE; };
+    form.Show(); // its first piece takes the focus
+    memo->SetText(u"J10");
+    SetClipboardText(u"\tK29\r\n");
+    Type({VK_SHIFT, VK_INSERT});
+    Type({VK_CONTROL, 'I'}); // would type a tab
+    EXPECT_EQ(memo->Text(), u"\tK29\nJ10");
+    EXPECT_EQ(told, "change change paste ");
+    box->SetFocus();
+    SendMessageW(GetFocus(), CB_SHOWDROPDOWN, TRUE, 0);
+    Type({VK_ESCAPE});
+    EXPECT_FALSE(SendMessageW(GetFocus(), CB_GETDROPPEDSTATE, 0, 0)) << "the open list's Esc";
 }
 
 } // namespace
