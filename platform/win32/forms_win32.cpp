@@ -44,6 +44,8 @@ enum class TKind {
 constexpr const wchar_t* PieceClassName = L"MkbPiece";
 constexpr const wchar_t* FormClassName = L"MkbForm";
 constexpr const wchar_t* PieceProperty = L"MkbPiece";
+// Posted to a form when the keyboard focus has left it for another window.
+constexpr UINT FocusLeftMessage = WM_APP + 1;
 
 } // namespace
 
@@ -461,12 +463,24 @@ LRESULT CALLBACK PieceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             TForm* form = impl->FormPiece;
             if (form->OnClose)
                 Guarded([&] { form->OnClose(); });
+            const bool active = GetActiveWindow() == hwnd;
             ShowWindow(hwnd, SW_HIDE);
-            if (impl->Style == fsMain)
+            if (impl->Style == fsMain) {
                 PostQuitMessage(0);
+            } else if (impl->Style == fsWindow && active) {
+                // The keys go back to the window this one stood beside, not to whichever window
+                // the system picks.
+                HWND owner = GetWindow(hwnd, GW_OWNER);
+                if (owner != nullptr && IsWindowVisible(owner) && IsWindowEnabled(owner))
+                    SetActiveWindow(owner);
+            }
             return 0;
         }
         break;
+    case FocusLeftMessage:
+        if (impl->Kind == TKind::Form && impl->FormPiece->OnFocusChanged)
+            Guarded([&] { impl->FormPiece->OnFocusChanged(); });
+        return 0;
     default:
         break;
     }
@@ -686,17 +700,23 @@ win32::TMessageFilter& PreviousFilter() {
     return previous;
 }
 
-// Focus changes reach the form of the window that takes the focus.
+// Focus changes reach the form of the window that takes the focus, and the form it leaves.
 LRESULT CALLBACK FocusHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (call->message == WM_SETFOCUS)
+        if (call->message == WM_SETFOCUS) {
             if (TForm* form = FormOfWindow(call->hwnd); form != nullptr) {
                 if (call->hwnd != form->Impl().Hwnd)
                     form->Impl().LastFocus = call->hwnd;
                 if (form->OnFocusChanged)
                     Guarded([&] { form->OnFocusChanged(); });
             }
+        } else if (call->message == WM_KILLFOCUS) {
+            // Told once the focus has moved: the form then sees where it went.
+            TForm* form = FormOfWindow(call->hwnd);
+            if (form != nullptr && FormOfWindow(reinterpret_cast<HWND>(call->wParam)) != form)
+                PostMessageW(form->Impl().Hwnd, FocusLeftMessage, 0, 0);
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -1479,10 +1499,19 @@ void TForm::CenterOnScreen() {
 
 void TForm::Activate() {
     HWND hwnd = Impl().Hwnd;
-    ShowWindow(hwnd, IsIconic(hwnd) ? SW_RESTORE : SW_SHOW);
+    if (IsIconic(hwnd))
+        ShowWindow(hwnd, SW_RESTORE);
+    else if (!IsWindowVisible(hwnd))
+        Show();
     SetForegroundWindow(hwnd);
-    // Activation gives the focus back to the piece that had it.
+    // Activation gives the focus back to the piece that had it; a window that was active already
+    // keeps the focus it has, unless none of its pieces has it.
     SetActiveWindow(hwnd);
+    HWND focus = GetFocus();
+    HWND last = Impl().LastFocus;
+    if ((focus == hwnd || !IsChild(hwnd, focus)) && last != nullptr && IsWindow(last) &&
+        IsWindowVisible(last) && IsWindowEnabled(last))
+        ::SetFocus(last);
 }
 
 void TForm::RepaintNow() {
