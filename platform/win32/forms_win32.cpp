@@ -1529,8 +1529,14 @@ void TForm::Close() {
 void TForm::ShowModal() {
     HWND hwnd = Impl().Hwnd;
     HWND owner = GetWindow(hwnd, GW_OWNER);
-    if (owner != nullptr)
-        EnableWindow(owner, FALSE);
+    // Modal to the whole program, as on the other backend: a window beside the owner waits too.
+    std::vector<HWND> waiting;
+    for (const auto& [window, form] : Forms())
+        if (window != hwnd && (window == owner || IsWindowVisible(window)) &&
+            IsWindowEnabled(window)) {
+            EnableWindow(window, FALSE);
+            waiting.push_back(window);
+        }
     Show();
     SetForegroundWindow(hwnd);
     MSG msg;
@@ -1546,10 +1552,11 @@ void TForm::ShowModal() {
         win32::DispatchOne(msg);
     }
     ShowWindow(hwnd, SW_HIDE);
-    if (owner != nullptr) {
-        EnableWindow(owner, TRUE);
+    for (HWND window : waiting)
+        if (IsWindow(window))
+            EnableWindow(window, TRUE);
+    if (owner != nullptr)
         SetActiveWindow(owner);
-    }
 }
 
 int TForm::AddMenu(const std::u16string& caption) {
