@@ -1,10 +1,11 @@
-// The system's message boxes and font dialog.
+// The system's message boxes, font dialog and file dialogs.
 #include "platform/backend.h"
 #include "platform/win32/win32.h"
 
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -133,15 +134,19 @@ std::u16string backend::ShowFileDialog(bool save, const std::u16string& title,
     if (owner != nullptr && IsWindow(owner)) {
         // The dialog's closing may hand the activation to another window of the program a moment
         // later (an X window manager under Wine does): let that pass, then take it back.
-        const DWORD until = GetTickCount() + 100;
+        // The messages go through the forms' filter, and a quit is left for the program's loop.
+        const std::uint32_t until = GetTickCount() + 100;
         MSG msg;
         while (GetTickCount() < until) {
-            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            } else {
+            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 Sleep(5);
+                continue;
             }
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            win32::DispatchOne(msg);
         }
         SetForegroundWindow(owner);
         SetActiveWindow(owner);
